@@ -1,0 +1,42 @@
+# ostrevan_add_gtest(NAME SOURCES a.cpp b.cpp LIBS lib1 lib2 [ENV VAR=value...])
+# One test program per group of related tests, registered with CTest as one test.
+function(ostrevan_add_gtest name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;ENV" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES
+    ENVIRONMENT "OSTREVAN_SOURCE_DIR=${PROJECT_SOURCE_DIR};OSTREVAN_BINARY_DIR=${PROJECT_BINARY_DIR};${ARG_ENV}"
+    TIMEOUT 300)
+endfunction()
+
+# ostrevan_add_qtest(NAME SOURCES a.cpp LIBS lib1)
+# A QTest program, run on the offscreen platform so that no display is needed.
+function(ostrevan_add_qtest name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;ENV" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} Qt6::Test Qt6::Widgets)
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;OSTREVAN_SOURCE_DIR=${PROJECT_SOURCE_DIR};OSTREVAN_BINARY_DIR=${PROJECT_BINARY_DIR};${ARG_ENV}"
+    TIMEOUT 300)
+endfunction()
+
+# ostrevan_add_fuzzer(NAME SOURCE target.cpp LIBS lib1 lib2)
+# With OSTREVAN_FUZZ the target is a libFuzzer program NAME; always it is also a replay program
+# NAME_replay, which CTest runs over fuzz/corpus/NAME so that every seed stays a regression test.
+function(ostrevan_add_fuzzer name)
+  cmake_parse_arguments(ARG "" "SOURCE" "LIBS" ${ARGN})
+  set(corpus "${PROJECT_SOURCE_DIR}/fuzz/corpus/${name}")
+  if(OSTREVAN_FUZZ)
+    add_executable(${name} ${ARG_SOURCE})
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  endif()
+  add_executable(${name}_replay ${ARG_SOURCE} ${PROJECT_SOURCE_DIR}/fuzz/replay_main.cpp)
+  target_link_libraries(${name}_replay PRIVATE ${ARG_LIBS})
+  if(OSTREVAN_TESTS AND EXISTS "${corpus}")
+    add_test(NAME fuzz_replay_${name} COMMAND ${name}_replay "${corpus}")
+    set_tests_properties(fuzz_replay_${name} PROPERTIES TIMEOUT 300)
+  endif()
+endfunction()
