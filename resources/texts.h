@@ -10,7 +10,31 @@ inline constexpr char16_t app_name[] = u"Ostrevan";
 
 // ---- storage and PIN ----------------------------------------------------------------------------
 
+inline constexpr char16_t storage_cannot_open_write[] = u"невозможно открыть файл настроек на запись";
+inline constexpr char16_t storage_cannot_open_read[] = u"невозможно открыть файл настроек на чтение";
+inline constexpr char16_t storage_damaged[] =
+    u"Файл настроек испорчен, для создания нового, выберите \"Новый пин-код\"";
+inline constexpr char16_t storage_wrong_password[] = u"Неверный пароль";
+// Faults in the data after the header. %1, %2 are filled with numbers; offsets count bytes from the
+// start of the file.
+inline constexpr char16_t storage_unexpected_end[] = u"Файл настроек испорчен: данные обрываются на смещении %1";
+inline constexpr char16_t storage_bad_string_length[] =
+    u"Файл настроек испорчен: длина строки %1 на смещении %2 больше остатка файла";
+inline constexpr char16_t storage_bad_string_marker[] =
+    u"Файл настроек испорчен: повторная метка строки на смещении %1";
+inline constexpr char16_t storage_read_failed[] = u"Ошибка чтения файла настроек на смещении %1";
+// Saving writes a new file beside the old one and puts it in place only when all of it is on disk.
+inline constexpr char16_t storage_save_failed[] = u"Не удалось сохранить файл настроек, прежний файл не изменён";
+inline constexpr char16_t storage_save_unconfirmed[] =
+    u"Файл настроек сохранён, но система не подтвердила запись каталога на диск";
+
 // ---- user variables -----------------------------------------------------------------------------
+
+inline constexpr char16_t var_wrong_type[] = u"Не тот тип переменной";
+// %1 is the stored code, %2 the byte offset of the record in the file.
+inline constexpr char16_t var_unknown_type[] = u"Файл настроек испорчен: неизвестный тип переменной %1 на смещении %2";
+// %1 is the stored count, %2 the byte offset where it stands.
+inline constexpr char16_t var_bad_count[] = u"Файл настроек испорчен: неверное число записей %1 на смещении %2";
 
 // ---- script model -------------------------------------------------------------------------------
 

@@ -14,6 +14,10 @@ public:
     virtual storage_t& read_bool(bool& value) = 0;
     virtual storage_t& read_int(int32_t& value) = 0;
 
+    // Byte position in the file of the next value to be read or written, so that an error in the
+    // callers' data can name the place where the file went wrong.
+    virtual uint64_t offset() const = 0;
+
 protected:
     // Storages are owned and deleted as their concrete class, never through this interface.
     ~storage_t() = default;

@@ -1,0 +1,196 @@
+#include "storage/archive.h"
+
+#include <string>
+
+#include "resources/texts.h"
+#include "storage/storage_errors.h"
+#include "storage/windows1251.h"
+
+namespace {
+
+[[noreturn]] void damaged(std::u16string_view pattern, std::initializer_list<std::u16string_view> args) {
+    throw mfc_storage_ex_t(format_text(pattern, args));
+}
+
+}  // namespace
+
+archive_reader_t::archive_reader_t(file_ops_t& ops, int handle, uint64_t file_size)
+    : ops_(ops), handle_(handle), size_(file_size) {}
+
+void archive_reader_t::read_bytes(void* out, size_t n) {
+    if (n > remaining()) damaged(texts::storage_unexpected_end, {number_text(static_cast<int64_t>(size_))});
+    auto* dst = static_cast<uint8_t*>(out);
+    while (n > 0) {
+        if (begin_ == end_) {
+            long got = ops_.read(handle_, buffer_.data(), buffer_.size());
+            if (got < 0) damaged(texts::storage_read_failed, {number_text(static_cast<int64_t>(offset_))});
+            // The file is shorter than it was when opened.
+            if (got == 0) damaged(texts::storage_unexpected_end, {number_text(static_cast<int64_t>(offset_))});
+            begin_ = 0;
+            end_ = static_cast<size_t>(got);
+        }
+        size_t take = std::min(n, end_ - begin_);
+        std::copy(buffer_.begin() + static_cast<long>(begin_), buffer_.begin() + static_cast<long>(begin_ + take), dst);
+        begin_ += take;
+        dst += take;
+        offset_ += take;
+        n -= take;
+    }
+}
+
+uint8_t archive_reader_t::read_u8() {
+    uint8_t b;
+    read_bytes(&b, 1);
+    return b;
+}
+
+uint16_t archive_reader_t::read_u16() {
+    uint8_t b[2];
+    read_bytes(b, 2);
+    return static_cast<uint16_t>(b[0] | b[1] << 8);
+}
+
+uint32_t archive_reader_t::read_u32() {
+    uint8_t b[4];
+    read_bytes(b, 4);
+    return static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 | static_cast<uint32_t>(b[2]) << 16 |
+           static_cast<uint32_t>(b[3]) << 24;
+}
+
+uint64_t archive_reader_t::read_u64() {
+    uint64_t low = read_u32();
+    return low | static_cast<uint64_t>(read_u32()) << 32;
+}
+
+uint64_t archive_reader_t::read_length(uint64_t start, bool& wide) {
+    wide = false;
+    uint8_t b = read_u8();
+    if (b < 0xFF) return b;
+    uint16_t w = read_u16();
+    if (w == 0xFFFE) {
+        wide = true;
+        b = read_u8();
+        if (b < 0xFF) return b;
+        w = read_u16();
+        // A second marker is no length at all.
+        if (w == 0xFFFE) damaged(texts::storage_bad_string_marker, {number_text(static_cast<int64_t>(start))});
+    }
+    if (w < 0xFFFE) return w;
+    uint32_t d = read_u32();
+    if (d < 0xFFFFFFFF) return d;
+    return read_u64();
+}
+
+std::u16string archive_reader_t::read_string() {
+    const uint64_t start = offset_;
+    bool wide = false;
+    const uint64_t length = read_length(start, wide);
+    const uint64_t unit = wide ? 2 : 1;
+    if (length > remaining() / unit) {
+        // Reported as unsigned text: a 64-bit length may not fit a signed number.
+        std::string digits = std::to_string(length);
+        damaged(texts::storage_bad_string_length,
+                {std::u16string(digits.begin(), digits.end()), number_text(static_cast<int64_t>(start))});
+    }
+    const auto n = static_cast<size_t>(length);
+    if (!wide) {
+        std::string bytes(n, '\0');
+        read_bytes(bytes.data(), n);
+        return decode_windows1251(bytes);
+    }
+    std::u16string text(n, u'\0');
+    // Read in pieces so that the units are assembled little-endian on any host.
+    uint8_t chunk[512];
+    for (size_t done = 0; done < n;) {
+        size_t units = std::min(n - done, sizeof chunk / 2);
+        read_bytes(chunk, units * 2);
+        for (size_t i = 0; i < units; ++i) text[done + i] = static_cast<char16_t>(chunk[2 * i] | chunk[2 * i + 1] << 8);
+        done += units;
+    }
+    return text;
+}
+
+archive_writer_t::archive_writer_t(file_ops_t& ops, int handle) : ops_(ops), handle_(handle) {}
+
+void archive_writer_t::check() const {
+    if (failed_) throw mfc_storage_ex_t(texts::storage_save_failed);
+}
+
+bool archive_writer_t::flush() {
+    if (failed_) return false;
+    size_t done = 0;
+    while (done < used_) {
+        long n = ops_.write(handle_, buffer_.data() + done, used_ - done);
+        if (n <= 0) {
+            failed_ = true;
+            return false;
+        }
+        done += static_cast<size_t>(n);
+    }
+    used_ = 0;
+    return true;
+}
+
+void archive_writer_t::put(const uint8_t* bytes, size_t n) {
+    check();
+    while (n > 0) {
+        if (used_ == buffer_.size() && !flush()) check();
+        size_t take = std::min(n, buffer_.size() - used_);
+        std::copy(bytes, bytes + take, buffer_.begin() + static_cast<long>(used_));
+        used_ += take;
+        offset_ += take;
+        bytes += take;
+        n -= take;
+    }
+}
+
+void archive_writer_t::write_u8(uint8_t v) {
+    put(&v, 1);
+}
+
+void archive_writer_t::write_u16(uint16_t v) {
+    uint8_t b[2] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8)};
+    put(b, 2);
+}
+
+void archive_writer_t::write_u32(uint32_t v) {
+    write_u16(static_cast<uint16_t>(v));
+    write_u16(static_cast<uint16_t>(v >> 16));
+}
+
+void archive_writer_t::write_u64(uint64_t v) {
+    write_u32(static_cast<uint32_t>(v));
+    write_u32(static_cast<uint32_t>(v >> 32));
+}
+
+void archive_writer_t::write_string(std::u16string_view text) {
+    write_u8(0xFF);
+    write_u16(0xFFFE);
+    const uint64_t n = text.size();
+    if (n < 0xFF) {
+        write_u8(static_cast<uint8_t>(n));
+    } else {
+        write_u8(0xFF);
+        if (n < 0xFFFE) {
+            write_u16(static_cast<uint16_t>(n));
+        } else {
+            write_u16(0xFFFF);
+            if (n < 0xFFFFFFFF) {
+                write_u32(static_cast<uint32_t>(n));
+            } else {
+                write_u32(0xFFFFFFFF);
+                write_u64(n);
+            }
+        }
+    }
+    uint8_t chunk[512];
+    for (size_t done = 0; done < text.size();) {
+        size_t units = std::min(text.size() - done, sizeof chunk / 2);
+        for (size_t i = 0; i < units; ++i) {
+            chunk[2 * i] = static_cast<uint8_t>(text[done + i]);
+            chunk[2 * i + 1] = static_cast<uint8_t>(text[done + i] >> 8);
+        }
+        put(chunk, units * 2);
+        done += units;
+    }
+}

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "storage/file_ops.h"
+
+// The archive's encoding of values, little-endian throughout. A string is stored as the Unicode marker
+// (FF FE FF), its length in UTF-16 units (one byte below 255; else FF and 16 bits below 0xFFFE; else FF FF FF
+// and 32 bits below 0xFFFFFFFF; else also FF FF FF FF and 64 bits), then the units. Strings without the
+// marker (from other writers) hold 8-bit Windows-1251 characters.
+
+// Buffered sequential reader over an open file. It never trusts a stored length beyond the bytes left in
+// the file: every fault of the data is an mfc_storage_ex_t naming its byte offset.
+class archive_reader_t {
+public:
+    static constexpr size_t buffer_size = 4096;
+
+    archive_reader_t(file_ops_t& ops, int handle, uint64_t file_size);
+
+    uint8_t read_u8();
+    uint16_t read_u16();
+    uint32_t read_u32();
+    uint64_t read_u64();
+    std::u16string read_string();
+
+    // Offset of the next byte to be read.
+    uint64_t offset() const { return offset_; }
+    uint64_t remaining() const { return size_ - offset_; }
+
+private:
+    void read_bytes(void* out, size_t n);
+    uint64_t read_length(uint64_t start, bool& wide);
+
+    file_ops_t& ops_;
+    int handle_;
+    uint64_t size_;
+    uint64_t offset_ = 0;
+    std::array<uint8_t, buffer_size> buffer_{};
+    size_t begin_ = 0;
+    size_t end_ = 0;
+};
+
+// Buffered sequential writer over an open file. The file is written when the buffer fills and on flush.
+// After a failed write the writer stays failed: every later call throws the same mfc_storage_ex_t, so that a
+// file with a hole in it can never be completed and put in place.
+class archive_writer_t {
+public:
+    static constexpr size_t buffer_size = 4096;
+
+    archive_writer_t(file_ops_t& ops, int handle);
+
+    void write_u8(uint8_t v);
+    void write_u16(uint16_t v);
+    void write_u32(uint32_t v);
+    void write_u64(uint64_t v);
+    void write_string(std::u16string_view text);
+    // Writes out the buffer; false when the file could not take it.
+    bool flush();
+
+    bool failed() const { return failed_; }
+    // Bytes written so far, buffered ones included.
+    uint64_t offset() const { return offset_; }
+
+private:
+    void put(const uint8_t* bytes, size_t n);
+    void check() const;
+
+    file_ops_t& ops_;
+    int handle_;
+    uint64_t offset_ = 0;
+    std::array<uint8_t, buffer_size> buffer_{};
+    size_t used_ = 0;
+    bool failed_ = false;
+};

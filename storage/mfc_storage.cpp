@@ -1,0 +1,165 @@
+#include "storage/mfc_storage.h"
+
+#include "core/u16.h"
+#include "resources/texts.h"
+#include "storage/password.h"
+
+namespace {
+
+constexpr char16_t header_text[] = u"mfc arhive";
+
+}  // namespace
+
+mfc_storage_t::mfc_storage_t(const std::u16string& path, file_ops_t& ops) : ops_(ops), path_(path) {
+    open_mode(mode_read);
+}
+
+mfc_storage_t::mfc_storage_t(const std::u16string& path, int mode, const std::u16string& password, file_ops_t& ops)
+    : ops_(ops), path_(path), read_password_(password), write_password_(password) {
+    open_mode(mode);
+}
+
+mfc_storage_t::~mfc_storage_t() {
+    if (writer_) drop_write();
+    close_handle();
+}
+
+void mfc_storage_t::close_handle() {
+    if (handle_ >= 0) ops_.close(handle_);
+    handle_ = -1;
+    reader_.reset();
+    writer_.reset();
+    is_open_ = false;
+}
+
+void mfc_storage_t::drop_write() {
+    close_handle();
+    if (!temp_path_.empty()) ops_.remove(temp_path_);
+    temp_path_.clear();
+}
+
+void mfc_storage_t::finish() {
+    if (!writer_) {
+        close_handle();
+        return;
+    }
+    // Every step is checked; until the rename the target is untouched.
+    bool written = writer_->flush() && ops_.fsync(handle_);
+    int handle = handle_;
+    handle_ = -1;
+    written = ops_.close(handle) && written;
+    if (!written || !ops_.rename(temp_path_, to_utf8(path_))) {
+        drop_write();
+        throw mfc_storage_ex_t(texts::storage_save_failed);
+    }
+    temp_path_.clear();
+    close_handle();
+    if (!ops_.fsync_dir(folder_of(to_utf8(path_)))) throw mfc_storage_ex_t(texts::storage_save_unconfirmed);
+}
+
+bool mfc_storage_t::close() {
+    try {
+        finish();
+        return true;
+    } catch (const mfc_storage_ex_t& e) {
+        last_error = e.text();
+        return false;
+    }
+}
+
+bool mfc_storage_t::open(const std::u16string& path, int mode) {
+    try {
+        finish();
+        path_ = path;
+        open_mode(mode);
+        return true;
+    } catch (const mfc_storage_ex_t& e) {
+        path_ = path;
+        last_error = e.text();
+        return false;
+    }
+}
+
+void mfc_storage_t::open_mode(int mode) {
+    mode_ = mode == mode_write ? mode_write : mode_read;
+    const std::string path = to_utf8(path_);
+    if (mode_ == mode_write) {
+        handle_ = ops_.create_temp(path, temp_path_);
+        if (handle_ < 0) {
+            temp_path_.clear();
+            throw mfc_storage_open_file_ex_t(texts::storage_cannot_open_write);
+        }
+        writer_ = std::make_unique<archive_writer_t>(ops_, handle_);
+        writer_->write_string(scramble(header_text, write_password_));  // fits the empty buffer
+        is_open_ = true;
+        return;
+    }
+    handle_ = ops_.open_read(path);
+    if (handle_ < 0) throw mfc_storage_open_file_ex_t(texts::storage_cannot_open_read);
+    uint64_t size = 0;
+    if (!ops_.size(handle_, size)) {
+        close_handle();
+        throw mfc_storage_open_file_ex_t(texts::storage_cannot_open_read);
+    }
+    reader_ = std::make_unique<archive_reader_t>(ops_, handle_, size);
+    std::u16string header;
+    try {
+        header = reader_->read_string();
+    } catch (const mfc_storage_ex_t&) {
+        close_handle();
+        throw mfc_storage_open_file_ex_t(texts::storage_damaged);
+    }
+    if (scramble(header, read_password_) != header_text) {
+        close_handle();
+        throw mfc_storage_wrong_pass_ex_t(texts::storage_wrong_password);
+    }
+    is_open_ = true;
+}
+
+void mfc_storage_t::ensure_mode(int mode) {
+    if (is_open_ && mode_ == mode) return;
+    finish();
+    open_mode(mode);
+}
+
+storage_t& mfc_storage_t::write_string(const std::u16string& text) {
+    ensure_mode(mode_write);
+    writer_->write_string(scramble(text, write_password_));
+    return *this;
+}
+
+storage_t& mfc_storage_t::write_bool(bool value) {
+    ensure_mode(mode_write);
+    writer_->write_u8(value ? 1 : 0);
+    return *this;
+}
+
+storage_t& mfc_storage_t::write_int(int32_t value) {
+    ensure_mode(mode_write);
+    writer_->write_u32(static_cast<uint32_t>(value));
+    return *this;
+}
+
+storage_t& mfc_storage_t::read_string(std::u16string& text) {
+    ensure_mode(mode_read);
+    text = scramble(reader_->read_string(), read_password_);
+    return *this;
+}
+
+storage_t& mfc_storage_t::read_bool(bool& value) {
+    ensure_mode(mode_read);
+    value = reader_->read_u8() != 0;
+    return *this;
+}
+
+storage_t& mfc_storage_t::read_int(int32_t& value) {
+    ensure_mode(mode_read);
+    value = static_cast<int32_t>(reader_->read_u32());
+    return *this;
+}
+
+uint64_t mfc_storage_t::offset() const {
+    if (reader_) return reader_->offset();
+    if (writer_) return writer_->offset();
+    return 0;
+}

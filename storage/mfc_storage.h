@@ -1,0 +1,78 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "storage/archive.h"
+#include "storage/file_ops.h"
+#include "storage/storage.h"
+#include "storage/storage_errors.h"
+
+// The storage of "config.cfg" and "settings.cfg": a sequential archive whose head is the text "mfc arhive"
+// scrambled with the password, and whose strings are all scrambled with it.
+//
+// Writing never touches the existing file until the whole new content is on disk: a write opening creates a
+// temporary file beside the target, and close() (or a change to reading, or open()) flushes it, syncs it,
+// renames it over the target and syncs the folder. Any failure before the rename removes the temporary file
+// and leaves the old file byte-identical. Because a destructor cannot report a failure, the destructor does
+// NOT put an unfinished write in place: callers end every write with close() and check its result.
+class mfc_storage_t : public storage_t {
+public:
+    static constexpr int mode_read = 0;
+    static constexpr int mode_write = 1;
+
+    // Opens `path` for reading with empty passwords, checking the header at once. Throws
+    // mfc_storage_open_file_ex_t or mfc_storage_wrong_pass_ex_t.
+    explicit mfc_storage_t(const std::u16string& path, file_ops_t& ops = posix_file_ops());
+    // Opens `path` in `mode` with both passwords set to `password`. Throws as above.
+    mfc_storage_t(const std::u16string& path, int mode, const std::u16string& password,
+                  file_ops_t& ops = posix_file_ops());
+    // Closes a reading; drops an unfinished write (the old file stays as it was).
+    ~mfc_storage_t();
+
+    mfc_storage_t(const mfc_storage_t&) = delete;
+    mfc_storage_t& operator=(const mfc_storage_t&) = delete;
+
+    // Ends what is open (a write is put in place as close() does), then opens `path` in `mode`. On failure
+    // keeps the message in last_error and returns false.
+    bool open(const std::u16string& path, int mode);
+    // Ends what is open. A write is put in place; false (with last_error) when it could not be, in which case
+    // the previous file is unchanged, unless the failure came after the rename (the folder sync).
+    bool close();
+    // Sets the password of the next write opening; reading keeps its own.
+    void set_write_password(const std::u16string& password) { write_password_ = password; }
+
+    storage_t& write_string(const std::u16string& text) override;
+    storage_t& write_bool(bool value) override;
+    storage_t& write_int(int32_t value) override;
+    storage_t& read_string(std::u16string& text) override;
+    storage_t& read_bool(bool& value) override;
+    storage_t& read_int(int32_t& value) override;
+    uint64_t offset() const override;
+
+    bool is_open() const { return is_open_; }
+    int mode() const { return mode_; }
+    const std::u16string& path() const { return path_; }
+
+    // Message of the last failed open() or close().
+    std::u16string last_error;
+
+private:
+    void open_mode(int mode);    // throws the storage errors
+    void ensure_mode(int mode);  // reopens when the mode differs or nothing is open
+    void finish();               // ends what is open; throws mfc_storage_ex_t when a write failed
+    void drop_write();           // closes and removes the temporary file
+    void close_handle();
+
+    file_ops_t& ops_;
+    std::u16string path_;
+    int mode_ = mode_read;
+    bool is_open_ = false;
+    int handle_ = -1;
+    std::string temp_path_;
+    std::unique_ptr<archive_reader_t> reader_;
+    std::unique_ptr<archive_writer_t> writer_;
+    std::u16string read_password_;
+    std::u16string write_password_;
+};

@@ -1,0 +1,89 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <vector>
+
+#include "storage/file_ops.h"
+
+namespace {
+
+class posix_file_ops_t final : public file_ops_t {
+public:
+    int open_read(const std::string& path) override {
+        int fd;
+        do fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        while (fd < 0 && errno == EINTR);
+        if (fd < 0) return -1;
+        struct stat st {};
+        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            ::close(fd);
+            errno = EISDIR;
+            return -1;
+        }
+        return fd;
+    }
+
+    int create_temp(const std::string& target, std::string& temp_path) override {
+        std::vector<char> name(target.begin(), target.end());
+        const char suffix[] = ".tmp-XXXXXX";
+        name.insert(name.end(), suffix, suffix + sizeof suffix);  // with the terminating zero
+        int fd = ::mkostemp(name.data(), O_CLOEXEC);              // mode 0600, never an existing file
+        if (fd < 0) return -1;
+        temp_path.assign(name.data());
+        return fd;
+    }
+
+    bool size(int handle, uint64_t& bytes) override {
+        struct stat st {};
+        if (::fstat(handle, &st) != 0) return false;
+        bytes = static_cast<uint64_t>(st.st_size);
+        return true;
+    }
+
+    long read(int handle, void* buffer, size_t n) override {
+        ssize_t r;
+        do r = ::read(handle, buffer, n);
+        while (r < 0 && errno == EINTR);
+        return static_cast<long>(r);
+    }
+
+    long write(int handle, const void* buffer, size_t n) override {
+        ssize_t r;
+        do r = ::write(handle, buffer, n);
+        while (r < 0 && errno == EINTR);
+        return static_cast<long>(r);
+    }
+
+    bool fsync(int handle) override { return ::fsync(handle) == 0; }
+    // A failed close may mean lost data on some file systems; it is never retried, since the handle is gone.
+    bool close(int handle) override { return ::close(handle) == 0; }
+    bool rename(const std::string& from, const std::string& to) override {
+        return ::rename(from.c_str(), to.c_str()) == 0;
+    }
+
+    bool fsync_dir(const std::string& dir) override {
+        int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0) return false;
+        bool ok = ::fsync(fd) == 0;
+        return ::close(fd) == 0 && ok;
+    }
+
+    bool remove(const std::string& path) override { return ::unlink(path.c_str()) == 0; }
+};
+
+}  // namespace
+
+file_ops_t& posix_file_ops() {
+    static posix_file_ops_t ops;
+    return ops;
+}
+
+std::string folder_of(const std::string& path) {
+    size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
