@@ -1,10 +1,10 @@
 // Opening, password checks, mode changes and the file on disk.
-#include <sys/stat.h>
+#include "storage/mfc_storage.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "resources/texts.h"
-#include "storage/mfc_storage.h"
 #include "tests/storage/temp_dir.h"
 
 namespace {
@@ -13,7 +13,9 @@ std::filesystem::path fixture(const std::string& name) {
     return std::filesystem::path(std::getenv("OSTREVAN_SOURCE_DIR")) / "tests/storage/data" / name;
 }
 
-std::u16string fixture_path(const std::string& name) { return from_utf8(fixture(name).string()); }
+std::u16string fixture_path(const std::string& name) {
+    return from_utf8(fixture(name).string());
+}
 
 TEST(MfcStorage, WritesTheExactScrambledFormOfAPinFile) {
     temp_dir_t dir;

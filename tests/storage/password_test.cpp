@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "storage/password.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -12,7 +12,7 @@ TEST(PasswordKey, KnownAnswers) {
         {u"", 0x0000},
         {u"1234", 0x0301},  // 0x31 + 0x32<<1 + 0x33<<2 + 0x34<<3
         {u"0000", 0x02D0},
-        {u"1025", 0x0301},  // another PIN with the same key as 1234
+        {u"1025", 0x0301},          // another PIN with the same key as 1234
         {u"\xFFFF\xFFFF", 0xFFFD},  // the sum is kept to 16 bits after each step
         {std::u16string(16, u'a'), 0xFF9F},
         {std::u16string(16, u'a') + u"zzz", 0xFF9F},  // units past the sixteenth add nothing
