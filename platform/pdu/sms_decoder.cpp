@@ -227,11 +227,6 @@ sms_dcs_t decode_dcs(uint8_t raw) {
     return dcs;
 }
 
-sms_user_data_t decode_user_data(std::span<const uint8_t> octets, const sms_dcs_t& dcs, bool has_header) {
-    reader_t in(octets);
-    return read_user_data(in, dcs, has_header);
-}
-
 sms_pdu_t decode_pdu(std::span<const uint8_t> pdu) {
     reader_t in(pdu);
     sms_address_t smsc = read_smsc(in);
