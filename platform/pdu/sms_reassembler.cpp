@@ -9,6 +9,7 @@
 
 #include "core/text_error.h"
 #include "core/u16.h"
+#include "platform/pdu/hex.h"
 #include "resources/texts.h"
 
 namespace {
@@ -19,38 +20,33 @@ constexpr uintmax_t max_file_size = 16 << 20;
 
 // UTF-16 units as hex, four digits each, so that a lone surrogate of a split pair survives the file.
 std::string units_hex(std::u16string_view text) {
-    static constexpr char digits[] = "0123456789ABCDEF";
-    std::string hex;
-    for (char16_t u : text) {
-        for (int shift = 12; shift >= 0; shift -= 4) hex += digits[(u >> shift) & 0x0F];
-    }
-    return hex.empty() ? "-" : hex;
+    std::vector<uint8_t> bytes;
+    for (char16_t u : text) bytes.insert(bytes.end(), {static_cast<uint8_t>(u >> 8), static_cast<uint8_t>(u)});
+    return bytes.empty() ? "-" : to_hex(bytes);
 }
 
 std::optional<std::u16string> units_from_hex(const std::string& hex) {
     if (hex == "-") return std::u16string();
     if (hex.size() % 4 != 0) return std::nullopt;
-    std::u16string text;
-    for (size_t i = 0; i < hex.size(); i += 4) {
-        unsigned value = 0;
-        for (size_t j = i; j < i + 4; ++j) {
-            const char c = hex[j];
-            const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
-            if (digit < 0) return std::nullopt;
-            value = value << 4 | static_cast<unsigned>(digit);
-        }
-        text += static_cast<char16_t>(value);
+    std::vector<uint8_t> bytes;
+    try {
+        bytes = from_hex(hex);
+    } catch (const text_error_t&) {
+        return std::nullopt;
     }
+    std::u16string text;
+    for (size_t i = 0; i < bytes.size(); i += 2) text += static_cast<char16_t>(bytes[i] << 8 | bytes[i + 1]);
     return text;
 }
 
-void write_fully(int fd, const std::string& data) {
+bool write_fully(int fd, const std::string& data) {
     size_t done = 0;
     while (done < data.size()) {
         const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n <= 0) throw std::runtime_error("write");
+        if (n <= 0) return false;
         done += static_cast<size_t>(n);
     }
+    return true;
 }
 
 }  // namespace
@@ -166,14 +162,12 @@ void sms_reassembler_t::save() const {
     }
     // Temp file, flushed to the disk, then renamed over the old one: a crash leaves the old or the new file.
     const std::filesystem::path temp = state_file_.string() + ".tmp";
+    std::error_code ignored;  // a failure shows in the open below
+    if (state_file_.has_parent_path()) std::filesystem::create_directories(state_file_.parent_path(), ignored);
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     bool ok = fd >= 0;
     if (ok) {
-        try {
-            write_fully(fd, out.str());
-        } catch (const std::runtime_error&) {
-            ok = false;
-        }
+        ok = write_fully(fd, out.str());
         ok = ::fsync(fd) == 0 && ok;
         ok = ::close(fd) == 0 && ok;
     }

@@ -34,8 +34,8 @@ public:
     static constexpr char16_t missing_mark[] = u"[…]";
     static constexpr size_t max_pending_sets = 64;  // beyond this the oldest set is handed out incomplete
 
-    // `state_file` empty keeps nothing on disk. A missing file is an empty state; a damaged one is set
-    // aside as `state_file` + ".bad" and the reassembler starts empty (load_error() says why).
+    // `state_file` empty keeps nothing on disk; its folder is created when missing. A missing file is an empty state; a
+    // damaged one is set aside as `state_file` + ".bad" and the reassembler starts empty (load_error() says why).
     sms_reassembler_t(std::filesystem::path state_file, std::chrono::seconds timeout, clock_t clock = nullptr);
 
     // Takes one received message. A message that is not a part (or whose concatenation element is unusable)

@@ -130,9 +130,11 @@ TEST_F(SmsReassembler, SetsADamagedFileAsideAndStartsEmpty) {
 }
 
 TEST_F(SmsReassembler, ChangesNothingWhenTheFileCannotBeWritten) {
+    file_ = dir_ / "state" / "sms-parts";  // the folder is made on the first write
     auto r = make();
     EXPECT_TRUE(r.add(part(u"+7900", u"A", 5, 2, 1)).empty());
-    std::filesystem::remove_all(dir_);
+    std::filesystem::remove_all(dir_ / "state");
+    std::ofstream(dir_ / "state") << "a file where the folder should be";
     try {
         r.add(part(u"+7900", u"B", 5, 2, 2));
         ADD_FAILURE() << "the lost write went unnoticed";
@@ -140,6 +142,6 @@ TEST_F(SmsReassembler, ChangesNothingWhenTheFileCannotBeWritten) {
         EXPECT_EQ(e.text(), u"Не удалось сохранить части составных SMS: " + file_.u16string());
     }
     EXPECT_EQ(r.pending_sets(), 1u);
-    std::filesystem::create_directories(dir_);
+    std::filesystem::remove(dir_ / "state");
     EXPECT_EQ(texts_of(r.add(part(u"+7900", u"B", 5, 2, 2))), std::vector<std::u16string>{u"AB"});
 }
