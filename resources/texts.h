@@ -38,6 +38,18 @@ inline constexpr char16_t var_bad_count[] = u"Файл настроек испо
 
 // ---- script model -------------------------------------------------------------------------------
 
+// The name an unknown tag code is reported with.
+inline constexpr char16_t tag_name_unknown[] = u"Не известно";
+// An "Image" tag under a parent other than "Logo" or "Form".
+inline constexpr char16_t image_misplaced[] = u"nnn";
+inline constexpr char16_t tag_code_unknown[] = u"Неизвестный код тега %1";
+inline constexpr char16_t tag_unknown[] = u"Неизвестный тег \"%1\"";
+// Faults of a damaged script or settings file. %1, %2 are tag names, the other places numbers; offsets
+// count bytes from the start of the file.
+inline constexpr char16_t tag_not_accepted[] =
+    u"Файл настроек испорчен: тег \"%1\" на смещении %3 не может стоять внутри тега \"%2\"";
+inline constexpr char16_t tags_too_deep[] = u"Файл настроек испорчен: теги на смещении %2 вложены глубже %1 уровней";
+
 // ---- screens ------------------------------------------------------------------------------------
 
 // ---- messaging ----------------------------------------------------------------------------------
