@@ -4,7 +4,7 @@
 #include "resources/texts.h"
 #include "storage/storage_errors.h"
 
-tag_unknown_ex_t::tag_unknown_ex_t(int32_t code) : code(code), name(texts::tag_name_unknown) {
+tag_unknown_ex_t::tag_unknown_ex_t(int32_t code) : code(code), name(texts::tag_name_unknown), unknown_code_(true) {
     what_ = to_utf8(text());
 }
 
@@ -13,6 +13,6 @@ tag_unknown_ex_t::tag_unknown_ex_t(std::u16string name) : name(std::move(name)) 
 }
 
 std::u16string tag_unknown_ex_t::text() const {
-    if (code != 0) return format_text(texts::tag_code_unknown, {number_text(code)});
+    if (unknown_code_) return format_text(texts::tag_code_unknown, {number_text(code)});
     return format_text(texts::tag_unknown, {name});
 }

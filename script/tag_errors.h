@@ -22,6 +22,7 @@ public:
     std::u16string name;
 
 private:
+    bool unknown_code_ = false;
     std::string what_;
 };
 
