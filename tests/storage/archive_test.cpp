@@ -1,0 +1,143 @@
+// The archive's string form at every length boundary and the faults of damaged data, on files in memory.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "core/u16.h"
+#include "resources/texts.h"
+#include "storage/memory_file_ops.h"
+#include "storage/mfc_storage.h"
+#include "storage/password.h"
+
+namespace {
+
+using bytes_t = std::vector<unsigned char>;
+
+// The header of a file without password: the string "mfc arhive" in clear, 24 bytes.
+bytes_t plain_header() {
+    bytes_t b = {0xFF, 0xFE, 0xFF, 0x0A};
+    for (char16_t c : std::u16string(u"mfc arhive")) {
+        b.push_back(static_cast<unsigned char>(c));
+        b.push_back(0);
+    }
+    return b;
+}
+
+struct archive_fixture : ::testing::Test {
+    memory_file_ops_t ops;
+
+    bytes_t written_string(const std::u16string& text) {
+        mfc_storage_t s(u"f", mfc_storage_t::mode_write, u"", ops);
+        s.write_string(text);
+        EXPECT_TRUE(s.close()) << to_utf8(s.last_error);
+        return bytes_t(ops.files["f"].begin() + 24, ops.files["f"].end());
+    }
+
+    void set_file(const bytes_t& payload) {
+        bytes_t b = plain_header();
+        b.insert(b.end(), payload.begin(), payload.end());
+        ops.files["f"] = b;
+    }
+
+    std::u16string read_string(const bytes_t& payload) {
+        set_file(payload);
+        mfc_storage_t s(u"f", mfc_storage_t::mode_read, u"", ops);
+        std::u16string text;
+        s.read_string(text);
+        return text;
+    }
+};
+
+TEST_F(archive_fixture, LengthEscapesAtTheirBoundaries) {
+    struct {
+        size_t length;
+        bytes_t prefix;  // marker and length
+    } cases[] = {
+        {0, {0xFF, 0xFE, 0xFF, 0x00}},
+        {254, {0xFF, 0xFE, 0xFF, 0xFE}},
+        {255, {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0x00}},
+        {0xFFFD, {0xFF, 0xFE, 0xFF, 0xFF, 0xFD, 0xFF}},
+        {0xFFFE, {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFE, 0xFF, 0x00, 0x00}},
+    };
+    for (const auto& c : cases) {
+        std::u16string text(c.length, u'ж');
+        if (!text.empty()) text.back() = u'!';
+        bytes_t got = written_string(text);
+        ASSERT_EQ(got.size(), c.prefix.size() + 2 * c.length) << c.length;
+        EXPECT_EQ(bytes_t(got.begin(), got.begin() + static_cast<long>(c.prefix.size())), c.prefix) << c.length;
+        EXPECT_EQ(read_string(got), text) << c.length;
+    }
+}
+
+TEST_F(archive_fixture, ReadsEveryLengthFormTheWriterCouldUse) {
+    struct {
+        const char* what;
+        bytes_t payload;
+        std::u16string text;
+    } cases[] = {
+        {"32-bit length", {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 3, 0, 0, 0, 'a', 0, 'b', 0, 'c', 0}, u"abc"},
+        {"64-bit length",
+         {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 2, 0, 0, 0, 0, 0, 0, 0, 0x16, 0x04, 0x4F, 0x04},
+         u"Жя"},
+        {"8-bit, one-byte length", {2, 0xC6, 0xFF}, u"Жя"},
+        {"8-bit, 16-bit length", {0xFF, 2, 0, 0xB8, 0xB9}, u"ё№"},
+        {"8-bit, 32-bit length", {0xFF, 0xFF, 0xFF, 1, 0, 0, 0, 0x41}, u"A"},
+        {"8-bit, unassigned byte", {1, 0x98}, u"\xFFFD"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(read_string(c.payload), c.text) << c.what;
+}
+
+TEST_F(archive_fixture, DamagedDataIsAnErrorNamingItsOffset) {
+    struct {
+        const char* what;
+        bytes_t payload;
+        std::u16string message;
+    } cases[] = {
+        {"length past the end",
+         {0xFF, 0xFE, 0xFF, 3, 'a', 0, 'b', 0},
+         u"Файл настроек испорчен: длина строки 3 на смещении 24 больше остатка файла"},
+        {"huge 32-bit length",
+         {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xF0, 0xFF, 0xFF, 0xFF},
+         u"Файл настроек испорчен: длина строки 4294967280 на смещении 24 больше остатка файла"},
+        {"huge 64-bit length",
+         {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0, 0, 0x80},
+         u"Файл настроек испорчен: длина строки 9223372036854775808 на смещении 24 больше остатка файла"},
+        {"odd byte left for a unit",
+         {0xFF, 0xFE, 0xFF, 1, 'a'},
+         u"Файл настроек испорчен: длина строки 1 на смещении 24 больше остатка файла"},
+        {"second marker",
+         {0xFF, 0xFE, 0xFF, 0xFF, 0xFE, 0xFF, 0},
+         u"Файл настроек испорчен: повторная метка строки на смещении 24"},
+        {"cut inside the length", {0xFF, 0xFE}, u"Файл настроек испорчен: данные обрываются на смещении 26"},
+        {"nothing left", {}, u"Файл настроек испорчен: данные обрываются на смещении 24"},
+    };
+    for (const auto& c : cases) {
+        try {
+            read_string(c.payload);
+            ADD_FAILURE() << c.what << ": no error";
+        } catch (const mfc_storage_ex_t& e) {
+            EXPECT_EQ(e.text(), c.message) << c.what;
+        }
+    }
+}
+
+TEST_F(archive_fixture, IntegersAndFlagsAreLittleEndianAndAnyNonZeroByteIsTrue) {
+    set_file({0x78, 0x56, 0x34, 0x12, 0xFF, 0xFF, 0xFF, 0xFF, 0x02, 0x00, 0x00, 0x01});
+    mfc_storage_t s(u"f", mfc_storage_t::mode_read, u"", ops);
+    int32_t a = 0, b = 0;
+    bool t = false, f = true;
+    s.read_int(a).read_int(b).read_bool(t).read_bool(f);
+    EXPECT_EQ(a, 0x12345678);
+    EXPECT_EQ(b, -1);
+    EXPECT_TRUE(t);
+    EXPECT_FALSE(f);
+    EXPECT_EQ(s.offset(), 34u);
+    try {
+        s.read_int(a);
+        ADD_FAILURE() << "read past the end";
+    } catch (const mfc_storage_ex_t& e) {
+        EXPECT_EQ(e.text(), u"Файл настроек испорчен: данные обрываются на смещении 36");
+    }
+}
+
+}  // namespace

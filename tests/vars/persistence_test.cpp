@@ -1,0 +1,119 @@
+// Registries through the settings file and back, and loads of damaged files.
+#include <gtest/gtest.h>
+
+#include "storage/mfc_storage.h"
+#include "tests/storage/temp_dir.h"
+#include "vars/fav_var.h"
+#include "vars/var_registry.h"
+
+namespace {
+
+std::u16string fixture(const std::string& name) {
+    return from_utf8(std::string(std::getenv("OSTREVAN_SOURCE_DIR")) + "/tests/vars/data/" + name);
+}
+
+void save(const var_registry_t& r, const std::u16string& path, const std::u16string& pin) {
+    mfc_storage_t s(path, mfc_storage_t::mode_write, pin);
+    r.save(s);
+    ASSERT_TRUE(s.close()) << to_utf8(s.last_error);
+}
+
+TEST(VarPersistence, EveryTypeSurvivesAPinFileInOrder) {
+    temp_dir_t dir;
+    const std::u16string path = dir.file("settings.cfg");
+    var_registry_t r;
+    r.get_string(u"Help")->value = u"Справка {card}";
+    r.get_bool(u"IsFavButton")->value = true;
+    card_t card{u"1111 2222", u"Visa", u"Иванов"};
+    card.template_text = u"{id1}";
+    r.get_card(u"_smsISDN")->set_card(card);
+    card_list_var_t* phones = r.get_card_list(u"s_phones");
+    phones->append({u"Основной", u"+79001234567", u""});
+    phones->append({u"", u"", std::u16string(300, u'ж')});
+    phones->set_template(u"{id0}");
+    r.get_fav_list(u"favs")->append({u"balance", u"Баланс", nullptr});
+    auto last = std::make_unique<fav_var_t>();
+    last->id = u"pay";
+    last->name = u"Платёж";
+    r.put(u"last", std::move(last));
+    save(r, path, u"1234");
+
+    var_registry_t back;
+    {
+        mfc_storage_t s(path, mfc_storage_t::mode_read, u"1234");
+        back.load(s);
+    }
+    std::vector<std::u16string> names;
+    for (const auto& e : back.entries()) names.push_back(e.name);
+    EXPECT_EQ(names,
+              (std::vector<std::u16string>{u"Help", u"IsFavButton", u"_smsISDN", u"s_phones", u"favs", u"last"}));
+    EXPECT_EQ(back.get_string(u"Help")->value, u"Справка {card}");
+    EXPECT_TRUE(back.get_bool(u"IsFavButton")->value);
+    const card_t& got = back.get_card(u"_smsISDN")->card;
+    EXPECT_TRUE(got == card);
+    EXPECT_EQ(got.template_text, u" - ");  // templates and flags are not stored
+    card_list_var_t* list = back.get_card_list(u"s_phones");
+    ASSERT_EQ(list->count(), 2);
+    EXPECT_EQ(list->cards[0].template_text, u"{id0}-{id1}");
+    EXPECT_EQ(list->cards[1].id2, std::u16string(300, u'ж'));
+    list->set_template(u"{id1}");
+    EXPECT_EQ(list->display_at(0), u"+79001234567");
+    fav_list_var_t* favs = back.get_fav_list(u"favs");
+    ASSERT_EQ(favs->count(), 1);
+    EXPECT_EQ(favs->fav_at(0).name, u"Баланс");
+    auto* fav = static_cast<fav_var_t*>(back.find(u"last"));
+    ASSERT_EQ(fav->type, fav_var_t::type_code);
+    EXPECT_EQ(fav->id, u"pay");
+    EXPECT_EQ(fav->item, nullptr);
+
+    // Loading and saving again gives the same bytes.
+    save(back, dir.file("again.cfg"), u"1234");
+    EXPECT_EQ(read_bytes(dir.path() / "again.cfg"), read_bytes(dir.path() / "settings.cfg"));
+}
+
+TEST(VarPersistence, RecordLayout) {
+    temp_dir_t dir;
+    var_registry_t empty;
+    save(empty, dir.file("empty.cfg"), u"");
+    auto bytes = read_bytes(dir.path() / "empty.cfg");
+    EXPECT_EQ(std::vector<unsigned char>(bytes.begin() + 24, bytes.end()), (std::vector<unsigned char>{0, 0, 0, 0}));
+
+    var_registry_t r;
+    r.get_bool(u"Fav")->value = true;
+    r.get_string(u"Help")->value = u"abc";
+    save(r, dir.file("two.cfg"), u"");
+    bytes = read_bytes(dir.path() / "two.cfg");
+    const std::vector<unsigned char> expected = {
+        2,    0,    0,    0,                                                       // count
+        0,    0,    0,    0, 0xFF, 0xFE, 0xFF, 3, 'F', 0, 'a', 0, 'v', 0, 1,       // flag
+        5,    0,    0,    0, 0xFF, 0xFE, 0xFF, 4, 'H', 0, 'e', 0, 'l', 0, 'p', 0,  // text
+        0xFF, 0xFE, 0xFF, 3, 'a',  0,    'b',  0, 'c', 0};
+    EXPECT_EQ(std::vector<unsigned char>(bytes.begin() + 24, bytes.end()), expected);
+}
+
+TEST(VarPersistence, DamagedFilesStopTheLoadWithTheirPlace) {
+    struct {
+        const char* file;
+        std::u16string message;
+        size_t loaded;
+    } cases[] = {
+        {"unknown_type.cfg", u"Файл настроек испорчен: неизвестный тип переменной 9 на смещении 39", 1},
+        {"negative_count.cfg", u"Файл настроек испорчен: неверное число записей -1 на смещении 24", 0},
+        {"short_card_list.cfg", u"Файл настроек испорчен: данные обрываются на смещении 78", 0},
+        {"huge_count.cfg", u"Файл настроек испорчен: данные обрываются на смещении 28", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        mfc_storage_t s(fixture(c.file));
+        var_registry_t r;
+        try {
+            r.load(s);
+            ADD_FAILURE() << "no error";
+        } catch (const mfc_storage_ex_t& e) {
+            EXPECT_EQ(e.text(), c.message);
+        }
+        EXPECT_EQ(r.size(), c.loaded);
+    }
+}
+
+}  // namespace
