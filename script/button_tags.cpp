@@ -4,15 +4,6 @@
 #include "script/parent_of.h"
 #include "script/select_tags.h"
 
-namespace {
-
-ScriptItem_tag_t* script_item_of(tag_t* parent) {
-    if (auto* item = parent_of<ScriptItem_tag_t>(parent, 33)) return item;
-    return parent_of<ScriptItem_tag_t>(parent, 32);
-}
-
-}  // namespace
-
 ButtonOk_tag_t::ButtonOk_tag_t(tag_t* parent) : script_item(script_item_of(parent)) {
     accepted = parent_is(parent, {1, 31, 32, 33, 64});
 }

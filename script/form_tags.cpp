@@ -9,11 +9,6 @@ namespace {
 
 const std::u16string expanded_key = u"expanded";
 
-ScriptItem_tag_t* script_item_of(tag_t* parent) {
-    if (auto* item = parent_of<ScriptItem_tag_t>(parent, 33)) return item;
-    return parent_of<ScriptItem_tag_t>(parent, 32);
-}
-
 }  // namespace
 
 Form_tag_t::Form_tag_t(tag_t* parent) : script_item(script_item_of(parent)) {

@@ -23,12 +23,12 @@ void ScriptItem_tag_t::set_caption(const std::u16string&, tag_t*) {
 
 ScriptItemAdd_tag_t::ScriptItemAdd_tag_t(tag_t* parent) : ScriptItem_tag_t(parent) {}
 
-namespace {
-
 ScriptItem_tag_t* script_item_of(tag_t* parent) {
     if (auto* item = parent_of<ScriptItem_tag_t>(parent, 33)) return item;
     return parent_of<ScriptItem_tag_t>(parent, 32);
 }
+
+namespace {
 
 ScriptList_tag_t* script_list_of(tag_t* parent) {
     if (auto* list = parent_of<ScriptList_tag_t>(parent, 31)) return list;
