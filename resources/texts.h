@@ -38,6 +38,63 @@ inline constexpr char16_t var_bad_count[] = u"Файл настроек испо
 
 // ---- script model -------------------------------------------------------------------------------
 
+// The name an unknown tag code is reported with.
+inline constexpr char16_t tag_name_unknown[] = u"Не известно";
+// An "Image" tag under a parent other than "Logo" or "Form".
+inline constexpr char16_t image_misplaced[] = u"nnn";
+inline constexpr char16_t tag_code_unknown[] = u"Неизвестный код тега %1";
+inline constexpr char16_t tag_unknown[] = u"Неизвестный тег \"%1\"";
+// Faults of a damaged script or settings file. %1, %2 are tag names, the other places numbers; offsets
+// count bytes from the start of the file.
+inline constexpr char16_t tag_not_accepted[] =
+    u"Файл настроек испорчен: тег \"%1\" на смещении %3 не может стоять внутри тега \"%2\"";
+inline constexpr char16_t tags_too_deep[] = u"Файл настроек испорчен: теги на смещении %2 вложены глубже %1 уровней";
+
+// ostrevan-cfg, the script compiler. Places are given before the message as FILE:LINE:COLUMN in XML
+// and as "смещение N" in a .cfg file.
+inline constexpr char16_t cfg_usage[] =
+    u"Использование:\n"
+    u"  ostrevan-cfg compile IN.xml -o OUT.cfg [--pin PIN]   XML-источник в файл сценария или настроек\n"
+    u"  ostrevan-cfg dump IN.cfg [--pin PIN]                 файл в XML на стандартный вывод\n"
+    u"  ostrevan-cfg check IN.cfg [--pin PIN]                загрузить файл, как программа, и кратко описать\n"
+    u"\n"
+    u"--pin задаёт ПИН-код, которым зашифрованы строки (settings.cfg); без него файл не зашифрован (config.cfg).\n"
+    u"Код выхода 0 при успехе, 1 при любой ошибке.\n"
+    u"\n"
+    u"XML повторяет файл запись за записью: <cfg><vars>...</vars><tree>...</tree></cfg>.\n"
+    u"Переменные: <bool name value=\"true|false\"/>, <cardlist name><card id0 id1 id2/>...</cardlist>,\n"
+    u"<card name id0 id1 id2/>, <favlist name><fav id title/>...</favlist>, <fav name id title/>,\n"
+    u"<string name>текст</string>.\n"
+    u"Тег дерева - элемент с именем тега; его атрибуты XML - набор атрибутов тега, по порядку. Текст простого\n"
+    u"тега - весь текст элемента с пробелами как есть; составной тег содержит только вложенные теги.\n"
+    u"Пустой набор атрибутов: <Тег cfg.attributes=\"\">. Если ключ не является именем XML (или начинается\n"
+    u"с \"xml\" или \"cfg.\"), весь набор записан элементами <cfg.attribute key=\"...\" value=\"...\"/> в\n"
+    u"начале содержимого тега; текст простого тега тогда - текст после последнего из них.\n";
+inline constexpr char16_t cfg_bad_arguments[] = u"Неверные аргументы. ostrevan-cfg --help описывает их.";
+inline constexpr char16_t cfg_cannot_read[] = u"не удаётся прочитать файл";
+inline constexpr char16_t cfg_cannot_write[] = u"не удаётся записать файл: %1";
+inline constexpr char16_t cfg_root_expected[] = u"ожидался элемент <cfg>";
+inline constexpr char16_t cfg_unexpected_element[] = u"здесь не может стоять элемент <%1>";
+inline constexpr char16_t cfg_unexpected_text[] = u"в элементе <%1> не может быть текста";
+inline constexpr char16_t cfg_tag_not_accepted[] = u"тег \"%1\" не может стоять внутри тега \"%2\"";
+inline constexpr char16_t cfg_simple_has_children[] = u"простой тег \"%1\" не может содержать теги";
+inline constexpr char16_t cfg_complex_has_text[] = u"составной тег \"%1\" не может содержать текст";
+inline constexpr char16_t cfg_missing_attribute[] = u"у элемента <%1> нет атрибута %2";
+inline constexpr char16_t cfg_unknown_attribute[] = u"у элемента <%1> не может быть атрибута %2";
+inline constexpr char16_t cfg_bad_bool[] = u"значение флага должно быть true или false, а не \"%1\"";
+inline constexpr char16_t cfg_mixed_attributes[] =
+    u"атрибуты тега \"%1\" записаны и атрибутами XML, и элементами cfg.attribute";
+inline constexpr char16_t cfg_empty_attributes_alone[] =
+    u"cfg.attributes=\"\" означает пустой набор атрибутов: других атрибутов у тега быть не может";
+inline constexpr char16_t cfg_too_deep[] = u"теги вложены глубже %1 уровней";
+// %1 is the character's code, %2 one of the two places below.
+inline constexpr char16_t cfg_not_xml_char[] = u"символ U+%1 в %2 нельзя записать в XML";
+inline constexpr char16_t cfg_in_var[] = u"переменной \"%1\"";
+inline constexpr char16_t cfg_in_tag[] = u"теге %1";
+inline constexpr char16_t cfg_trailing_bytes[] = u"после дерева тегов остались байты, которые программа не читает: %1";
+inline constexpr char16_t cfg_at_offset[] = u"смещение %1: %2";
+inline constexpr char16_t cfg_summary[] = u"Переменных: %1\nТегов: %2\nМеню:\n";
+
 // ---- screens ------------------------------------------------------------------------------------
 
 // ---- messaging ----------------------------------------------------------------------------------

@@ -1,0 +1,128 @@
+#pragma once
+
+#include "script/tag.h"
+#include "script/tag_interfaces.h"
+
+// Buttons (soft keys) and the leaves that configure them.
+
+class Item_tag_t;
+class ScriptItem_tag_t;
+class ScriptItemAdd_tag_t;
+class ScriptFavList_tag_t;
+
+// "ButtonOk" (29): the base of every button.
+class ButtonOk_tag_t : public tag_complex_t, public tag_captioned_t, public action_t {
+public:
+    explicit ButtonOk_tag_t(tag_t* parent);
+    void set_caption(const std::u16string& text, tag_t* caption_tag) override;
+    void execute(int first, int second) override;
+
+    // The enclosing script item, whose form the key lives in; null under other parents.
+    ScriptItem_tag_t* script_item = nullptr;
+};
+
+// "ButtonBack" (28).
+class ButtonBack_tag_t : public ButtonOk_tag_t {
+public:
+    explicit ButtonBack_tag_t(tag_t* parent);
+};
+
+// "ButtonHelp" (30).
+class ButtonHelp_tag_t : public ButtonOk_tag_t {
+public:
+    explicit ButtonHelp_tag_t(tag_t* parent);
+};
+
+// "ButtonHelpAlert" (40).
+class ButtonHelpAlert_tag_t : public ButtonHelp_tag_t {
+public:
+    explicit ButtonHelpAlert_tag_t(tag_t* parent);
+};
+
+// "ButtonSendSMS" (41): sends the form's request.
+class ButtonSendSMS_tag_t : public ButtonOk_tag_t {
+public:
+    explicit ButtonSendSMS_tag_t(tag_t* parent);
+};
+
+// "ButtonAdd" (44): adds the entry an add form describes.
+class ButtonAdd_tag_t : public ButtonOk_tag_t {
+public:
+    explicit ButtonAdd_tag_t(tag_t* parent);
+
+    ScriptItemAdd_tag_t* add_form = nullptr;
+};
+
+// "ButtonDel" (45): deletes a card or a favourite.
+class ButtonDel_tag_t : public ButtonOk_tag_t {
+public:
+    explicit ButtonDel_tag_t(tag_t* parent);
+
+    ScriptItemAdd_tag_t* add_form = nullptr;
+    ScriptFavList_tag_t* fav_list_tag = nullptr;
+};
+
+// "ButtonFavAddDel" (65): adds a script item to the favourites or removes it.
+class ButtonFavAddDel_tag_t : public ButtonOk_tag_t {
+public:
+    explicit ButtonFavAddDel_tag_t(tag_t* parent);
+};
+
+// "Caption" (4): hands its text to the parent's caption.
+class Caption_tag_t : public tag_simple_t {
+public:
+    explicit Caption_tag_t(tag_t* parent);
+
+    // Null under the parents that accept a caption without having one (the sub-menus).
+    tag_captioned_t* captioned = nullptr;
+};
+
+// "UserRequest" (42): the confirmation question of a request.
+class UserRequest_tag_t : public tag_simple_t {
+public:
+    explicit UserRequest_tag_t(tag_t* parent);
+
+    ButtonOk_tag_t* button = nullptr;  // a "ButtonSendSMS" or "ButtonDel"
+    Item_tag_t* item = nullptr;
+};
+
+// "Body" (43): the request text template.
+class Body_tag_t : public tag_simple_t {
+public:
+    explicit Body_tag_t(tag_t* parent);
+
+    ButtonSendSMS_tag_t* send_button = nullptr;
+    Item_tag_t* item = nullptr;
+};
+
+// The four texts of "ButtonFavAddDel": key captions and questions for adding and removing.
+class fav_button_leaf_t : public tag_simple_t {
+public:
+    explicit fav_button_leaf_t(tag_t* parent);
+
+    ButtonFavAddDel_tag_t* fav_button = nullptr;
+};
+
+// "CaptionAdd" (67).
+class CaptionAdd_tag_t : public fav_button_leaf_t {
+public:
+    using fav_button_leaf_t::fav_button_leaf_t;
+};
+
+// "CaptionDel" (68).
+class CaptionDel_tag_t : public fav_button_leaf_t {
+public:
+    using fav_button_leaf_t::fav_button_leaf_t;
+};
+
+// "UserRequestAdd" (69).
+class UserRequestAdd_tag_t : public fav_button_leaf_t {
+public:
+    using fav_button_leaf_t::fav_button_leaf_t;
+};
+
+// "UserRequestDel" (70).
+class UserRequestDel_tag_t : public fav_button_leaf_t {
+public:
+    using fav_button_leaf_t::fav_button_leaf_t;
+};

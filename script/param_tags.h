@@ -1,0 +1,38 @@
+#pragma once
+
+#include "script/tag.h"
+#include "script/tag_interfaces.h"
+
+// Parameters that bind form values to variables, and the bank's options.
+
+class Input_tag_t;
+class Item_tag_t;
+class Select_tag_t;
+class SelectCard_tag_t;
+
+// "Parameter" (49): binds the value of its parent to the variable its text names.
+class Parameter_tag_t : public tag_simple_t, public param_t {
+public:
+    explicit Parameter_tag_t(tag_t* parent);
+    bool apply_text(const std::u16string& text) override;
+    std::u16string value_text() override;
+
+    // The parent, in the one field that matches its code.
+    Select_tag_t* select = nullptr;
+    SelectCard_tag_t* select_card = nullptr;
+    Input_tag_t* input = nullptr;
+    Item_tag_t* item = nullptr;
+};
+
+// "Save" (48): a parameter bound to a persistent variable.
+class Save_tag_t : public Parameter_tag_t {
+public:
+    using Parameter_tag_t::Parameter_tag_t;
+};
+
+// "BankSpecified" (71): attaches its attributes to its parent as the bank option its text names.
+class BankSpecified_tag_t : public tag_simple_t {
+public:
+    explicit BankSpecified_tag_t(tag_t* parent);
+    void link() override;
+};

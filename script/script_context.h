@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+#include <unordered_map>
+
+class display_t;
+class messaging_t;
+class storage_t;
+class tag_t;
+
+using tags_by_id_t = std::unordered_map<std::u16string, tag_t*>;
+
+// The shared objects that every tag reaches. They exist once per process and are set before the tree
+// passes that use them. The two variable registries, `global_vars` and `current_vars`, belong to the
+// variables library and are reached there.
+struct script_context_t {
+    // Every tag load and save reads and writes through it; set by the root before each load or save.
+    storage_t* current_storage = nullptr;
+    display_t* display = nullptr;
+    messaging_t* messaging = nullptr;
+    // Script items by their `Id`; owned by the root, which creates it.
+    tags_by_id_t* tags_by_id = nullptr;
+};
+
+inline script_context_t script_context;

@@ -1,0 +1,138 @@
+#include "script/tag.h"
+
+#include "core/text_error.h"
+#include "resources/texts.h"
+#include "script/factory.h"
+#include "script/script_context.h"
+#include "storage/storage.h"
+#include "storage/storage_errors.h"
+#include "vars/var_count.h"
+#include "vars/var_scope.h"
+
+namespace {
+
+storage_t& storage() {
+    return *script_context.current_storage;
+}
+
+// Depth of the complex records being loaded, to bound the recursion on a damaged file.
+int load_depth = 0;
+
+struct depth_guard_t {
+    depth_guard_t() {
+        if (load_depth >= max_tag_depth) {
+            throw text_error_t(format_text(texts::tags_too_deep,
+                                           {number_text(max_tag_depth), number_text(int64_t(storage().offset()))}));
+        }
+        ++load_depth;
+    }
+    ~depth_guard_t() { --load_depth; }
+};
+
+}  // namespace
+
+tag_t::~tag_t() = default;
+
+bool tag_t::parent_is(const tag_t* parent, std::initializer_list<int32_t> codes) {
+    if (!parent) return false;
+    for (int32_t c : codes) {
+        if (parent->code == c) return true;
+    }
+    return false;
+}
+
+void tag_t::load() {
+    if (!attributes) return;
+    const int32_t count = read_count(storage());
+    for (int32_t i = 0; i < count; ++i) {
+        std::u16string key, value;
+        storage().read_string(key).read_string(value);
+        attributes->set(key, std::move(value));
+    }
+}
+
+void tag_t::save() {
+    if (!attributes) {
+        storage().write_int(code);
+        return;
+    }
+    storage().write_int(code | attributes_bit).write_int(int32_t(attributes->size()));
+    for (const auto& [key, value] : *attributes) storage().write_string(key).write_string(value);
+}
+
+std::u16string tag_t::resolve(const std::u16string& var_name) {
+    if (const string_var_t* text = lookup_string(var_name)) return text->value;
+    if (const card_var_t* card = lookup_card(var_name)) {
+        // A fixed choice of a selection stands for the whole request text.
+        whole_text = card->card.script_entry;
+        return card->card.display();
+    }
+    return {};
+}
+
+void tag_simple_t::load() {
+    tag_t::load();
+    storage().read_string(text);
+}
+
+void tag_simple_t::save() {
+    tag_t::save();
+    storage().write_string(text);
+}
+
+void tag_complex_t::load() {
+    tag_t::load();
+    depth_guard_t depth;
+    const int32_t count = read_count(storage());
+    for (int32_t i = 0; i < count; ++i) {
+        const uint64_t at = storage().offset();
+        int32_t word = 0;
+        storage().read_int(word);
+        // A root inside the tree would take over the global variables; no file holds one.
+        const bool nested_root = (word & ~attributes_bit) == 1;
+        std::unique_ptr<tag_t> child(nested_root ? nullptr : create_child(word, this));
+        if (!child) {
+            // The record's body cannot be read without its class, so the file cannot be read on.
+            throw text_error_t(format_text(
+                texts::tag_not_accepted, {tag_name(word & ~attributes_bit), tag_name(code), number_text(int64_t(at))}));
+        }
+        child->load();
+        children.push_back(std::move(child));
+    }
+}
+
+void tag_complex_t::link() {
+    for (auto& child : children) child->link();
+}
+
+void tag_complex_t::show() {
+    for (auto& child : children) child->show();
+}
+
+void tag_complex_t::commit() {
+    for (auto& child : children) child->commit();
+}
+
+void tag_complex_t::save() {
+    tag_t::save();
+    storage().write_int(int32_t(children.size()));
+    for (auto& child : children) child->save();
+}
+
+tag_t* tag_complex_t::first_child_with_code(int32_t wanted) {
+    search_code = wanted;
+    search_pos = 0;
+    return next_child_with_code();
+}
+
+tag_t* tag_complex_t::next_child_with_code() {
+    if (search_pos == npos) return nullptr;
+    for (size_t i = search_pos; i < children.size(); ++i) {
+        if (children[i]->code == search_code) {
+            search_pos = i + 1;
+            return children[i].get();
+        }
+    }
+    search_pos = npos;
+    return nullptr;
+}

@@ -1,0 +1,88 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "script/attribute_map.h"
+
+// Option name to the attribute map of the `BankSpecified` tag that set it (borrowed from that tag).
+using bank_options_t = std::unordered_map<std::u16string, const attribute_map_t*>;
+
+// The code word of a record carries this bit when an attribute block follows.
+inline constexpr int32_t attributes_bit = 0x8000;
+
+// Complex tags nest at most this deep in a file. Real scripts nest about ten levels; the limit only
+// keeps a damaged or hostile file from exhausting the stack.
+inline constexpr int max_tag_depth = 256;
+
+// Base of every node of the script tree. The tree is walked in passes: load, link, show, commit, save.
+// Loading and saving go through the context's current storage.
+class tag_t {
+public:
+    tag_t() = default;
+    tag_t(const tag_t&) = delete;
+    tag_t& operator=(const tag_t&) = delete;
+    virtual ~tag_t();
+
+    virtual void load();
+    virtual void link() {}
+    virtual void show() {}
+    virtual void commit() {}
+    virtual void save();
+    virtual bool is_complex() const = 0;
+    // The value of the variable `name` for text templates.
+    virtual std::u16string resolve(const std::u16string& name);
+
+    // True when the tag may stand under the parent it was constructed for.
+    bool accepted = false;
+    // The code from the tag table, without the attributes bit. Set by the factory.
+    int32_t code = 0;
+    // Not owned; none for the root.
+    tag_t* parent = nullptr;
+    std::unique_ptr<attribute_map_t> attributes;
+    // Created on first use by set_bank_option.
+    std::unique_ptr<bank_options_t> bank_options;
+    // Set by resolve each time it resolves a card variable.
+    bool whole_text = false;
+    // The tag name when the tag was created by name.
+    std::u16string name;
+
+protected:
+    // The placement test of the constructors: the parent's code is one of `codes`.
+    static bool parent_is(const tag_t* parent, std::initializer_list<int32_t> codes);
+};
+
+// A leaf that carries one text.
+class tag_simple_t : public tag_t {
+public:
+    void load() override;
+    void save() override;
+    bool is_complex() const override { return false; }
+
+    std::u16string text;
+};
+
+// A node with children, kept in load order.
+class tag_complex_t : public tag_t {
+public:
+    void load() override;
+    void link() override;
+    void show() override;
+    void commit() override;
+    void save() override;
+    bool is_complex() const override { return true; }
+
+    // The child search. Its state is shared: a search inside another search on the same tag restarts it.
+    tag_t* first_child_with_code(int32_t wanted);
+    tag_t* next_child_with_code();
+
+    std::vector<std::unique_ptr<tag_t>> children;
+    int32_t search_code = 0;
+    // Index in `children` after the child the search last returned; npos when none.
+    size_t search_pos = npos;
+    static constexpr size_t npos = static_cast<size_t>(-1);
+};

@@ -1,0 +1,172 @@
+#include <gtest/gtest.h>
+
+#include "core/text_error.h"
+#include "core/u16.h"
+#include "script/form_tags.h"
+#include "script/menu_tags.h"
+#include "script/tag_errors.h"
+#include "script_files.h"
+#include "vars/var_scope.h"
+
+namespace {
+
+// The header is 24 bytes; the variables count follows, then the tree's count at 28 and its first record at 32.
+cfg_bytes_t script(int32_t top_level) {
+    return std::move(cfg_bytes_t().header().i32(0).i32(top_level));
+}
+
+const tag_complex_t& complex(const tag_t& tag) {
+    return dynamic_cast<const tag_complex_t&>(tag);
+}
+const tag_simple_t& simple(const tag_t& tag) {
+    return dynamic_cast<const tag_simple_t&>(tag);
+}
+
+}  // namespace
+
+TEST(Reader, ExampleScriptLoadsAndSavesItsOwnBytes) {
+    script_files_t files;
+    const auto bytes = script(1).i32(5).i32(1).i32(33).i32(1).i32(2).str(u"Баланс");
+    // The example's bytes, spelled out.
+    const byte_vector expected_head = {0xFF, 0xFE, 0xFF, 0x0A, 'm', 0, 'f', 0, 'c', 0, ' ',  0,    'a',  0,
+                                       'r',  0,    'h',  0,    'i', 0, 'v', 0, 'e', 0, 0,    0,    0,    0,
+                                       1,    0,    0,    0,    5,   0, 0,   0, 1,   0, 0,    0,    0x21, 0,
+                                       0,    0,    1,    0,    0,   0, 2,   0, 0,   0, 0xFF, 0xFE, 0xFF, 6};
+    ASSERT_EQ(byte_vector(bytes.bytes.begin(), bytes.bytes.begin() + expected_head.size()), expected_head);
+    files.put("config.cfg", bytes);
+
+    auto root = files.load("config.cfg");
+    ASSERT_EQ(root->children.size(), 1u);
+    const auto& list = complex(*root->children[0]);
+    EXPECT_EQ(list.code, 5);
+    EXPECT_EQ(list.parent, root.get());
+    ASSERT_EQ(list.children.size(), 1u);
+    const auto& item = dynamic_cast<const ScriptItem_tag_t&>(*list.children[0]);
+    EXPECT_EQ(item.list, &list);
+    ASSERT_EQ(item.children.size(), 1u);
+    EXPECT_EQ(simple(*item.children[0]).text, u"Баланс");
+
+    EXPECT_EQ(files.save(*root, "settings.cfg"), bytes.bytes);
+}
+
+TEST(Reader, EmptyScriptAndAttributeBlocksRoundTrip) {
+    script_files_t files;
+    const cfg_bytes_t cases[] = {
+        script(0),
+        // A "List" with an empty attribute block.
+        script(1).i32(5 | 0x8000).i32(0).i32(0),
+        // Attributes keep their order; a later duplicate key overwrites the value in place.
+        script(1).i32(9 | 0x8000).i32(2).str(u"b").str(u"1").str(u"a").str(u"2").i32(0),
+    };
+    for (const auto& bytes : cases) {
+        files.put("config.cfg", bytes);
+        auto root = files.load("config.cfg");
+        EXPECT_EQ(files.save(*root, "settings.cfg"), bytes.bytes);
+    }
+
+    files.put("config.cfg",
+              script(1).i32(9 | 0x8000).i32(3).str(u"b").str(u"1").str(u"a").str(u"2").str(u"b").str(u"3").i32(0));
+    auto root = files.load("config.cfg");
+    const auto& attributes = *root->children[0]->attributes;
+    ASSERT_EQ(attributes.size(), 2u);
+    EXPECT_EQ(attributes.begin()->first, u"b");
+    EXPECT_EQ(*attributes.find(u"b"), u"3");
+}
+
+TEST(Reader, StringKeepsItsExpandedStateInAnAttribute) {
+    script_files_t files;
+    // List > ScriptItem > Form > String, the String as given.
+    auto with_string = [](auto&& string_record) {
+        auto bytes = script(1).i32(5).i32(1).i32(33).i32(1).i32(39).i32(1);
+        string_record(bytes);
+        return bytes;
+    };
+    auto string_of = [](const MenuApplet_tag_t& root) -> const String_tag_t& {
+        const auto& form = complex(*complex(*complex(*root.children[0]).children[0]).children[0]);
+        return dynamic_cast<const String_tag_t&>(*form.children[0]);
+    };
+
+    files.put("config.cfg", with_string([](cfg_bytes_t& b) { b.i32(61).str(u"Запрос"); }));
+    auto root = files.load("config.cfg");
+    EXPECT_TRUE(string_of(*root).expanded);
+    EXPECT_FALSE(string_of(*root).attributes);
+    const auto saved =
+        with_string([](cfg_bytes_t& b) { b.i32(61 | 0x8000).i32(1).str(u"expanded").str(u"true").str(u"Запрос"); });
+    EXPECT_EQ(files.save(*root, "settings.cfg"), saved.bytes);
+
+    const auto folded =
+        with_string([](cfg_bytes_t& b) { b.i32(61 | 0x8000).i32(1).str(u"expanded").str(u"false").str(u"x"); });
+    files.put("config.cfg", folded);
+    root = files.load("config.cfg");
+    EXPECT_FALSE(string_of(*root).expanded);
+    EXPECT_EQ(files.save(*root, "settings.cfg"), folded.bytes);
+}
+
+TEST(Reader, ReinstalledScriptTakesVariablesFromSettingsAndTreeFromScript) {
+    script_files_t files;
+    files.put("config.cfg", cfg_bytes_t().header().i32(1).i32(5).str(u"Help").str(u"script").i32(1).i32(22).i32(0));
+    files.put("settings.cfg", cfg_bytes_t().header().i32(1).i32(5).str(u"Help").str(u"user").i32(1).i32(9).i32(0));
+
+    for (bool reinstalled : {true, false}) {
+        auto script = files.open_read("config.cfg");
+        auto settings = files.open_read("settings.cfg");
+        auto root = script_files_t::new_root();
+        root->set_storages(script.get(), settings.get(), reinstalled);
+        root->load();
+        EXPECT_EQ(global_vars->get_string(u"Help")->value, u"user");
+        ASSERT_EQ(root->children.size(), 1u);
+        EXPECT_EQ(root->children[0]->code, reinstalled ? 22 : 9);
+        EXPECT_EQ(script_context.current_storage, settings.get());
+    }
+
+    // Without the flag the script file is not read past its header.
+    files.put("config.cfg", cfg_bytes_t().header().i32(-7));
+    auto script = files.open_read("config.cfg");
+    auto settings = files.open_read("settings.cfg");
+    auto root = script_files_t::new_root();
+    root->set_storages(script.get(), settings.get(), false);
+    EXPECT_NO_THROW(root->load());
+}
+
+TEST(Reader, RefusesDamagedFilesNamingThePlace) {
+    struct bad_t {
+        const char* what;
+        cfg_bytes_t bytes;
+        std::u16string message;
+    };
+    cfg_bytes_t too_deep = script(1);
+    for (int level = 0; level < 300; ++level) too_deep.i32(level % 2 ? 31 : 5).i32(1);
+    const bad_t cases[] = {
+        {"unknown code with attributes bit", script(1).i32(0x8000).i32(0), u"Неизвестный код тега 0"},
+        {"code above the table", script(1).i32(72), u"Неизвестный код тега 72"},
+        {"Item under List", script(1).i32(5).i32(2).i32(33).i32(0).i32(53).i32(0),
+         u"Файл настроек испорчен: тег \"Item\" на смещении 48 не может стоять внутри тега \"List\""},
+        {"a second root in the tree", script(1).i32(1).i32(0),
+         u"Файл настроек испорчен: тег \"MenuApplet\" на смещении 32 не может стоять внутри тега \"MenuApplet\""},
+        {"Image under ScriptItem", script(1).i32(5).i32(1).i32(33).i32(1).i32(24), u"nnn"},
+        {"negative child count", script(1).i32(5).i32(-1),
+         u"Файл настроек испорчен: неверное число записей -1 на смещении 36"},
+        {"negative attribute count", script(1).i32(5 | 0x8000).i32(-3),
+         u"Файл настроек испорчен: неверное число записей -3 на смещении 36"},
+        {"file ends inside a record", script(2).i32(22).i32(0).i32(9),
+         u"Файл настроек испорчен: данные обрываются на смещении 44"},
+        {"huge count", script(1).i32(5).i32(0x7FFFFFFF).i32(26).str(u"x"),
+         u"Файл настроек испорчен: данные обрываются на смещении 50"},
+        {"nesting beyond the limit", too_deep,
+         u"Файл настроек испорчен: теги на смещении 2076 вложены глубже 256 уровней"},
+    };
+    script_files_t files;
+    for (const auto& bad : cases) {
+        SCOPED_TRACE(bad.what);
+        files.put("config.cfg", bad.bytes);
+        try {
+            files.load("config.cfg");
+            ADD_FAILURE() << "loaded";
+        } catch (const text_error_t& e) {
+            EXPECT_EQ(e.text(), bad.message) << e.what();
+        } catch (const tag_unknown_ex_t& e) {
+            EXPECT_EQ(e.text(), bad.message) << e.what();
+            EXPECT_EQ(e.name, u"Не известно");
+        }
+    }
+}

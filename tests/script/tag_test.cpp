@@ -1,0 +1,69 @@
+#include <gtest/gtest.h>
+
+#include "script/factory.h"
+#include "script/form_tags.h"
+#include "script/script_context.h"
+#include "script_files.h"
+#include "vars/var_registry.h"
+#include "vars/var_scope.h"
+
+TEST(Tag, ChildSearchWalksOneCodeAndRestartsWhenNested) {
+    auto select = create_tag(52, nullptr);
+    auto& node = static_cast<tag_complex_t&>(*select);
+    for (int32_t code : {53, 4, 53, 49, 53}) node.children.push_back(create_tag(code, select.get()));
+
+    EXPECT_EQ(node.first_child_with_code(53), node.children[0].get());
+    EXPECT_EQ(node.next_child_with_code(), node.children[2].get());
+    // A search inside the walk starts over and takes the shared state with it.
+    EXPECT_EQ(node.first_child_with_code(49), node.children[3].get());
+    EXPECT_EQ(node.next_child_with_code(), nullptr);
+    EXPECT_EQ(node.next_child_with_code(), nullptr);
+    EXPECT_EQ(node.first_child_with_code(53), node.children[0].get());
+    EXPECT_EQ(node.next_child_with_code(), node.children[2].get());
+    EXPECT_EQ(node.next_child_with_code(), node.children[4].get());
+    EXPECT_EQ(node.next_child_with_code(), nullptr);
+    EXPECT_EQ(node.first_child_with_code(61), nullptr);
+}
+
+TEST(Tag, ParameterWithEmptyAttributeMapSavesItsRecord) {
+    script_files_t files;
+    auto select = create_tag(52, nullptr);
+    auto parameter = create_tag(49 | attributes_bit, select.get());
+    EXPECT_TRUE(parameter->accepted);
+    EXPECT_EQ(parameter->code, 49);
+    ASSERT_TRUE(parameter->attributes);
+    EXPECT_TRUE(parameter->attributes->empty());
+
+    mfc_storage_t out(u"p.cfg", mfc_storage_t::mode_write, u"", files.ops);
+    script_context.current_storage = &out;
+    parameter->save();
+    out.close();
+    script_context.current_storage = nullptr;
+    EXPECT_EQ(files.ops.files["p.cfg"], cfg_bytes_t().header().i32(0x8031).i32(0).str(u"").bytes);
+}
+
+TEST(Tag, ResolvePrefersTextOverCardAndMarksWholeTextByCard) {
+    auto root = script_files_t::new_root();
+    var_registry_t local;
+    current_vars = &local;
+    local.get_string(u"sum")->value = u"100";
+    card_t entry;
+    entry.id0 = u"По всем картам";
+    entry.template_text = u"{id0}";
+    entry.script_entry = true;
+    global_vars->get_card(u"sum")->set_card(entry);
+    global_vars->get_card(u"card")->set_card(entry);
+    global_vars->get_bool(u"flag");
+
+    tag_t& tag = *root;
+    EXPECT_EQ(tag.resolve(u"sum"), u"100");
+    EXPECT_FALSE(tag.whole_text);
+    EXPECT_EQ(tag.resolve(u"card"), u"По всем картам");
+    EXPECT_TRUE(tag.whole_text);
+    local.get_card(u"card");  // the user's own (unset) card in the current scope wins
+    EXPECT_EQ(tag.resolve(u"card"), u" - ");
+    EXPECT_FALSE(tag.whole_text);
+    EXPECT_EQ(tag.resolve(u"flag"), u"");
+    EXPECT_EQ(tag.resolve(u"missing"), u"");
+    current_vars = global_vars;
+}

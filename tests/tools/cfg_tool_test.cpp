@@ -1,0 +1,188 @@
+// ostrevan-cfg run as a program: round trips, the summary of check, and the refusals with their messages.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "tests/script/cfg_bytes.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct result_t {
+    int status;
+    std::string out, err;
+};
+
+std::string read_all(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class CfgTool : public ::testing::Test {
+protected:
+    fs::path dir = fs::temp_directory_path() / ("ostrevan-cfg-test-" + std::to_string(getpid()));
+    void SetUp() override { fs::create_directories(dir); }
+    void TearDown() override { fs::remove_all(dir); }
+
+    fs::path file(const std::string& name, const std::string& content) {
+        std::ofstream(dir / name, std::ios::binary) << content;
+        return dir / name;
+    }
+    fs::path file(const std::string& name, const byte_vector& bytes) {
+        return file(name, std::string(bytes.begin(), bytes.end()));
+    }
+
+    result_t run(const std::string& args) {
+        const std::string command = std::string(std::getenv("OSTREVAN_CFG")) + " " + args + " >" +
+                                    (dir / "out").string() + " 2>" + (dir / "err").string();
+        const int status = std::system(command.c_str());
+        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read_all(dir / "out"), read_all(dir / "err")};
+    }
+
+    static fs::path fixture(const std::string& name) {
+        return fs::path(std::getenv("OSTREVAN_SOURCE_DIR")) / "tests/tools/fixtures" / name;
+    }
+};
+
+}  // namespace
+
+TEST_F(CfgTool, DumpOfACompiledFileCompilesToTheSameBytes) {
+    const fs::path sources[] = {fixture("bank.xml"), file("empty.xml", "<cfg/>")};
+    for (const auto& source : sources) {
+        for (const std::string pin : {"", " --pin 1234"}) {
+            SCOPED_TRACE(source.string() + pin);
+            ASSERT_EQ(run("compile " + source.string() + " -o " + (dir / "a.cfg").string() + pin).status, 0);
+            const result_t dumped = run("dump " + (dir / "a.cfg").string() + pin);
+            ASSERT_EQ(dumped.status, 0) << dumped.err;
+            EXPECT_EQ(dumped.err, "");
+            file("b.xml", dumped.out);
+            ASSERT_EQ(run("compile " + (dir / "b.xml").string() + " -o " + (dir / "b.cfg").string() + pin).status, 0);
+            EXPECT_EQ(read_all(dir / "a.cfg"), read_all(dir / "b.cfg"));
+            EXPECT_EQ(run("dump " + (dir / "b.cfg").string() + pin).out, dumped.out);
+        }
+    }
+}
+
+TEST_F(CfgTool, CompileIsLiteralAndCheckLoadsAsTheProgram) {
+    // A "String" without attributes stays without: its code word is 61, not 0x803D.
+    const fs::path source = file("s.xml",
+                                 "<cfg><tree><List><ScriptItem><Form><String>x</String></Form>"
+                                 "</ScriptItem></List></tree></cfg>");
+    ASSERT_EQ(run("compile " + source.string() + " -o " + (dir / "s.cfg").string()).status, 0);
+    const std::string expected = [] {
+        const byte_vector b =
+            cfg_bytes_t().header().i32(0).i32(1).i32(5).i32(1).i32(33).i32(1).i32(39).i32(1).i32(61).str(u"x").bytes;
+        return std::string(b.begin(), b.end());
+    }();
+    EXPECT_EQ(read_all(dir / "s.cfg"), expected);
+
+    ASSERT_EQ(run("compile " + fixture("bank.xml").string() + " -o " + (dir / "bank.cfg").string()).status, 0);
+    const result_t checked = run("check " + (dir / "bank.cfg").string());
+    EXPECT_EQ(checked.status, 0);
+    EXPECT_EQ(checked.out,
+              "Переменных: 9\nТегов: 67\nМеню:\n  Баланс\n  Новая карта\n  Платежи/\n    Ostrevan\n  Избранное/\n");
+}
+
+TEST_F(CfgTool, CompileRefusesWhatTheProgramCouldNotReadNamingLineAndColumn) {
+    struct bad_t {
+        std::string xml, message;
+    };
+    const bad_t cases[] = {
+        {"<cfg><tree><Lst/></tree></cfg>", "1:17: Неизвестный тег \"Lst\""},
+        {"<cfg><tree>\n<List><Item/></List></tree></cfg>", "2:13: тег \"Item\" не может стоять внутри тега \"List\""},
+        {"<cfg><tree><MenuApplet/></tree></cfg>",
+         "1:24: тег \"MenuApplet\" не может стоять внутри тега \"MenuApplet\""},
+        {"<cfg><tree><List><ScriptItem><Image/></ScriptItem></List></tree></cfg>", "1:37: nnn"},
+        {"<cfg><tree><List> x </List></tree></cfg>", "1:21: составной тег \"List\" не может содержать текст"},
+        {"<cfg><tree><Logo><Image><Src>a<Src/></Src></Image></Logo></tree></cfg>",
+         "1:36: простой тег \"Src\" не может содержать теги"},
+        {"<cfg><vars><bool name=\"a\" value=\"1\"/></vars></cfg>",
+         "1:37: значение флага должно быть true или false, а не \"1\""},
+        {"<cfg><vars><card id0=\"1\"/></vars></cfg>", "1:26: у элемента <card> нет атрибута name"},
+        {"<cfg><vars><int name=\"a\"/></vars></cfg>", "1:26: здесь не может стоять элемент <int>"},
+        {"<cfg><tree><List cfg.attributes=\"\" a=\"1\"/></tree></cfg>",
+         "1:42: cfg.attributes=\"\" означает пустой набор атрибутов: других атрибутов у тега быть не может"},
+        {"<cfg><tree><List a=\"1\"><cfg.attribute key=\"b c\" value=\"\"/></List></tree></cfg>",
+         "1:58: атрибуты тега \"List\" записаны и атрибутами XML, и элементами cfg.attribute"},
+        {"<tree/>", "1:7: ожидался элемент <cfg>"},
+        {"<cfg><tree>", "1:11: Premature end of document."},
+    };
+    for (const auto& bad : cases) {
+        SCOPED_TRACE(bad.xml);
+        const fs::path source = file("bad.xml", bad.xml);
+        const result_t result = run("compile " + source.string() + " -o " + (dir / "bad.cfg").string());
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.err, source.string() + ":" + bad.message + "\n");
+        EXPECT_FALSE(fs::exists(dir / "bad.cfg"));
+    }
+    std::string deep = "<cfg><tree>";
+    for (int i = 0; i < 150; ++i) deep += "<List><ScriptList>";
+    const result_t result = run("compile " + file("deep.xml", deep).string() + " -o " + (dir / "bad.cfg").string());
+    EXPECT_EQ(result.err, (dir / "deep.xml").string() + ":1:2315: теги вложены глубже 256 уровней\n");
+}
+
+TEST_F(CfgTool, DumpAndCheckRefuseBadFilesNamingTheOffset) {
+    auto tree = [](int32_t top_level) { return std::move(cfg_bytes_t().header().i32(0).i32(top_level)); };
+    struct bad_t {
+        byte_vector bytes;
+        std::string message;
+    };
+    const bad_t cases[] = {
+        {tree(1).i32(72).bytes, "смещение 32: Неизвестный код тега 72"},
+        {tree(1).i32(5).i32(1).i32(33).i32(1).i32(24).i32(0).bytes, "смещение 48: nnn"},
+        {tree(1).i32(5).i32(1).i32(53).bytes,
+         "Файл настроек испорчен: тег \"Item\" на смещении 40 не может стоять внутри тега \"List\""},
+        {tree(2).i32(22).i32(0).bytes, "Файл настроек испорчен: данные обрываются на смещении 40"},
+        {cfg_bytes_t().header().i32(1).i32(9).str(u"x").bytes,
+         "Файл настроек испорчен: неизвестный тип переменной 9 на смещении 28"},
+        {cfg_bytes_t().str(u"mfc arhivf").bytes, "Неверный пароль"},
+    };
+    for (const auto& bad : cases) {
+        SCOPED_TRACE(bad.message);
+        const fs::path path = file("bad.cfg", bad.bytes);
+        for (const char* command : {"dump ", "check "}) {
+            const result_t result = run(command + path.string());
+            EXPECT_EQ(result.status, 1);
+            EXPECT_EQ(result.out, "");
+            EXPECT_EQ(result.err, path.string() + ": " + bad.message + "\n");
+        }
+    }
+    // A character XML cannot carry is refused by dump and named with the tag that holds it; check loads
+    // the same file.
+    const fs::path control = file("c.cfg", tree(1).i32(5).i32(1).i32(26).str(u"a\x01").bytes);
+    const result_t dumped = run("dump " + control.string());
+    EXPECT_EQ(dumped.status, 1);
+    EXPECT_EQ(dumped.err, control.string() + ": символ U+0001 в теге List/Text нельзя записать в XML\n");
+    EXPECT_EQ(run("check " + control.string()).status, 0);
+
+    // Bytes after the tree are not read by the program; both commands say so and go on.
+    const fs::path trailing = file("t.cfg", tree(0).i32(7).bytes);
+    const result_t checked = run("check " + trailing.string());
+    EXPECT_EQ(checked.status, 0);
+    EXPECT_EQ(checked.err, trailing.string() + ": после дерева тегов остались байты, которые программа не читает: 4\n");
+}
+
+TEST_F(CfgTool, WrongPinAndBadArguments) {
+    ASSERT_EQ(run("compile " + fixture("bank.xml").string() + " -o " + (dir / "p.cfg").string() + " --pin 1234").status,
+              0);
+    const result_t wrong = run("check " + (dir / "p.cfg").string() + " --pin 4321");
+    EXPECT_EQ(wrong.status, 1);
+    EXPECT_EQ(wrong.err, (dir / "p.cfg").string() + ": Неверный пароль\n");
+    EXPECT_EQ(run("check " + (dir / "p.cfg").string() + " --pin 1234").status, 0);
+
+    for (const char* args : {"", "compile x.xml", "dump", "frobnicate x.cfg", "dump x.cfg -o y"}) {
+        const result_t result = run(args);
+        EXPECT_EQ(result.status, 1) << args;
+        EXPECT_EQ(result.err, "Неверные аргументы. ostrevan-cfg --help описывает их.\n") << args;
+    }
+    const result_t help = run("--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("cfg.attributes=\"\""), std::string::npos);
+}

@@ -1,0 +1,187 @@
+// ostrevan-cfg: compiles the XML source of a script into "config.cfg" (or a settings file), dumps any
+// such file back to XML, and checks a file by loading it as the program does.
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "cfg_file.h"
+#include "cfg_xml.h"
+#include "core/text_error.h"
+#include "core/u16.h"
+#include "resources/texts.h"
+#include "script/factory.h"
+#include "script/script_context.h"
+#include "script/tag_errors.h"
+#include "storage/mfc_storage.h"
+#include "storage/storage_errors.h"
+#include "vars/var_scope.h"
+
+namespace {
+
+struct arguments_t {
+    QString command, input, output;
+    std::u16string pin;
+};
+
+std::optional<arguments_t> parse_arguments(int argc, char** argv) {
+    if (argc < 3) return std::nullopt;
+    arguments_t args{QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2]), {}, {}};
+    for (int i = 3; i < argc; ++i) {
+        const QString option = QString::fromLocal8Bit(argv[i]);
+        if (i + 1 >= argc) return std::nullopt;
+        const QString value = QString::fromLocal8Bit(argv[++i]);
+        if (option == QLatin1String("-o") && args.command == QLatin1String("compile"))
+            args.output = value;
+        else if (option == QLatin1String("--pin"))
+            args.pin = value.toStdU16String();
+        else
+            return std::nullopt;
+    }
+    if (args.command == QLatin1String("compile")
+            ? args.output.isEmpty()
+            : args.command != QLatin1String("dump") && args.command != QLatin1String("check")) {
+        return std::nullopt;
+    }
+    return args;
+}
+
+void print(FILE* to, const std::u16string& text) {
+    std::fputs(to_utf8(text).c_str(), to);
+}
+
+int fail(const QString& place, const std::u16string& message) {
+    print(stderr, place.toStdU16String() + u": " + message + u"\n");
+    return 1;
+}
+
+std::u16string at_code_word(const storage_t& storage, const std::u16string& message) {
+    return format_text(texts::cfg_at_offset, {number_text(int64_t(storage.offset() - 4)), message});
+}
+
+// Runs a reading of `path` and turns its errors into the message that names the place. The factory's
+// own errors (an unknown code, a misplaced "Image") come right after the record's 4-byte code word.
+int read_file(const arguments_t& args, const std::function<int(mfc_storage_t&)>& body) {
+    std::unique_ptr<mfc_storage_t> storage;
+    try {
+        storage = std::make_unique<mfc_storage_t>(args.input.toStdU16String(), mfc_storage_t::mode_read, args.pin);
+        return body(*storage);
+    } catch (const tag_unknown_ex_t& e) {
+        return fail(args.input, at_code_word(*storage, e.text()));
+    } catch (const text_error_t& e) {
+        if (storage && e.text() == texts::image_misplaced) return fail(args.input, at_code_word(*storage, e.text()));
+        return fail(args.input, e.text());
+    } catch (const cfg_error_t& e) {
+        return fail(QString::fromStdU16String(e.place), e.message);
+    }
+}
+
+// Bytes after the tree are never read by the program, and a dump cannot carry them.
+void warn_trailing_bytes(const arguments_t& args, const storage_t& storage) {
+    std::error_code error;
+    const auto size = std::filesystem::file_size(args.input.toStdString(), error);
+    if (!error && size > storage.offset()) {
+        fail(args.input, format_text(texts::cfg_trailing_bytes, {number_text(int64_t(size - storage.offset()))}));
+    }
+}
+
+int compile(const arguments_t& args) {
+    QFile in(args.input);
+    if (!in.open(QIODevice::ReadOnly)) return fail(args.input, texts::cfg_cannot_read);
+    try {
+        const cfg_file_t file = parse_cfg_xml(in.readAll(), args.input);
+        mfc_storage_t out(args.output.toStdU16String(), mfc_storage_t::mode_write, args.pin);
+        write_cfg(out, file);
+        if (!out.close()) return fail(args.output, format_text(texts::cfg_cannot_write, {out.last_error}));
+        return 0;
+    } catch (const cfg_error_t& e) {
+        return fail(QString::fromStdU16String(e.place), e.message);
+    } catch (const text_error_t& e) {
+        return fail(args.output, format_text(texts::cfg_cannot_write, {e.text()}));
+    }
+}
+
+int dump(const arguments_t& args) {
+    return read_file(args, [&](mfc_storage_t& storage) {
+        const cfg_file_t file = read_cfg(storage);
+        warn_trailing_bytes(args, storage);
+        const QByteArray xml = write_cfg_xml(file, args.input);
+        std::fwrite(xml.constData(), 1, size_t(xml.size()), stdout);
+        return 0;
+    });
+}
+
+size_t count_tags(const tag_t& tag) {
+    size_t n = 1;
+    if (auto* node = dynamic_cast<const tag_complex_t*>(&tag)) {
+        for (const auto& child : node->children) n += count_tags(*child);
+    }
+    return n;
+}
+
+std::u16string first_text(const tag_complex_t& node, int32_t code) {
+    for (const auto& child : node.children) {
+        if (child->code == code) return static_cast<const tag_simple_t&>(*child).text;
+    }
+    return {};
+}
+
+// The menu as the lists would show it: a script item under its name ("Ostrevan" without one), a
+// sub-menu under each of its names, followed by its own entries.
+void print_menu(const tag_complex_t& node, int level) {
+    for (const auto& child : node.children) {
+        const auto* entry = dynamic_cast<const tag_complex_t*>(child.get());
+        if (!entry) continue;
+        const std::u16string indent(size_t(level) * 2, u' ');
+        if (child->code == 5) {
+            print_menu(*entry, level);
+        } else if (child->code == 32 || child->code == 33) {
+            const std::u16string name = first_text(*entry, 2);
+            print(stdout, indent + (name.empty() ? std::u16string(texts::app_name) : name) + u"\n");
+        } else if (child->code == 31 || child->code == 64) {
+            for (const auto& leaf : entry->children) {
+                if (leaf->code == 2) print(stdout, indent + static_cast<const tag_simple_t&>(*leaf).text + u"/\n");
+            }
+            for (const auto& list : entry->children) {
+                if (list->code == 5) print_menu(static_cast<const tag_complex_t&>(*list), level + 1);
+            }
+        }
+    }
+}
+
+int check(const arguments_t& args) {
+    return read_file(args, [&](mfc_storage_t& storage) {
+        auto root = new_cfg_root();
+        root->set_storages(&storage, &storage, false);
+        root->load();
+        warn_trailing_bytes(args, storage);
+        print(stdout, format_text(texts::cfg_summary, {number_text(int64_t(global_vars->size())),
+                                                       number_text(int64_t(count_tags(*root) - 1))}));
+        for (const auto& child : root->children) {
+            if (child->code == 5) print_menu(static_cast<const tag_complex_t&>(*child), 1);
+        }
+        return 0;
+    });
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
+        print(stdout, texts::cfg_usage);
+        return 0;
+    }
+    const auto args = parse_arguments(argc, argv);
+    if (!args) {
+        print(stderr, std::u16string(texts::cfg_bad_arguments) + u"\n");
+        return 1;
+    }
+    if (args->command == QLatin1String("compile")) return compile(*args);
+    if (args->command == QLatin1String("dump")) return dump(*args);
+    return check(*args);
+}
