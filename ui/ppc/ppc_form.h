@@ -50,6 +50,8 @@ public:
     void command(int id);
     // Scrolls so that page position `y` (a control's bottom plus 10) is visible.
     void scroll_into_view(int y);
+    // Scrolls so that a control of the page is in view; run whenever a control of the page gets the focus.
+    void ensure_visible(QWidget* control);
 
     // Runs an action of the script from an event handler. A failure ends the form and is raised again
     // from show(), the way it would leave a modal loop of the device.
@@ -83,7 +85,6 @@ private:
     void relayout(int offset);
     void set_scroll_position(int position);
     void update_scroll();
-    void ensure_visible(QWidget* control);
     int overflow() const;
     int client_height() const;
     void end_dialog();

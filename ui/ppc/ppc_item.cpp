@@ -40,7 +40,7 @@ bool ppc_captioned_item_t::create(ppc_rect_t& rect) {
     auto* label = new_label(caption_);
     replace(caption_control_, label);
     label->show();
-    return layout(rect);
+    return ppc_captioned_item_t::layout(rect);
 }
 
 bool ppc_captioned_item_t::layout(ppc_rect_t& rect) {

@@ -70,7 +70,7 @@ bool ppc_string_item_t::create(ppc_rect_t& rect) {
         folded_text_ = fold_text(full_text_, --n);
 
     label->show();
-    return layout(rect);
+    return ppc_string_item_t::layout(rect);
 }
 
 bool ppc_string_item_t::layout(ppc_rect_t& rect) {
