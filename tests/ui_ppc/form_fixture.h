@@ -35,7 +35,9 @@ public:
     std::u16string message;
 };
 
-inline ppc_device_t test_device(bool soft_keys) { return ppc_device_t{soft_keys, screen_size_t{320, 480}}; }
+inline ppc_device_t test_device(bool soft_keys) {
+    return ppc_device_t{soft_keys, screen_size_t{320, 480}};
+}
 
 // Shows `form` modally and, once it is up, does what the user would; the form is then ended with "Назад"
 // unless the actions ended it.

@@ -131,8 +131,7 @@ private slots:
             });
             QCOMPARE(helped.runs, 1);
             QCOMPARE(sent.runs, c.refusing < 0 ? 1 : 0);
-            for (int i = 0; i < 3; ++i)
-                QCOMPARE(f.items[i]->commits, c.refusing < 0 || i <= c.refusing ? 1 : 0);
+            for (int i = 0; i < 3; ++i) QCOMPARE(f.items[i]->commits, c.refusing < 0 || i <= c.refusing ? 1 : 0);
             if (c.shown.empty()) {
                 QVERIFY2(message_box_t::record().isEmpty(), c.name);
             } else {
