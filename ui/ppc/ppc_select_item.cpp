@@ -38,7 +38,8 @@ void ppc_select_item_t::select_text(const std::u16string& text) {
 
 bool ppc_select_item_t::create(ppc_rect_t& rect) {
     if (!ppc_captioned_item_t::create(rect)) return false;
-    if (!window_) window_ = std::make_unique<popup_select_wnd_t>(this);
+    // Without a style: a drop-down list, or on a keypad phone the one-line list like every selection there.
+    if (!window_) set_style(select_item_t::drop_down);
     window_->create(rect.left, rect.top, rect.right, rect.bottom, page());
     if (selected_ == -1) selected_ = 0;
     for (std::size_t i = 0; i < options_.size(); ++i)

@@ -55,7 +55,10 @@ spin_select_control_t::spin_select_control_t(QWidget* parent) : QFrame(parent) {
     forward_->setArrowType(Qt::RightArrow);
     text_ = new QLabel(this);
     text_->setAlignment(Qt::AlignCenter);
+    // Arrows wide enough to hit with a finger or a mouse.
+    int side = QFontMetrics(font()).height();
     for (QToolButton* arrow : {back_, forward_}) {
+        arrow->setMinimumWidth(side + side / 2);
         arrow->setFocusPolicy(Qt::NoFocus);
         arrow->setAutoRaise(true);
     }
