@@ -288,6 +288,13 @@ void ppc_form_t::ensure_visible(QWidget* control) {
     scroll_into_view(place.bottom() + 1 + 10);
 }
 
+void ppc_form_t::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // The controls take their final fonts and margins only once shown; measure them again before the first
+    // paint so that nothing is cut off.
+    if (created_) run_guarded([&] { refresh(); });
+}
+
 void ppc_form_t::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
         case Qt::Key_F1:

@@ -72,6 +72,7 @@ public:
     const std::vector<ppc_button_t*>& buttons() const { return buttons_; }
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

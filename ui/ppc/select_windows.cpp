@@ -50,9 +50,9 @@ spin_select_control_t::spin_select_control_t(QWidget* parent) : QFrame(parent) {
     row->setContentsMargins(1, 1, 1, 1);
     row->setSpacing(2);
     back_ = new QToolButton(this);
-    back_->setArrowType(Qt::LeftArrow);
+    back_->setText(QString::fromUtf16(u"◀"));
     forward_ = new QToolButton(this);
-    forward_->setArrowType(Qt::RightArrow);
+    forward_->setText(QString::fromUtf16(u"▶"));
     text_ = new QLabel(this);
     text_->setAlignment(Qt::AlignCenter);
     // Arrows wide enough to hit with a finger or a mouse.
