@@ -9,6 +9,7 @@
 #include "tests/ui_ppc/form_fixture.h"
 #include "ui/ppc/message_box.h"
 #include "ui/ppc/ppc_button.h"
+#include "ui/ppc/ppc_input_item.h"
 
 class form_test : public QObject {
     Q_OBJECT
@@ -188,6 +189,25 @@ private slots:
                 QCOMPARE(f.form.left_soft_key()->text(), QString("Опции"));
                 QTest::mouseClick(f.form.right_soft_key(), Qt::LeftButton);
                 QVERIFY(!f.form.is_open());
+            });
+        }
+    }
+
+    void up_and_down_step_between_controls_on_a_keypad() {
+        for (bool soft_keys : {true, false}) {
+            ppc_form_t form(test_device(soft_keys), nullptr, u"");
+            for (auto* caption : {u"Первое", u"Второе"})
+                form.add_item(std::make_unique<ppc_input_item_t>(&form, caption));
+            while_shown(form, [&] {
+                auto edits = form.page()->findChildren<ppc_edit_t*>();
+                QCOMPARE(edits.size(), 2);
+                edits[0]->setFocus();
+                type_key(edits[0], Qt::Key_Down);
+                QCOMPARE(form.focusWidget(), soft_keys ? edits[1] : edits[0]);
+                if (soft_keys) {
+                    type_key(edits[1], Qt::Key_Up);
+                    QCOMPARE(form.focusWidget(), edits[0]);
+                }
             });
         }
     }
