@@ -10,37 +10,46 @@
 
 #include "ui/display.h"
 
-// A display without a screen, for the tests of the script model. It records every call in `calls` as one
-// readable line, answers yes/no alerts from `answers`, picks list entries from `picks`, and lets a test act
-// as the user while a form is shown (`on_form_show`). The objects it makes keep everything they were told,
-// so a test can read them back.
+// A display without a screen, for the tests of the script model. It records every call that changes
+// something in `calls`, one readable line each, "who.what(arguments)", for example
+// u"input[Сумма].set_max_length(10)" or u"form[Перевод].show()". It answers yes/no alerts from `answers`,
+// picks list entries from `picks`, and lets a test act as the user while a form is shown (`on_form_show`).
+// The objects it makes keep everything they were told, so a test can also read them back.
 
 class recording_display_t;
 
-class recording_button_t : public button_t {
+// What every recorded object shares: the display that keeps the record and the object's name in it.
+class recorded_t {
 public:
-    recording_button_t(recording_display_t& display, std::u16string caption, int kind)
-        : display_(display), caption(std::move(caption)), kind(kind) {}
+    recorded_t(recording_display_t& display, std::u16string name) : display_(display), name_(std::move(name)) {}
+
+protected:
+    void log(const std::u16string& call);
+    recording_display_t& display_;
+
+private:
+    std::u16string name_;
+};
+
+class recording_button_t : public button_t, public recorded_t {
+public:
+    recording_button_t(recording_display_t& display, std::u16string caption, int kind);
     void set_caption(const std::u16string& text) override;
     void set_action(action_t* a) override;
     // Runs the action as the soft key would; nothing without one.
     void press();
 
-    recording_display_t& display_;
     std::u16string caption;
     int kind;
     action_t* action = nullptr;
 };
 
-// A parameter list under a key, as the real items keep them.
-using recording_params_t = std::vector<std::pair<std::u16string, param_t*>>;
-
-class recording_string_item_t : public string_item_t {
+class recording_string_item_t : public string_item_t, public recorded_t {
 public:
-    explicit recording_string_item_t(std::u16string text) : text(std::move(text)) {}
-    void fold() override { expanded = false; }
-    void unfold() override { expanded = true; }
-    void set_click_handler(action_t* handler) override { click_handler = handler; }
+    recording_string_item_t(recording_display_t& display, std::u16string text);
+    void fold() override;
+    void unfold() override;
+    void set_click_handler(action_t* handler) override;
     // Clicks the text as the user would.
     void click();
 
@@ -49,19 +58,16 @@ public:
     action_t* click_handler = nullptr;
 };
 
-class recording_input_item_t : public input_item_t {
+class recording_input_item_t : public input_item_t, public recorded_t {
 public:
-    explicit recording_input_item_t(std::u16string caption) : caption(std::move(caption)) {}
-    void set_type(int t, int flags) override {
-        type = t;
-        password = (flags & 1) != 0;
-    }
-    void set_input_mode(int mode) override { input_mode = mode; }
-    void set_min_length(int n) override { min_length = n; }
-    void set_max_length(int n) override { max_length_ = n; }
-    void set_error_text(const std::u16string& text) override { error_text = text; }
+    recording_input_item_t(recording_display_t& display, std::u16string caption);
+    void set_type(int t, int flags) override;
+    void set_input_mode(int mode) override;
+    void set_min_length(int n) override;
+    void set_max_length(int n) override;
+    void set_error_text(const std::u16string& text) override;
     void set_param(param_t* param) override;
-    void set_caption(const std::u16string& text) override { caption = text; }
+    void set_caption(const std::u16string& text) override;
     int max_length() override { return max_length_; }
     // Stores `text` into the bound parameters as a commit would; false when one refuses it.
     bool commit(const std::u16string& text);
@@ -83,34 +89,34 @@ public:
     std::u16string file;
 };
 
-class recording_checkbox_item_t : public checkbox_item_t {
+class recording_checkbox_item_t : public checkbox_item_t, public recorded_t {
 public:
     struct box_t {
         std::u16string text;
         bool ticked;
         std::vector<param_t*> params;
     };
-    explicit recording_checkbox_item_t(std::u16string caption) : caption(std::move(caption)) {}
+    recording_checkbox_item_t(recording_display_t& display, std::u16string caption);
     void add_box(const std::u16string& text, bool ticked) override;
-    void add_param(param_t* param) override { pending.push_back(param); }
-    void set_caption(const std::u16string& text) override { caption = text; }
+    void add_param(param_t* param) override;
+    void set_caption(const std::u16string& text) override;
 
     std::u16string caption;
     std::vector<box_t> boxes;
     std::vector<param_t*> pending;
 };
 
-class recording_select_item_t : public select_item_t {
+class recording_select_item_t : public select_item_t, public recorded_t {
 public:
-    explicit recording_select_item_t(std::u16string caption) : caption(std::move(caption)) {}
-    void set_style(int s) override { style = s; }
+    recording_select_item_t(recording_display_t& display, std::u16string caption);
+    void set_style(int s) override;
     void add_option(const std::u16string& text, bool is_selected) override;
-    void add_listener(action_t* listener) override { listeners.push_back(listener); }
-    void bind_param(param_t* param) override { params.push_back(param); }
+    void add_listener(action_t* listener) override;
+    void bind_param(param_t* param) override;
     // The picked option; the first one while nothing is picked; empty without options.
     std::u16string selected_text() override;
     void select_text(const std::u16string& text) override;
-    void set_caption(const std::u16string& text) override { caption = text; }
+    void set_caption(const std::u16string& text) override;
     // The user picks option `index`: the pick changes and every listener runs.
     void pick(int index);
 
@@ -122,17 +128,16 @@ public:
     std::vector<param_t*> params;
 };
 
-class recording_form_t : public form_t {
+class recording_form_t : public form_t, public recorded_t {
 public:
-    recording_form_t(recording_display_t& display, std::u16string title)
-        : display_(display), title_(std::move(title)) {}
+    recording_form_t(recording_display_t& display, std::u16string title);
     void show() override;
     void close() override;
     bool is_open() override { return shown; }
-    void add_button(button_t* button) override { buttons.push_back(static_cast<recording_button_t*>(button)); }
-    void add_item(std::unique_ptr<item_t> item) override { items.push_back(std::move(item)); }
+    void add_button(button_t* button) override;
+    void add_item(std::unique_ptr<item_t> item) override;
     std::u16string title() override { return title_; }
-    void set_title(const std::u16string& text) override { title_ = text; }
+    void set_title(const std::u16string& text) override;
     void clear() override;
     void refresh() override;
 
@@ -142,36 +147,33 @@ public:
         return index < items.size() ? dynamic_cast<T*>(items[index].get()) : nullptr;
     }
 
-    recording_display_t& display_;
     std::u16string title_;
     std::vector<std::unique_ptr<item_t>> items;
     std::vector<recording_button_t*> buttons;
     bool shown = false;
 };
 
-class recording_list_t : public list_t {
+class recording_list_t : public list_t, public recorded_t {
 public:
-    explicit recording_list_t(recording_display_t& display) : display_(display) {}
+    explicit recording_list_t(recording_display_t& display) : recorded_t(display, u"list") {}
     void show() override;
-    void close() override {}
+    void close() override;
     bool is_open() override { return false; }
     void add_entry(const std::u16string& text, tag_t* tag, const std::u16string& note) override;
     int selected() override { return selected_; }
 
-    recording_display_t& display_;
     std::vector<std::pair<std::u16string, tag_t*>> entries;
     int selected_ = -1;
 };
 
-class recording_alert_t : public alert_t {
+class recording_alert_t : public alert_t, public recorded_t {
 public:
-    recording_alert_t(recording_display_t& display, int kind) : display_(display), kind(kind) {}
+    recording_alert_t(recording_display_t& display, int kind) : recorded_t(display, u"alert"), kind(kind) {}
     void show() override;
     void close() override {}
     bool is_open() override { return false; }
     bool answer() override { return answer_; }
 
-    recording_display_t& display_;
     int kind;
     std::u16string caption;
     std::u16string text;
@@ -193,7 +195,6 @@ public:
 
     void record(std::u16string line) { calls.push_back(std::move(line)); }
 
-    // Every call, one line each, for example u"create_alert(Ostrevan|Отправить?|2)" or u"show_form(Баланс)".
     std::vector<std::u16string> calls;
     std::u16string logo_image;
     // Answers to yes/no alerts, taken from the front. Information and error alerts answer true and take none;

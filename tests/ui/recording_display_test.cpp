@@ -28,7 +28,7 @@ TEST(recording_display, answers_questions_from_the_queue_and_records_them) {
     EXPECT_TRUE(ask(alert_t::information));
     EXPECT_TRUE(ask(alert_t::error));
     EXPECT_EQ(display.answers.size(), 1u);
-    EXPECT_EQ(last(display), u"show_alert(Отправить?|1)");
+    EXPECT_EQ(last(display), u"alert.show(Отправить?|1)");
     EXPECT_EQ(display.calls.front(), u"create_alert(Ostrevan|Отправить?|2)");
 
     display.answers.clear();
@@ -61,10 +61,21 @@ TEST(recording_display, lets_the_test_fill_a_shown_form) {
     form->show();
 
     EXPECT_TRUE(open_during_show);
+    EXPECT_EQ(display.calls, (std::vector<std::u16string>{
+                                 u"create_form(Перевод)",
+                                 u"create_input_item(Сумма)",
+                                 u"input[Сумма].set_param(10)",
+                                 u"form[Перевод].add_item()",
+                                 u"create_button(Отправить|0)",
+                                 u"button[Отправить].set_action()",
+                                 u"form[Перевод].add_button(Отправить)",
+                                 u"form[Перевод].show()",
+                                 u"button[Отправить].press()",
+                             }));
     EXPECT_FALSE(form->is_open());
     EXPECT_EQ(amount.value, u"25");
     EXPECT_EQ(sent.runs, 1);
-    EXPECT_EQ(last(display), u"press(Отправить)");
+    EXPECT_EQ(last(display), u"button[Отправить].press()");
 
     amount.refuse = true;
     EXPECT_FALSE(input_part->commit(u"x"));

@@ -90,7 +90,7 @@ private slots:
 
     void phone_zero_key_gives_plus_when_held_on_a_keypad() {
         std::int64_t now = 0;
-        ppc_edit_t::clock = [&] { return now; };
+        const auto real_clock = std::exchange(ppc_edit_t::clock, [&] { return now; });
         struct case_t {
             const char* name;
             QString before;
@@ -121,7 +121,7 @@ private slots:
             type_key(&edit, Qt::Key_0, "0", false, QEvent::KeyRelease);
             QVERIFY2(edit.text() == c.after, qPrintable(QString("%1: got %2").arg(c.name, edit.text())));
         }
-        ppc_edit_t::clock = [] { return std::int64_t{0}; };
+        ppc_edit_t::clock = real_clock;
     }
 
     void escape_deletes_a_character_before_it_goes_back() {
