@@ -215,7 +215,10 @@ void shoot_mode(bool soft_keys, screen_size_t screen) {
     long_form->show();
 }
 
-void shoot_message_boxes() {
+void shoot_message_boxes(screen_size_t screen) {
+    // Boxes are shown over the program's window, as the program does.
+    QWidget main_window;
+    main_window.resize(screen.width, screen.height);
     struct box_t {
         message_box_t::icon_t icon;
         const char16_t* text;
@@ -229,7 +232,7 @@ void shoot_message_boxes() {
     };
     for (const auto& box : boxes) {
         when_shown([&](QWidget* w) { save(w, box.name); });
-        message_box_t::show(nullptr, box.icon, QString::fromUtf16(box.text));
+        message_box_t::show(&main_window, box.icon, QString::fromUtf16(box.text));
     }
 }
 
@@ -255,7 +258,7 @@ int main(int argc, char** argv) {
     QDir().mkpath(out_dir);
     shoot_mode(true, screen);
     shoot_mode(false, screen);
-    shoot_message_boxes();
+    shoot_message_boxes(screen);
     std::printf("gallery: pictures in %s\n", qPrintable(out_dir));
     return 0;
 }
