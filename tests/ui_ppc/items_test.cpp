@@ -74,6 +74,7 @@ private slots:
             {"amount: point with two after the caret", t::currency, false, "12345", 3, 10, ".", "123.45", 4},
             {"amount: whole part grows before the point", t::currency, false, "12.34", 1, 10, "9", "192.34", 2},
             {"amount: whole part full before the point", t::currency, false, "1234567.1", 0, 10, "9", "1234567.1", 0},
+            {"amount: letters are dropped after the point", t::currency, false, "1.", 2, 10, "ж5", "1.5", 3},
             {"amount: backspace always works", t::currency, false, "12.34", 5, 10, "\b\b\b", "12", 2},
             {"amount: star is a point on a keypad", t::currency, true, "5", 1, 10, "*", "5.", 2},
         };

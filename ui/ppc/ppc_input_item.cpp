@@ -45,10 +45,10 @@ bool ppc_edit_t::type_character(QChar c) {
                 if (!t.contains(u'.') && t.size() < maxLength() && t.size() - k < 3) put(k, QStringLiteral("."));
                 return false;
             }
+            // Two digits after the point; before it, room is kept for the point and two digits.
             const int dot = static_cast<int>(t.indexOf(u'.'));
-            if (dot >= 0 && k > dot) return t.size() - dot - 1 < 2;
             const int whole = dot >= 0 ? dot : static_cast<int>(t.size());
-            if (whole >= maxLength() - 3) return false;
+            if (dot >= 0 && k > dot ? t.size() - dot - 1 >= 2 : whole >= maxLength() - 3) return false;
             break;
         }
         default:
