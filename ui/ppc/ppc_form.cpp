@@ -259,7 +259,7 @@ void ppc_form_t::relayout(int offset) {
 
 void ppc_form_t::update_scroll() {
     bool overflowing = client_height() < content_.bottom + item_gap;
-    if (overflowing || scroll_bar_->isVisible()) {
+    if (overflowing || !scroll_bar_->isHidden()) {
         if (!overflowing) set_scroll_position(0);
         relayout(scroll_position() * overflow() / 100);
     }
