@@ -212,6 +212,59 @@ private slots:
         }
     }
 
+    void escape_in_a_box_with_text_deletes_before_it_goes_back() {
+        ppc_form_t form(test_device(true), nullptr, u"");
+        auto input = std::make_unique<ppc_input_item_t>(&form, u"Имя");
+        auto* in = input.get();
+        form.add_item(std::move(input));
+        while_shown(form, [&] {
+            type_text(in->control(), "Ян");
+            type_key(in->control(), Qt::Key_Escape);
+            type_key(in->control(), Qt::Key_Escape);
+            QCOMPARE(in->control()->text(), QString());
+            QVERIFY(form.is_open());
+            type_key(in->control(), Qt::Key_Escape);  // reaches the form as the Back key
+            QVERIFY(!form.is_open());
+        });
+    }
+
+    void a_mouse_user_opens_the_options_from_the_soft_key() {
+        for (bool soft_keys : {true, false}) {
+            form_with_items_t f({20}, soft_keys);
+            ppc_button_t help(u"Справка", button_t::plain);
+            action_t helped;
+            help.set_action(&helped);
+            f.form.add_button(&help);
+            while_shown(f.form, [&] {
+                QTimer::singleShot(0, [&] {
+                    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+                    QVERIFY(menu);
+                    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(menu->actions()[0]).center());
+                });
+                QTest::mouseClick(f.form.left_soft_key(), Qt::LeftButton);
+            });
+            QCOMPARE(helped.runs, 1);
+        }
+    }
+
+    void stepping_through_a_long_form_keeps_the_control_in_view() {
+        for (bool soft_keys : {true, false}) {
+            ppc_form_t form(test_device(soft_keys), nullptr, u"");
+            for (int i = 0; i < 20; ++i) form.add_item(std::make_unique<ppc_input_item_t>(&form, u"Поле"));
+            while_shown(form, [&] {
+                auto edits = form.page()->findChildren<ppc_edit_t*>();
+                int client = form.page()->height();
+                QVERIFY(edits.back()->geometry().bottom() > client);
+                form.ensure_visible(edits.back());
+                QVERIFY(edits.back()->geometry().bottom() < client);
+                QVERIFY(edits.back()->geometry().top() >= 0);
+                form.ensure_visible(edits.front());
+                QVERIFY(edits.front()->geometry().top() >= 0);
+                QCOMPARE(form.scroll_position(), 0);
+            });
+        }
+    }
+
     void an_error_of_an_action_ends_the_form_and_leaves_show() {
         form_with_items_t f({20});
         ppc_button_t send(u"Отправить", button_t::confirming);

@@ -279,8 +279,10 @@ void ppc_form_t::scroll_into_view(int y) {
 void ppc_form_t::ensure_visible(QWidget* control) {
     QRect place(control->mapTo(page_, QPoint(0, 0)), control->size());
     if (place.top() < 0 && overflow() > 0) {
-        // Stepping back up to a control above the page scrolls back just as far.
-        set_scroll_position(scroll_position() - ceil_div(-place.top() * 100, overflow()));
+        // Stepping back up to a control above the page scrolls back so far that the caption line above the
+        // control shows too.
+        int above = fontMetrics().height() + 2 * item_gap;
+        set_scroll_position(scroll_position() - ceil_div((above - place.top()) * 100, overflow()));
         relayout(scroll_position() * overflow() / 100);
         update_scroll();
         return;
