@@ -97,6 +97,17 @@ inline constexpr char16_t cfg_summary[] = u"Переменных: %1\nТегов
 
 // ---- screens ------------------------------------------------------------------------------------
 
+// The soft keys of a form.
+inline constexpr char16_t soft_key_options[] = u"Опции";
+inline constexpr char16_t soft_key_back[] = u"Назад";
+// An item's control could not be made, or moved in a new layout.
+inline constexpr char16_t control_not_created[] = u"Не создался контрол";
+inline constexpr char16_t control_not_moved[] = u"Не перерисовался контрол";
+// A confirming button found an item that refused its value and said nothing of why.
+inline constexpr char16_t item_error[] = u"ошибка";
+// The favourites sub-menu when it has no entries.
+inline constexpr char16_t menu_empty[] = u"Пусто";
+
 // ---- messaging ----------------------------------------------------------------------------------
 
 // ---- modem and SMS layer ------------------------------------------------------------------------

@@ -1,0 +1,327 @@
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+
+#include "core/text_error.h"
+#include "tests/ui_ppc/form_fixture.h"
+#include "ui/ppc/message_box.h"
+#include "ui/ppc/ppc_button.h"
+#include "ui/ppc/ppc_input_item.h"
+
+class form_test : public QObject {
+    Q_OBJECT
+
+    struct form_with_items_t {
+        explicit form_with_items_t(std::initializer_list<int> heights, bool soft_keys = false)
+            : form(test_device(soft_keys), nullptr, u"Форма") {
+            for (int h : heights) {
+                auto item = std::make_unique<fixed_item_t>(&form, h);
+                items.push_back(item.get());
+                form.add_item(std::move(item));
+            }
+        }
+        ppc_form_t form;
+        std::vector<fixed_item_t*> items;
+    };
+
+private slots:
+    void init() {
+        message_box_t::clear_record();
+        message_box_t::clear_next_answers();
+    }
+
+    void lays_items_out_top_down_with_gaps() {
+        form_with_items_t f({20, 30, 40});
+        ppc_rect_t content;
+        while_shown(f.form, [&] { content = f.form.content(); });
+        QCOMPARE(content.bottom, 102);
+        QCOMPARE(content.right, f.form.area().right - f.form.area().left);
+        QCOMPARE(f.items[0]->top, 4);
+        QCOMPARE(f.items[1]->top, 28);
+        QCOMPARE(f.items[2]->top, 62);
+        QVERIFY(!f.form.is_open());
+    }
+
+    void an_item_that_cannot_be_made_stops_the_form() {
+        form_with_items_t f({20});
+        f.items[0]->fail_create = true;
+        try {
+            f.form.show();
+            QFAIL("no error");
+        } catch (const text_error_t& error) {
+            QCOMPARE(error.text(), std::u16string(u"Не создался контрол"));
+        }
+        QVERIFY(!f.form.is_open());
+    }
+
+    void without_items_the_default_button_runs_at_once() {
+        ppc_form_t form(test_device(true), nullptr, u"Пустая");
+        ppc_button_t plain(u"Справка", button_t::plain), first(u"Первая", 0), second(u"Вторая", 0);
+        action_t plain_action, first_action, second_action;
+        plain.set_action(&plain_action);
+        first.set_action(&first_action);
+        second.set_action(&second_action);
+        form.show();  // nothing to do, nothing shown
+        for (auto* b : {&plain, &first, &second}) form.add_button(b);
+        QCOMPARE(form.default_button(), &first);
+        form.show();
+        QCOMPARE(first_action.runs, 1);
+        QCOMPARE(second_action.runs + plain_action.runs, 0);
+        QVERIFY(!form.isVisible());
+    }
+
+    void lists_buttons_as_numbered_commands_and_reaches_only_ten() {
+        form_with_items_t f({20}, true);
+        std::vector<std::unique_ptr<ppc_button_t>> buttons;
+        std::vector<action_t> actions(13);
+        for (int i = 0; i < 13; ++i) {
+            // The third one is the back button: recorded, never listed, never run.
+            int kind = i == 2 ? button_t::back : i % 2;
+            buttons.push_back(std::make_unique<ppc_button_t>(u"Команда " + std::u16string(1, u'A' + i), kind));
+            buttons.back()->set_action(&actions[i]);
+            f.form.add_button(buttons.back().get());
+        }
+        QCOMPARE(f.form.back_button(), buttons[2].get());
+        QCOMPARE(f.form.default_button(), buttons[0].get());
+        while_shown(f.form, [&] {
+            auto entries = f.form.options_menu()->actions();
+            QCOMPARE(entries.size(), 12);
+            QCOMPARE(entries[0]->text(), QString("Команда A"));
+            QCOMPARE(entries[2]->text(), QString("Команда D"));
+            for (int i = 0; i < entries.size(); ++i) QCOMPARE(entries[i]->data().toInt(), 32871 + i);
+            for (QAction* entry : entries) entry->trigger();
+        });
+        // Entries 1 to 10 ran (without the back button that means buttons 0..10 except 2); 11 and 12 did not.
+        for (int i = 0; i < 13; ++i) QCOMPARE(actions[i].runs, (i != 2 && i <= 10) ? 1 : 0);
+    }
+
+    void a_confirming_button_commits_every_item_first() {
+        struct case_t {
+            const char* name;
+            int refusing;  // index of the refusing item, -1 for none
+            std::u16string message;
+            std::u16string shown;
+        };
+        const case_t cases[] = {
+            {"all accept", -1, u"", u""},
+            {"second refuses with its text", 1, u"Не указана сумма", u"Не указана сумма"},
+            {"first refuses silently", 0, u"", u"ошибка"},
+        };
+        for (const auto& c : cases) {
+            message_box_t::clear_record();
+            message_box_t::clear_next_answers();
+            message_box_t::set_next_answer(QMessageBox::Ok);
+            form_with_items_t f({20, 20, 20});
+            if (c.refusing >= 0) {
+                f.items[c.refusing]->refuse = true;
+                f.items[c.refusing]->message = c.message;
+            }
+            ppc_button_t send(u"Отправить", button_t::confirming), help(u"Справка", button_t::plain);
+            action_t sent, helped;
+            send.set_action(&sent);
+            help.set_action(&helped);
+            f.form.add_button(&send);
+            f.form.add_button(&help);
+            while_shown(f.form, [&] {
+                f.form.command(ppc_form_t::first_button_command + 1);  // a plain command checks nothing
+                f.form.command(ppc_form_t::first_button_command);
+                QVERIFY2(f.form.is_open(), c.name);
+            });
+            QCOMPARE(helped.runs, 1);
+            QCOMPARE(sent.runs, c.refusing < 0 ? 1 : 0);
+            for (int i = 0; i < 3; ++i) QCOMPARE(f.items[i]->commits, c.refusing < 0 || i <= c.refusing ? 1 : 0);
+            if (c.shown.empty()) {
+                QVERIFY2(message_box_t::record().isEmpty(), c.name);
+            } else {
+                QCOMPARE(message_box_t::record().size(), 1);
+                QCOMPARE(message_box_t::record()[0].icon, message_box_t::icon_t::error);
+                QCOMPARE(message_box_t::record()[0].text, QString::fromStdU16String(c.shown));
+            }
+        }
+    }
+
+    void close_commits_and_back_does_not() {
+        form_with_items_t f({20, 20});
+        f.items[0]->refuse = true;  // close keeps what is on the screen whatever the items say
+        while_shown(f.form, [&] { f.form.close(); });
+        QCOMPARE(f.items[0]->commits, 1);
+        QCOMPARE(f.items[1]->commits, 1);
+        while_shown(f.form, [&] { QTest::keyClick(&f.form, Qt::Key_Escape); });
+        QCOMPARE(f.items[1]->commits, 1);
+        f.form.close();  // not shown: nothing happens
+        QCOMPARE(f.items[1]->commits, 1);
+    }
+
+    void soft_keys_work_from_the_keyboard_and_the_mouse() {
+        for (bool soft_keys : {true, false}) {
+            form_with_items_t f({20}, soft_keys);
+            ppc_button_t help(u"Справка", button_t::plain);
+            action_t helped;
+            help.set_action(&helped);
+            f.form.add_button(&help);
+            for (int key : {Qt::Key_F1, Qt::Key_Context1}) {
+                // The options menu pops up; the user picks its entry with the keyboard.
+                while_shown(f.form, [&] {
+                    QTimer::singleShot(0, [&] {
+                        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+                        QVERIFY(menu);
+                        QTest::keyClick(menu, Qt::Key_Down);
+                        QTest::keyClick(menu, Qt::Key_Return);
+                    });
+                    type_key(&f.form, key);
+                });
+            }
+            QCOMPARE(helped.runs, 2);
+            for (int key : {Qt::Key_F2, Qt::Key_Context2, Qt::Key_Escape}) {
+                bool was_open = false;
+                while_shown(f.form, [&] {
+                    was_open = f.form.is_open();
+                    type_key(&f.form, key);
+                    QVERIFY(!f.form.is_open());
+                });
+                QVERIFY(was_open);
+            }
+            while_shown(f.form, [&] {
+                QCOMPARE(f.form.right_soft_key()->text(), QString("Назад"));
+                QCOMPARE(f.form.left_soft_key()->text(), QString("Опции"));
+                QTest::mouseClick(f.form.right_soft_key(), Qt::LeftButton);
+                QVERIFY(!f.form.is_open());
+            });
+        }
+    }
+
+    void up_and_down_step_between_controls_on_a_keypad() {
+        for (bool soft_keys : {true, false}) {
+            ppc_form_t form(test_device(soft_keys), nullptr, u"");
+            for (auto* caption : {u"Первое", u"Второе"})
+                form.add_item(std::make_unique<ppc_input_item_t>(&form, caption));
+            while_shown(form, [&] {
+                auto edits = form.page()->findChildren<ppc_edit_t*>();
+                QCOMPARE(edits.size(), 2);
+                edits[0]->setFocus();
+                type_key(edits[0], Qt::Key_Down);
+                QCOMPARE(form.focusWidget(), soft_keys ? edits[1] : edits[0]);
+                if (soft_keys) {
+                    type_key(edits[1], Qt::Key_Up);
+                    QCOMPARE(form.focusWidget(), edits[0]);
+                }
+            });
+        }
+    }
+
+    void escape_in_a_box_with_text_deletes_before_it_goes_back() {
+        ppc_form_t form(test_device(true), nullptr, u"");
+        auto input = std::make_unique<ppc_input_item_t>(&form, u"Имя");
+        auto* in = input.get();
+        form.add_item(std::move(input));
+        while_shown(form, [&] {
+            type_text(in->control(), "Ян");
+            type_key(in->control(), Qt::Key_Escape);
+            type_key(in->control(), Qt::Key_Escape);
+            QCOMPARE(in->control()->text(), QString());
+            QVERIFY(form.is_open());
+            type_key(in->control(), Qt::Key_Escape);  // reaches the form as the Back key
+            QVERIFY(!form.is_open());
+        });
+    }
+
+    void a_mouse_user_opens_the_options_from_the_soft_key() {
+        for (bool soft_keys : {true, false}) {
+            form_with_items_t f({20}, soft_keys);
+            ppc_button_t help(u"Справка", button_t::plain);
+            action_t helped;
+            help.set_action(&helped);
+            f.form.add_button(&help);
+            while_shown(f.form, [&] {
+                QTimer::singleShot(0, [&] {
+                    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+                    QVERIFY(menu);
+                    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(menu->actions()[0]).center());
+                });
+                QTest::mouseClick(f.form.left_soft_key(), Qt::LeftButton);
+            });
+            QCOMPARE(helped.runs, 1);
+        }
+    }
+
+    void stepping_through_a_long_form_keeps_the_control_in_view() {
+        for (bool soft_keys : {true, false}) {
+            ppc_form_t form(test_device(soft_keys), nullptr, u"");
+            for (int i = 0; i < 20; ++i) form.add_item(std::make_unique<ppc_input_item_t>(&form, u"Поле"));
+            while_shown(form, [&] {
+                auto edits = form.page()->findChildren<ppc_edit_t*>();
+                int client = form.page()->height();
+                QVERIFY(edits.back()->geometry().bottom() > client);
+                form.ensure_visible(edits.back());
+                QVERIFY(edits.back()->geometry().bottom() < client);
+                QVERIFY(edits.back()->geometry().top() >= 0);
+                form.ensure_visible(edits.front());
+                QVERIFY(edits.front()->geometry().top() >= 0);
+                QCOMPARE(form.scroll_position(), 0);
+            });
+        }
+    }
+
+    void an_error_of_an_action_ends_the_form_and_leaves_show() {
+        form_with_items_t f({20});
+        ppc_button_t send(u"Отправить", button_t::confirming);
+        action_t failing;
+        failing.body = [] { throw text_error_t(u"Нет связи"); };
+        send.set_action(&failing);
+        f.form.add_button(&send);
+        QTimer::singleShot(0, [&] { f.form.options_menu()->actions().at(0)->trigger(); });
+        try {
+            f.form.show();
+            QFAIL("no error");
+        } catch (const text_error_t& error) {
+            QCOMPARE(error.text(), std::u16string(u"Нет связи"));
+        }
+        QVERIFY(!f.form.is_open());
+        QVERIFY(!f.form.isVisible());
+    }
+
+    void scrolls_by_percent_of_the_overflow() {
+        form_with_items_t f({100});
+        while_shown(f.form, [&] {
+            int client = f.form.page()->height();
+            // Make the content 200 pixels taller than the page allows (content + 4 - client = 200).
+            f.items[0]->height = client + 200 - 8;
+            f.form.refresh();
+            QVERIFY(f.form.scroll_bar()->isVisible());
+            f.form.scroll_bar()->setValue(50);
+            QCOMPARE(f.items[0]->top, 4 - 100);
+            f.form.scroll_bar()->setValue(0);
+            f.form.scroll_bar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+            QCOMPARE(f.form.scroll_position(), 8);
+            QCOMPARE(f.items[0]->top, 4 - 16);
+            f.form.scroll_bar()->triggerAction(QAbstractSlider::SliderToMaximum);
+            QCOMPARE(f.items[0]->top, 4 - 200);
+            // Content that fits again: no scroll bar, and the position goes back to 0.
+            f.items[0]->height = 50;
+            f.form.refresh();
+            QVERIFY(!f.form.scroll_bar()->isVisible());
+            QCOMPARE(f.form.scroll_position(), 0);
+            QCOMPARE(f.items[0]->top, 4);
+        });
+    }
+
+    void brings_a_point_below_the_page_into_view() {
+        form_with_items_t f({300, 300});
+        while_shown(f.form, [&] {
+            int client = f.form.page()->height();
+            f.form.scroll_into_view(client - 1);  // already in view
+            QCOMPARE(f.form.scroll_position(), 0);
+            f.form.scroll_into_view(f.items[1]->top + 300 + 10);
+            QVERIFY(f.form.scroll_position() > 0);
+            QVERIFY(f.items[1]->top + 300 <= client);
+            f.form.scroll_into_view(100000);
+            QCOMPARE(f.form.scroll_position(), 100);
+        });
+    }
+};
+
+QTEST_MAIN(form_test)
+#include "form_test.moc"

@@ -1,0 +1,264 @@
+// Builds forms with every kind of item in both device modes and writes what they look like as PNG files,
+// so that a person can see whether anything is cramped, cut off or unreadable.
+//
+//   ui_gallery [OUT_DIR] [--screen WxH]
+//
+// Runs on any Qt platform; under QT_QPA_PLATFORM=offscreen it needs no display.
+
+#include <QApplication>
+#include <QDir>
+#include <QImage>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPainter>
+#include <QScrollBar>
+#include <QTimer>
+#include <cstdio>
+#include <functional>
+
+#include "tests/ui/script_stand_ins.h"
+#include "ui/ppc/message_box.h"
+#include "ui/ppc/ppc_display.h"
+#include "ui/ppc/ppc_form.h"
+
+namespace {
+
+QString out_dir;
+
+// Runs `look` once the next modal window is up, then ends that window.
+void when_shown(std::function<void(QWidget*)> look) {
+    QTimer::singleShot(0, [look] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal) return;
+        look(modal);
+        static_cast<QDialog*>(modal)->reject();
+    });
+}
+
+void save(QWidget* widget, const QString& name) {
+    QString file = out_dir + "/" + name + ".png";
+    if (!widget->grab().save(file)) std::fprintf(stderr, "gallery: cannot write %s\n", qPrintable(file));
+}
+
+// A picture for the picture item: the bank's logo as a script would ship it.
+QString make_logo() {
+    QImage image(120, 48, QImage::Format_RGB32);
+    image.fill(QColor(0, 84, 147));
+    QPainter painter(&image);
+    painter.setPen(Qt::white);
+    QFont font = painter.font();
+    font.setPixelSize(22);
+    font.setBold(true);
+    painter.setFont(font);
+    painter.drawText(image.rect(), Qt::AlignCenter, "БАНК");
+    painter.end();
+    image.save(out_dir + "/logo.bmp", "BMP");
+    return out_dir;
+}
+
+struct parts_t {
+    action_t click, send, help;
+    param_t amount, phone, card, account, currency, sms, mail, pin;
+    std::vector<std::unique_ptr<button_t>> buttons;
+};
+
+std::unique_ptr<form_t> payment_form(ppc_display_t& display, parts_t& parts) {
+    auto form = display.create_form(u"Перевод");
+    form_t* f = form.get();
+
+    form->add_item(display.create_image_item(f, u"/logo.bmp"));
+    auto intro = display.create_string_item(
+        f, u"Перевод с карты на карту. Комиссия 1%, не менее 30 рублей. Деньги поступят в течение суток.");
+    auto* intro_part = intro.get();
+    parts.click.body = [intro_part, f, &parts] {
+        static bool folded = false;
+        folded = !folded;
+        folded ? intro_part->fold() : intro_part->unfold();
+        f->refresh();
+        (void)parts;
+    };
+    intro->set_click_handler(&parts.click);
+    form->add_item(std::move(intro));
+
+    auto folded = display.create_string_item(
+        f, u"Справка: перевод можно отменить по звонку в банк до зачисления средств получателю.");
+    folded->fold();
+    form->add_item(std::move(folded));
+
+    auto card = display.create_select_item(f, u"Карта списания");
+    card->set_style(select_item_t::drop_down);
+    card->add_option(u"Visa Classic •• 4417", false);
+    card->add_option(u"Мир Зарплатная •• 0931", true);
+    card->bind_param(&parts.card);
+    form->add_item(std::move(card));
+
+    auto amount = display.create_input_item(f, u"Сумма перевода, руб.");
+    amount->set_type(input_item_t::currency, 0);
+    amount->set_max_length(10);
+    parts.amount.value = u"1500.50";
+    amount->set_param(&parts.amount);
+    form->add_item(std::move(amount));
+
+    auto phone = display.create_input_item(f, u"Телефон получателя");
+    phone->set_type(input_item_t::phone, 0);
+    parts.phone.value = u"+79001234567";
+    phone->set_param(&parts.phone);
+    form->add_item(std::move(phone));
+
+    auto currency = display.create_select_item(f, u"Валюта");
+    currency->set_style(select_item_t::spin);
+    for (auto* name : {u"Рубли", u"Доллары США", u"Евро"}) currency->add_option(name, false);
+    currency->bind_param(&parts.currency);
+    form->add_item(std::move(currency));
+
+    auto account = display.create_select_item(f, u"Счёт зачисления");
+    account->set_style(select_item_t::radio);
+    for (auto* name : {u"Текущий", u"Сберегательный", u"Кредитный"}) account->add_option(name, false);
+    account->bind_param(&parts.account);
+    form->add_item(std::move(account));
+
+    auto notify = display.create_checkbox_item(f, u"Уведомить получателя");
+    notify->add_param(&parts.sms);
+    notify->add_box(u"По СМС", true);
+    notify->add_param(&parts.mail);
+    notify->add_box(u"По электронной почте", false);
+    form->add_item(std::move(notify));
+
+    auto pin = display.create_input_item(f, u"Код подтверждения");
+    pin->set_type(input_item_t::password, 1);
+    parts.pin.value = u"1234";
+    pin->set_param(&parts.pin);
+    form->add_item(std::move(pin));
+
+    for (auto [caption, kind] : {std::pair{u"Отправить", 0}, {u"Справка", 1}, {u"Назад", 2}}) {
+        parts.buttons.push_back(display.create_button(f, caption, kind));
+        form->add_button(parts.buttons.back().get());
+    }
+    return form;
+}
+
+void shoot_mode(bool soft_keys, screen_size_t screen) {
+    ppc_device_t device{soft_keys, screen};
+    ppc_display_t display(device, nullptr);
+    display.set_script_folder(make_logo().toStdU16String());
+    const QString mode = soft_keys ? "softkey" : "touch";
+
+    parts_t parts;
+    auto form = payment_form(display, parts);
+    auto* dialog = static_cast<ppc_form_t*>(form.get());
+
+    when_shown([&](QWidget* w) {
+        save(w, mode + "-payment-top");
+        // Scrolled all the way down, as the user would by dragging the bar or stepping through the fields.
+        dialog->scroll_bar()->setValue(100);
+        save(w, mode + "-payment-bottom");
+        dialog->scroll_bar()->setValue(0);
+        // The long text folded by a click.
+        parts.click.body();
+        save(w, mode + "-payment-folded");
+        parts.click.body();
+    });
+    form->show();
+
+    // The options menu over the form.
+    when_shown([&](QWidget* w) {
+        QTimer::singleShot(0, [&, w] {
+            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+                QImage shot(w->size(), QImage::Format_ARGB32);
+                w->render(&shot);
+                QPainter painter(&shot);
+                QPoint at = w->mapFromGlobal(menu->pos());
+                menu->render(&painter, at);
+                painter.end();
+                shot.save(out_dir + "/" + mode + "-options-menu.png");
+                menu->close();
+            }
+            static_cast<QDialog*>(w)->reject();
+        });
+        dialog->command(ppc_form_t::options_command);
+    });
+    QTimer::singleShot(0, [] {});
+    form->show();
+
+    // A long form that scrolls.
+    auto long_form = display.create_form(u"Анкета");
+    const char16_t* captions[] = {u"Фамилия",           u"Имя",
+                                  u"Отчество",          u"Дата рождения",
+                                  u"Серия паспорта",    u"Номер паспорта",
+                                  u"Кем выдан",         u"Дата выдачи",
+                                  u"Код подразделения", u"Адрес регистрации",
+                                  u"Адрес проживания",  u"Телефон",
+                                  u"Электронная почта", u"Место работы",
+                                  u"Должность",         u"Стаж на последнем месте, лет",
+                                  u"Доход в месяц",     u"Кодовое слово"};
+    const int count = static_cast<int>(std::size(captions));
+    std::vector<param_t> fields(count);
+    for (int i = 0; i < count; ++i) {
+        auto input = display.create_input_item(long_form.get(), captions[i]);
+        fields[i].value = i == 0 ? u"Константинопольская-Щедрина" : u"";
+        input->set_param(&fields[i]);
+        long_form->add_item(std::move(input));
+    }
+    auto* long_dialog = static_cast<ppc_form_t*>(long_form.get());
+    when_shown([&](QWidget* w) {
+        save(w, mode + "-long-top");
+        long_dialog->scroll_bar()->setValue(50);
+        save(w, mode + "-long-middle");
+        long_dialog->scroll_bar()->setValue(100);
+        save(w, mode + "-long-bottom");
+        // Stepping to a field below the page brings it into view by itself.
+        long_dialog->scroll_bar()->setValue(0);
+        auto edits = long_dialog->page()->findChildren<QLineEdit*>();
+        long_dialog->ensure_visible(edits.at(edits.size() - 6));
+        save(w, mode + "-long-focus-follow");
+    });
+    long_form->show();
+}
+
+void shoot_message_boxes(screen_size_t screen) {
+    // Boxes are shown over the program's window, as the program does.
+    QWidget main_window;
+    main_window.resize(screen.width, screen.height);
+    struct box_t {
+        message_box_t::icon_t icon;
+        const char16_t* text;
+        const char* name;
+    };
+    const box_t boxes[] = {
+        {message_box_t::icon_t::error, u"Не указана сумма перевода", "box-error"},
+        {message_box_t::icon_t::question, u"Отправить запрос на перевод 1500.50 руб. на номер +79001234567?",
+         "box-question"},
+        {message_box_t::icon_t::information, u"Сообщение отправлено успешно", "box-information"},
+    };
+    for (const auto& box : boxes) {
+        when_shown([&](QWidget* w) { save(w, box.name); });
+        message_box_t::show(&main_window, box.icon, QString::fromUtf16(box.text));
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    out_dir = QDir::currentPath() + "/gallery";
+    screen_size_t screen;
+    for (int i = 1; i < argc; ++i) {
+        QString arg = argv[i];
+        if (arg == "--screen" && i + 1 < argc) {
+            auto size = parse_screen_size(argv[++i]);
+            if (!size) {
+                std::fprintf(stderr, "gallery: --screen takes WxH, for example 320x480\n");
+                return 2;
+            }
+            screen = *size;
+        } else {
+            out_dir = arg;
+        }
+    }
+    QDir().mkpath(out_dir);
+    shoot_mode(true, screen);
+    shoot_mode(false, screen);
+    shoot_message_boxes(screen);
+    std::printf("gallery: pictures in %s\n", qPrintable(out_dir));
+    return 0;
+}

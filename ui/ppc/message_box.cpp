@@ -1,0 +1,93 @@
+#include "ui/ppc/message_box.h"
+
+#include <QEvent>
+#include <QLabel>
+#include <QLayout>
+#include <QQueue>
+
+#include "resources/texts.h"
+
+namespace {
+
+// A message box no wider than the program's window, so that it stays on the phone's screen: Qt sizes its
+// boxes for the desktop, up to half its width.
+class fitted_box_t : public QMessageBox {
+public:
+    fitted_box_t(QWidget* parent, int max_width) : QMessageBox(parent), max_width_(max_width) {}
+
+protected:
+    bool event(QEvent* event) override {
+        bool handled = QMessageBox::event(event);
+        if (event->type() == QEvent::LayoutRequest || event->type() == QEvent::Show) fit();
+        return handled;
+    }
+
+private:
+    void fit() {
+        if (max_width_ <= 0 || width() <= max_width_) return;
+        if (auto* label = findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) label->setWordWrap(true);
+        int wrapped = layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(max_width_) : height();
+        setFixedSize(max_width_, std::max(wrapped, height()));
+    }
+
+    int max_width_;
+};
+
+QQueue<QMessageBox::StandardButton>& next_answers() {
+    static QQueue<QMessageBox::StandardButton> answers;
+    return answers;
+}
+
+QList<message_box_t::record_t>& shown() {
+    static QList<message_box_t::record_t> boxes;
+    return boxes;
+}
+
+}  // namespace
+
+QMessageBox::StandardButton message_box_t::show(QWidget* parent, icon_t icon, const QString& text) {
+    shown().append(record_t{icon, text});
+    if (!next_answers().isEmpty()) return next_answers().dequeue();
+
+    fitted_box_t box(parent, parent ? parent->window()->width() : 0);
+    box.setWindowTitle(QString::fromUtf16(texts::app_name));
+    box.setText(text);
+    switch (icon) {
+        case icon_t::information:
+            box.setIcon(QMessageBox::Information);
+            break;
+        case icon_t::error:
+            box.setIcon(QMessageBox::Critical);
+            break;
+        case icon_t::warning:
+            box.setIcon(QMessageBox::Warning);
+            break;
+        case icon_t::question:
+            box.setIcon(QMessageBox::Question);
+            break;
+    }
+    if (icon == icon_t::question) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::No);
+    } else {
+        box.setStandardButtons(QMessageBox::Ok);
+    }
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+void message_box_t::set_next_answer(QMessageBox::StandardButton button) {
+    next_answers().enqueue(button);
+}
+
+void message_box_t::clear_next_answers() {
+    next_answers().clear();
+}
+
+const QList<message_box_t::record_t>& message_box_t::record() {
+    return shown();
+}
+
+void message_box_t::clear_record() {
+    shown().clear();
+}

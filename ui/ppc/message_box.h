@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+
+// Every message box of the program goes through here: captioned with the application's name, the icon
+// telling the kind. Tests answer a box before it appears with set_next_answer, so no test has to find
+// and click a window.
+class message_box_t {
+public:
+    enum class icon_t { information, error, warning, question };
+
+    // Question boxes have Yes and No, the others OK. Returns the button the user pressed.
+    static QMessageBox::StandardButton show(QWidget* parent, icon_t icon, const QString& text);
+
+    // The next box is not shown and answers `button` at once. Answers queue up in the order given.
+    static void set_next_answer(QMessageBox::StandardButton button);
+    static void clear_next_answers();
+
+    // What the boxes said, for tests: every box shown or answered since the last clear_record.
+    struct record_t {
+        icon_t icon;
+        QString text;
+    };
+    static const QList<record_t>& record();
+    static void clear_record();
+};

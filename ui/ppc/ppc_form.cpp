@@ -1,0 +1,337 @@
+#include "ui/ppc/ppc_form.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStyle>
+#include <QWheelEvent>
+#include <stdexcept>
+
+#include "core/text_error.h"
+#include "resources/texts.h"
+#include "ui/ppc/message_box.h"
+#include "ui/ppc/ppc_button.h"
+
+namespace {
+
+// The layout area reaches far below any screen; only its width and top matter.
+constexpr int area_bottom = 2048;
+// The scroll bar is a percentage: one arrow click moves 8 of 100.
+constexpr int scroll_line = 8;
+
+int ceil_div(int a, int b) {
+    return (a + b - 1) / b;
+}
+
+}  // namespace
+
+ppc_form_t::ppc_form_t(const ppc_device_t& device, QWidget* parent, std::u16string title)
+    : QDialog(parent), device_(device), title_(std::move(title)) {
+    setWindowTitle(QString::fromUtf16(texts::app_name));
+    setFixedSize(device_.screen.width, device_.screen.height);
+
+    soft_key_bar_ = new QWidget(this);
+    auto* bar_layout = new QHBoxLayout(soft_key_bar_);
+    bar_layout->setContentsMargins(2, 2, 2, 2);
+    bar_layout->setSpacing(2);
+    left_key_ = new QPushButton(QString::fromUtf16(texts::soft_key_options), soft_key_bar_);
+    right_key_ = new QPushButton(QString::fromUtf16(texts::soft_key_back), soft_key_bar_);
+    for (QPushButton* key : {left_key_, right_key_}) {
+        key->setFocusPolicy(Qt::NoFocus);
+        key->setAutoDefault(false);
+        bar_layout->addWidget(key, 1);
+    }
+    int bar_height = soft_key_bar_->sizeHint().height();
+    soft_key_bar_->setGeometry(0, height() - bar_height, width(), bar_height);
+
+    page_ = new QWidget(this);
+    page_->setGeometry(0, 0, width(), height() - bar_height);
+    scroll_bar_ = new QScrollBar(Qt::Vertical, this);
+    int bar_width = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    scroll_bar_->setGeometry(width() - bar_width, 0, bar_width, page_->height());
+    scroll_bar_->setRange(0, 100);
+    scroll_bar_->setSingleStep(scroll_line);
+    scroll_bar_->setFocusPolicy(Qt::NoFocus);
+    scroll_bar_->hide();
+    reset_area();
+
+    options_menu_ = new QMenu(this);
+    connect(options_menu_, &QMenu::triggered, this,
+            [this](QAction* action) { run_guarded([&] { command(action->data().toInt()); }); });
+    connect(left_key_, &QPushButton::clicked, this, [this] { open_options(); });
+    connect(right_key_, &QPushButton::clicked, this, [this] { command(cancel_command); });
+    connect(scroll_bar_, &QScrollBar::valueChanged, this,
+            [this](int position) { run_guarded([&] { relayout(position * overflow() / 100); }); });
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (created_ && now && page_->isAncestorOf(now)) run_guarded([&] { ensure_visible(now); });
+    });
+}
+
+ppc_form_t::~ppc_form_t() {
+    // The items delete their controls while the page still exists.
+    items_.clear();
+    owned_items_.clear();
+}
+
+void ppc_form_t::reset_area() {
+    int bar_width = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    area_ = ppc_rect_t{4, 4, device_.screen.width - bar_width - 4, area_bottom};
+}
+
+void ppc_form_t::show() {
+    if (items_.empty()) {
+        // Nothing to fill in: the form does at once what its confirming button would do.
+        if (default_button_) default_button_->press();
+        return;
+    }
+    failure_ = nullptr;
+    shown_ = true;
+    try {
+        initialise();
+    } catch (...) {
+        shown_ = false;
+        throw;
+    }
+    if (parentWidget()) move(parentWidget()->mapToGlobal(QPoint(0, 0)));
+    exec();
+    shown_ = false;
+    if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
+}
+
+void ppc_form_t::initialise() {
+    created_ = false;
+    {
+        const QSignalBlocker quiet(scroll_bar_);
+        scroll_bar_->setValue(0);
+    }
+    ppc_rect_t rect = area_;
+    for (ppc_item_t* item : items_) {
+        if (!item->create(rect)) throw text_error_t(texts::control_not_created);
+        rect.top += item_gap;
+    }
+    content_ = ppc_rect_t{0, 0, area_.right - area_.left, rect.top - area_.top};
+    build_soft_keys();
+    // Up and Down step between the controls in soft-key mode, as on a keypad phone.
+    for (QWidget* control : page_->findChildren<QWidget*>()) control->installEventFilter(this);
+    created_ = true;
+    update_scroll();
+}
+
+void ppc_form_t::build_soft_keys() {
+    options_menu_->clear();
+    for (std::size_t i = 0; i < buttons_.size(); ++i) {
+        QAction* entry = options_menu_->addAction(QString::fromStdU16String(buttons_[i]->caption()));
+        entry->setData(first_button_command + static_cast<int>(i));
+    }
+    left_key_->setVisible(!buttons_.empty());
+    // In touch-screen mode "Опции" is a menu button; in soft-key mode the menu pops up over the form.
+    left_key_->setMenu(!soft_keys() && !buttons_.empty() ? options_menu_ : nullptr);
+}
+
+void ppc_form_t::close() {
+    if (!shown_) return;
+    // Ending from code keeps what is on the screen: every item stores its value, whatever it says.
+    std::u16string scratch;
+    for (ppc_item_t* item : items_) item->commit(scratch);
+    end_dialog();
+}
+
+void ppc_form_t::end_dialog() {
+    shown_ = false;
+    if (isVisible()) done(QDialog::Rejected);
+}
+
+void ppc_form_t::reject() {
+    end_dialog();
+}
+
+void ppc_form_t::add_button(button_t* button) {
+    auto* b = dynamic_cast<ppc_button_t*>(button);
+    if (!b) throw std::logic_error("a form takes only buttons made by its display");
+    if (b->kind() == button_t::back) {
+        back_button_ = b;
+        return;
+    }
+    buttons_.push_back(b);
+    if (!default_button_ && b->kind() == button_t::confirming) default_button_ = b;
+}
+
+void ppc_form_t::add_item(std::unique_ptr<item_t> item) {
+    auto* platform_part = dynamic_cast<ppc_item_t*>(item.get());
+    if (!platform_part) throw std::logic_error("a form takes only items made by its display");
+    items_.push_back(platform_part);
+    owned_items_.push_back(std::move(item));
+}
+
+void ppc_form_t::clear() {
+    items_.clear();
+    owned_items_.clear();
+    buttons_.clear();
+    reset_area();
+    default_button_ = nullptr;
+    back_button_ = nullptr;
+    shown_ = false;
+    created_ = false;
+}
+
+void ppc_form_t::refresh() {
+    if (!created_) return;
+    relayout(0);
+    update_scroll();
+    update();
+}
+
+void ppc_form_t::command(int id) {
+    if (id == options_command || (id == ok_command && soft_keys())) {
+        open_options();
+    } else if (id == cancel_command) {
+        end_dialog();
+    } else if (id >= first_button_command && id < first_button_command + max_buttons) {
+        press_button(static_cast<std::size_t>(id - first_button_command));
+    }
+}
+
+void ppc_form_t::press_button(std::size_t index) {
+    if (index >= buttons_.size()) return;
+    ppc_button_t* button = buttons_[index];
+    run_guarded([&] {
+        if (button->kind() == button_t::confirming) {
+            std::u16string message;
+            for (ppc_item_t* item : items_) {
+                if (item->commit(message)) continue;
+                if (message.empty()) message = texts::item_error;
+                message_box_t::show(this, message_box_t::icon_t::error, QString::fromStdU16String(message));
+                return;
+            }
+        }
+        button->press();
+    });
+}
+
+void ppc_form_t::run_guarded(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (...) {
+        if (!shown_ || !isVisible()) throw;
+        // An error may not cross the event loop: it ends the form and leaves show() instead.
+        if (!failure_) failure_ = std::current_exception();
+        end_dialog();
+    }
+}
+
+void ppc_form_t::open_options() {
+    if (buttons_.empty()) return;
+    QSize size = options_menu_->sizeHint();
+    // Centred on the form, its bottom on the form's bottom edge, over the soft keys.
+    QPoint at(width() / 2 - size.width() / 2, height() - size.height());
+    options_menu_->exec(mapToGlobal(at));
+}
+
+int ppc_form_t::client_height() const {
+    return page_->height();
+}
+
+int ppc_form_t::overflow() const {
+    return std::max(0, content_.bottom - client_height() + item_gap);
+}
+
+int ppc_form_t::scroll_position() const {
+    return scroll_bar_->value();
+}
+
+void ppc_form_t::set_scroll_position(int position) {
+    const QSignalBlocker quiet(scroll_bar_);
+    scroll_bar_->setValue(std::clamp(position, 0, 100));
+}
+
+void ppc_form_t::relayout(int offset) {
+    ppc_rect_t rect{area_.left, area_.top - offset, area_.right, area_.bottom - offset};
+    for (ppc_item_t* item : items_) {
+        if (!item->layout(rect)) throw text_error_t(texts::control_not_moved);
+        rect.top += item_gap;
+    }
+    content_ = ppc_rect_t{0, 0, area_.right - area_.left, rect.top - area_.top + offset};
+}
+
+void ppc_form_t::update_scroll() {
+    bool overflowing = client_height() < content_.bottom + item_gap;
+    if (overflowing || !scroll_bar_->isHidden()) {
+        if (!overflowing) set_scroll_position(0);
+        relayout(scroll_position() * overflow() / 100);
+    }
+    scroll_bar_->setVisible(overflowing);
+    // A page of the scroll bar is what the page shows, in percent of what lies beyond it.
+    if (overflowing) scroll_bar_->setPageStep(std::clamp(client_height() * 100 / std::max(1, overflow()), 1, 100));
+}
+
+void ppc_form_t::scroll_into_view(int y) {
+    if (!created_ || y <= client_height() || overflow() == 0) return;
+    int raise = ceil_div((y - client_height()) * 100, overflow());
+    set_scroll_position(scroll_position() + raise);
+    relayout(scroll_position() * overflow() / 100);
+    update_scroll();
+}
+
+void ppc_form_t::ensure_visible(QWidget* control) {
+    QRect place(control->mapTo(page_, QPoint(0, 0)), control->size());
+    if (place.top() < 0 && overflow() > 0) {
+        // Stepping back up to a control above the page scrolls back so far that the caption line above the
+        // control shows too.
+        int above = fontMetrics().height() + 2 * item_gap;
+        set_scroll_position(scroll_position() - ceil_div((above - place.top()) * 100, overflow()));
+        relayout(scroll_position() * overflow() / 100);
+        update_scroll();
+        return;
+    }
+    scroll_into_view(place.bottom() + 1 + 10);
+}
+
+void ppc_form_t::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // The controls take their final fonts and margins only once shown; measure them again before the first
+    // paint so that nothing is cut off.
+    if (created_) run_guarded([&] { refresh(); });
+}
+
+void ppc_form_t::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_F1:
+        case Qt::Key_Context1:
+            open_options();
+            return;
+        case Qt::Key_F2:
+        case Qt::Key_Context2:
+        case Qt::Key_Escape:
+            command(cancel_command);
+            return;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            command(ok_command);
+            return;
+        default:
+            QDialog::keyPressEvent(event);
+    }
+}
+
+bool ppc_form_t::eventFilter(QObject* watched, QEvent* event) {
+    if (soft_keys() && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Down || key->key() == Qt::Key_Up) {
+            focusNextPrevChild(key->key() == Qt::Key_Down);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void ppc_form_t::wheelEvent(QWheelEvent* event) {
+    if (scroll_bar_->isVisible()) {
+        QCoreApplication::sendEvent(scroll_bar_, event);
+        return;
+    }
+    QDialog::wheelEvent(event);
+}

@@ -1,0 +1,113 @@
+#pragma once
+
+#include <QDialog>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ui/form.h"
+#include "ui/item.h"
+#include "ui/ppc/ppc_device.h"
+#include "ui/ppc/ppc_item.h"
+
+class QMenu;
+class QPushButton;
+class QScrollBar;
+class ppc_button_t;
+
+// A form as a modal dialog over the main window: the items stacked in a page from the top with 4 pixels
+// after each, a scroll bar at the right, and the soft-key bar ("Опции" opening the menu of commands,
+// "Назад") at the bottom. The soft keys are also F1/F2 (and Context1/Context2); Escape is the Back key.
+class ppc_form_t : public QDialog, public form_t {
+    Q_OBJECT
+
+public:
+    // Command identifiers: button i of the options menu, the "Опции" soft key, the platform's OK and cancel.
+    static constexpr int first_button_command = 32871;
+    static constexpr int max_buttons = 10;
+    static constexpr int options_command = 151;
+    static constexpr int ok_command = 1;
+    static constexpr int cancel_command = 2;
+    static constexpr int item_gap = 4;
+
+    ppc_form_t(const ppc_device_t& device, QWidget* parent, std::u16string title);
+    ~ppc_form_t() override;
+
+    // form_t
+    void show() override;
+    void close() override;
+    bool is_open() override { return shown_; }
+    void add_button(button_t* button) override;
+    void add_item(std::unique_ptr<item_t> item) override;
+    std::u16string title() override { return title_; }
+    void set_title(const std::u16string& text) override { title_ = text; }
+    void clear() override;
+    void refresh() override;
+
+    // Runs a command as the soft keys and the options menu do.
+    void command(int id);
+    // Scrolls so that page position `y` (a control's bottom plus 10) is visible.
+    void scroll_into_view(int y);
+    // Scrolls so that a control of the page is in view; run whenever a control of the page gets the focus.
+    void ensure_visible(QWidget* control);
+
+    // Runs an action of the script from an event handler. A failure ends the form and is raised again
+    // from show(), the way it would leave a modal loop of the device.
+    void run_guarded(const std::function<void()>& action);
+
+    bool soft_keys() const { return device_.soft_keys; }
+    QWidget* page() const { return page_; }
+    // After the last layout: (0, 0, width of the layout area, height of all items).
+    ppc_rect_t content() const { return content_; }
+    ppc_rect_t area() const { return area_; }
+    int scroll_position() const;
+    QScrollBar* scroll_bar() const { return scroll_bar_; }
+    QMenu* options_menu() const { return options_menu_; }
+    QPushButton* left_soft_key() const { return left_key_; }
+    QPushButton* right_soft_key() const { return right_key_; }
+    ppc_button_t* default_button() const { return default_button_; }
+    ppc_button_t* back_button() const { return back_button_; }
+    const std::vector<ppc_button_t*>& buttons() const { return buttons_; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void reject() override;
+
+private:
+    void initialise();
+    void build_soft_keys();
+    void open_options();
+    void press_button(std::size_t index);
+    void relayout(int offset);
+    void set_scroll_position(int position);
+    void update_scroll();
+    int overflow() const;
+    int client_height() const;
+    void end_dialog();
+    void reset_area();
+
+    ppc_device_t device_;
+    ppc_rect_t content_;
+    std::vector<std::unique_ptr<item_t>> owned_items_;
+    std::vector<ppc_item_t*> items_;
+    ppc_rect_t area_;
+    std::u16string title_;
+    bool shown_ = false;
+    bool created_ = false;
+    std::vector<ppc_button_t*> buttons_;
+    ppc_button_t* default_button_ = nullptr;
+    ppc_button_t* back_button_ = nullptr;
+    std::exception_ptr failure_;
+
+    QWidget* page_;
+    QScrollBar* scroll_bar_;
+    QWidget* soft_key_bar_;
+    QPushButton* left_key_;
+    QPushButton* right_key_;
+    QMenu* options_menu_;
+};

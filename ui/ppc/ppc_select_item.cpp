@@ -1,0 +1,71 @@
+#include "ui/ppc/ppc_select_item.h"
+
+#include "ui/ppc/ppc_form.h"
+#include "ui/script_calls.h"
+
+ppc_select_item_t::~ppc_select_item_t() = default;
+
+void ppc_select_item_t::set_style(int style) {
+    if (soft_keys()) style = select_item_t::spin;
+    if (style == select_item_t::spin) {
+        window_ = std::make_unique<spin_select_wnd_t>(this);
+    } else if (style == select_item_t::drop_down) {
+        window_ = std::make_unique<popup_select_wnd_t>(this);
+    } else {
+        window_ = std::make_unique<exclusive_select_wnd_t>(this);
+    }
+}
+
+void ppc_select_item_t::add_option(const std::u16string& text, bool selected) {
+    options_.push_back(text);
+    if (selected) selected_ = static_cast<int>(options_.size()) - 1;
+}
+
+std::u16string ppc_select_item_t::selected_text() {
+    // Nothing picked yet shows, and so stands for, the first option.
+    if (options_.empty()) return {};
+    if (selected_ < 0 || selected_ >= static_cast<int>(options_.size())) return options_.front();
+    return options_[selected_];
+}
+
+void ppc_select_item_t::select_text(const std::u16string& text) {
+    for (std::size_t i = 0; i < options_.size(); ++i)
+        if (options_[i] == text) {
+            selected_ = static_cast<int>(i);
+            return;
+        }
+}
+
+bool ppc_select_item_t::create(ppc_rect_t& rect) {
+    if (!ppc_captioned_item_t::create(rect)) return false;
+    // Without a style: a drop-down list, or on a keypad phone the one-line list like every selection there.
+    if (!window_) set_style(select_item_t::drop_down);
+    window_->create(rect.left, rect.top, rect.right, rect.bottom, page());
+    if (selected_ == -1) selected_ = 0;
+    for (std::size_t i = 0; i < options_.size(); ++i)
+        window_->add_option(options_[i], static_cast<int>(i) == selected_);
+    rect.top += window_->get_rect().height();
+    return true;
+}
+
+bool ppc_select_item_t::layout(ppc_rect_t& rect) {
+    if (!window_ || !ppc_captioned_item_t::layout(rect)) return false;
+    int height = window_->get_rect().height();
+    window_->move(rect.left, rect.top, rect.right, rect.top + height);
+    rect.top += height;
+    return true;
+}
+
+bool ppc_select_item_t::commit(std::u16string&) {
+    // An item without options has nothing to store and refuses, rather than store a text nobody picked.
+    if (options_.empty()) return false;
+    return store_default(selected_text());
+}
+
+void ppc_select_item_t::pick_changed(int index) {
+    if (index < 0 || index >= static_cast<int>(options_.size())) return;
+    selected_ = index;
+    form()->run_guarded([&] {
+        for (action_t* listener : listeners_) run_action(*listener, 0, 0);
+    });
+}

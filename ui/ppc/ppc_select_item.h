@@ -1,0 +1,41 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ui/item.h"
+#include "ui/ppc/ppc_item.h"
+#include "ui/ppc/select_windows.h"
+
+// A caption and a pick of one option, shown by a drop-down list, a one-line list with arrows, or radio
+// buttons. On a keypad phone it is always the one-line list.
+class ppc_select_item_t : public select_item_t, public ppc_paramed_item_t {
+public:
+    ppc_select_item_t(ppc_form_t* form, const std::u16string& caption) : ppc_paramed_item_t(form, caption) {}
+    ~ppc_select_item_t() override;
+
+    void set_style(int style) override;
+    void add_option(const std::u16string& text, bool selected) override;
+    void add_listener(action_t* listener) override { listeners_.push_back(listener); }
+    void bind_param(param_t* param) override { bind_default(param); }
+    std::u16string selected_text() override;
+    void select_text(const std::u16string& text) override;
+    void set_caption(const std::u16string& text) override { set_caption_text(text); }
+
+    bool create(ppc_rect_t& rect) override;
+    bool layout(ppc_rect_t& rect) override;
+    bool commit(std::u16string& message) override;
+
+    // The user picked option `index`: it becomes the pick and every listener runs, in the order added.
+    void pick_changed(int index);
+
+    int selected() const { return selected_; }
+    select_wnd_t* window() const { return window_.get(); }
+
+private:
+    std::vector<action_t*> listeners_;
+    std::vector<std::u16string> options_;
+    int selected_ = -1;
+    std::unique_ptr<select_wnd_t> window_;
+};

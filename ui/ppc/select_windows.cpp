@@ -1,0 +1,174 @@
+#include "ui/ppc/select_windows.h"
+
+#include <QButtonGroup>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QToolButton>
+
+#include "ui/ppc/ppc_select_item.h"
+
+namespace {
+
+int text_line(QWidget* parent) {
+    return QFontMetrics(parent->font()).height();
+}
+
+}  // namespace
+
+popup_select_wnd_t::~popup_select_wnd_t() {
+    delete combo_.data();
+}
+
+void popup_select_wnd_t::create(int left, int top, int right, int, QWidget* parent) {
+    delete combo_.data();
+    combo_ = new QComboBox(parent);
+    combo_->setMaxVisibleItems(6);
+    combo_->setFocusPolicy(Qt::StrongFocus);
+    combo_->setGeometry(left, top, right - left, combo_->sizeHint().height());
+    QObject::connect(combo_, &QComboBox::activated, combo_, [this](int index) { owner_->pick_changed(index); });
+    combo_->show();
+}
+
+void popup_select_wnd_t::add_option(const std::u16string& text, bool selected) {
+    combo_->addItem(QString::fromStdU16String(text));
+    if (selected) combo_->setCurrentIndex(combo_->count() - 1);
+}
+
+void popup_select_wnd_t::move(int left, int top, int right, int bottom) {
+    combo_->setGeometry(left, top, right - left, bottom - top);
+}
+
+QRect popup_select_wnd_t::get_rect() {
+    return combo_->geometry();
+}
+
+spin_select_control_t::spin_select_control_t(QWidget* parent) : QFrame(parent) {
+    setFrameShape(QFrame::StyledPanel);
+    setFocusPolicy(Qt::StrongFocus);
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(1, 1, 1, 1);
+    row->setSpacing(2);
+    back_ = new QToolButton(this);
+    back_->setText(QString::fromUtf16(u"◀"));
+    forward_ = new QToolButton(this);
+    forward_->setText(QString::fromUtf16(u"▶"));
+    text_ = new QLabel(this);
+    text_->setAlignment(Qt::AlignCenter);
+    // Arrows wide enough to hit with a finger or a mouse.
+    int side = QFontMetrics(font()).height();
+    for (QToolButton* arrow : {back_, forward_}) {
+        arrow->setMinimumWidth(side + side / 2);
+        arrow->setFocusPolicy(Qt::NoFocus);
+        arrow->setAutoRaise(true);
+    }
+    row->addWidget(back_);
+    row->addWidget(text_, 1);
+    row->addWidget(forward_);
+    connect(back_, &QToolButton::clicked, this, [this] { step(-1); });
+    connect(forward_, &QToolButton::clicked, this, [this] { step(+1); });
+}
+
+void spin_select_control_t::set_current(int index) {
+    current_ = index;
+    // Elided so that a long option never pushes the arrows off the line.
+    text_->setText(text_->fontMetrics().elidedText(current_text(), Qt::ElideRight, std::max(1, text_->width())));
+    text_->setToolTip(current_text());
+}
+
+void spin_select_control_t::resizeEvent(QResizeEvent* event) {
+    QFrame::resizeEvent(event);
+    set_current(current_);
+}
+
+void spin_select_control_t::step(int by) {
+    if (options_.isEmpty()) return;
+    int n = static_cast<int>(options_.size());
+    set_current(((current_ < 0 ? 0 : current_) + by + n) % n);
+    emit picked(current_);
+}
+
+void spin_select_control_t::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Left) return step(-1);
+    if (event->key() == Qt::Key_Right) return step(+1);
+    QFrame::keyPressEvent(event);
+}
+
+spin_select_wnd_t::~spin_select_wnd_t() {
+    delete spin_.data();
+}
+
+void spin_select_wnd_t::create(int left, int top, int right, int, QWidget* parent) {
+    delete spin_.data();
+    spin_ = new spin_select_control_t(parent);
+    int h = text_line(parent);
+    spin_->setGeometry(left, top, right - left, std::max(h + h / 3, spin_->sizeHint().height()));
+    QObject::connect(spin_, &spin_select_control_t::picked, spin_, [this](int index) { owner_->pick_changed(index); });
+    spin_->show();
+}
+
+void spin_select_wnd_t::add_option(const std::u16string& text, bool selected) {
+    spin_->add_option(QString::fromStdU16String(text));
+    if (selected) spin_->set_current(spin_->count() - 1);
+}
+
+void spin_select_wnd_t::move(int left, int top, int right, int bottom) {
+    spin_->setGeometry(left, top, right - left, bottom - top);
+}
+
+QRect spin_select_wnd_t::get_rect() {
+    return spin_->geometry();
+}
+
+exclusive_select_wnd_t::~exclusive_select_wnd_t() {
+    delete_radios();
+}
+
+void exclusive_select_wnd_t::delete_radios() {
+    for (auto& radio : radios_) delete radio.data();
+    radios_.clear();
+    delete group_.data();
+}
+
+void exclusive_select_wnd_t::create(int left, int top, int right, int bottom, QWidget* parent) {
+    delete_radios();
+    left_ = left, top_ = top, right_ = right, bottom_ = bottom;
+    parent_ = parent;
+    // A group of its own, so that radio buttons of two items on one form do not untick each other.
+    group_ = new QButtonGroup(parent);
+    int h = text_line(parent);
+    row_height_ = std::max(h + h / 3, QRadioButton(QStringLiteral("Yy")).sizeHint().height());
+}
+
+void exclusive_select_wnd_t::add_option(const std::u16string& text, bool selected) {
+    auto* radio = new QRadioButton(QString::fromStdU16String(text), parent_);
+    radio->setGeometry(left_, top_, right_ - left_, row_height_);
+    group_->addButton(radio);
+    radio->setChecked(selected);
+    QObject::connect(radio, &QRadioButton::clicked, radio, [this] {
+        int picked = static_cast<int>(radios_.size());
+        for (std::size_t i = 0; i < radios_.size(); ++i)
+            if (radios_[i] && radios_[i]->isChecked()) {
+                picked = static_cast<int>(i);
+                break;
+            }
+        owner_->pick_changed(picked);
+    });
+    radio->show();
+    top_ += row_height_;
+    radios_.emplace_back(radio);
+}
+
+void exclusive_select_wnd_t::move(int left, int top, int right, int) {
+    for (auto& radio : radios_) {
+        radio->setGeometry(left, top, right - left, radio->height());
+        top += radio->height();
+    }
+}
+
+QRect exclusive_select_wnd_t::get_rect() {
+    if (radios_.empty()) return QRect();
+    QRect all = radios_.front()->geometry();
+    for (std::size_t i = 1; i < radios_.size(); ++i) all.setBottom(all.bottom() + radios_[i]->height());
+    return all;
+}

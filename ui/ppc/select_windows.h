@@ -1,0 +1,111 @@
+#pragma once
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QFrame>
+#include <QPointer>
+#include <QRadioButton>
+#include <QRect>
+#include <string>
+#include <vector>
+
+class QLabel;
+class QToolButton;
+class ppc_select_item_t;
+
+// The control that shows a selection item's options. It reports only the user's changes to its owner;
+// picks the program makes while filling it are never reported.
+class select_wnd_t {
+public:
+    virtual ~select_wnd_t() = default;
+    virtual void create(int left, int top, int right, int bottom, QWidget* parent) = 0;
+    virtual void add_option(const std::u16string& text, bool selected) = 0;
+    virtual void move(int left, int top, int right, int bottom) = 0;
+    // Where the controls are; only the height is used.
+    virtual QRect get_rect() = 0;
+};
+
+// A drop-down list.
+class popup_select_wnd_t : public select_wnd_t {
+public:
+    explicit popup_select_wnd_t(ppc_select_item_t* owner) : owner_(owner) {}
+    ~popup_select_wnd_t() override;
+    void create(int left, int top, int right, int bottom, QWidget* parent) override;
+    void add_option(const std::u16string& text, bool selected) override;
+    void move(int left, int top, int right, int bottom) override;
+    QRect get_rect() override;
+    QComboBox* control() const { return combo_; }
+
+private:
+    ppc_select_item_t* owner_;
+    QPointer<QComboBox> combo_;
+};
+
+// One option on one line between two arrows; Left and Right (or a click on an arrow) step through the
+// options and wrap around at the ends.
+class spin_select_control_t : public QFrame {
+    Q_OBJECT
+
+public:
+    explicit spin_select_control_t(QWidget* parent);
+    void add_option(const QString& text) { options_.append(text); }
+    // Shows option `index` without reporting it.
+    void set_current(int index);
+    int current() const { return current_; }
+    int count() const { return static_cast<int>(options_.size()); }
+    QString current_text() const { return current_ >= 0 ? options_.value(current_) : QString(); }
+    // Steps as the user does, and reports the change.
+    void step(int by);
+
+signals:
+    void picked(int index);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    QStringList options_;
+    int current_ = -1;
+    QToolButton* back_;
+    QToolButton* forward_;
+    QLabel* text_;
+};
+
+class spin_select_wnd_t : public select_wnd_t {
+public:
+    explicit spin_select_wnd_t(ppc_select_item_t* owner) : owner_(owner) {}
+    ~spin_select_wnd_t() override;
+    void create(int left, int top, int right, int bottom, QWidget* parent) override;
+    void add_option(const std::u16string& text, bool selected) override;
+    void move(int left, int top, int right, int bottom) override;
+    QRect get_rect() override;
+    spin_select_control_t* control() const { return spin_; }
+
+private:
+    ppc_select_item_t* owner_;
+    QPointer<spin_select_control_t> spin_;
+};
+
+// A column of radio buttons, one row each.
+class exclusive_select_wnd_t : public select_wnd_t {
+public:
+    explicit exclusive_select_wnd_t(ppc_select_item_t* owner) : owner_(owner) {}
+    ~exclusive_select_wnd_t() override;
+    void create(int left, int top, int right, int bottom, QWidget* parent) override;
+    void add_option(const std::u16string& text, bool selected) override;
+    void move(int left, int top, int right, int bottom) override;
+    QRect get_rect() override;
+    const std::vector<QPointer<QRadioButton>>& radios() const { return radios_; }
+    int row_height() const { return row_height_; }
+
+private:
+    void delete_radios();
+
+    ppc_select_item_t* owner_;
+    std::vector<QPointer<QRadioButton>> radios_;
+    QPointer<QButtonGroup> group_;
+    QWidget* parent_ = nullptr;
+    int left_ = 0, top_ = 0, right_ = 0, bottom_ = 0;
+    int row_height_ = 0;
+};
