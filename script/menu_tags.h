@@ -6,6 +6,7 @@
 // The menu tree: lists, sub-menus and script items, with the leaves that name and configure them.
 
 class Item_tag_t;
+class fav_list_var_t;
 
 // "List" (5): the entries of a menu.
 class List_tag_t : public tag_complex_t {
@@ -25,6 +26,9 @@ public:
 class ScriptFavList_tag_t : public ScriptList_tag_t {
 public:
     explicit ScriptFavList_tag_t(tag_t* parent);
+
+    // The favourites variable, bound by an `Object` child. Not owned.
+    fav_list_var_t* favourites = nullptr;
 };
 
 // "ScriptItem" (33): a menu entry that opens a form.

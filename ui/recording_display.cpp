@@ -1,6 +1,6 @@
 #include "ui/recording_display.h"
 
-#include "ui/script_calls.h"
+#include "script/tag_interfaces.h"
 
 namespace {
 
@@ -38,7 +38,7 @@ void recording_button_t::set_action(action_t* a) {
 
 void recording_button_t::press() {
     log(call(u"press"));
-    if (action) run_action(*action, 0, 0);
+    if (action) action->execute(0, 0);
 }
 
 recording_string_item_t::recording_string_item_t(recording_display_t& display, std::u16string text)
@@ -60,7 +60,7 @@ void recording_string_item_t::set_click_handler(action_t* handler) {
 }
 
 void recording_string_item_t::click() {
-    if (click_handler) run_action(*click_handler, 0, 0);
+    if (click_handler) click_handler->execute(0, 0);
 }
 
 recording_input_item_t::recording_input_item_t(recording_display_t& display, std::u16string caption)
@@ -93,7 +93,7 @@ void recording_input_item_t::set_error_text(const std::u16string& text) {
 }
 
 void recording_input_item_t::set_param(param_t* param) {
-    value = param_value_text(*param);
+    value = param->value_text();
     log(call(u"set_param", value));
     params.push_back(param);
 }
@@ -106,7 +106,7 @@ void recording_input_item_t::set_caption(const std::u16string& text) {
 bool recording_input_item_t::commit(const std::u16string& text) {
     value = text;
     for (param_t* p : params)
-        if (!apply_param_text(*p, text)) return false;
+        if (!p->apply_text(text)) return false;
     return true;
 }
 
@@ -174,7 +174,7 @@ void recording_select_item_t::set_caption(const std::u16string& text) {
 
 void recording_select_item_t::pick(int index) {
     selected = index;
-    for (action_t* l : listeners) run_action(*l, 0, 0);
+    for (action_t* l : listeners) l->execute(0, 0);
 }
 
 recording_form_t::recording_form_t(recording_display_t& display, std::u16string title)

@@ -39,7 +39,7 @@ TEST(recording_display, lets_the_test_fill_a_shown_form) {
     recording_display_t display;
     auto form = display.create_form(u"Перевод");
     auto input = display.create_input_item(form.get(), u"Сумма");
-    param_t amount;
+    test_param_t amount;
     amount.value = u"10";
     input->set_param(&amount);
     auto* input_part = static_cast<recording_input_item_t*>(input.get());
@@ -47,7 +47,7 @@ TEST(recording_display, lets_the_test_fill_a_shown_form) {
     form->add_item(std::move(input));
 
     auto send = display.create_button(form.get(), u"Отправить", button_t::confirming);
-    action_t sent;
+    test_action_t sent;
     send->set_action(&sent);
     form->add_button(send.get());
 
@@ -88,7 +88,7 @@ TEST(recording_display, keeps_what_items_were_told) {
 
     auto form = display.create_form(u"Форма");
     auto boxes = display.create_checkbox_item(form.get(), u"Уведомления");
-    param_t a, b;
+    test_param_t a, b;
     boxes->add_param(&a);
     boxes->add_param(&b);
     boxes->add_box(u"СМС", true);
@@ -99,7 +99,7 @@ TEST(recording_display, keeps_what_items_were_told) {
     EXPECT_TRUE(recorded.boxes[1].params.empty());
 
     auto select = display.create_select_item(form.get(), u"Карта");
-    action_t listener;
+    test_action_t listener;
     select->add_listener(&listener);
     select->add_option(u"Visa", true);
     select->add_option(u"Мир", true);
@@ -111,7 +111,7 @@ TEST(recording_display, keeps_what_items_were_told) {
 
     display.picks = {1};
     auto list = display.create_list(u"");
-    tag_t tag;
+    test_tag_t tag;
     list->add_entry(u"Баланс", &tag, u"");
     list->show();
     EXPECT_EQ(list->selected(), 1);

@@ -73,7 +73,7 @@ private slots:
         ppc_display_t display(test_device(true), nullptr);
         QMenu menu;
         menu.addAction("старое");
-        std::vector<tag_t> tags(101);
+        std::vector<test_tag_t> tags(101);
         display.reset_menu(&menu);
         QVERIFY(menu.actions().isEmpty());
         QCOMPARE(display.current_menu(), &menu);
@@ -98,7 +98,7 @@ private slots:
     void an_error_from_a_menu_command_is_shown_and_the_program_goes_on() {
         ppc_display_t display(test_device(true), nullptr);
         display.reset_menu(nullptr);
-        tag_t failing, fine;
+        test_tag_t failing, fine;
         failing.body = [] { throw text_error_t(u"Не создался контрол"); };
         int first = display.register_command(u"", &failing);
         int second = display.register_command(u"", &fine);
@@ -121,14 +121,14 @@ private slots:
         auto form = display.create_form(u"Баланс");
         QCOMPARE(form->title(), std::u16string(u"Баланс"));
         auto input = display.create_input_item(form.get(), u"Номер карты");
-        param_t card;
+        test_param_t card;
         input->set_type(input_item_t::numeric, 0);
         input->set_max_length(4);
         input->set_param(&card);
         QCOMPARE(input->max_length(), 4);
         form->add_item(std::move(input));
         auto send = display.create_button(form.get(), u"Отправить", button_t::confirming);
-        action_t sent;
+        test_action_t sent;
         sent.body = [&] { form->close(); };
         send->set_action(&sent);
         form->add_button(send.get());

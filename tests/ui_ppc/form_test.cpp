@@ -60,7 +60,7 @@ private slots:
     void without_items_the_default_button_runs_at_once() {
         ppc_form_t form(test_device(true), nullptr, u"Пустая");
         ppc_button_t plain(u"Справка", button_t::plain), first(u"Первая", 0), second(u"Вторая", 0);
-        action_t plain_action, first_action, second_action;
+        test_action_t plain_action, first_action, second_action;
         plain.set_action(&plain_action);
         first.set_action(&first_action);
         second.set_action(&second_action);
@@ -76,7 +76,7 @@ private slots:
     void lists_buttons_as_numbered_commands_and_reaches_only_ten() {
         form_with_items_t f({20}, true);
         std::vector<std::unique_ptr<ppc_button_t>> buttons;
-        std::vector<action_t> actions(13);
+        std::vector<test_action_t> actions(13);
         for (int i = 0; i < 13; ++i) {
             // The third one is the back button: recorded, never listed, never run.
             int kind = i == 2 ? button_t::back : i % 2;
@@ -120,7 +120,7 @@ private slots:
                 f.items[c.refusing]->message = c.message;
             }
             ppc_button_t send(u"Отправить", button_t::confirming), help(u"Справка", button_t::plain);
-            action_t sent, helped;
+            test_action_t sent, helped;
             send.set_action(&sent);
             help.set_action(&helped);
             f.form.add_button(&send);
@@ -159,7 +159,7 @@ private slots:
         for (bool soft_keys : {true, false}) {
             form_with_items_t f({20}, soft_keys);
             ppc_button_t help(u"Справка", button_t::plain);
-            action_t helped;
+            test_action_t helped;
             help.set_action(&helped);
             f.form.add_button(&help);
             for (int key : {Qt::Key_F1, Qt::Key_Context1}) {
@@ -232,7 +232,7 @@ private slots:
         for (bool soft_keys : {true, false}) {
             form_with_items_t f({20}, soft_keys);
             ppc_button_t help(u"Справка", button_t::plain);
-            action_t helped;
+            test_action_t helped;
             help.set_action(&helped);
             f.form.add_button(&help);
             while_shown(f.form, [&] {
@@ -268,7 +268,7 @@ private slots:
     void an_error_of_an_action_ends_the_form_and_leaves_show() {
         form_with_items_t f({20});
         ppc_button_t send(u"Отправить", button_t::confirming);
-        action_t failing;
+        test_action_t failing;
         failing.body = [] { throw text_error_t(u"Нет связи"); };
         send.set_action(&failing);
         f.form.add_button(&send);

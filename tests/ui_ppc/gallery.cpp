@@ -16,10 +16,14 @@
 #include <cstdio>
 #include <functional>
 
+#include "script/factory.h"
+#include "script/menu_tags.h"
+#include "script/script_context.h"
 #include "tests/ui/script_stand_ins.h"
 #include "ui/ppc/message_box.h"
 #include "ui/ppc/ppc_display.h"
 #include "ui/ppc/ppc_form.h"
+#include "vars/fav_list_var.h"
 
 namespace {
 
@@ -57,8 +61,8 @@ QString make_logo() {
 }
 
 struct parts_t {
-    action_t click, send, help;
-    param_t amount, phone, card, account, currency, sms, mail, pin;
+    test_action_t click, send, help;
+    test_param_t amount, phone, card, account, currency, sms, mail, pin;
     std::vector<std::unique_ptr<button_t>> buttons;
 };
 
@@ -192,7 +196,7 @@ void shoot_mode(bool soft_keys, screen_size_t screen) {
                                   u"Должность",         u"Стаж на последнем месте, лет",
                                   u"Доход в месяц",     u"Кодовое слово"};
     const int count = static_cast<int>(std::size(captions));
-    std::vector<param_t> fields(count);
+    std::vector<test_param_t> fields(count);
     for (int i = 0; i < count; ++i) {
         auto input = display.create_input_item(long_form.get(), captions[i]);
         fields[i].value = i == 0 ? u"Константинопольская-Щедрина" : u"";
@@ -213,6 +217,86 @@ void shoot_mode(bool soft_keys, screen_size_t screen) {
         save(w, mode + "-long-focus-follow");
     });
     long_form->show();
+}
+
+// A sub-menu tag as the factory makes it; its one child builds the sub-menu's list when shown, as the
+// script's own list does.
+std::unique_ptr<tag_t> sub_menu(ppc_display_t& display, std::vector<std::pair<std::u16string, tag_t*>> entries) {
+    auto tag = create_tag(31, nullptr);
+    auto child = std::make_unique<test_tag_t>();
+    child->body = [&display, entries] {
+        auto list = display.create_list(u"Ostrevan");
+        for (const auto& [text, target] : entries) list->add_entry(text, target, u"");
+    };
+    static_cast<tag_complex_t&>(*tag).children.push_back(std::move(child));
+    return tag;
+}
+
+// Draws `chain` (a menu and the sub-menus opened from it, each from its first sub-menu entry) over the
+// program's window the way they pop up: the main menu from the bottom left corner above the soft keys, each
+// sub-menu beside its entry, kept inside the screen.
+void save_menus(QWidget& window, const std::vector<QMenu*>& chain, const QString& name) {
+    QImage shot(window.size(), QImage::Format_ARGB32);
+    window.render(&shot);
+    QPainter painter(&shot);
+    QRect at;
+    for (std::size_t i = 0; i < chain.size(); ++i) {
+        QMenu* menu = chain[i];
+        menu->ensurePolished();
+        QSize size = menu->sizeHint().boundedTo(window.size());
+        menu->resize(size);
+        QPoint top_left(0, window.height() - 28 - size.height());
+        if (i > 0) {
+            QRect opener;
+            for (QAction* a : chain[i - 1]->actions())
+                if (a->menu() == menu) opener = chain[i - 1]->actionGeometry(a).translated(at.topLeft());
+            top_left = QPoint(std::min(at.right() - 8, window.width() - size.width()),
+                              std::min(opener.top(), window.height() - size.height()));
+        }
+        at = QRect(top_left, size);
+        menu->render(&painter, top_left);
+    }
+    painter.end();
+    shot.save(out_dir + "/" + name + ".png");
+}
+
+// The main menu as the script's lists build it: commands, a sub-menu inside a sub-menu, the favourites.
+void shoot_menus(bool soft_keys, screen_size_t screen) {
+    ppc_display_t display(ppc_device_t{soft_keys, screen}, nullptr);
+    const QString mode = soft_keys ? "softkey" : "touch";
+    QWidget window;
+    window.resize(screen.width, screen.height);
+    QMenu root(&window);
+    display.reset_menu(&root);
+
+    test_tag_t item;
+    tags_by_id_t items{{u"balance", &item}, {u"limit", &item}};
+    script_context.tags_by_id = &items;
+    fav_list_var_t favourites;
+    favourites.favourites = {{u"balance", u"Баланс карты Мир Зарплатная •• 0931"}, {u"limit", u"Лимит по кредитке"}};
+    auto favs = create_tag(64, nullptr);
+    static_cast<ScriptFavList_tag_t&>(*favs).favourites = &favourites;
+    auto empty_favs = create_tag(64, nullptr);
+    auto utilities =
+        sub_menu(display, {{u"Электроэнергия", &item}, {u"Водоснабжение и водоотведение", &item}, {u"Газ", &item}});
+    auto payments = sub_menu(display, {{u"Мобильная связь", &item},
+                                       {u"Коммунальные услуги", utilities.get()},
+                                       {u"Интернет и телевидение", &item},
+                                       {u"Погашение кредита", &item}});
+    auto list = display.create_list(u"Ostrevan");
+    list->add_entry(u"Платежи", payments.get(), u"");
+    list->add_entry(u"Избранное", favs.get(), u"");
+    list->add_entry(u"Отложенные", empty_favs.get(), u"");
+    for (auto* name : {u"Баланс", u"Перевод с карты на карту", u"Выписка за месяц", u"Блокировка карты", u"Настройки"})
+        list->add_entry(name, &item, u"");
+    script_context.tags_by_id = nullptr;
+
+    QMenu* payments_menu = root.actions()[0]->menu();
+    QMenu* utilities_menu = payments_menu->actions()[1]->menu();
+    save_menus(window, {&root}, mode + "-menu");
+    save_menus(window, {&root, payments_menu, utilities_menu}, mode + "-menu-nested");
+    save_menus(window, {&root, root.actions()[1]->menu()}, mode + "-menu-favourites");
+    save_menus(window, {&root, root.actions()[2]->menu()}, mode + "-menu-favourites-empty");
 }
 
 void shoot_message_boxes(screen_size_t screen) {
@@ -258,6 +342,8 @@ int main(int argc, char** argv) {
     QDir().mkpath(out_dir);
     shoot_mode(true, screen);
     shoot_mode(false, screen);
+    shoot_menus(true, screen);
+    shoot_menus(false, screen);
     shoot_message_boxes(screen);
     std::printf("gallery: pictures in %s\n", qPrintable(out_dir));
     return 0;

@@ -158,7 +158,7 @@ private slots:
         for (const auto& c : cases) {
             ppc_form_t form(test_device(false), nullptr, u"");
             ppc_input_item_t input(&form, u"Сумма");
-            param_t first, second;
+            test_param_t first, second;
             first.value = c.text;
             input.set_type(c.type, 0);
             input.set_min_length(c.min_length);
@@ -175,7 +175,7 @@ private slots:
         std::u16string message;
         QVERIFY(unbound.commit(message));
 
-        param_t refusing;
+        test_param_t refusing;
         refusing.refuse = true;
         ppc_input_item_t refused(&form, u"");
         refused.set_error_text(u"Нет");
@@ -188,7 +188,7 @@ private slots:
         ppc_form_t form(test_device(true), nullptr, u"");
         auto input = std::make_unique<ppc_input_item_t>(&form, u"Получатель");
         auto* in = input.get();
-        param_t name;
+        test_param_t name;
         in->set_param(&name);
         in->set_type(input_item_t::any, 1);
         form.add_item(std::move(input));
@@ -213,7 +213,7 @@ private slots:
             ppc_form_t form(test_device(soft_keys), nullptr, u"");
             auto item = std::make_unique<ppc_string_item_t>(&form, text);
             auto* s = item.get();
-            action_t click;
+            test_action_t click;
             s->set_click_handler(&click);
             form.add_item(std::move(item));
             while_shown(form, [&] {
@@ -246,7 +246,7 @@ private slots:
         ppc_form_t form(test_device(false), nullptr, u"");
         auto item = std::make_unique<ppc_checkbox_item_t>(&form, u"Уведомления");
         auto* boxes = item.get();
-        param_t sms_a, sms_b, mail;
+        test_param_t sms_a, sms_b, mail;
         boxes->add_param(&sms_a);
         boxes->add_param(&sms_b);
         boxes->add_box(u"По СМС", true);
@@ -281,12 +281,12 @@ private slots:
             auto* select = item.get();
             if (style >= 0) select->set_style(style);
             std::vector<int> heard;
-            action_t first, second;
+            test_action_t first, second;
             first.body = [&] { heard.push_back(1); };
             second.body = [&] { heard.push_back(2); };
             select->add_listener(&first);
             select->add_listener(&second);
-            param_t param;
+            test_param_t param;
             select->bind_param(&param);
             for (auto* option : {u"Рубли", u"Доллары", u"Евро"}) select->add_option(option, false);
             form.add_item(std::move(item));

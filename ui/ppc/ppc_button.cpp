@@ -1,7 +1,7 @@
 #include "ui/ppc/ppc_button.h"
 
-#include "ui/script_calls.h"
+#include "script/tag_interfaces.h"
 
 void ppc_button_t::press() {
-    if (action_) run_action(*action_, 0, 0);
+    if (action_) action_->execute(0, 0);
 }

@@ -1,9 +1,9 @@
 #include "ui/ppc/ppc_display.h"
 
 #include <QMenu>
-#include <stdexcept>
 
 #include "core/text_error.h"
+#include "script/tag.h"
 #include "ui/ppc/message_box.h"
 #include "ui/ppc/ppc_alert.h"
 #include "ui/ppc/ppc_button.h"
@@ -11,9 +11,9 @@
 #include "ui/ppc/ppc_form.h"
 #include "ui/ppc/ppc_image_item.h"
 #include "ui/ppc/ppc_input_item.h"
+#include "ui/ppc/ppc_list.h"
 #include "ui/ppc/ppc_select_item.h"
 #include "ui/ppc/ppc_string_item.h"
-#include "ui/script_calls.h"
 
 namespace {
 
@@ -42,8 +42,7 @@ std::unique_ptr<form_t> ppc_display_t::create_form(const std::u16string& title) 
 }
 
 std::unique_ptr<list_t> ppc_display_t::create_list(const std::u16string&) {
-    // The menu builder needs the script model; it comes with it.
-    throw std::logic_error("menu lists are not available yet");
+    return std::make_unique<ppc_list_t>(*this);
 }
 
 std::unique_ptr<alert_t> ppc_display_t::create_alert(const std::u16string& caption, const std::u16string& text,
@@ -98,7 +97,7 @@ bool ppc_display_t::dispatch_command(int id) {
     auto found = commands_.find(id);
     if (found == commands_.end() || !found->second) return false;
     try {
-        show_tag(*found->second);
+        found->second->show();
         return true;
     } catch (const text_error_t& error) {
         message_box_t::show(main_window_, message_box_t::icon_t::error, QString::fromStdU16String(error.text()));

@@ -3,8 +3,8 @@
 #include <QKeyEvent>
 #include <chrono>
 
+#include "script/tag_interfaces.h"
 #include "ui/ppc/ppc_form.h"
-#include "ui/script_calls.h"
 
 std::function<std::int64_t()> ppc_edit_t::clock = [] {
     using namespace std::chrono;
@@ -108,7 +108,7 @@ void ppc_input_item_t::set_type(int type, int flags) {
 }
 
 void ppc_input_item_t::set_param(param_t* param) {
-    value_ = param_value_text(*param);
+    value_ = param->value_text();
     bind_default(param);
 }
 

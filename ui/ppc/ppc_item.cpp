@@ -3,8 +3,8 @@
 #include <QFontMetrics>
 #include <QLabel>
 
+#include "script/tag_interfaces.h"
 #include "ui/ppc/ppc_form.h"
-#include "ui/script_calls.h"
 
 QWidget* ppc_item_t::page() const {
     return form_ ? form_->page() : nullptr;
@@ -65,7 +65,7 @@ bool ppc_paramed_item_t::store(const std::u16string& value, const std::u16string
     for (auto& [k, list] : params_)
         if (k == key) {
             for (param_t* p : list)
-                if (!apply_param_text(*p, value)) return false;
+                if (!p->apply_text(value)) return false;
             return true;
         }
     return true;

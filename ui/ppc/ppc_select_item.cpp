@@ -1,7 +1,7 @@
 #include "ui/ppc/ppc_select_item.h"
 
+#include "script/tag_interfaces.h"
 #include "ui/ppc/ppc_form.h"
-#include "ui/script_calls.h"
 
 ppc_select_item_t::~ppc_select_item_t() = default;
 
@@ -66,6 +66,6 @@ void ppc_select_item_t::pick_changed(int index) {
     if (index < 0 || index >= static_cast<int>(options_.size())) return;
     selected_ = index;
     form()->run_guarded([&] {
-        for (action_t* listener : listeners_) run_action(*listener, 0, 0);
+        for (action_t* listener : listeners_) listener->execute(0, 0);
     });
 }

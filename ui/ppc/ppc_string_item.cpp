@@ -3,8 +3,8 @@
 #include <QKeyEvent>
 #include <QPainter>
 
+#include "script/tag_interfaces.h"
 #include "ui/ppc/ppc_form.h"
-#include "ui/script_calls.h"
 
 void ppc_text_label_t::mouseReleaseEvent(QMouseEvent* event) {
     QLabel::mouseReleaseEvent(event);
@@ -86,5 +86,5 @@ bool ppc_string_item_t::layout(ppc_rect_t& rect) {
 }
 
 void ppc_string_item_t::clicked() {
-    if (click_handler_) form()->run_guarded([&] { run_action(*click_handler_, 0, 1); });
+    if (click_handler_) form()->run_guarded([&] { click_handler_->execute(0, 1); });
 }

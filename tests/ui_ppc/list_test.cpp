@@ -1,0 +1,165 @@
+#include <QMenu>
+#include <QTest>
+
+#include "script/factory.h"
+#include "script/menu_tags.h"
+#include "script/script_context.h"
+#include "tests/ui_ppc/form_fixture.h"
+#include "ui/ppc/ppc_display.h"
+#include "ui/ppc/ppc_list.h"
+#include "vars/fav_list_var.h"
+
+namespace {
+
+// What a menu shows, one line per entry: "text=id", "text>" for a sub-menu with its entries indented after
+// it, "(text)" for an entry that cannot be chosen.
+QStringList outline(const QMenu& menu, const QString& indent = "") {
+    QStringList lines;
+    for (QAction* a : menu.actions()) {
+        if (a->menu()) {
+            lines << indent + a->text() + ">";
+            lines += outline(*a->menu(), indent + "  ");
+        } else if (!a->isEnabled()) {
+            lines << indent + "(" + a->text() + ")" + (a->data().isValid() ? "=" + a->data().toString() : "");
+        } else {
+            lines << indent + a->text() + "=" + a->data().toString();
+        }
+    }
+    return lines;
+}
+
+// A sub-menu tag as the factory makes it, with one child that builds the sub-menu's own list when shown.
+std::unique_ptr<tag_t> script_list(ppc_display_t& display, std::vector<std::pair<std::u16string, tag_t*>> entries) {
+    auto tag = create_tag(31, nullptr);
+    auto child = std::make_unique<test_tag_t>();
+    child->body = [&display, entries] {
+        auto list = display.create_list(u"Ostrevan");
+        for (const auto& [text, target] : entries) list->add_entry(text, target, u"");
+        list->show();
+        QCOMPARE(list->selected(), -1);
+        list->close();
+    };
+    static_cast<tag_complex_t&>(*tag).children.push_back(std::move(child));
+    return tag;
+}
+
+}  // namespace
+
+class list_test : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup() { script_context.tags_by_id = nullptr; }
+
+    void entries_become_commands_and_sub_lists_nested_sub_menus() {
+        ppc_display_t display(test_device(true), nullptr);
+        QMenu root;
+        display.reset_menu(&root);
+        test_tag_t balance, transfer, deep, statement;
+        auto inner = script_list(display, {{u"Глубже", &deep}});
+        auto outer = script_list(display, {{u"Перевод", &transfer}, {u"Ещё", inner.get()}});
+
+        auto list = display.create_list(u"не показывается");
+        list->add_entry(u"Баланс", &balance, u"");
+        list->add_entry(u"Платежи", outer.get(), u"");
+        // Added after the sub-menus were built, it still lands in the main menu.
+        list->add_entry(u"Выписка", &statement, u"");
+        list->show();
+        QVERIFY(!list->is_open());
+        QCOMPARE(list->selected(), -1);
+        list->close();
+        list.reset();
+
+        const QStringList expected = {"Баланс=37001", "Платежи>",         "  Перевод=37002",
+                                      "  Ещё>",       "    Глубже=37003", "Выписка=37004"};
+        QCOMPARE(outline(root), expected);
+        QVERIFY(display.dispatch_command(37003));
+        QVERIFY(display.dispatch_command(37004));
+        QCOMPARE(deep.shows, 1);
+        QCOMPARE(statement.shows, 1);
+        QCOMPARE(balance.shows + transfer.shows, 0);
+    }
+
+    void the_favourites_sub_menu() {
+        struct case_t {
+            const char* name;
+            bool bound;
+            std::vector<fav_t> favourites;
+            QStringList expected;
+        };
+        const case_t cases[] = {
+            {"empty", true, {}, {"Избранное>", "  (Пусто)=105"}},
+            {"not bound", false, {}, {"Избранное>", "  (Пусто)=105"}},
+            {"two of one item, one gone",
+             true,
+             {{u"balance", u"Баланс карты"}, {u"closed", u"Закрытый вклад"}, {u"balance", u"Баланс снова"}},
+             {"Избранное>", "  Баланс карты=37001", "  Баланс снова=37002"}},
+            {"every item gone", true, {{u"closed", u"Закрытый вклад"}}, {"Избранное>", "  (Пусто)=105"}},
+        };
+        test_tag_t balance;
+        tags_by_id_t items{{u"balance", &balance}};
+        script_context.tags_by_id = &items;
+        for (const auto& c : cases) {
+            ppc_display_t display(test_device(false), nullptr);
+            QMenu root;
+            display.reset_menu(&root);
+            fav_list_var_t favourites;
+            favourites.favourites = c.favourites;
+            auto tag = create_tag(64, nullptr);
+            auto* fav_list = dynamic_cast<ScriptFavList_tag_t*>(tag.get());
+            QVERIFY(fav_list);
+            if (c.bound) fav_list->favourites = &favourites;
+            display.create_list(u"")->add_entry(u"Избранное", tag.get(), u"");
+            QCOMPARE(outline(root), c.expected);
+        }
+        // Both entries of one item run that same item.
+        ppc_display_t display(test_device(false), nullptr);
+        QMenu root;
+        display.reset_menu(&root);
+        fav_list_var_t favourites;
+        favourites.favourites = {{u"balance", u"Баланс"}, {u"balance", u"Баланс снова"}};
+        auto tag = create_tag(64, nullptr);
+        static_cast<ScriptFavList_tag_t&>(*tag).favourites = &favourites;
+        display.create_list(u"")->add_entry(u"Избранное", tag.get(), u"");
+        QVERIFY(display.dispatch_command(37001));
+        QVERIFY(display.dispatch_command(37002));
+        QCOMPARE(balance.shows, 2);
+
+        // A tag of the favourites' code that is not a favourites list adds nothing.
+        test_tag_t impostor;
+        impostor.code = 64;
+        display.create_list(u"")->add_entry(u"Избранное", &impostor, u"");
+        QCOMPARE(root.actions().size(), 1);
+    }
+
+    void past_the_hundredth_command_entries_show_unavailable() {
+        ppc_display_t display(test_device(true), nullptr);
+        QMenu root;
+        display.reset_menu(&root);
+        std::vector<test_tag_t> tags(102);
+        auto list = display.create_list(u"");
+        for (auto& tag : tags) list->add_entry(u"Пункт", &tag, u"");
+        const auto entries = root.actions();
+        QCOMPARE(entries.size(), 102);
+        QCOMPARE(entries[99]->data().toInt(), 37100);
+        QVERIFY(entries[99]->isEnabled());
+        for (int i : {100, 101}) {
+            QVERIFY(!entries[i]->isEnabled());
+            QVERIFY(!entries[i]->data().isValid());
+        }
+        QCOMPARE(display.last_registered(), 37100);
+    }
+
+    void without_a_menu_nothing_is_added() {
+        ppc_display_t display(test_device(true), nullptr);
+        display.reset_menu(nullptr);
+        test_tag_t tag;
+        auto list = display.create_list(u"");
+        list->add_entry(u"Баланс", &tag, u"");
+        list->add_entry(u"Пусто", nullptr, u"");
+        QCOMPARE(display.last_registered(), 37000);
+    }
+};
+
+QTEST_MAIN(list_test)
+#include "list_test.moc"

@@ -1,0 +1,70 @@
+#include "ui/ppc/ppc_list.h"
+
+#include <QMenu>
+
+#include "resources/texts.h"
+#include "script/menu_tags.h"
+#include "script/script_context.h"
+#include "ui/ppc/ppc_display.h"
+#include "vars/fav_list_var.h"
+
+namespace {
+
+constexpr int32_t script_list_code = 31;
+constexpr int32_t script_fav_list_code = 64;
+
+}  // namespace
+
+ppc_list_t::ppc_list_t(ppc_display_t& display) : display_(display), menu_(display.current_menu()) {}
+
+void ppc_list_t::add_entry(const std::u16string& text, tag_t* tag, const std::u16string&) {
+    // Without a menu to fill, or a tag to run, there is nothing to offer.
+    if (!menu_ || !tag) return;
+    const QString label = QString::fromStdU16String(text);
+    switch (tag->code) {
+        case script_list_code: {
+            // The sub-list the tag makes captures the new sub-menu; this list keeps its own, so later entries
+            // still land here.
+            QMenu* sub = menu_->addMenu(label);
+            display_.set_current_menu(sub);
+            tag->show();
+            break;
+        }
+        case script_fav_list_code:
+            add_favourites(label, tag);
+            break;
+        default:
+            add_command(menu_, label, tag);
+    }
+}
+
+void ppc_list_t::add_command(QMenu* menu, const QString& text, tag_t* tag) {
+    QAction* entry = menu->addAction(text);
+    // The main window routes only so many commands; an entry past them could never run, so it shows as
+    // unavailable instead of doing nothing when chosen.
+    if (display_.last_registered() >= ppc_display_t::last_command) {
+        entry->setEnabled(false);
+        return;
+    }
+    entry->setData(display_.register_command(text.toStdU16String(), tag));
+}
+
+void ppc_list_t::add_favourites(const QString& text, tag_t* tag) {
+    auto* fav_list = dynamic_cast<ScriptFavList_tag_t*>(tag);
+    if (!fav_list) return;
+    QMenu* sub = menu_->addMenu(text);
+    // A favourite whose script item is gone from the script gets no entry.
+    const tags_by_id_t* items = script_context.tags_by_id;
+    if (fav_list->favourites && items)
+        for (const fav_t& fav : fav_list->favourites->favourites) {
+            auto found = items->find(fav.id);
+            if (found != items->end() && found->second)
+                add_command(sub, QString::fromStdU16String(fav.name), found->second);
+        }
+    // A sub-menu with nothing to choose still says so, also when every favourite's item is gone.
+    if (sub->isEmpty()) {
+        QAction* empty = sub->addAction(QString::fromStdU16String(texts::menu_empty));
+        empty->setData(empty_entry);
+        empty->setEnabled(false);
+    }
+}
