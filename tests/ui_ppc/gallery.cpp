@@ -232,10 +232,18 @@ std::unique_ptr<tag_t> sub_menu(ppc_display_t& display, std::vector<std::pair<st
     return tag;
 }
 
-// Draws `chain` (a menu and the sub-menus opened from it, each from its first sub-menu entry) over the
-// program's window the way they pop up: the main menu from the bottom left corner above the soft keys, each
-// sub-menu beside its entry, kept inside the screen.
+// The entry of `menu` that opens `sub`.
+QAction* opener_of(QMenu* menu, QMenu* sub) {
+    for (QAction* a : menu->actions())
+        if (a->menu() == sub) return a;
+    return nullptr;
+}
+
+// Draws `chain` (a menu and the sub-menus opened from it) over the program's window the way they pop up: the
+// main menu from the bottom left corner above the soft keys, each sub-menu beside the highlighted entry that
+// opened it, or below that entry when the screen is too narrow to leave the entry readable.
 void save_menus(QWidget& window, const std::vector<QMenu*>& chain, const QString& name) {
+    for (std::size_t i = 1; i < chain.size(); ++i) chain[i - 1]->setActiveAction(opener_of(chain[i - 1], chain[i]));
     QImage shot(window.size(), QImage::Format_ARGB32);
     window.render(&shot);
     QPainter painter(&shot);
@@ -247,16 +255,18 @@ void save_menus(QWidget& window, const std::vector<QMenu*>& chain, const QString
         menu->resize(size);
         QPoint top_left(0, window.height() - 28 - size.height());
         if (i > 0) {
-            QRect opener;
-            for (QAction* a : chain[i - 1]->actions())
-                if (a->menu() == menu) opener = chain[i - 1]->actionGeometry(a).translated(at.topLeft());
-            top_left = QPoint(std::min(at.right() - 8, window.width() - size.width()),
-                              std::min(opener.top(), window.height() - size.height()));
+            QAction* opener = opener_of(chain[i - 1], menu);
+            QRect row = chain[i - 1]->actionGeometry(opener).translated(at.topLeft());
+            int left = std::max(0, std::min(at.right() - 8, window.width() - size.width()));
+            int text_end = row.left() + 32 + chain[i - 1]->fontMetrics().horizontalAdvance(opener->text());
+            int top = left < text_end ? row.bottom() + 1 : row.top();
+            top_left = QPoint(left, std::max(0, std::min(top, window.height() - size.height())));
         }
         at = QRect(top_left, size);
         menu->render(&painter, top_left);
     }
     painter.end();
+    for (QMenu* menu : chain) menu->setActiveAction(nullptr);
     shot.save(out_dir + "/" + name + ".png");
 }
 

@@ -150,6 +150,28 @@ private slots:
         QCOMPARE(display.last_registered(), 37100);
     }
 
+    void entries_show_their_text_as_it_is_and_stay_inside_the_screen() {
+        ppc_device_t device = test_device(true);
+        device.screen.width = 200;
+        ppc_display_t display(device, nullptr);
+        QMenu root;
+        display.reset_menu(&root);
+        test_tag_t tag;
+        auto sub = create_tag(31, nullptr);
+        const std::u16string long_text = u"Баланс карты Мир Зарплатная •• 0931";
+        auto list = display.create_list(u"");
+        list->add_entry(u"Оплата & перевод", &tag, u"");
+        list->add_entry(long_text, &tag, u"");
+        list->add_entry(long_text, sub.get(), u"");
+        const auto entries = root.actions();
+        QCOMPARE(entries[0]->text(), QString("Оплата && перевод"));
+        for (QAction* entry : {entries[1], entries[2]}) {
+            QVERIFY(entry->text().startsWith("Баланс"));
+            QVERIFY(entry->text().endsWith(QChar(0x2026)));
+        }
+        QVERIFY(root.sizeHint().width() <= 200);
+    }
+
     void without_a_menu_nothing_is_added() {
         ppc_display_t display(test_device(true), nullptr);
         display.reset_menu(nullptr);

@@ -1,6 +1,7 @@
 #include "ui/ppc/ppc_list.h"
 
 #include <QMenu>
+#include <algorithm>
 
 #include "resources/texts.h"
 #include "script/menu_tags.h"
@@ -15,26 +16,44 @@ constexpr int32_t script_fav_list_code = 64;
 
 }  // namespace
 
-ppc_list_t::ppc_list_t(ppc_display_t& display) : display_(display), menu_(display.current_menu()) {}
+ppc_list_t::ppc_list_t(ppc_display_t& display) : display_(display), menu_(display.current_menu()) {
+    if (!menu_) return;
+    // What an entry takes besides its text, measured on an entry that opens a sub-menu, the widest kind, and
+    // with a text longer than the narrowest a menu is made.
+    QMenu probe;
+    probe.setFont(menu_->font());
+    const QString text(40, u'x');
+    probe.addMenu(text);
+    const int chrome = probe.sizeHint().width() - probe.fontMetrics().horizontalAdvance(text);
+    text_width_ = std::max(1, display.device().screen.width - chrome);
+}
+
+QString ppc_list_t::label(const std::u16string& text) const {
+    // Menus stay inside the screen: a text too long for it is cut short with "…". The script's texts are
+    // shown as they are: "&" would otherwise mark a shortcut letter, and a tab start a shortcut column.
+    QString shown = QString::fromStdU16String(text);
+    shown.replace(u'\t', u' ');
+    shown = menu_->fontMetrics().elidedText(shown, Qt::ElideRight, text_width_);
+    return shown.replace(u'&', QStringLiteral("&&"));
+}
 
 void ppc_list_t::add_entry(const std::u16string& text, tag_t* tag, const std::u16string&) {
     // Without a menu to fill, or a tag to run, there is nothing to offer.
     if (!menu_ || !tag) return;
-    const QString label = QString::fromStdU16String(text);
     switch (tag->code) {
         case script_list_code: {
             // The sub-list the tag makes captures the new sub-menu; this list keeps its own, so later entries
             // still land here.
-            QMenu* sub = menu_->addMenu(label);
+            QMenu* sub = menu_->addMenu(label(text));
             display_.set_current_menu(sub);
             tag->show();
             break;
         }
         case script_fav_list_code:
-            add_favourites(label, tag);
+            add_favourites(label(text), tag);
             break;
         default:
-            add_command(menu_, label, tag);
+            add_command(menu_, label(text), tag);
     }
 }
 
@@ -46,7 +65,7 @@ void ppc_list_t::add_command(QMenu* menu, const QString& text, tag_t* tag) {
         entry->setEnabled(false);
         return;
     }
-    entry->setData(display_.register_command(text.toStdU16String(), tag));
+    entry->setData(display_.register_command({}, tag));
 }
 
 void ppc_list_t::add_favourites(const QString& text, tag_t* tag) {
@@ -58,8 +77,7 @@ void ppc_list_t::add_favourites(const QString& text, tag_t* tag) {
     if (fav_list->favourites && items)
         for (const fav_t& fav : fav_list->favourites->favourites) {
             auto found = items->find(fav.id);
-            if (found != items->end() && found->second)
-                add_command(sub, QString::fromStdU16String(fav.name), found->second);
+            if (found != items->end() && found->second) add_command(sub, label(fav.name), found->second);
         }
     // A sub-menu with nothing to choose still says so, also when every favourite's item is gone.
     if (sub->isEmpty()) {

@@ -30,9 +30,13 @@ public:
     QMenu* menu() const { return menu_; }
 
 private:
+    // The text of an entry as its menu shows it.
+    QString label(const std::u16string& text) const;
     void add_command(QMenu* menu, const QString& text, tag_t* tag);
     void add_favourites(const QString& text, tag_t* tag);
 
     ppc_display_t& display_;
     QPointer<QMenu> menu_;
+    // The widest text an entry may show.
+    int text_width_ = 1;
 };
