@@ -27,8 +27,6 @@ public:
     void add_entry(const std::u16string& text, tag_t* tag, const std::u16string& note) override;
     int selected() override { return -1; }
 
-    QMenu* menu() const { return menu_; }
-
 private:
     // The text of an entry as its menu shows it.
     QString label(const std::u16string& text) const;
