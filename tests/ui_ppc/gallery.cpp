@@ -20,6 +20,7 @@
 #include "script/menu_tags.h"
 #include "script/script_context.h"
 #include "tests/ui/script_stand_ins.h"
+#include "tests/ui_ppc/sub_menu_fixture.h"
 #include "ui/ppc/message_box.h"
 #include "ui/ppc/ppc_display.h"
 #include "ui/ppc/ppc_form.h"
@@ -217,19 +218,6 @@ void shoot_mode(bool soft_keys, screen_size_t screen) {
         save(w, mode + "-long-focus-follow");
     });
     long_form->show();
-}
-
-// A sub-menu tag as the factory makes it; its one child builds the sub-menu's list when shown, as the
-// script's own list does.
-std::unique_ptr<tag_t> sub_menu(ppc_display_t& display, std::vector<std::pair<std::u16string, tag_t*>> entries) {
-    auto tag = create_tag(31, nullptr);
-    auto child = std::make_unique<test_tag_t>();
-    child->body = [&display, entries] {
-        auto list = display.create_list(u"Ostrevan");
-        for (const auto& [text, target] : entries) list->add_entry(text, target, u"");
-    };
-    static_cast<tag_complex_t&>(*tag).children.push_back(std::move(child));
-    return tag;
 }
 
 // The entry of `menu` that opens `sub`.

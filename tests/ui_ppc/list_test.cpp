@@ -5,6 +5,7 @@
 #include "script/menu_tags.h"
 #include "script/script_context.h"
 #include "tests/ui_ppc/form_fixture.h"
+#include "tests/ui_ppc/sub_menu_fixture.h"
 #include "ui/ppc/ppc_display.h"
 #include "ui/ppc/ppc_list.h"
 #include "vars/fav_list_var.h"
@@ -28,21 +29,6 @@ QStringList outline(const QMenu& menu, const QString& indent = "") {
     return lines;
 }
 
-// A sub-menu tag as the factory makes it, with one child that builds the sub-menu's own list when shown.
-std::unique_ptr<tag_t> script_list(ppc_display_t& display, std::vector<std::pair<std::u16string, tag_t*>> entries) {
-    auto tag = create_tag(31, nullptr);
-    auto child = std::make_unique<test_tag_t>();
-    child->body = [&display, entries] {
-        auto list = display.create_list(u"Ostrevan");
-        for (const auto& [text, target] : entries) list->add_entry(text, target, u"");
-        list->show();
-        QCOMPARE(list->selected(), -1);
-        list->close();
-    };
-    static_cast<tag_complex_t&>(*tag).children.push_back(std::move(child));
-    return tag;
-}
-
 }  // namespace
 
 class list_test : public QObject {
@@ -56,8 +42,8 @@ private slots:
         QMenu root;
         display.reset_menu(&root);
         test_tag_t balance, transfer, deep, statement;
-        auto inner = script_list(display, {{u"Глубже", &deep}});
-        auto outer = script_list(display, {{u"Перевод", &transfer}, {u"Ещё", inner.get()}});
+        auto inner = sub_menu(display, {{u"Глубже", &deep}});
+        auto outer = sub_menu(display, {{u"Перевод", &transfer}, {u"Ещё", inner.get()}});
 
         auto list = display.create_list(u"не показывается");
         list->add_entry(u"Баланс", &balance, u"");
