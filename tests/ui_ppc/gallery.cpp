@@ -1,5 +1,5 @@
-// Builds forms with every kind of item in both device modes and writes what they look like as PNG files,
-// so that a person can see whether anything is cramped, cut off or unreadable.
+// Builds forms with every kind of item and the main menu with its sub-menus in both device modes, and writes
+// what they look like as PNG files, so that a person can see whether anything is cramped, cut off or unreadable.
 //
 //   ui_gallery [OUT_DIR] [--screen WxH]
 //
