@@ -85,7 +85,7 @@ sms_timestamp_t read_timestamp(reader_t& in) {
     const auto o = in.take(7);
     const auto value = [](uint8_t octet) { return (octet & 0x0F) * 10 + (octet >> 4); };
     sms_timestamp_t t;
-    t.year = 2000 + value(o[0]);
+    t.year = value(o[0]) >= 90 ? 1900 + value(o[0]) : 2000 + value(o[0]);  // the two digits span 1990..2089
     t.month = value(o[1]);
     t.day = value(o[2]);
     t.hour = value(o[3]);

@@ -10,9 +10,9 @@
 
 // One SMS to build. A text too long for one message becomes several parts of a concatenated message.
 struct sms_outgoing_t {
-    std::u16string address;  // the destination of a submit, the originator of a deliver: "+" and digits, or digits
-    std::u16string text;
-    std::optional<uint16_t> port;              // application port (16-bit element, same destination and origin)
+    std::u16string address{};  // the destination of a submit, the originator of a deliver: "+" and digits, or digits
+    std::u16string text{};
+    std::optional<uint16_t> port{};            // application port (16-bit element, same destination and origin)
     std::optional<uint8_t> message_class = 1;  // 0..3; nullopt for no class in the coding scheme
     uint8_t reference = 0;                     // concatenation reference, used when the text needs several parts
 };

@@ -28,7 +28,7 @@ struct sms_address_t {
 };
 
 struct sms_timestamp_t {
-    int year = 2000;  // four digits (the PDU carries two; 2000 is added)
+    int year = 2000;  // four digits; the PDU carries two, read as 1990..2089
     int month = 1;
     int day = 1;
     int hour = 0;
