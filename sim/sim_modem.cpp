@@ -84,6 +84,13 @@ void sim_modem_t::receive(std::string_view bytes) {
     }
 }
 
+void sim_modem_t::inject(sim_fault_spec_t fault) {
+    if (fault.fault == sim_fault_t::full_storage)
+        fill_storage();
+    else
+        faults_.push_back(std::move(fault));
+}
+
 void sim_modem_t::schedule(modem_time_t when, std::function<void()> action) {
     events_.emplace_back(when, std::move(action));
 }
@@ -186,13 +193,14 @@ void sim_modem_t::command(const std::string& raw) {
         return args == "0" ? ok("+CSMS: 1,1,1") : cms_error(303);
     }
     if (name == "+CPMS") {
-        if (test) return ok("+CPMS: (\"SM\",\"ME\"),(\"SM\",\"ME\"),(\"SM\",\"ME\")");
+        // One storage, the SIM's, so that no client sees a message twice under two names.
+        if (test) return ok("+CPMS: (\"SM\"),(\"SM\"),(\"SM\")");
         const std::string u = std::to_string(stored()), t = std::to_string(slots_.size());
         if (query) return ok("+CPMS: \"SM\"," + u + "," + t + ",\"SM\"," + u + "," + t + ",\"SM\"," + u + "," + t);
         const auto names = split(upper(args), ',');
         if (names.size() > 3) return cms_error(302);
         for (const auto& s : names)
-            if (s != "\"SM\"" && s != "\"ME\"" && s != "\"MT\"") return cms_error(302);
+            if (s != "\"SM\"") return cms_error(302);
         return ok("+CPMS: " + storage_fill());
     }
     if (name == "+CNMI") {
@@ -291,7 +299,7 @@ void sim_modem_t::submit(const std::string& hex) {
         if (message.destination.value != from_utf8(bank_number_)) continue;
         const std::string reply = bank_.answer(to_utf8(text.text));
         if (reply.empty()) continue;
-        schedule(clock_.now() + bank_delay, [this, reply] { deliver(from_utf8(bank_number_), from_utf8(reply)); });
+        schedule(clock_.now() + bank_delay_, [this, reply] { deliver(from_utf8(bank_number_), from_utf8(reply)); });
     }
 }
 
@@ -311,7 +319,6 @@ void sim_modem_t::store_or_wait(const std::string& pdu, size_t tpdu_length) {
         emit("\r\n+CMT: ," + std::to_string(tpdu_length) + "\r\n" + pdu + "\r\n");
         return;
     }
-    if (take_fault(sim_fault_t::full_storage)) fill_storage();
     const auto free = std::find_if(slots_.begin(), slots_.end(), [](const auto& s) { return !s.has_value(); });
     if (free == slots_.end()) {
         network_queue_.emplace_back(pdu, tpdu_length);
