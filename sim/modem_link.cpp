@@ -32,7 +32,8 @@ modem_uri_t parse_modem_uri(const std::string& uri) {
         out.port = rest.substr(colon + 1);
         return out;
     }
-    throw std::invalid_argument("unknown modem address " + uri + " (expected sim, serial:DEVICE[:BAUD] or tcp:HOST:PORT)");
+    throw std::invalid_argument("unknown modem address " + uri +
+                                " (expected sim, serial:DEVICE[:BAUD] or tcp:HOST:PORT)");
 }
 
 std::function<std::unique_ptr<transport_t>()> modem_connector(const modem_uri_t& uri, modem_clock_t& clock) {
@@ -48,7 +49,8 @@ std::function<std::unique_ptr<transport_t>()> modem_connector(const modem_uri_t&
     return [modem, &clock]() -> std::unique_ptr<transport_t> {
         // The transport does not own the modem; the connector keeps it alive.
         struct owning_t : memory_transport_t {
-            owning_t(std::shared_ptr<sim_modem_t> m, modem_clock_t& c) : memory_transport_t(*m, c), keep(std::move(m)) {}
+            owning_t(std::shared_ptr<sim_modem_t> m, modem_clock_t& c)
+                : memory_transport_t(*m, c), keep(std::move(m)) {}
             std::shared_ptr<sim_modem_t> keep;
         };
         return std::make_unique<owning_t>(modem, clock);

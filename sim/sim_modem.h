@@ -53,6 +53,8 @@ public:
     // Full storage takes effect at once; the other faults wait for the command they fit.
     void inject(sim_fault_spec_t fault);
     void set_bank_delay(modem_time_t delay) { bank_delay_ = delay; }
+    // Models that cannot store-and-announce offer only direct delivery (+CMT) in AT+CNMI=?.
+    void offer_direct_delivery_only() { cnmi_offer_ = "+CNMI: (0-2),(0,2,3),(0,2),(0-2),(0,1)"; }
     // Stores a PDU as the network hands it over ("00" and the TPDU), with its indication.
     void store_raw(const std::string& pdu, size_t tpdu_length) { store_or_wait(pdu, tpdu_length); }
     // A message from the network: stored and announced, or waiting when the storage is full.
@@ -105,6 +107,7 @@ private:
     bool echo_ = true;
     int cmee_ = 0;
     int cnmi_mode_ = 0, cnmi_mt_ = 0;
+    std::string cnmi_offer_ = "+CNMI: (0-2),(0-3),(0,2),(0-2),(0,1)";
     uint8_t reference_ = 0;
     uint8_t concat_reference_ = 0;
     bool connected_ = true;

@@ -31,7 +31,9 @@ modem_service_t::modem_service_t(modem_options_t options)
     if (!ledger_.load_warning().empty()) warn(ledger_.load_warning());
 }
 
-modem_service_t::~modem_service_t() { stop(); }
+modem_service_t::~modem_service_t() {
+    stop();
+}
 
 void modem_service_t::warn(const std::string& text) {
     if (options_.warn) options_.warn(text);
@@ -179,8 +181,8 @@ send_result_t modem_service_t::send_now(const sms_outgoing_t& message) {
         if (!r.ok()) {
             if (r.status == at_status_t::cms_error) {
                 static constexpr const char* class_names[] = {"temporary", "refused", "modem unusable"};
-                result.error = "+CMS ERROR: " + std::to_string(r.code) + " (" +
-                               class_names[int(classify_cms_error(r.code))] + ")";
+                result.error =
+                    "+CMS ERROR: " + std::to_string(r.code) + " (" + class_names[int(classify_cms_error(r.code))] + ")";
             } else {
                 result.error = r.status == at_status_t::timeout     ? "modem did not answer in time"
                                : r.status == at_status_t::link_down ? "modem link is down"

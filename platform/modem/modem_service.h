@@ -27,7 +27,7 @@ struct modem_options_t {
 
 struct send_result_t {
     bool ok = false;
-    std::string error;  // why not, for diagnostics
+    std::string error;            // why not, for diagnostics
     std::vector<int> references;  // message references the network gave, one per part
 };
 

@@ -14,7 +14,9 @@ sms_message_store_t::~sms_message_store_t() {
     if (thread_.joinable()) thread_.join();
 }
 
-bool sms_message_store_t::logon() { return modem_.ledger().load_warning().empty(); }
+bool sms_message_store_t::logon() {
+    return modem_.ledger().load_warning().empty();
+}
 
 bool sms_message_store_t::open_inbox(std::u16string_view store) {
     if (store != sms_store_name) return false;
@@ -26,7 +28,9 @@ std::vector<inbox_message_t> sms_message_store_t::messages() const {
     return open_ ? modem_.ledger().messages() : std::vector<inbox_message_t>{};
 }
 
-bool sms_message_store_t::set_read(const std::string& id) { return open_ && modem_.ledger().set_read(id); }
+bool sms_message_store_t::set_read(const std::string& id) {
+    return open_ && modem_.ledger().set_read(id);
+}
 
 int sms_message_store_t::advise(std::function<void()> sink) {
     std::lock_guard lock(mutex_);

@@ -1,6 +1,5 @@
 // gammu, a common SMS client, against the simulated modem on a pseudo-terminal.
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <array>
@@ -36,9 +35,8 @@ TEST(Gammu, IdentifiesSendsAndReadsThroughTheSimulator) {
     sim_modem_t modem(clock);
     modem.set_bank_delay(modem_time_t(0));  // the bank's answer is stored before gammu asks again
     std::atomic<bool> stop{false}, ready{false};
-    std::thread server([&] {
-        serve_sim_modem(modem, clock, "pty:" + device, stop, [&](const std::string&) { ready = true; });
-    });
+    std::thread server(
+        [&] { serve_sim_modem(modem, clock, "pty:" + device, stop, [&](const std::string&) { ready = true; }); });
     while (!ready) std::this_thread::yield();
     const std::string gammu = "timeout 60 gammu -c " + config + " ";
 

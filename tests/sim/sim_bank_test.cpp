@@ -1,8 +1,8 @@
+#include "sim/sim_bank.h"
+
 #include <gtest/gtest.h>
 
 #include <regex>
-
-#include "sim/sim_bank.h"
 
 TEST(SimBank, AnswersByTheDefaultRules) {
     sim_bank_t bank;

@@ -1,10 +1,11 @@
+#include "sim/sim_modem.h"
+
 #include <gtest/gtest.h>
 
 #include "platform/modem/at_engine.h"
 #include "platform/modem/memory_transport.h"
 #include "platform/modem/modem_setup.h"
 #include "platform/pdu/sms_encoder.h"
-#include "sim/sim_modem.h"
 
 namespace {
 
@@ -57,7 +58,12 @@ TEST(SimModem, EveryInjectedFaultReachesTheEngineAsItWould) {
         {"no answer", {sim_fault_t::no_answer}, false, at_status_t::timeout, -1, 0},
         {"no prompt", {sim_fault_t::no_answer}, true, at_status_t::timeout, -1, 0},
         {"garbage", {sim_fault_t::garbage, 0, std::string("\x00\xff\r\nnoise\r\n", 11)}, false, at_status_t::ok, -1, 0},
-        {"+CMTI during a send", {sim_fault_t::cmti_during_send, 0, "APP_PORT=2201 hello"}, true, at_status_t::ok, -1, 1},
+        {"+CMTI during a send",
+         {sim_fault_t::cmti_during_send, 0, "APP_PORT=2201 hello"},
+         true,
+         at_status_t::ok,
+         -1,
+         1},
     };
     for (const auto& c : cases) {
         rig_t rig;

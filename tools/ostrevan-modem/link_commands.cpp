@@ -20,7 +20,9 @@ constexpr char uri_help[] =
     "  --ledger FILE  record of messages already shown (default $XDG_STATE_HOME/ostrevan/ostrevan-modem.ledger)\n";
 
 std::atomic<bool> stop_requested{false};
-void on_link_signal(int) { stop_requested = true; }
+void on_link_signal(int) {
+    stop_requested = true;
+}
 
 std::filesystem::path default_ledger() {
     const char* state = std::getenv("XDG_STATE_HOME");
@@ -45,14 +47,18 @@ int send_command(const std::vector<std::string>& args) {
     std::optional<unsigned long> port;
     for (size_t i = 0; i < args.size(); ++i) {
         const bool has_value = i + 1 < args.size();
-        if (args[i] == "--modem" && has_value) uri = args[++i];
-        else if (args[i] == "--to" && has_value) to = args[++i];
+        if (args[i] == "--modem" && has_value)
+            uri = args[++i];
+        else if (args[i] == "--to" && has_value)
+            to = args[++i];
         else if (args[i] == "--port" && has_value) {
             char* end = nullptr;
             port = std::strtoul(args[++i].c_str(), &end, 0);
             if (*end || *port > 0xFFFF) port = 0x10000;
-        } else if (text.empty() && !args[i].starts_with("--")) text = args[i];
-        else uri.clear(), i = args.size();
+        } else if (text.empty() && !args[i].starts_with("--"))
+            text = args[i];
+        else
+            uri.clear(), i = args.size();
     }
     if (uri.empty() || to.empty() || text.empty() || (port && *port > 0xFFFF)) {
         std::cerr << send_usage << uri_help;
@@ -79,8 +85,8 @@ int send_command(const std::vector<std::string>& args) {
         sms_handle_t handle = 0;
         if (provider.open(sms_text_provider, sms_mode_send, &handle) != sms_ok) return 1;
         uint32_t id = 0;
-        const int32_t rc = provider.send_message(handle, nullptr, &address, nullptr, body.data(), body.size() * 2, &data,
-                                                 sizeof data, sms_data_encoding_default, 0, &id);
+        const int32_t rc = provider.send_message(handle, nullptr, &address, nullptr, body.data(), body.size() * 2,
+                                                 &data, sizeof data, sms_data_encoding_default, 0, &id);
         provider.close(handle);
         if (rc != sms_ok) {
             std::cerr << "ostrevan-modem send: not sent\n";
@@ -99,9 +105,12 @@ int listen_command(const std::vector<std::string>& args) {
     std::filesystem::path ledger = default_ledger();
     for (size_t i = 0; i < args.size(); ++i) {
         const bool has_value = i + 1 < args.size();
-        if (args[i] == "--modem" && has_value) uri = args[++i];
-        else if (args[i] == "--ledger" && has_value) ledger = args[++i];
-        else uri.clear(), i = args.size();
+        if (args[i] == "--modem" && has_value)
+            uri = args[++i];
+        else if (args[i] == "--ledger" && has_value)
+            ledger = args[++i];
+        else
+            uri.clear(), i = args.size();
     }
     if (uri.empty()) {
         std::cerr << listen_usage << uri_help;

@@ -17,7 +17,9 @@ constexpr char sim_usage[] =
 
 std::atomic<bool> stop_requested{false};
 
-void on_sim_signal(int) { stop_requested = true; }
+void on_sim_signal(int) {
+    stop_requested = true;
+}
 
 }  // namespace
 
@@ -26,10 +28,14 @@ int sim_command(const std::vector<std::string>& args) {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         const bool has_value = i + 1 < args.size();
-        if (a == "--listen" && has_value) endpoint = args[++i];
-        else if (a == "--pty" && has_value) endpoint = "pty:" + args[++i];
-        else if (a == "--bank-number" && has_value) bank_number = args[++i];
-        else if (a == "--bank-rules" && has_value) rules = args[++i];
+        if (a == "--listen" && has_value)
+            endpoint = args[++i];
+        else if (a == "--pty" && has_value)
+            endpoint = "pty:" + args[++i];
+        else if (a == "--bank-number" && has_value)
+            bank_number = args[++i];
+        else if (a == "--bank-rules" && has_value)
+            rules = args[++i];
         else {
             std::cerr << sim_usage;
             return 2;
