@@ -49,8 +49,10 @@ int sms_message_store_t::advise(std::function<void()> sink) {
 }
 
 void sms_message_store_t::unadvise(int connection) {
-    std::lock_guard lock(mutex_);
+    std::unique_lock lock(mutex_);
     sinks_.erase(connection);
+    // Once this returns, the sink is not running and will not run again (unless it unadvises itself).
+    if (std::this_thread::get_id() != thread_.get_id()) changed_.wait(lock, [this] { return !notifying_; });
 }
 
 void sms_message_store_t::notifier() {
@@ -60,8 +62,11 @@ void sms_message_store_t::notifier() {
         if (stopping_) return;
         pending_ = 0;  // one walk of the inbox covers every event so far
         const auto sinks = sinks_;
+        notifying_ = true;
         lock.unlock();
         for (const auto& [connection, sink] : sinks) sink();
         lock.lock();
+        notifying_ = false;
+        changed_.notify_all();
     }
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <condition_variable>
 #include <filesystem>
 #include <fstream>
 
@@ -239,4 +240,55 @@ TEST(SmsProvider, FillsTheSmsFromTheRecordsAndRefusesBadCalls) {
     rig.modem.hang_up();
     rig.service->pump(modem_time_t(100));
     EXPECT_EQ(rig.send(bank, u"BAL"), sms_error_not_sent);
+}
+
+TEST(SmsProvider, RetriesTemporaryRefusalsOnlyAndRestartsABrokenModem) {
+    rig_t rig;
+    rig.boot();
+    rig.modem.inject({sim_fault_t::cms_error, 42});  // congestion: the second try goes through
+    EXPECT_EQ(rig.send(bank, u"BAL"), sms_ok);
+    rig.modem.inject({sim_fault_t::cms_error, 21});  // refused: not repeated, or it would go through
+    EXPECT_EQ(rig.send(bank, u"BAL"), sms_error_not_sent);
+    EXPECT_EQ(rig.modem.sent().size(), 1u);
+    rig.modem.inject({sim_fault_t::cms_error, 310});  // SIM gone: the modem is started again
+    EXPECT_EQ(rig.send(bank, u"BAL"), sms_error_not_sent);
+    EXPECT_EQ(rig.warnings,
+              std::vector<std::string>{"modem: +CMS ERROR: 310 (modem unusable); starting the modem again"});
+    EXPECT_FALSE(rig.service->connected());
+    EXPECT_TRUE(rig.service->connect());
+    EXPECT_EQ(rig.send(bank, u"BAL"), sms_ok);
+    EXPECT_EQ(rig.modem.sent().size(), 2u);
+}
+
+TEST(MessageStore, ThreadedServiceNotifiesASinkThatMaySendItself) {
+    rig_t rig;
+    rig.boot();
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<std::u16string> seen;
+    // The sink answers a confirmation request the way the application does: by sending the code back,
+    // from inside the notification.
+    const int connection = rig.store->advise([&] {
+        for (const auto& m : rig.store->messages()) {
+            if (m.read) continue;
+            rig.store->set_read(m.id);
+            if (const size_t at = m.text.find(u"CFM"); at != std::u16string::npos) {
+                EXPECT_EQ(rig.send(bank, m.text.substr(at, 9)), sms_ok);
+            }
+            std::lock_guard lock(mutex);
+            seen.push_back(m.text);
+            changed.notify_all();
+        }
+    });
+    EXPECT_GT(connection, 0);
+    rig.service->start();
+    EXPECT_EQ(rig.send(bank, u"PAY 100;;ver=w2.17"), sms_ok);
+    {
+        std::unique_lock lock(mutex);
+        ASSERT_TRUE(changed.wait_for(lock, std::chrono::seconds(60), [&] { return seen.size() == 2; }));
+    }
+    rig.store->unadvise(connection);
+    rig.service->stop();
+    EXPECT_NE(seen[0].find(u"Для подтверждения отправьте код CFM"), std::u16string::npos);
+    EXPECT_NE(seen[1].find(u"Платёж подтверждён"), std::u16string::npos);
 }
