@@ -77,6 +77,7 @@ sim_bank_t sim_bank_t::from_file(const std::filesystem::path& file) {
 }
 
 std::string sim_bank_t::fresh_code() {
+    if (issued_.size() >= max_open_codes) issued_.clear();  // a bank forgets codes never sent back
     for (;;) {
         std::string code = "CFM" + std::to_string(100000 + random_() % 900000);
         if (issued_.insert(code).second) return code;
