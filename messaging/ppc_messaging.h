@@ -2,7 +2,6 @@
 
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -11,6 +10,7 @@
 #include "messaging/sms_handler.h"
 #include "messaging/sms_library.h"
 #include "messaging/sms_rule.h"
+#include "messaging/timed_lock.h"
 
 class inbox_watch_t;
 class mapi_library_t;
@@ -52,8 +52,8 @@ private:
 
     sms_dialog_t* current_dialog_ = nullptr;
     // Held by the user-interface thread except while a sending dialog is shown.
-    std::timed_mutex dialog_lock_;
-    std::unique_lock<std::timed_mutex> dialog_hold_{dialog_lock_};
+    timed_lock_t dialog_lock_;
+    std::unique_lock<timed_lock_t> dialog_hold_{dialog_lock_};
     std::u16string text_;
     std::u16string number_;
     std::u16string port_prefix_;

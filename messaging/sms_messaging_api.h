@@ -1,11 +1,11 @@
 #pragma once
 
 #include <atomic>
-#include <mutex>
 #include <string>
 #include <thread>
 
 #include "messaging/sms_library.h"
+#include "messaging/timed_lock.h"
 
 class ppc_messaging_t;
 
@@ -34,7 +34,7 @@ private:
     std::u16string text_;
     std::u16string number_;
     std::u16string port_;
-    std::timed_mutex work_lock_;
+    timed_lock_t work_lock_;
     ppc_messaging_t* owner_ = nullptr;
     sms_library_t library_;
     std::thread worker_;
