@@ -7,13 +7,13 @@
 // The SMS provider's calls and the two records handed to it (little-endian, exact sizes). Whoever builds
 // the record binds the provider's three calls; a call left empty behaves like a missing one: every send fails.
 
-inline constexpr std::u16string_view sms_text_provider = u"Microsoft Text SMS Protocol";
-inline constexpr uint32_t sms_mode_send = 2;
+inline constexpr std::u16string_view sms_provider_name = u"Microsoft Text SMS Protocol";
+inline constexpr uint32_t sms_open_mode_send = 2;
 inline constexpr uint32_t sms_encoding_gsm = 1;
 inline constexpr uint32_t sms_address_international = 1;
 inline constexpr uint32_t sms_address_national = 2;
 
-using sms_handle_t = std::uintptr_t;  // 0 is no handle
+using sms_provider_handle_t = std::uintptr_t;  // 0 is no handle
 
 struct sms_address_t {
     uint32_t address_type;
@@ -34,11 +34,11 @@ static_assert(sizeof(text_provider_data_t) == 164);
 
 struct sms_library_t {
     // provider, mode, out handle → 0 when open
-    std::function<int32_t(std::u16string_view, uint32_t, sms_handle_t&)> open;
+    std::function<int32_t(std::u16string_view, uint32_t, sms_provider_handle_t&)> open;
     // handle, destination, text (UTF-16 units, no terminator), provider data, data encoding, options → 0 when
     // the SMS was accepted for sending
-    std::function<int32_t(sms_handle_t, const sms_address_t&, std::u16string_view, const text_provider_data_t&,
+    std::function<int32_t(sms_provider_handle_t, const sms_address_t&, std::u16string_view, const text_provider_data_t&,
                           uint32_t, uint32_t)>
         send;
-    std::function<void(sms_handle_t)> close;
+    std::function<void(sms_provider_handle_t)> close;
 };

@@ -44,9 +44,9 @@ void sms_messaging_api_t::work() {
 
 bool sms_messaging_api_t::send_now(const std::u16string& text, const std::u16string& number,
                                    const std::u16string& port) {
-    sms_handle_t handle = 0;
+    sms_provider_handle_t handle = 0;
     if (!library_.open || !library_.send || !library_.close ||
-        library_.open(sms_text_provider, sms_mode_send, handle) != 0 || handle == 0) {
+        library_.open(sms_provider_name, sms_open_mode_send, handle) != 0 || handle == 0) {
         if (owner_) owner_->end_dialog(false);
         return false;
     }

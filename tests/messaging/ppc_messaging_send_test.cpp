@@ -119,7 +119,7 @@ TEST_F(Sending, OutcomeOfTheProvider) {
     struct outcome_case {
         const char* what;
         int32_t open_result;
-        sms_handle_t handle;
+        sms_provider_handle_t handle;
         int32_t send_result;
         bool result;
         int submits;
