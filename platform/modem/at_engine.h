@@ -1,0 +1,71 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/modem/at_reply.h"
+#include "platform/modem/modem_clock.h"
+#include "platform/modem/transport.h"
+
+// An unsolicited result: "+CMTI: "SM",3" is name "+CMTI", args "\"SM\",3"; +CMT and +CDS carry the PDU
+// line that follows them.
+struct at_urc_t {
+    std::string name;
+    std::string args;
+    std::string pdu;
+};
+
+struct at_response_t {
+    at_status_t status = at_status_t::ok;
+    int code = -1;                   // +CME/+CMS ERROR code, -1 when none or not numeric
+    std::vector<std::string> lines;  // information lines, in order
+
+    bool ok() const { return status == at_status_t::ok; }
+};
+
+// One AT command in flight at a time over a transport. Synchronous and single-threaded: the caller
+// (the modem's own thread) runs one command to its final result, while every unsolicited result that
+// arrives meanwhile, also between the send prompt and the final result, goes to the handler. The
+// handler must not run commands itself; it only takes note.
+class at_engine_t {
+public:
+    static constexpr modem_time_t default_timeout{10'000};
+    static constexpr modem_time_t send_timeout{60'000};  // network round trip of AT+CMGS
+    static constexpr size_t max_info_lines = 1024;       // a full storage listing is two lines a message
+
+    at_engine_t(transport_t& transport, modem_clock_t& clock);
+
+    void on_unsolicited(std::function<void(const at_urc_t&)> handler) { handler_ = std::move(handler); }
+
+    // Runs `command` ("AT+CMGF=0", without the carriage return).
+    at_response_t run(const std::string& command, modem_time_t timeout = default_timeout);
+    // Runs a command that answers with the "> " prompt (AT+CMGS), then sends `data` ended by Ctrl-Z.
+    at_response_t run_with_data(const std::string& command, const std::string& data,
+                                modem_time_t timeout = send_timeout);
+    // Reads unsolicited results for `duration` while no command runs.
+    void poll(modem_time_t duration);
+
+    bool link_up() const { return link_up_; }
+    // Lines that fitted nothing and were dropped: noise on the line, or overlong lines.
+    size_t garbage_lines() const { return garbage_ + reader_.dropped_lines(); }
+
+private:
+    at_response_t exchange(const std::string& command, const std::string* data, modem_time_t timeout);
+    // After a time-out the modem may still be busy with the old command, or sit at a send prompt.
+    // Cancels the prompt, lets late answers drain, and checks that the modem answers again.
+    void resync();
+    void drain(modem_time_t quiet, modem_time_t limit);
+    // Reads more bytes; false when the deadline passed with nothing. Marks the link down on failure.
+    bool fill(modem_time_t deadline);
+    void handle_unsolicited(const std::string& line, const at_line_t& kind);
+
+    transport_t& transport_;
+    modem_clock_t& clock_;
+    at_line_reader_t reader_;
+    std::function<void(const at_urc_t&)> handler_;
+    std::optional<at_urc_t> awaiting_pdu_;  // +CMT seen, its PDU line not yet
+    bool link_up_ = true;
+    bool needs_resync_ = false;
+    size_t garbage_ = 0;
+};

@@ -1,0 +1,159 @@
+#include "platform/modem/at_reply.h"
+
+#include <algorithm>
+#include <charconv>
+
+void at_line_reader_t::feed(std::string_view bytes) {
+    for (const char c : bytes) {
+        if (skipping_) {
+            if (c == '\r' || c == '\n') skipping_ = false;
+            continue;
+        }
+        if (buffer_.size() >= at_max_line && c != '\r' && c != '\n') {
+            // Keep what came before the overlong line; drop the line itself up to its end.
+            const size_t start = buffer_.find_last_of("\r\n");
+            buffer_.erase(start == std::string::npos ? 0 : start + 1);
+            skipping_ = true;
+            ++dropped_;
+            continue;
+        }
+        buffer_ += c;
+    }
+}
+
+std::optional<std::string> at_line_reader_t::next(bool want_prompt) {
+    const size_t start = buffer_.find_first_not_of("\r\n");
+    if (start == std::string::npos) {
+        buffer_.clear();
+        return std::nullopt;
+    }
+    buffer_.erase(0, start);
+    if (want_prompt && buffer_[0] == '>' && (buffer_.size() == 1 || buffer_[1] == ' ')) {
+        buffer_.erase(0, buffer_.size() == 1 ? 1 : 2);
+        return std::string(">");
+    }
+    const size_t end = buffer_.find_first_of("\r\n");
+    if (end == std::string::npos) return std::nullopt;
+    std::string line = buffer_.substr(0, end);
+    buffer_.erase(0, end);
+    return line;
+}
+
+void at_line_reader_t::clear() {
+    buffer_.clear();
+    skipping_ = false;
+}
+
+namespace {
+
+struct final_entry_t {
+    std::string_view text;
+    at_status_t status;
+    bool prefix;  // followed by ": code"
+};
+
+constexpr final_entry_t final_results[] = {
+    {"OK", at_status_t::ok, false},
+    {"ERROR", at_status_t::error, false},
+    {"+CME ERROR:", at_status_t::cme_error, true},
+    {"+CMS ERROR:", at_status_t::cms_error, true},
+    {"NO CARRIER", at_status_t::error, false},
+    {"COMMAND NOT SUPPORT", at_status_t::error, false},
+    {"TOO MANY PARAMETERS", at_status_t::error, false},
+};
+
+struct urc_entry_t {
+    std::string_view name;
+    bool pdu_follows;
+};
+
+// Results a modem may send at any time, also between a command and its final result.
+constexpr urc_entry_t unsolicited_results[] = {
+    {"+CMTI", false},      {"+CMT", true},    {"+CDSI", false},  {"+CDS", true},   {"+CBM", true},
+    {"+CREG", false},      {"+CGREG", false}, {"+CEREG", false}, {"+CUSD", false}, {"+CRING", false},
+    {"+CLIP", false},      {"+CIEV", false},  {"+CPIN", false},  {"+CFUN", false}, {"^RSSI", false},
+    {"^BOOT", false},      {"^MODE", false},  {"RING", false},   {"RDY", false},   {"SMS Ready", false},
+    {"Call Ready", false},
+};
+
+// The name of a "+NAME: args" line, or the whole line when it has no colon.
+std::string_view line_name(std::string_view line) {
+    const size_t colon = line.find(':');
+    return colon == std::string_view::npos ? line : line.substr(0, colon);
+}
+
+// "+CPMS" out of "AT+CPMS=?" or "AT+CPMS?".
+std::string_view command_name(std::string_view command) {
+    if (command.size() >= 2 && (command[0] == 'A' || command[0] == 'a') && (command[1] == 'T' || command[1] == 't'))
+        command.remove_prefix(2);
+    const size_t end = command.find_first_of("=?");
+    return command.substr(0, end);
+}
+
+}  // namespace
+
+at_line_t classify_at_line(std::string_view line, std::string_view command) {
+    at_line_t out;
+    for (const auto& f : final_results) {
+        if (f.prefix ? line.starts_with(f.text) : line == f.text) {
+            out.kind = at_line_kind_t::final_result;
+            out.status = f.status;
+            if (f.prefix) {
+                std::string_view rest = line.substr(f.text.size());
+                while (!rest.empty() && rest.front() == ' ') rest.remove_prefix(1);
+                int code = -1;
+                const auto [p, ec] = std::from_chars(rest.data(), rest.data() + rest.size(), code);
+                out.code = ec == std::errc() && p == rest.data() + rest.size() && code >= 0 ? code : -1;
+            }
+            return out;
+        }
+    }
+    const std::string_view name = line_name(line);
+    const std::string_view own = command_name(command);
+    if (!own.empty() && name == own) return out;
+    for (const auto& u : unsolicited_results) {
+        const bool has_args = u.name.starts_with('+') || u.name.starts_with('^');
+        if (has_args ? name == u.name && name.size() < line.size() : line == u.name) {
+            out.kind = at_line_kind_t::unsolicited;
+            out.name = std::string(u.name);
+            out.pdu_follows = u.pdu_follows;
+            return out;
+        }
+    }
+    return out;
+}
+
+namespace {
+
+struct cms_range_t {
+    int first, last;
+    cms_class_t cls;
+};
+
+// Codes of TS 27.005 (300-511) and the network causes of TS 24.011 (0-127) that modems pass on.
+// Anything not listed is treated as a refusal: repeating an unknown failure blindly helps nobody.
+constexpr cms_range_t cms_classes[] = {
+    {38, 38, cms_class_t::retry},     // network out of order
+    {41, 42, cms_class_t::retry},     // temporary failure, congestion
+    {47, 47, cms_class_t::retry},     // resources unavailable
+    {98, 98, cms_class_t::retry},     // message not compatible with protocol state
+    {111, 111, cms_class_t::retry},   // protocol error
+    {300, 303, cms_class_t::broken},  // ME failure, SMS service reserved, not allowed, not supported
+    {310, 313, cms_class_t::broken},  // SIM missing, PIN needed, SIM failure
+    {314, 314, cms_class_t::retry},   // SIM busy
+    {315, 318, cms_class_t::broken},  // SIM wrong, PUK needed
+    {320, 320, cms_class_t::broken},  // memory failure
+    {322, 322, cms_class_t::broken},  // memory full
+    {331, 332, cms_class_t::retry},   // no network service, network time-out
+    {340, 340, cms_class_t::retry},   // no +CNMA acknowledgement expected
+    {500, 500, cms_class_t::retry},   // unknown error
+    {512, 515, cms_class_t::retry},   // vendor codes for "busy, try again" (515: initialising)
+};
+
+}  // namespace
+
+cms_class_t classify_cms_error(int code) {
+    for (const auto& r : cms_classes)
+        if (code >= r.first && code <= r.last) return r.cls;
+    return cms_class_t::refuse;
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "platform/modem/transport.h"
+
+// The far end of an in-memory link: a simulated or scripted modem. It is driven from the reading side,
+// so that a test needs neither threads nor sleeps: bytes written to the link go straight to the peer,
+// and a read lets the peer's clock-driven events run until it has something to say or the deadline passes.
+class modem_peer_t {
+public:
+    virtual ~modem_peer_t() = default;
+    virtual void receive(std::string_view bytes) = 0;
+    // Bytes the peer has produced since the last call.
+    virtual std::string take_output() = 0;
+    // The time of the peer's next scheduled event (a delayed reply, an arriving SMS), if any.
+    virtual std::optional<modem_time_t> next_event() = 0;
+    // Runs every event due at `now`.
+    virtual void advance(modem_time_t now) = 0;
+    // False once the peer has hung up; reads then fail like a dropped cable.
+    virtual bool connected() { return true; }
+};
+
+// In-memory pipe from the engine to a peer. Not thread-safe: one engine thread uses it.
+class memory_transport_t : public transport_t {
+public:
+    memory_transport_t(modem_peer_t& peer, modem_clock_t& clock) : peer_(peer), clock_(clock) {}
+
+    void write(std::string_view bytes) override;
+    std::string read(modem_time_t deadline, size_t limit) override;
+
+private:
+    modem_peer_t& peer_;
+    modem_clock_t& clock_;
+    std::string pending_;
+};

@@ -1,0 +1,268 @@
+#include "platform/modem/modem_service.h"
+
+#include <charconv>
+#include <set>
+
+#include "core/text_error.h"
+#include "core/u16.h"
+
+namespace {
+
+bool is_hex(std::string_view s) {
+    return !s.empty() && s.size() % 2 == 0 && s.find_first_not_of("0123456789ABCDEFabcdef") == std::string_view::npos;
+}
+
+// "+CMGL: 3,0,,24" to 3.
+bool listing_index(const std::string& line, int& index) {
+    if (!line.starts_with("+CMGL:")) return false;
+    size_t start = 6;
+    while (start < line.size() && line[start] == ' ') ++start;
+    const auto [p, ec] = std::from_chars(line.data() + start, line.data() + line.size(), index);
+    return ec == std::errc() && index >= 0 && p < line.data() + line.size() && *p == ',';
+}
+
+}  // namespace
+
+modem_service_t::modem_service_t(modem_options_t options)
+    : options_(std::move(options)),
+      own_clock_(options_.clock ? nullptr : std::make_unique<system_modem_clock_t>()),
+      clock_(options_.clock ? *options_.clock : *own_clock_),
+      ledger_(options_.ledger_file, options_.wall_clock) {
+    if (!ledger_.load_warning().empty()) warn(ledger_.load_warning());
+}
+
+modem_service_t::~modem_service_t() { stop(); }
+
+void modem_service_t::warn(const std::string& text) {
+    if (options_.warn) options_.warn(text);
+}
+
+void modem_service_t::on_new_messages(std::function<void()> handler) {
+    std::lock_guard lock(handler_mutex_);
+    new_messages_ = std::move(handler);
+}
+
+void modem_service_t::notify(size_t fresh) {
+    if (fresh == 0) return;
+    std::function<void()> handler;
+    {
+        std::lock_guard lock(handler_mutex_);
+        handler = new_messages_;
+    }
+    if (handler) handler();
+}
+
+bool modem_service_t::connect() {
+    engine_.reset();
+    transport_.reset();
+    try {
+        transport_ = options_.connect();
+        engine_ = std::make_unique<at_engine_t>(*transport_, clock_);
+        engine_->on_unsolicited([this](const at_urc_t& urc) { on_unsolicited(urc); });
+        setup_ = start_modem(*engine_);
+    } catch (const std::exception& e) {
+        warn(std::string("modem: ") + e.what());
+        engine_.reset();
+        transport_.reset();
+        return false;
+    }
+    for (const auto& w : setup_.warnings) warn("modem: " + w);
+    storage_was_full_ = setup_.storage_full();
+    walk();
+    return connected();
+}
+
+void modem_service_t::on_unsolicited(const at_urc_t& urc) {
+    // Only take note here: a command may be running. Both kinds of indication end in the same intake.
+    if (urc.name == "+CMTI") walk_wanted_ = true;
+    if (urc.name == "+CMT" && is_hex(urc.pdu) && direct_pdus_.size() < sms_ledger_t::max_parts)
+        direct_pdus_.push_back(urc.pdu);
+}
+
+bool modem_service_t::walk() {
+    walk_wanted_ = false;
+    last_walk_ = clock_.now();
+    if (!engine_) return false;
+    const at_response_t listing = engine_->run("AT+CMGL=4", modem_time_t(30'000));
+    if (!listing.ok()) {
+        warn("modem: listing the message storage failed");
+        return false;
+    }
+    std::vector<std::pair<int, std::string>> stored;
+    for (size_t i = 0; i + 1 < listing.lines.size(); ++i) {
+        int index = 0;
+        if (listing_index(listing.lines[i], index) && is_hex(listing.lines[i + 1]))
+            stored.emplace_back(index, listing.lines[++i]);
+    }
+    std::set<std::string> listed;
+    std::vector<int> to_delete;
+    for (const auto& [index, hex] : stored) {
+        const std::string key = sms_ledger_t::key_of(hex, std::to_string(index));
+        listed.insert(key);
+        if (ledger_.take(hex, key))
+            to_delete.push_back(index);
+        else
+            warn("modem: message " + std::to_string(index) + " cannot be read; left in the modem");
+    }
+    ledger_.forget_taken_except(listed);
+    const size_t fresh = ledger_.settle();
+    try {
+        ledger_.save();
+    } catch (const std::runtime_error& e) {
+        // Nothing is deleted: the modem keeps every message until the ledger holds it on disk.
+        warn(std::string("modem: ") + e.what());
+        return false;
+    }
+    for (const int index : to_delete) engine_->run("AT+CMGD=" + std::to_string(index));
+    check_storage_fill();
+    notify(fresh);
+    return true;
+}
+
+void modem_service_t::check_storage_fill() {
+    const at_response_t r = engine_->run("AT+CPMS?");
+    int used = 0, total = 0;
+    if (!r.ok() || r.lines.empty() || !parse_storage_fill(r.lines[0], used, total)) return;
+    const bool full = total > 0 && used >= total;
+    if (full && !storage_was_full_) warn("modem: " + storage_full_warning(used, total));
+    storage_was_full_ = full;
+}
+
+std::string modem_service_t::direct_place() {
+    const auto wall = std::chrono::system_clock::now().time_since_epoch();
+    return "direct " + std::to_string(std::chrono::duration_cast<std::chrono::microseconds>(wall).count()) + " " +
+           std::to_string(++direct_count_);
+}
+
+void modem_service_t::handle_announced() {
+    if (!direct_pdus_.empty()) {
+        const std::vector<std::string> pdus = std::move(direct_pdus_);
+        direct_pdus_.clear();
+        for (const auto& hex : pdus)
+            if (!ledger_.take(hex, sms_ledger_t::key_of(hex, direct_place())))
+                warn("modem: a directly delivered message cannot be read");
+        const size_t fresh = ledger_.settle();
+        try {
+            ledger_.save();
+        } catch (const std::runtime_error& e) {
+            warn(std::string("modem: ") + e.what());
+        }
+        notify(fresh);
+    }
+    const bool quiet_modem = setup_.indications == sms_indications_t::none;
+    if (walk_wanted_ || (quiet_modem && clock_.now() - last_walk_ >= walk_interval)) walk();
+}
+
+void modem_service_t::pump(modem_time_t duration) {
+    if (!engine_) return;
+    engine_->poll(duration);
+    handle_announced();
+}
+
+send_result_t modem_service_t::send_now(const sms_outgoing_t& message) {
+    send_result_t result;
+    if (!connected()) {
+        result.error = "modem not connected";
+        return result;
+    }
+    std::vector<encoded_pdu_t> parts;
+    sms_outgoing_t numbered = message;
+    numbered.reference = next_reference_++;
+    try {
+        parts = encode_submit(numbered);
+    } catch (const text_error_t& e) {
+        result.error = e.what();
+        return result;
+    }
+    for (const auto& part : parts) {
+        const at_response_t r = engine_->run_with_data("AT+CMGS=" + std::to_string(part.tpdu_length), part.hex);
+        if (!r.ok()) {
+            if (r.status == at_status_t::cms_error) {
+                static constexpr const char* class_names[] = {"temporary", "refused", "modem unusable"};
+                result.error = "+CMS ERROR: " + std::to_string(r.code) + " (" +
+                               class_names[int(classify_cms_error(r.code))] + ")";
+            } else {
+                result.error = r.status == at_status_t::timeout     ? "modem did not answer in time"
+                               : r.status == at_status_t::link_down ? "modem link is down"
+                                                                    : "modem refused the message";
+            }
+            handle_announced();
+            return result;
+        }
+        int reference = -1;
+        for (const auto& line : r.lines)
+            if (line.starts_with("+CMGS:")) reference = std::atoi(line.c_str() + 6);
+        result.references.push_back(reference);
+    }
+    result.ok = true;
+    // Messages announced during the send are taken in now that the modem is free.
+    handle_announced();
+    return result;
+}
+
+void modem_service_t::start() {
+    if (thread_.joinable()) return;
+    stopping_ = false;
+    thread_ = std::thread([this] { loop(); });
+}
+
+void modem_service_t::stop() {
+    {
+        std::lock_guard lock(queue_mutex_);
+        stopping_ = true;
+    }
+    queue_changed_.notify_all();
+    if (thread_.joinable()) thread_.join();
+    // Whoever still waits learns that nothing was sent.
+    for (auto& job : queue_) job();
+    queue_.clear();
+}
+
+send_result_t modem_service_t::send(const sms_outgoing_t& message) {
+    std::packaged_task<send_result_t()> job([this, message] { return send_now(message); });
+    auto outcome = job.get_future();
+    {
+        std::unique_lock lock(queue_mutex_);
+        if (stopping_ || !thread_.joinable()) {
+            lock.unlock();
+            return send_now(message);
+        }
+        queue_.push_back(std::move(job));
+    }
+    queue_changed_.notify_all();
+    if (outcome.wait_for(send_wait) != std::future_status::ready) return {false, "modem did not answer in time", {}};
+    return outcome.get();
+}
+
+void modem_service_t::loop() {
+    for (;;) {
+        {
+            std::lock_guard lock(queue_mutex_);
+            if (stopping_) return;
+        }
+        if (!connected() && !connect()) {
+            // Sends fail at once while there is no modem, instead of waiting for one.
+            std::unique_lock lock(queue_mutex_);
+            while (!queue_.empty()) {
+                auto job = std::move(queue_.front());
+                queue_.pop_front();
+                lock.unlock();
+                job();
+                lock.lock();
+            }
+            queue_changed_.wait_for(lock, reconnect_delay, [this] { return stopping_; });
+            continue;
+        }
+        for (;;) {
+            std::packaged_task<send_result_t()> job;
+            {
+                std::lock_guard lock(queue_mutex_);
+                if (queue_.empty() || stopping_) break;
+                job = std::move(queue_.front());
+                queue_.pop_front();
+            }
+            job();
+        }
+        pump(idle_poll);
+    }
+}

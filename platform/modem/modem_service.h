@@ -1,0 +1,102 @@
+#pragma once
+
+#include <condition_variable>
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <future>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/modem/at_engine.h"
+#include "platform/modem/modem_setup.h"
+#include "platform/modem/sms_ledger.h"
+#include "platform/pdu/sms_encoder.h"
+
+struct modem_options_t {
+    // Opens the link to the modem; throws link_error_t. Called again after the link drops.
+    std::function<std::unique_ptr<transport_t>()> connect;
+    modem_clock_t* clock = nullptr;     // the engine's clock; the machine's steady clock when null
+    std::filesystem::path ledger_file;  // empty: nothing kept on disk
+    sms_ledger_t::wall_clock_t wall_clock;
+    std::function<void(const std::string&)> warn;  // diagnostics; dropped when empty
+};
+
+struct send_result_t {
+    bool ok = false;
+    std::string error;  // why not, for diagnostics
+    std::vector<int> references;  // message references the network gave, one per part
+};
+
+// The modem as one service: its link, the AT engine, start-up, sending, and the intake of incoming
+// messages into the ledger. Every AT command runs on one thread: either the caller's (the single-threaded
+// calls, used by tests and simple tools) or the service's own thread after start(), which then owns the
+// engine and takes sends from a queue.
+class modem_service_t {
+public:
+    static constexpr modem_time_t idle_poll{100};
+    static constexpr modem_time_t walk_interval{30'000};  // when the modem announces nothing
+    static constexpr modem_time_t reconnect_delay{2'000};
+    static constexpr std::chrono::seconds send_wait{180};  // longest a caller waits for its send
+
+    explicit modem_service_t(modem_options_t options);
+    ~modem_service_t();
+    modem_service_t(const modem_service_t&) = delete;
+    modem_service_t& operator=(const modem_service_t&) = delete;
+
+    sms_ledger_t& ledger() { return ledger_; }
+    // Called after an intake that brought new messages: on the service's thread once started.
+    void on_new_messages(std::function<void()> handler);
+
+    // ---- single-threaded use ----
+    // Opens the link, starts the modem and takes in what is stored. False (with a warning) on failure.
+    bool connect();
+    bool connected() const { return engine_ && engine_->link_up(); }
+    const modem_setup_t& setup() const { return setup_; }
+    // Lists the modem's storage, takes every PDU into the ledger, saves it, then deletes the modem's copies.
+    bool walk();
+    send_result_t send_now(const sms_outgoing_t& message);
+    // Reads unsolicited results for `duration`, then handles what they announced.
+    void pump(modem_time_t duration);
+
+    // ---- threaded use ----
+    void start();
+    void stop();
+    // Queues the send for the service's thread and waits for its outcome.
+    send_result_t send(const sms_outgoing_t& message);
+
+private:
+    void warn(const std::string& text);
+    void on_unsolicited(const at_urc_t& urc);
+    void handle_announced();
+    std::string direct_place();
+    void check_storage_fill();
+    void notify(size_t fresh);
+    void loop();
+
+    modem_options_t options_;
+    std::unique_ptr<modem_clock_t> own_clock_;
+    modem_clock_t& clock_;
+    sms_ledger_t ledger_;
+    std::unique_ptr<transport_t> transport_;
+    std::unique_ptr<at_engine_t> engine_;
+    modem_setup_t setup_;
+    bool walk_wanted_ = false;
+    std::vector<std::string> direct_pdus_;  // from +CMT, not yet taken
+    uint64_t direct_count_ = 0;
+    bool storage_was_full_ = false;
+    modem_time_t last_walk_{0};
+    uint8_t next_reference_ = 0;
+
+    std::mutex handler_mutex_;
+    std::function<void()> new_messages_;
+
+    std::mutex queue_mutex_;
+    std::condition_variable queue_changed_;
+    std::deque<std::packaged_task<send_result_t()>> queue_;
+    bool stopping_ = false;
+    std::thread thread_;
+};

@@ -1,0 +1,282 @@
+#include "platform/modem/sms_ledger.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <stdexcept>
+
+#include "core/text_error.h"
+#include "platform/pdu/sms_decoder.h"
+#include "platform/pdu/sms_reassembler.h"
+
+namespace {
+
+constexpr char signature[] = "ostrevan-sms-inbox 1";
+constexpr size_t max_line = 1 << 20;
+
+std::string units_hex(std::u16string_view text) {
+    static constexpr char digits[] = "0123456789ABCDEF";
+    std::string hex = "-";
+    for (const char16_t u : text)
+        for (int shift = 12; shift >= 0; shift -= 4) hex += digits[(u >> shift) & 0x0F];
+    return hex;
+}
+
+bool units_from_hex(const std::string& hex, std::u16string& text) {
+    if (hex.empty() || hex[0] != '-' || (hex.size() - 1) % 4 != 0) return false;
+    text.clear();
+    for (size_t i = 1; i < hex.size(); i += 4) {
+        unsigned value = 0;
+        for (size_t j = i; j < i + 4; ++j) {
+            const char c = hex[j];
+            const int d = c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+            if (d < 0) return false;
+            value = value << 4 | unsigned(d);
+        }
+        text += char16_t(value);
+    }
+    return true;
+}
+
+std::string fnv_hex(std::string_view data) {
+    uint64_t h = 1469598103934665603ull;
+    for (const char c : data) {
+        h ^= uint8_t(c >= 'a' && c <= 'f' ? c - 32 : c);
+        h *= 1099511628211ull;
+    }
+    char buf[17];
+    std::snprintf(buf, sizeof buf, "%016llx", static_cast<unsigned long long>(h));
+    return buf;
+}
+
+void write_file_safely(const std::filesystem::path& file, const std::string& data) {
+    const std::string temp = file.string() + ".tmp";
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0) throw std::runtime_error("cannot write " + temp);
+    size_t done = 0;
+    bool ok = true;
+    while (ok && done < data.size()) {
+        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        ok = n > 0;
+        if (ok) done += size_t(n);
+    }
+    ok = ::fsync(fd) == 0 && ok;
+    ok = ::close(fd) == 0 && ok;
+    ok = ok && ::rename(temp.c_str(), file.c_str()) == 0;
+    if (!ok) {
+        ::unlink(temp.c_str());
+        throw std::runtime_error("cannot write " + file.string());
+    }
+    // The rename itself must reach the disk before the modem's copy is deleted.
+    const int dir = ::open(file.parent_path().empty() ? "." : file.parent_path().c_str(), O_RDONLY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+}
+
+}  // namespace
+
+sms_ledger_t::sms_ledger_t(std::filesystem::path file, wall_clock_t clock)
+    : file_(std::move(file)), clock_(std::move(clock)) {
+    if (!clock_)
+        clock_ = [] {
+            return std::chrono::duration_cast<std::chrono::seconds>(
+                       std::chrono::system_clock::now().time_since_epoch())
+                .count();
+        };
+    load();
+}
+
+std::string sms_ledger_t::key_of(std::string_view pdu_hex, std::string_view place) {
+    return fnv_hex(std::string(place) + ":" + std::string(pdu_hex));
+}
+
+bool sms_ledger_t::taken(const std::string& key) const {
+    std::lock_guard lock(mutex_);
+    return std::find(taken_.begin(), taken_.end(), key) != taken_.end();
+}
+
+bool sms_ledger_t::take(std::string_view pdu_hex, const std::string& key) {
+    std::lock_guard lock(mutex_);
+    if (std::find(taken_.begin(), taken_.end(), key) != taken_.end()) return true;
+    sms_pdu_t pdu;
+    try {
+        pdu = decode_pdu_hex(pdu_hex);
+    } catch (const text_error_t&) {
+        return false;
+    }
+    if (const auto* deliver = std::get_if<sms_deliver_t>(&pdu)) {
+        const auto& concat = deliver->user_data.concat;
+        if (concat && concat->count > 1) {
+            if (parts_.size() >= max_parts) return false;  // stays in the modem until the spool drains
+            parts_.push_back({key, clock_(), std::string(pdu_hex)});
+        } else {
+            add_message({key, deliver->originator.value, deliver->user_data.text, false, true});
+        }
+    }
+    // Status reports and anything else carry nothing for the user; they are taken so that they go.
+    taken_.push_back(key);
+    if (taken_.size() > max_taken) taken_.erase(taken_.begin());
+    return true;
+}
+
+void sms_ledger_t::add_message(inbox_message_t message) {
+    for (const auto& m : messages_)
+        if (m.id == message.id) return;
+    messages_.push_back(std::move(message));
+    // Forget the oldest read messages; an unread one is never dropped.
+    for (auto it = messages_.begin(); messages_.size() > max_messages && it != messages_.end();)
+        it = it->read ? messages_.erase(it) : it + 1;
+}
+
+size_t sms_ledger_t::settle() {
+    std::lock_guard lock(mutex_);
+    const size_t before = messages_.size();
+    // Parts grouped as the reassembler groups them, one group at a time, so that what it hands out
+    // can be told apart from what it keeps.
+    struct group_t {
+        std::vector<size_t> parts;
+    };
+    std::map<std::tuple<std::u16string, uint8_t, uint16_t, bool, uint8_t>, group_t> groups;
+    std::vector<std::pair<size_t, sms_deliver_t>> decoded;
+    for (size_t i = 0; i < parts_.size(); ++i) {
+        const auto pdu = decode_pdu_hex(parts_[i].hex);
+        const auto& d = std::get<sms_deliver_t>(pdu);
+        const auto& c = *d.user_data.concat;
+        groups[{d.originator.value, d.originator.type, c.reference, c.wide_reference, c.count}].parts.push_back(i);
+        decoded.emplace_back(i, d);
+    }
+    std::vector<bool> consumed(parts_.size(), false);
+    const int64_t now = clock_();
+    for (auto& [key, group] : groups) {
+        int64_t at = 0;
+        sms_reassembler_t reassembler({}, part_timeout, [&at] {
+            return std::chrono::system_clock::time_point(std::chrono::seconds(at));
+        });
+        std::stable_sort(group.parts.begin(), group.parts.end(),
+                         [&](size_t a, size_t b) { return parts_[a].arrival < parts_[b].arrival; });
+        std::vector<size_t> open;  // fed since the last set was handed out
+        std::string id_source;
+        auto hand_out = [&](std::vector<sms_text_t> texts) {
+            if (texts.empty() || reassembler.pending_sets() != 0) return;
+            for (auto& t : texts) add_message({fnv_hex(id_source), t.sender.value, t.text, false, t.complete});
+            for (const size_t i : open) consumed[i] = true;
+            open.clear();
+            id_source.clear();
+        };
+        for (const size_t i : group.parts) {
+            at = parts_[i].arrival;
+            open.push_back(i);
+            id_source += parts_[i].key;
+            hand_out(reassembler.add(decoded[i].second));
+        }
+        at = now;
+        hand_out(reassembler.expire());
+    }
+    std::vector<part_t> kept;
+    for (size_t i = 0; i < parts_.size(); ++i)
+        if (!consumed[i]) kept.push_back(std::move(parts_[i]));
+    parts_ = std::move(kept);
+    return messages_.size() > before ? messages_.size() - before : 0;
+}
+
+void sms_ledger_t::forget_taken_except(const std::set<std::string>& listed_keys) {
+    std::lock_guard lock(mutex_);
+    std::erase_if(taken_, [&](const std::string& k) { return !listed_keys.contains(k); });
+}
+
+std::vector<inbox_message_t> sms_ledger_t::messages() const {
+    std::lock_guard lock(mutex_);
+    return messages_;
+}
+
+bool sms_ledger_t::set_read(const std::string& id) {
+    std::lock_guard lock(mutex_);
+    for (auto& m : messages_) {
+        if (m.id != id) continue;
+        if (m.read) return true;
+        m.read = true;
+        try {
+            save_locked();
+        } catch (const std::runtime_error&) {
+            m.read = false;
+            return false;
+        }
+        return true;
+    }
+    return false;
+}
+
+void sms_ledger_t::save() {
+    std::lock_guard lock(mutex_);
+    save_locked();
+}
+
+void sms_ledger_t::save_locked() {
+    if (file_.empty()) return;
+    std::string out = std::string(signature) + "\n";
+    for (const auto& k : taken_) out += "T " + k + "\n";
+    for (const auto& p : parts_) out += "P " + p.key + " " + std::to_string(p.arrival) + " " + p.hex + "\n";
+    for (const auto& m : messages_)
+        out += "M " + m.id + " " + (m.read ? "r" : "u") + (m.complete ? "c" : "i") + " " + units_hex(m.sender) + " " +
+               units_hex(m.text) + "\n";
+    std::error_code ignored;
+    std::filesystem::create_directories(file_.parent_path(), ignored);
+    write_file_safely(file_, out);
+}
+
+void sms_ledger_t::load() {
+    if (file_.empty()) return;
+    std::ifstream in(file_, std::ios::binary);
+    if (!in) return;
+    std::string line;
+    size_t number = 0;
+    std::string fault;
+    while (fault.empty() && std::getline(in, line)) {
+        ++number;
+        if (line.size() > max_line) {
+            fault = "line too long";
+            break;
+        }
+        if (number == 1) {
+            if (line != signature) fault = "not a message ledger";
+            continue;
+        }
+        std::istringstream fields(line);
+        std::string kind, a, b, c, d;
+        fields >> kind >> a;
+        if (kind == "T" && a.size() == 16 && taken_.size() < max_taken) {
+            taken_.push_back(a);
+        } else if (kind == "P" && (fields >> b >> c) && a.size() == 16 && parts_.size() < max_parts) {
+            try {
+                const auto pdu = decode_pdu_hex(c);
+                const auto* deliver = std::get_if<sms_deliver_t>(&pdu);
+                if (!deliver || !deliver->user_data.concat) throw std::runtime_error("");
+                parts_.push_back({a, std::stoll(b), c});
+            } catch (const std::exception&) {
+                fault = "bad part";
+            }
+        } else if (kind == "M" && (fields >> b >> c >> d) && b.size() == 2 && messages_.size() < max_messages * 2) {
+            inbox_message_t m{a, {}, {}, b[0] == 'r', b[1] == 'c'};
+            if (!units_from_hex(c, m.sender) || !units_from_hex(d, m.text)) fault = "bad message";
+            messages_.push_back(std::move(m));
+        } else {
+            fault = "bad record";
+        }
+    }
+    if (fault.empty()) return;
+    taken_.clear();
+    parts_.clear();
+    messages_.clear();
+    in.close();
+    const std::string aside = file_.string() + ".bad";
+    std::error_code ignored;
+    std::filesystem::rename(file_, aside, ignored);
+    load_warning_ = "message ledger " + file_.string() + " is damaged (" + fault + " at line " +
+                    std::to_string(number) + "); set aside as " + aside + ", starting empty";
+}

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <mutex>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// One incoming text as the message store shows it: a single SMS or a joined concatenated one.
+struct inbox_message_t {
+    std::string id;  // stable identity, derived from the PDUs it came from
+    std::u16string sender;
+    std::u16string text;
+    bool read = false;
+    bool complete = true;  // false for a concatenated message handed out with parts missing
+};
+
+// Our own record of incoming messages, kept in one file beside the registry. The modem's "REC UNREAD"
+// is not trusted (listing marks messages read on most modems, and another program may read them): a
+// PDU is taken from the modem's storage into this ledger, the ledger is written crash-safely, and only
+// then is the modem's copy deleted. The ledger remembers which PDUs it took, so a PDU whose delete was
+// lost is not taken twice; it keeps the parts of concatenated messages until they are complete or too
+// old; and it holds the joined messages with our own read flag, so each is handed over exactly once,
+// also across restarts.
+class sms_ledger_t {
+public:
+    using wall_clock_t = std::function<int64_t()>;  // seconds since the epoch
+
+    static constexpr std::chrono::seconds part_timeout{24 * 3600};
+    static constexpr size_t max_messages = 500;  // read messages beyond this are forgotten, oldest first
+    static constexpr size_t max_taken = 4096;    // keys of PDUs taken but maybe not yet deleted
+    static constexpr size_t max_parts = 4096;    // parts waiting for their set
+
+    // An empty path keeps nothing on disk. A missing file is an empty ledger; a damaged one is set aside
+    // as FILE.bad and reported by load_warning().
+    explicit sms_ledger_t(std::filesystem::path file, wall_clock_t clock = nullptr);
+
+    const std::string& load_warning() const { return load_warning_; }
+
+    // The key of a PDU listed by the modem: the PDU and its place in the storage, so that a copy whose
+    // delete was lost is known again, while the same bytes arriving anew in another place are not.
+    // A directly delivered PDU has no place: give something unique (its arrival).
+    static std::string key_of(std::string_view pdu_hex, std::string_view place);
+
+    // Takes one PDU under its key. True when the ledger holds it now (taken before or just now), so the
+    // modem's copy may go once save() has succeeded; false for a PDU that cannot be read, which stays
+    // in the modem.
+    bool take(std::string_view pdu_hex, const std::string& key);
+    // Joins the parts that are complete and hands out sets that waited too long. Returns how many new
+    // messages appeared.
+    size_t settle();
+    // Writes the ledger crash-safely (temp file, fsync, rename). Throws std::runtime_error.
+    void save();
+    // After a complete listing: forgets taken keys of PDUs no longer in the modem.
+    void forget_taken_except(const std::set<std::string>& listed_keys);
+    bool taken(const std::string& key) const;
+
+    std::vector<inbox_message_t> messages() const;
+    // Sets our read flag and saves. False when there is no such message or it cannot be saved.
+    bool set_read(const std::string& id);
+
+private:
+    struct part_t {
+        std::string key;
+        int64_t arrival = 0;
+        std::string hex;
+    };
+    void load();
+    void add_message(inbox_message_t message);
+    void save_locked();
+
+    mutable std::mutex mutex_;
+    std::filesystem::path file_;
+    wall_clock_t clock_;
+    std::vector<std::string> taken_;  // in order of taking
+    std::vector<part_t> parts_;
+    std::vector<inbox_message_t> messages_;
+    std::string load_warning_;
+};

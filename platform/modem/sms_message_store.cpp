@@ -1,0 +1,63 @@
+#include "platform/modem/sms_message_store.h"
+
+#include "platform/modem/modem_service.h"
+
+sms_message_store_t::sms_message_store_t(modem_service_t& modem) : modem_(modem) {}
+
+sms_message_store_t::~sms_message_store_t() {
+    modem_.on_new_messages(nullptr);
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    changed_.notify_all();
+    if (thread_.joinable()) thread_.join();
+}
+
+bool sms_message_store_t::logon() { return modem_.ledger().load_warning().empty(); }
+
+bool sms_message_store_t::open_inbox(std::u16string_view store) {
+    if (store != sms_store_name) return false;
+    open_ = true;
+    return true;
+}
+
+std::vector<inbox_message_t> sms_message_store_t::messages() const {
+    return open_ ? modem_.ledger().messages() : std::vector<inbox_message_t>{};
+}
+
+bool sms_message_store_t::set_read(const std::string& id) { return open_ && modem_.ledger().set_read(id); }
+
+int sms_message_store_t::advise(std::function<void()> sink) {
+    std::lock_guard lock(mutex_);
+    if (!thread_.joinable()) {
+        thread_ = std::thread([this] { notifier(); });
+        modem_.on_new_messages([this] {
+            {
+                std::lock_guard lock(mutex_);
+                ++pending_;
+            }
+            changed_.notify_all();
+        });
+    }
+    sinks_[next_connection_] = std::move(sink);
+    return next_connection_++;
+}
+
+void sms_message_store_t::unadvise(int connection) {
+    std::lock_guard lock(mutex_);
+    sinks_.erase(connection);
+}
+
+void sms_message_store_t::notifier() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        changed_.wait(lock, [this] { return stopping_ || pending_ > 0; });
+        if (stopping_) return;
+        pending_ = 0;  // one walk of the inbox covers every event so far
+        const auto sinks = sinks_;
+        lock.unlock();
+        for (const auto& [connection, sink] : sinks) sink();
+        lock.lock();
+    }
+}

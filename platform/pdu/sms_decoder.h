@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+#include "platform/pdu/sms_types.h"
+
+// Decodes one PDU as a modem lists it: the service-centre address first, then the TPDU. The message type
+// indicator chooses the kind: 0 SMS-DELIVER, 1 SMS-SUBMIT, 2 SMS-STATUS-REPORT. Every length is checked
+// against the octets there are; any octet string gives a PDU or a text_error_t naming the fault and its
+// octet offset, never a read past the end.
+sms_pdu_t decode_pdu(std::span<const uint8_t> pdu);
+sms_pdu_t decode_pdu_hex(std::string_view hex);
+
+// The user data of a PDU (UDL octet onwards) under the given scheme, with or without a header. Exposed for
+// the status report's optional user data and for tests.
+sms_user_data_t decode_user_data(std::span<const uint8_t> octets, const sms_dcs_t& dcs, bool has_header);
+
+sms_dcs_t decode_dcs(uint8_t raw);

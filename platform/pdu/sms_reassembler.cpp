@@ -1,0 +1,229 @@
+#include "platform/pdu/sms_reassembler.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+#include "core/text_error.h"
+#include "core/u16.h"
+#include "resources/texts.h"
+
+namespace {
+
+constexpr char file_signature[] = "ostrevan-sms-parts 1";
+
+// UTF-16 units as hex, four digits each, so that a lone surrogate of a split pair survives the file.
+std::string units_hex(std::u16string_view text) {
+    static constexpr char digits[] = "0123456789ABCDEF";
+    std::string hex;
+    for (char16_t u : text) {
+        for (int shift = 12; shift >= 0; shift -= 4) hex += digits[(u >> shift) & 0x0F];
+    }
+    return hex.empty() ? "-" : hex;
+}
+
+std::optional<std::u16string> units_from_hex(const std::string& hex) {
+    if (hex == "-") return std::u16string();
+    if (hex.size() % 4 != 0) return std::nullopt;
+    std::u16string text;
+    for (size_t i = 0; i < hex.size(); i += 4) {
+        unsigned value = 0;
+        for (size_t j = i; j < i + 4; ++j) {
+            const char c = hex[j];
+            const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+            if (digit < 0) return std::nullopt;
+            value = value << 4 | static_cast<unsigned>(digit);
+        }
+        text += static_cast<char16_t>(value);
+    }
+    return text;
+}
+
+void write_fully(int fd, const std::string& data) {
+    size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n <= 0) throw std::runtime_error("write");
+        done += static_cast<size_t>(n);
+    }
+}
+
+}  // namespace
+
+sms_reassembler_t::sms_reassembler_t(std::filesystem::path state_file, std::chrono::seconds timeout, clock_t clock)
+    : state_file_(std::move(state_file)), timeout_(timeout), clock_(std::move(clock)) {
+    if (!clock_) clock_ = [] { return std::chrono::system_clock::now(); };
+    load();
+}
+
+int64_t sms_reassembler_t::now() const {
+    return std::chrono::duration_cast<std::chrono::seconds>(clock_().time_since_epoch()).count();
+}
+
+std::vector<sms_text_t> sms_reassembler_t::add(const sms_deliver_t& message) {
+    const auto& ud = message.user_data;
+    std::vector<sms_text_t> out;
+    if (!ud.concat || ud.concat->count == 1) {
+        out.push_back({message.originator, ud.text, message.sc_timestamp, ud.ports, true});
+    } else {
+        const key_t key{message.originator.value, message.originator.type, ud.concat->reference,
+                        ud.concat->wide_reference, ud.concat->count};
+        auto [it, fresh] = sets_.try_emplace(key);
+        set_t& set = it->second;
+        if (fresh) {
+            set.first_seen = now();
+            set.sc_timestamp = message.sc_timestamp;
+        }
+        if (ud.concat->sequence == 1 || !set.ports) set.ports = ud.ports;
+        set.parts.try_emplace(ud.concat->sequence, ud.text);
+        if (set.parts.size() == key.count) {
+            out.push_back(join(key, set));
+            sets_.erase(it);
+        } else if (sets_.size() > max_pending_sets) {
+            const auto oldest = std::min_element(sets_.begin(), sets_.end(), [](const auto& a, const auto& b) {
+                return a.second.first_seen < b.second.first_seen;
+            });
+            out.push_back(join(oldest->first, oldest->second));
+            sets_.erase(oldest);
+        }
+        save();
+    }
+    auto expired = expire();
+    out.insert(out.end(), expired.begin(), expired.end());
+    return out;
+}
+
+std::vector<sms_text_t> sms_reassembler_t::expire() {
+    std::vector<sms_text_t> out;
+    const int64_t limit = now() - timeout_.count();
+    for (auto it = sets_.begin(); it != sets_.end();) {
+        if (it->second.first_seen <= limit) {
+            out.push_back(join(it->first, it->second));
+            it = sets_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    if (!out.empty()) save();
+    return out;
+}
+
+sms_text_t sms_reassembler_t::join(const key_t& key, const set_t& set) const {
+    sms_text_t text{{key.sender_type, key.sender}, {}, set.sc_timestamp, set.ports, set.parts.size() == key.count};
+    for (unsigned sequence = 1; sequence <= key.count; ++sequence) {
+        const auto part = set.parts.find(static_cast<uint8_t>(sequence));
+        text.text += part == set.parts.end() ? std::u16string(missing_mark) : part->second;
+    }
+    return text;
+}
+
+// The file: a signature line, then for every set one "set" line followed by its "part" lines.
+//   set FIRST_SEEN SENDER_TYPE REFERENCE WIDE COUNT Y M D H MI S ZONE PORTS SENDER
+//   part SEQUENCE TEXT
+// PORTS is "-" or DESTINATION:ORIGINATOR:WIDE; SENDER and TEXT are UTF-16 units in hex ("-" when empty).
+void sms_reassembler_t::save() const {
+    if (state_file_.empty()) return;
+    std::ostringstream out;
+    out << file_signature << '\n';
+    for (const auto& [key, set] : sets_) {
+        const auto& t = set.sc_timestamp;
+        out << "set " << set.first_seen << ' ' << int(key.sender_type) << ' ' << key.reference << ' '
+            << int(key.wide_reference) << ' ' << int(key.count) << ' ' << t.year << ' ' << t.month << ' ' << t.day
+            << ' ' << t.hour << ' ' << t.minute << ' ' << t.second << ' ' << t.zone_quarters << ' ';
+        if (set.ports) {
+            out << set.ports->destination << ':' << set.ports->originator << ':' << int(set.ports->wide);
+        } else {
+            out << '-';
+        }
+        out << ' ' << units_hex(key.sender) << '\n';
+        for (const auto& [sequence, text] : set.parts)
+            out << "part " << int(sequence) << ' ' << units_hex(text) << '\n';
+    }
+    // Temp file, flushed to the disk, then renamed over the old one: a crash leaves the old or the new file.
+    const std::filesystem::path temp = state_file_.string() + ".tmp";
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    bool ok = fd >= 0;
+    if (ok) {
+        try {
+            write_fully(fd, out.str());
+        } catch (const std::runtime_error&) {
+            ok = false;
+        }
+        ok = ::fsync(fd) == 0 && ok;
+        ok = ::close(fd) == 0 && ok;
+    }
+    ok = ok && ::rename(temp.c_str(), state_file_.c_str()) == 0;
+    if (!ok) throw text_error_t(texts::pdu_parts_file_not_saved + from_utf8(state_file_.string()));
+    const int dir = ::open(state_file_.parent_path().empty() ? "." : state_file_.parent_path().c_str(),
+                           O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+}
+
+void sms_reassembler_t::load() {
+    if (state_file_.empty()) return;
+    std::ifstream in(state_file_, std::ios::binary);
+    if (!in) return;
+    std::string line;
+    bool ok = static_cast<bool>(std::getline(in, line)) && line == file_signature;
+    std::map<key_t, set_t> sets;
+    const key_t* key = nullptr;
+    set_t* set = nullptr;
+    while (ok && std::getline(in, line)) {
+        std::istringstream fields(line);
+        std::string kind, ports, hex;
+        fields >> kind;
+        if (kind == "set") {
+            key_t k;
+            set_t s;
+            int type = 0, wide = 0, count = 0;
+            auto& t = s.sc_timestamp;
+            fields >> s.first_seen >> type >> k.reference >> wide >> count >> t.year >> t.month >> t.day >> t.hour >>
+                t.minute >> t.second >> t.zone_quarters >> ports >> hex;
+            const auto sender = units_from_hex(hex);
+            ok = fields && fields.eof() && sender && type >= 0 && type <= 0xFF && wide >= 0 && wide <= 1 &&
+                 count >= 2 && count <= 0xFF;
+            unsigned destination = 0, originator = 0, ports_wide = 0;
+            char colon1 = 0, colon2 = 0;
+            if (ok && ports != "-") {
+                std::istringstream p(ports);
+                p >> destination >> colon1 >> originator >> colon2 >> ports_wide;
+                ok = p && p.eof() && colon1 == ':' && colon2 == ':' && destination <= 0xFFFF && originator <= 0xFFFF &&
+                     ports_wide <= 1;
+                s.ports =
+                    sms_ports_t{static_cast<uint16_t>(destination), static_cast<uint16_t>(originator), ports_wide == 1};
+            }
+            if (!ok) break;
+            k.sender = *sender;
+            k.sender_type = static_cast<uint8_t>(type);
+            k.wide_reference = wide == 1;
+            k.count = static_cast<uint8_t>(count);
+            auto [it, fresh] = sets.emplace(k, s);
+            ok = fresh;
+            key = &it->first;
+            set = &it->second;
+        } else if (kind == "part" && set) {
+            int sequence = 0;
+            fields >> sequence >> hex;
+            const auto text = units_from_hex(hex);
+            ok = fields && fields.eof() && text && sequence >= 1 && sequence <= key->count &&
+                 set->parts.emplace(static_cast<uint8_t>(sequence), *text).second;
+        } else {
+            ok = false;
+        }
+    }
+    if (ok) {
+        sets_ = std::move(sets);
+        return;
+    }
+    // Keep the damaged file for a person to look at, and start empty rather than refuse to receive.
+    in.close();
+    std::error_code ignored;
+    std::filesystem::rename(state_file_, state_file_.string() + ".bad", ignored);
+    load_error_ = texts::pdu_parts_file_damaged + from_utf8(state_file_.string());
+}

@@ -1,0 +1,361 @@
+#include "sim/sim_modem.h"
+
+#include <algorithm>
+#include <chrono>
+#include <ctime>
+#include <utility>
+
+#include "core/text_error.h"
+#include "core/u16.h"
+#include "platform/pdu/sms_decoder.h"
+#include "platform/pdu/sms_encoder.h"
+#include "platform/pdu/sms_reassembler.h"
+
+namespace {
+
+constexpr size_t max_command = 512;
+constexpr size_t max_pdu_hex = 2 * 200;
+
+std::string upper(std::string s) {
+    for (char& c : s)
+        if (c >= 'a' && c <= 'z') c = char(c - 32);
+    return s;
+}
+
+bool parse_int(const std::string& s, int& value) {
+    if (s.empty() || s.size() > 6 || s.find_first_not_of("0123456789") != std::string::npos) return false;
+    value = std::stoi(s);
+    return true;
+}
+
+std::vector<std::string> split(const std::string& s, char sep) {
+    std::vector<std::string> out(1);
+    for (const char c : s)
+        if (c == sep)
+            out.emplace_back();
+        else
+            out.back().push_back(c);
+    return out;
+}
+
+sms_timestamp_t wall_timestamp() {
+    const std::time_t t = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+    std::tm tm{};
+    ::gmtime_r(&t, &tm);
+    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec, 0};
+}
+
+}  // namespace
+
+sim_modem_t::sim_modem_t(modem_clock_t& clock, sim_bank_t bank, std::string bank_number, size_t capacity)
+    : clock_(clock),
+      bank_(std::move(bank)),
+      bank_number_(std::move(bank_number)),
+      slots_(capacity),
+      network_({}, std::chrono::hours(1)) {}
+
+size_t sim_modem_t::stored() const {
+    return size_t(std::count_if(slots_.begin(), slots_.end(), [](const auto& s) { return s.has_value(); }));
+}
+
+void sim_modem_t::receive(std::string_view bytes) {
+    for (const char c : bytes) {
+        if (prompt_) {
+            if (c == '\x1a') {
+                prompt_ = false;
+                submit(std::exchange(line_, {}));
+            } else if (c == '\x1b') {
+                prompt_ = false;
+                line_.clear();
+                ok();
+            } else if (c != '\r' && c != '\n' && line_.size() <= max_pdu_hex) {
+                line_ += c;
+            }
+            continue;
+        }
+        if (c == '\r') {
+            if (echo_) emit(line_ + "\r");
+            command(std::exchange(line_, {}));
+        } else if (c == '\x1a' || c == '\x1b') {
+            line_.clear();
+        } else if (c != '\n' && line_.size() <= max_command) {
+            line_ += c;
+        }
+    }
+}
+
+void sim_modem_t::schedule(modem_time_t when, std::function<void()> action) {
+    events_.emplace_back(when, std::move(action));
+}
+
+void sim_modem_t::emit(const std::string& bytes) { output_queue_.emplace_back(clock_.now(), bytes); }
+
+bool sim_modem_t::take_fault(sim_fault_t kind, sim_fault_spec_t* out) {
+    const auto it = std::find_if(faults_.begin(), faults_.end(), [&](const auto& f) { return f.fault == kind; });
+    if (it == faults_.end()) return false;
+    if (out) *out = *it;
+    faults_.erase(it);
+    return true;
+}
+
+void sim_modem_t::answer(const std::string& text) {
+    sim_fault_spec_t f;
+    std::string bytes;
+    if (take_fault(sim_fault_t::garbage, &f)) bytes += f.text;
+    bytes += "\r\n" + text + (text == ">" ? " " : "\r\n");
+    modem_time_t at = std::max(answer_at_, clock_.now());
+    if (take_fault(sim_fault_t::delay, &f)) at += modem_time_t(f.value);
+    answer_at_ = at;
+    output_queue_.emplace_back(at, bytes);
+}
+
+std::string sim_modem_t::storage_fill() const {
+    const std::string u = std::to_string(stored()), t = std::to_string(slots_.size());
+    return u + "," + t + "," + u + "," + t + "," + u + "," + t;
+}
+
+void sim_modem_t::command(const std::string& raw) {
+    std::string line = raw;
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    if (line.size() > max_command) return error();
+    if (line.size() < 2 || upper(line.substr(0, 2)) != "AT") return;  // not a command: modems stay silent
+    if (take_fault(sim_fault_t::no_answer)) return;
+    const std::string body = line.substr(2);
+    const std::string head = upper(body);
+    if (head.empty()) return ok();
+
+    // Basic commands: a letter (or &letter) and a number.
+    if (head[0] != '+') {
+        if (head == "E0" || head == "E") echo_ = false;
+        else if (head == "E1") echo_ = true;
+        else if (head == "Z" || head == "Z0" || head == "&F" || head == "&F0") {
+            echo_ = true;
+            cmee_ = 0;
+            cnmi_mode_ = cnmi_mt_ = 0;
+        } else if (head == "I" || head == "I0") return ok("Ostrevan simulated GSM modem");
+        else if (head != "V1" && head != "Q0" && head != "&C1" && head != "&D2" && head != "&K0" && head != "X4")
+            return error();
+        return ok();
+    }
+
+    const size_t end = head.find_first_of("=?");
+    const std::string name = head.substr(0, end);
+    const std::string rest = end == std::string::npos ? "" : body.substr(end);  // "=?", "?", "=args" or ""
+    const bool test = rest == "=?", query = rest == "?";
+    const std::string args = rest.starts_with("=") && !test ? rest.substr(1) : "";
+    int n = 0;
+
+    struct fixed_t {
+        const char* name;
+        const char* reply;
+    };
+    static constexpr fixed_t fixed[] = {
+        {"+CGMI", "Ostrevan"},        {"+GMI", "Ostrevan"},
+        {"+CGMM", "Simulated GSM modem"}, {"+GMM", "Simulated GSM modem"},
+        {"+CGMR", "1.0"},             {"+GMR", "1.0"},
+        {"+CGSN", "356938035643809"}, {"+GSN", "356938035643809"},
+        {"+CIMI", "250991234567890"}, {"+CSQ", "+CSQ: 20,99"},
+        {"+CBC", "+CBC: 0,80"},
+    };
+    for (const auto& f : fixed)
+        if (name == f.name) return test ? ok() : ok(f.reply);
+
+    if (name == "+CPIN") return query ? ok("+CPIN: READY") : ok();
+    if (name == "+CREG") return query ? ok("+CREG: 0,1") : test ? ok("+CREG: (0-2)") : ok();
+    if (name == "+COPS") return query ? ok("+COPS: 0,0,\"Ostrevan Sim\"") : ok();
+    if (name == "+CFUN") return query ? ok("+CFUN: 1") : ok();
+    if (name == "+CSCA") return query ? ok("+CSCA: \"+79168999100\",145") : ok();
+    if (name == "+CSCS")
+        return test ? ok("+CSCS: (\"GSM\",\"UCS2\",\"IRA\")") : query ? ok("+CSCS: \"GSM\"") : ok();
+    if (name == "+CNMA") return ok();
+    if (name == "+CMEE") {
+        if (test) return ok("+CMEE: (0-2)");
+        if (query) return ok("+CMEE: " + std::to_string(cmee_));
+        if (!parse_int(args, n) || n > 2) return error();
+        cmee_ = n;
+        return ok();
+    }
+    if (name == "+CMGF") {
+        if (test) return ok("+CMGF: (0)");
+        if (query) return ok("+CMGF: 0");
+        return args == "0" ? ok() : cms_error(303);  // PDU mode only
+    }
+    if (name == "+CSMS") {
+        if (test) return ok("+CSMS: (0)");
+        if (query) return ok("+CSMS: 0,1,1,1");
+        return args == "0" ? ok("+CSMS: 1,1,1") : cms_error(303);
+    }
+    if (name == "+CPMS") {
+        if (test) return ok("+CPMS: (\"SM\",\"ME\"),(\"SM\",\"ME\"),(\"SM\",\"ME\")");
+        const std::string u = std::to_string(stored()), t = std::to_string(slots_.size());
+        if (query) return ok("+CPMS: \"SM\"," + u + "," + t + ",\"SM\"," + u + "," + t + ",\"SM\"," + u + "," + t);
+        const auto names = split(upper(args), ',');
+        if (names.size() > 3) return cms_error(302);
+        for (const auto& s : names)
+            if (s != "\"SM\"" && s != "\"ME\"" && s != "\"MT\"") return cms_error(302);
+        return ok("+CPMS: " + storage_fill());
+    }
+    if (name == "+CNMI") {
+        if (test) return ok("+CNMI: (0-2),(0-3),(0,2),(0-2),(0,1)");
+        if (query) return ok("+CNMI: " + std::to_string(cnmi_mode_) + "," + std::to_string(cnmi_mt_) + ",0,0,0");
+        const auto values = split(args, ',');
+        int mode = 0, mt = 0;
+        if (values.size() < 1 || values.size() > 5 || !parse_int(values[0], mode) || mode > 2) return cms_error(303);
+        if (values.size() > 1 && (!parse_int(values[1], mt) || mt > 3)) return cms_error(303);
+        cnmi_mode_ = mode;
+        cnmi_mt_ = mt;
+        return ok();
+    }
+    if (name == "+CMGL") {
+        if (test) return ok("+CMGL: (0-4)");
+        int stat = 4;
+        if (!args.empty() && (!parse_int(args, stat) || stat > 4)) return cms_error(302);
+        return list(stat);
+    }
+    if (name == "+CMGR") {
+        if (!parse_int(args, n) || n < 1 || size_t(n) > slots_.size() || !slots_[size_t(n) - 1]) return cms_error(321);
+        slot_t& s = *slots_[size_t(n) - 1];
+        const int stat = s.read ? 1 : 0;
+        s.read = true;
+        return ok("+CMGR: " + std::to_string(stat) + ",," + std::to_string(s.tpdu_length) + "\r\n" + s.pdu);
+    }
+    if (name == "+CMGD") {
+        if (test) return ok("+CMGD: (1-" + std::to_string(slots_.size()) + "),(0-4)");
+        const auto values = split(args, ',');
+        int flag = 0;
+        if (!parse_int(values[0], n) || (values.size() > 1 && (!parse_int(values[1], flag) || flag > 4)) ||
+            values.size() > 2)
+            return cms_error(302);
+        if (flag == 0 && (n < 1 || size_t(n) > slots_.size())) return cms_error(321);
+        for (size_t i = 0; i < slots_.size(); ++i)
+            if (slots_[i] && (flag == 0 ? i + 1 == size_t(n) : flag == 4 || slots_[i]->read)) slots_[i].reset();
+        // A freed place lets a message waiting in the network in.
+        while (!network_queue_.empty() && stored() < slots_.size()) {
+            auto [pdu, length] = network_queue_.front();
+            network_queue_.pop_front();
+            store_or_wait(pdu, length);
+        }
+        return ok();
+    }
+    if (name == "+CMGS") {
+        if (test) return ok();
+        if (!parse_int(args, n) || n < 7 || n > 176) return cms_error(304);
+        prompt_length_ = size_t(n);
+        prompt_ = true;
+        return answer(">");
+    }
+    return error();
+}
+
+void sim_modem_t::list(int wanted) {
+    std::string info;
+    for (size_t i = 0; i < slots_.size(); ++i) {
+        if (!slots_[i]) continue;
+        slot_t& s = *slots_[i];
+        const int stat = s.read ? 1 : 0;
+        if (wanted != 4 && wanted != stat) continue;
+        s.read = true;  // like most modems: listing marks a message read
+        info += (info.empty() ? "" : "\r\n") + ("+CMGL: " + std::to_string(i + 1) + "," + std::to_string(stat) + ",," +
+                                                std::to_string(s.tpdu_length) + "\r\n" + s.pdu);
+    }
+    ok(info);
+}
+
+void sim_modem_t::submit(const std::string& hex) {
+    sms_submit_t message;
+    try {
+        auto pdu = decode_pdu_hex(hex);
+        const auto* s = std::get_if<sms_submit_t>(&pdu);
+        const size_t smsc_octets = hex.size() >= 2 ? 1 + std::stoul(hex.substr(0, 2), nullptr, 16) : 1;
+        if (!s || hex.size() / 2 != smsc_octets + prompt_length_) return cms_error(304);
+        message = *s;
+    } catch (const std::exception&) {
+        return cms_error(304);
+    }
+    sim_fault_spec_t f;
+    if (take_fault(sim_fault_t::cms_error, &f)) return cms_error(int(f.value));
+    if (take_fault(sim_fault_t::cmti_during_send, &f)) deliver(from_utf8(bank_number_), from_utf8(f.text));
+    answer("+CMGS: " + std::to_string(reference_++) + "\r\n\r\nOK");
+
+    // The network joins the parts of a long message before anybody reads it.
+    sms_deliver_t as_received;
+    as_received.originator = {0x91, from_utf8(own_number)};
+    as_received.user_data = message.user_data;
+    as_received.dcs = message.dcs;
+    const auto ports = message.user_data.ports;
+    for (const auto& text : network_.add(as_received)) {
+        std::optional<int> cls = message.dcs.message_class;
+        sent_.push_back({message.destination.value, text.text, ports ? std::optional<uint16_t>(ports->destination)
+                                                                      : std::nullopt,
+                         cls});
+        if (message.destination.value != from_utf8(bank_number_)) continue;
+        const std::string reply = bank_.answer(to_utf8(text.text));
+        if (reply.empty()) continue;
+        schedule(clock_.now() + bank_delay, [this, reply] { deliver(from_utf8(bank_number_), from_utf8(reply)); });
+    }
+}
+
+void sim_modem_t::deliver(const std::u16string& sender, const std::u16string& text, std::optional<uint16_t> port) {
+    sms_outgoing_t message;
+    message.address = sender;
+    message.text = text;
+    message.port = port;
+    message.message_class = std::nullopt;
+    message.reference = concat_reference_++;
+    for (const auto& part : encode_deliver(message, wall_timestamp())) store_or_wait(part.hex, part.tpdu_length);
+}
+
+void sim_modem_t::store_or_wait(const std::string& pdu, size_t tpdu_length) {
+    if (cnmi_mt_ == 2 || cnmi_mt_ == 3) {
+        // Routed straight to the terminal, not stored.
+        emit("\r\n+CMT: ," + std::to_string(tpdu_length) + "\r\n" + pdu + "\r\n");
+        return;
+    }
+    if (take_fault(sim_fault_t::full_storage)) fill_storage();
+    const auto free = std::find_if(slots_.begin(), slots_.end(), [](const auto& s) { return !s.has_value(); });
+    if (free == slots_.end()) {
+        network_queue_.emplace_back(pdu, tpdu_length);
+        return;
+    }
+    *free = slot_t{pdu, tpdu_length, false};
+    if (cnmi_mt_ == 1 && cnmi_mode_ > 0)
+        emit("\r\n+CMTI: \"SM\"," + std::to_string(free - slots_.begin() + 1) + "\r\n");
+}
+
+void sim_modem_t::fill_storage() {
+    sms_outgoing_t filler;
+    filler.address = u"+79995550000";
+    filler.text = u"Скидки до 50% только сегодня!";
+    filler.message_class = std::nullopt;
+    const auto parts = encode_deliver(filler, wall_timestamp());
+    for (auto& s : slots_)
+        if (!s) s = slot_t{parts[0].hex, parts[0].tpdu_length, false};
+}
+
+std::string sim_modem_t::take_output() {
+    return std::exchange(output_, {});
+}
+
+std::optional<modem_time_t> sim_modem_t::next_event() {
+    std::optional<modem_time_t> next;
+    for (const auto& e : events_)
+        if (!next || e.first < *next) next = e.first;
+    for (const auto& o : output_queue_)
+        if (!next || o.first < *next) next = o.first;
+    return next;
+}
+
+void sim_modem_t::advance(modem_time_t now) {
+    for (;;) {
+        const auto due = std::find_if(events_.begin(), events_.end(), [&](const auto& e) { return e.first <= now; });
+        if (due == events_.end()) break;
+        auto action = std::move(due->second);
+        events_.erase(due);
+        action();
+    }
+    std::stable_sort(output_queue_.begin(), output_queue_.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    size_t n = 0;
+    while (n < output_queue_.size() && output_queue_[n].first <= now) output_ += output_queue_[n++].second;
+    output_queue_.erase(output_queue_.begin(), output_queue_.begin() + long(n));
+}

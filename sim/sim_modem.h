@@ -1,0 +1,110 @@
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/modem/memory_transport.h"
+#include "platform/pdu/sms_reassembler.h"
+#include "sim/sim_bank.h"
+
+// Faults the simulated modem can be told to show, each once, on the next command it fits.
+enum class sim_fault_t {
+    delay,             // the next answer comes `value` milliseconds late
+    cms_error,         // the next AT+CMGS ends in +CMS ERROR: `value` after the PDU was given
+    no_answer,         // the next command gets no answer at all
+    garbage,           // noise (`text`) comes before the next answer
+    full_storage,      // the storage fills up with other people's messages; new ones wait in the network
+    cmti_during_send,  // during the next AT+CMGS, a message (`text`, from the bank) arrives between the
+                       // prompt and the result
+};
+
+struct sim_fault_spec_t {
+    sim_fault_t fault;
+    long value = 0;
+    std::string text;
+};
+
+// What the simulated network took from the modem.
+struct sim_sent_t {
+    std::u16string destination;
+    std::u16string text;
+    std::optional<uint16_t> port;
+    std::optional<int> message_class;
+};
+
+// A GSM modem as far as SMS goes, with a message storage, +CMTI/+CMT indications, and the bank behind
+// the network. It speaks enough AT for this system and for common clients (identification, PIN and
+// network queries, PDU mode only). Driven from one thread through the peer interface.
+class sim_modem_t : public modem_peer_t {
+public:
+    static constexpr size_t default_capacity = 30;  // a common SIM card
+    static constexpr modem_time_t bank_delay{1'500};
+    static constexpr char default_bank_number[] = "+79001234567";
+    static constexpr char own_number[] = "+79990001122";
+
+    sim_modem_t(modem_clock_t& clock, sim_bank_t bank = sim_bank_t(), std::string bank_number = default_bank_number,
+                size_t capacity = default_capacity);
+
+    void inject(sim_fault_spec_t fault) { faults_.push_back(std::move(fault)); }
+    // A message from the network: stored and announced, or waiting when the storage is full.
+    void deliver(const std::u16string& sender, const std::u16string& text, std::optional<uint16_t> port = {});
+
+    const std::vector<sim_sent_t>& sent() const { return sent_; }
+    size_t stored() const;
+    size_t capacity() const { return slots_.size(); }
+    // Hangs up the in-memory link (the cable is pulled).
+    void hang_up() { connected_ = false; }
+
+    void receive(std::string_view bytes) override;
+    std::string take_output() override;
+    std::optional<modem_time_t> next_event() override;
+    void advance(modem_time_t now) override;
+    bool connected() override { return connected_; }
+
+private:
+    struct slot_t {
+        std::string pdu;  // with the "00" service-centre octet, as listed
+        size_t tpdu_length = 0;
+        bool read = false;
+    };
+    void command(const std::string& line);
+    void submit(const std::string& hex);
+    void emit(const std::string& bytes);
+    void answer(const std::string& text);  // information lines and final result, with any fault
+    void ok(const std::string& info = {}) { answer(info + (info.empty() ? "" : "\r\n\r\n") + "OK"); }
+    void error() { answer(cmee_ ? "+CME ERROR: 4" : "ERROR"); }
+    void cms_error(int code) { answer("+CMS ERROR: " + std::to_string(code)); }
+    bool take_fault(sim_fault_t kind, sim_fault_spec_t* out = nullptr);
+    void store_or_wait(const std::string& pdu, size_t tpdu_length);
+    void fill_storage();
+    void schedule(modem_time_t when, std::function<void()> action);
+    std::string storage_fill() const;
+    void list(int wanted);
+
+    modem_clock_t& clock_;
+    sim_bank_t bank_;
+    std::string bank_number_;
+    std::vector<std::optional<slot_t>> slots_;
+    std::deque<std::pair<std::string, size_t>> network_queue_;  // waiting for a free slot
+    std::vector<sim_fault_spec_t> faults_;
+    std::vector<sim_sent_t> sent_;
+
+    std::string line_;
+    bool prompt_ = false;
+    size_t prompt_length_ = 0;
+    bool echo_ = true;
+    int cmee_ = 0;
+    int cnmi_mode_ = 0, cnmi_mt_ = 0;
+    uint8_t reference_ = 0;
+    uint8_t concat_reference_ = 0;
+    bool connected_ = true;
+
+    modem_time_t answer_at_{0};  // answers keep their order even when one is delayed
+    std::vector<std::pair<modem_time_t, std::string>> output_queue_;
+    std::string output_;
+    std::vector<std::pair<modem_time_t, std::function<void()>>> events_;
+    sms_reassembler_t network_;  // joins the parts of a long request before the bank reads it
+};

@@ -1,0 +1,40 @@
+// ostrevan-modem: the SMS layer without the program. A table of subcommands; each one parses its own options.
+#include <cstring>
+#include <iostream>
+
+#include "tools/ostrevan-modem/command.h"
+
+namespace {
+
+const command_t commands[] = {
+    {"pdu",
+     "pdu encode --to NUMBER [--port N] [--class N|none] TEXT\n"
+     "pdu decode [--json] HEX...",
+     pdu_command},
+};
+
+int usage(std::ostream& out, int status) {
+    out << "usage: ostrevan-modem COMMAND [ARGS...]\n";
+    for (const auto& c : commands) {
+        const std::string lines = c.usage;
+        size_t start = 0;
+        while (start < lines.size()) {
+            const size_t end = lines.find('\n', start);
+            out << "  ostrevan-modem " << lines.substr(start, end - start) << '\n';
+            start = end == std::string::npos ? lines.size() : end + 1;
+        }
+    }
+    return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) return usage(std::cerr, 2);
+    if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) return usage(std::cout, 0);
+    for (const auto& c : commands) {
+        if (std::strcmp(argv[1], c.name) == 0) return c.run(std::vector<std::string>(argv + 2, argv + argc));
+    }
+    std::cerr << "ostrevan-modem: unknown command " << argv[1] << '\n';
+    return usage(std::cerr, 2);
+}
