@@ -51,11 +51,17 @@ sim_bank_t::sim_bank_t(const std::string& rules, unsigned seed) : random_(seed) 
             throw std::runtime_error("bank rules line " + std::to_string(number) + ": no \"=>\"");
         const std::string when = trim(line.substr(0, arrow));
         rule_t rule{rule_t::kind_t::any, {}, trim(line.substr(arrow + 2))};
-        if (when == "code") rule.kind = rule_t::kind_t::code;
-        else if (when == "any") rule.kind = rule_t::kind_t::any;
-        else if (when.starts_with("start:")) rule = {rule_t::kind_t::start, when.substr(6), rule.reply};
-        else if (when.starts_with("contains:")) rule = {rule_t::kind_t::contains, when.substr(9), rule.reply};
-        else throw std::runtime_error("bank rules line " + std::to_string(number) + ": unknown condition \"" + when + "\"");
+        if (when == "code")
+            rule.kind = rule_t::kind_t::code;
+        else if (when == "any")
+            rule.kind = rule_t::kind_t::any;
+        else if (when.starts_with("start:"))
+            rule = {rule_t::kind_t::start, when.substr(6), rule.reply};
+        else if (when.starts_with("contains:"))
+            rule = {rule_t::kind_t::contains, when.substr(9), rule.reply};
+        else
+            throw std::runtime_error("bank rules line " + std::to_string(number) + ": unknown condition \"" + when +
+                                     "\"");
         if (rule.reply.empty()) throw std::runtime_error("bank rules line " + std::to_string(number) + ": empty reply");
         rules_.push_back(std::move(rule));
     }

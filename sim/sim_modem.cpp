@@ -84,11 +84,20 @@ void sim_modem_t::receive(std::string_view bytes) {
     }
 }
 
+void sim_modem_t::inject(sim_fault_spec_t fault) {
+    if (fault.fault == sim_fault_t::full_storage)
+        fill_storage();
+    else
+        faults_.push_back(std::move(fault));
+}
+
 void sim_modem_t::schedule(modem_time_t when, std::function<void()> action) {
     events_.emplace_back(when, std::move(action));
 }
 
-void sim_modem_t::emit(const std::string& bytes) { output_queue_.emplace_back(clock_.now(), bytes); }
+void sim_modem_t::emit(const std::string& bytes) {
+    output_queue_.emplace_back(clock_.now(), bytes);
+}
 
 bool sim_modem_t::take_fault(sim_fault_t kind, sim_fault_spec_t* out) {
     const auto it = std::find_if(faults_.begin(), faults_.end(), [&](const auto& f) { return f.fault == kind; });
@@ -126,13 +135,16 @@ void sim_modem_t::command(const std::string& raw) {
 
     // Basic commands: a letter (or &letter) and a number.
     if (head[0] != '+') {
-        if (head == "E0" || head == "E") echo_ = false;
-        else if (head == "E1") echo_ = true;
+        if (head == "E0" || head == "E")
+            echo_ = false;
+        else if (head == "E1")
+            echo_ = true;
         else if (head == "Z" || head == "Z0" || head == "&F" || head == "&F0") {
             echo_ = true;
             cmee_ = 0;
             cnmi_mode_ = cnmi_mt_ = 0;
-        } else if (head == "I" || head == "I0") return ok("Ostrevan simulated GSM modem");
+        } else if (head == "I" || head == "I0")
+            return ok("Ostrevan simulated GSM modem");
         else if (head != "V1" && head != "Q0" && head != "&C1" && head != "&D2" && head != "&K0" && head != "X4")
             return error();
         return ok();
@@ -150,11 +162,16 @@ void sim_modem_t::command(const std::string& raw) {
         const char* reply;
     };
     static constexpr fixed_t fixed[] = {
-        {"+CGMI", "Ostrevan"},        {"+GMI", "Ostrevan"},
-        {"+CGMM", "Simulated GSM modem"}, {"+GMM", "Simulated GSM modem"},
-        {"+CGMR", "1.0"},             {"+GMR", "1.0"},
-        {"+CGSN", "356938035643809"}, {"+GSN", "356938035643809"},
-        {"+CIMI", "250991234567890"}, {"+CSQ", "+CSQ: 20,99"},
+        {"+CGMI", "Ostrevan"},
+        {"+GMI", "Ostrevan"},
+        {"+CGMM", "Simulated GSM modem"},
+        {"+GMM", "Simulated GSM modem"},
+        {"+CGMR", "1.0"},
+        {"+GMR", "1.0"},
+        {"+CGSN", "356938035643809"},
+        {"+GSN", "356938035643809"},
+        {"+CIMI", "250991234567890"},
+        {"+CSQ", "+CSQ: 20,99"},
         {"+CBC", "+CBC: 0,80"},
     };
     for (const auto& f : fixed)
@@ -165,8 +182,7 @@ void sim_modem_t::command(const std::string& raw) {
     if (name == "+COPS") return query ? ok("+COPS: 0,0,\"Ostrevan Sim\"") : ok();
     if (name == "+CFUN") return query ? ok("+CFUN: 1") : ok();
     if (name == "+CSCA") return query ? ok("+CSCA: \"+79168999100\",145") : ok();
-    if (name == "+CSCS")
-        return test ? ok("+CSCS: (\"GSM\",\"UCS2\",\"IRA\")") : query ? ok("+CSCS: \"GSM\"") : ok();
+    if (name == "+CSCS") return test ? ok("+CSCS: (\"GSM\",\"UCS2\",\"IRA\")") : query ? ok("+CSCS: \"GSM\"") : ok();
     if (name == "+CNMA") return ok();
     if (name == "+CMEE") {
         if (test) return ok("+CMEE: (0-2)");
@@ -186,22 +202,24 @@ void sim_modem_t::command(const std::string& raw) {
         return args == "0" ? ok("+CSMS: 1,1,1") : cms_error(303);
     }
     if (name == "+CPMS") {
-        if (test) return ok("+CPMS: (\"SM\",\"ME\"),(\"SM\",\"ME\"),(\"SM\",\"ME\")");
+        // One storage, the SIM's, so that no client sees a message twice under two names.
+        if (test) return ok("+CPMS: (\"SM\"),(\"SM\"),(\"SM\")");
         const std::string u = std::to_string(stored()), t = std::to_string(slots_.size());
         if (query) return ok("+CPMS: \"SM\"," + u + "," + t + ",\"SM\"," + u + "," + t + ",\"SM\"," + u + "," + t);
         const auto names = split(upper(args), ',');
         if (names.size() > 3) return cms_error(302);
         for (const auto& s : names)
-            if (s != "\"SM\"" && s != "\"ME\"" && s != "\"MT\"") return cms_error(302);
+            if (s != "\"SM\"") return cms_error(302);
         return ok("+CPMS: " + storage_fill());
     }
     if (name == "+CNMI") {
-        if (test) return ok("+CNMI: (0-2),(0-3),(0,2),(0-2),(0,1)");
+        if (test) return ok(cnmi_offer_);
         if (query) return ok("+CNMI: " + std::to_string(cnmi_mode_) + "," + std::to_string(cnmi_mt_) + ",0,0,0");
         const auto values = split(args, ',');
         int mode = 0, mt = 0;
         if (values.size() < 1 || values.size() > 5 || !parse_int(values[0], mode) || mode > 2) return cms_error(303);
         if (values.size() > 1 && (!parse_int(values[1], mt) || mt > 3)) return cms_error(303);
+        if (cnmi_offer_.find("(0,2,3)") != std::string::npos && mt == 1) return cms_error(303);
         cnmi_mode_ = mode;
         cnmi_mt_ = mt;
         return ok();
@@ -285,13 +303,12 @@ void sim_modem_t::submit(const std::string& hex) {
     const auto ports = message.user_data.ports;
     for (const auto& text : network_.add(as_received)) {
         std::optional<int> cls = message.dcs.message_class;
-        sent_.push_back({message.destination.value, text.text, ports ? std::optional<uint16_t>(ports->destination)
-                                                                      : std::nullopt,
-                         cls});
+        sent_.push_back({message.destination.value, text.text,
+                         ports ? std::optional<uint16_t>(ports->destination) : std::nullopt, cls});
         if (message.destination.value != from_utf8(bank_number_)) continue;
         const std::string reply = bank_.answer(to_utf8(text.text));
         if (reply.empty()) continue;
-        schedule(clock_.now() + bank_delay, [this, reply] { deliver(from_utf8(bank_number_), from_utf8(reply)); });
+        schedule(clock_.now() + bank_delay_, [this, reply] { deliver(from_utf8(bank_number_), from_utf8(reply)); });
     }
 }
 
@@ -311,7 +328,6 @@ void sim_modem_t::store_or_wait(const std::string& pdu, size_t tpdu_length) {
         emit("\r\n+CMT: ," + std::to_string(tpdu_length) + "\r\n" + pdu + "\r\n");
         return;
     }
-    if (take_fault(sim_fault_t::full_storage)) fill_storage();
     const auto free = std::find_if(slots_.begin(), slots_.end(), [](const auto& s) { return !s.has_value(); });
     if (free == slots_.end()) {
         network_queue_.emplace_back(pdu, tpdu_length);

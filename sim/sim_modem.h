@@ -22,8 +22,10 @@ enum class sim_fault_t {
 };
 
 struct sim_fault_spec_t {
+    sim_fault_spec_t(sim_fault_t f = sim_fault_t::delay, long v = 0, std::string t = {})
+        : fault(f), value(v), text(std::move(t)) {}
     sim_fault_t fault;
-    long value = 0;
+    long value;
     std::string text;
 };
 
@@ -41,14 +43,20 @@ struct sim_sent_t {
 class sim_modem_t : public modem_peer_t {
 public:
     static constexpr size_t default_capacity = 30;  // a common SIM card
-    static constexpr modem_time_t bank_delay{1'500};
+    static constexpr modem_time_t default_bank_delay{1'500};
     static constexpr char default_bank_number[] = "+79001234567";
     static constexpr char own_number[] = "+79990001122";
 
     sim_modem_t(modem_clock_t& clock, sim_bank_t bank = sim_bank_t(), std::string bank_number = default_bank_number,
                 size_t capacity = default_capacity);
 
-    void inject(sim_fault_spec_t fault) { faults_.push_back(std::move(fault)); }
+    // Full storage takes effect at once; the other faults wait for the command they fit.
+    void inject(sim_fault_spec_t fault);
+    void set_bank_delay(modem_time_t delay) { bank_delay_ = delay; }
+    // Models that cannot store-and-announce offer only direct delivery (+CMT) in AT+CNMI=?.
+    void offer_direct_delivery_only() { cnmi_offer_ = "+CNMI: (0-2),(0,2,3),(0,2),(0-2),(0,1)"; }
+    // Stores a PDU as the network hands it over ("00" and the TPDU), with its indication.
+    void store_raw(const std::string& pdu, size_t tpdu_length) { store_or_wait(pdu, tpdu_length); }
     // A message from the network: stored and announced, or waiting when the storage is full.
     void deliver(const std::u16string& sender, const std::u16string& text, std::optional<uint16_t> port = {});
 
@@ -87,6 +95,7 @@ private:
     modem_clock_t& clock_;
     sim_bank_t bank_;
     std::string bank_number_;
+    modem_time_t bank_delay_ = default_bank_delay;
     std::vector<std::optional<slot_t>> slots_;
     std::deque<std::pair<std::string, size_t>> network_queue_;  // waiting for a free slot
     std::vector<sim_fault_spec_t> faults_;
@@ -98,6 +107,7 @@ private:
     bool echo_ = true;
     int cmee_ = 0;
     int cnmi_mode_ = 0, cnmi_mt_ = 0;
+    std::string cnmi_offer_ = "+CNMI: (0-2),(0-3),(0,2),(0-2),(0,1)";
     uint8_t reference_ = 0;
     uint8_t concat_reference_ = 0;
     bool connected_ = true;

@@ -14,7 +14,9 @@
 
 namespace {
 
-std::string reason() { return std::strerror(errno); }
+std::string reason() {
+    return std::strerror(errno);
+}
 
 struct fd_t {
     int fd = -1;

@@ -147,9 +147,11 @@ void at_engine_t::resync() {
     drain(modem_time_t(300), modem_time_t(3'000));
     reader_.clear();
     awaiting_pdu_.reset();
-    // A plain AT must answer; if it does not, the next command finds out again.
-    const at_response_t r = exchange("AT", nullptr, modem_time_t(2'000));
-    if (r.ok()) drain(modem_time_t(100), modem_time_t(1'000));
+    // A plain AT must answer; if it does not, the next command finds out again. A slow modem may still
+    // finish the old command first: its late final result then stands in for the probe's, and the probe's
+    // own answer, right behind it, is drained.
+    const at_response_t r = exchange("AT", nullptr, default_timeout);
+    if (r.status != at_status_t::timeout) drain(modem_time_t(500), modem_time_t(2'000));
 }
 
 void at_engine_t::poll(modem_time_t duration) {

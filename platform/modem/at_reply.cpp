@@ -5,18 +5,20 @@
 
 void at_line_reader_t::feed(std::string_view bytes) {
     for (const char c : bytes) {
+        const bool end = c == '\r' || c == '\n';
         if (skipping_) {
-            if (c == '\r' || c == '\n') skipping_ = false;
-            continue;
+            skipping_ = !end;
+            if (!end) continue;
         }
-        if (buffer_.size() >= at_max_line && c != '\r' && c != '\n') {
-            // Keep what came before the overlong line; drop the line itself up to its end.
-            const size_t start = buffer_.find_last_of("\r\n");
-            buffer_.erase(start == std::string::npos ? 0 : start + 1);
+        if (!end && line_length_ >= at_max_line) {
+            // Keep the whole lines before it; drop the overlong line up to its end.
+            buffer_.resize(buffer_.size() - line_length_);
+            line_length_ = 0;
             skipping_ = true;
             ++dropped_;
             continue;
         }
+        line_length_ = end ? 0 : line_length_ + 1;
         buffer_ += c;
     }
 }
@@ -30,6 +32,7 @@ std::optional<std::string> at_line_reader_t::next(bool want_prompt) {
     buffer_.erase(0, start);
     if (want_prompt && buffer_[0] == '>' && (buffer_.size() == 1 || buffer_[1] == ' ')) {
         buffer_.erase(0, buffer_.size() == 1 ? 1 : 2);
+        line_length_ = std::min(line_length_, buffer_.size());
         return std::string(">");
     }
     const size_t end = buffer_.find_first_of("\r\n");
@@ -41,6 +44,7 @@ std::optional<std::string> at_line_reader_t::next(bool want_prompt) {
 
 void at_line_reader_t::clear() {
     buffer_.clear();
+    line_length_ = 0;
     skipping_ = false;
 }
 

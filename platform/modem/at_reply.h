@@ -25,7 +25,8 @@ public:
 
 private:
     std::string buffer_;
-    bool skipping_ = false;  // inside an overlong line, dropping bytes until its end
+    size_t line_length_ = 0;  // bytes of the last, unfinished line in the buffer
+    bool skipping_ = false;   // inside an overlong line, dropping bytes until its end
     size_t dropped_ = 0;
 };
 

@@ -31,7 +31,9 @@ modem_service_t::modem_service_t(modem_options_t options)
     if (!ledger_.load_warning().empty()) warn(ledger_.load_warning());
 }
 
-modem_service_t::~modem_service_t() { stop(); }
+modem_service_t::~modem_service_t() {
+    stop();
+}
 
 void modem_service_t::warn(const std::string& text) {
     if (options_.warn) options_.warn(text);
@@ -175,12 +177,29 @@ send_result_t modem_service_t::send_now(const sms_outgoing_t& message) {
         return result;
     }
     for (const auto& part : parts) {
-        const at_response_t r = engine_->run_with_data("AT+CMGS=" + std::to_string(part.tpdu_length), part.hex);
+        at_response_t r;
+        for (int attempt = 0;; ++attempt) {
+            r = engine_->run_with_data("AT+CMGS=" + std::to_string(part.tpdu_length), part.hex);
+            // A temporary refusal (congestion, SIM busy) is worth a second try a little later; the
+            // message was not sent, so this cannot duplicate it.
+            if (r.status != at_status_t::cms_error || classify_cms_error(r.code) != cms_class_t::retry ||
+                attempt == send_retries)
+                break;
+            engine_->poll(send_retry_pause);
+        }
         if (!r.ok()) {
             if (r.status == at_status_t::cms_error) {
                 static constexpr const char* class_names[] = {"temporary", "refused", "modem unusable"};
-                result.error = "+CMS ERROR: " + std::to_string(r.code) + " (" +
-                               class_names[int(classify_cms_error(r.code))] + ")";
+                const cms_class_t cls = classify_cms_error(r.code);
+                result.error = "+CMS ERROR: " + std::to_string(r.code) + " (" + class_names[int(cls)] + ")";
+                // A modem that cannot do SMS any more is started afresh before the next use.
+                if (cls == cms_class_t::broken) {
+                    warn("modem: " + result.error + "; starting the modem again");
+                    handle_announced();
+                    engine_.reset();
+                    transport_.reset();
+                    return result;
+                }
             } else {
                 result.error = r.status == at_status_t::timeout     ? "modem did not answer in time"
                                : r.status == at_status_t::link_down ? "modem link is down"

@@ -27,7 +27,7 @@ struct modem_options_t {
 
 struct send_result_t {
     bool ok = false;
-    std::string error;  // why not, for diagnostics
+    std::string error;            // why not, for diagnostics
     std::vector<int> references;  // message references the network gave, one per part
 };
 
@@ -41,6 +41,8 @@ public:
     static constexpr modem_time_t walk_interval{30'000};  // when the modem announces nothing
     static constexpr modem_time_t reconnect_delay{2'000};
     static constexpr std::chrono::seconds send_wait{180};  // longest a caller waits for its send
+    static constexpr int send_retries = 2;                 // after a temporary refusal
+    static constexpr modem_time_t send_retry_pause{3'000};
 
     explicit modem_service_t(modem_options_t options);
     ~modem_service_t();

@@ -8,6 +8,7 @@
 #include <map>
 #include <sstream>
 #include <stdexcept>
+#include <utility>
 
 #include "core/text_error.h"
 #include "platform/pdu/sms_decoder.h"
@@ -85,8 +86,7 @@ sms_ledger_t::sms_ledger_t(std::filesystem::path file, wall_clock_t clock)
     : file_(std::move(file)), clock_(std::move(clock)) {
     if (!clock_)
         clock_ = [] {
-            return std::chrono::duration_cast<std::chrono::seconds>(
-                       std::chrono::system_clock::now().time_since_epoch())
+            return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch())
                 .count();
         };
     load();
@@ -129,6 +129,7 @@ void sms_ledger_t::add_message(inbox_message_t message) {
     for (const auto& m : messages_)
         if (m.id == message.id) return;
     messages_.push_back(std::move(message));
+    ++fresh_;
     // Forget the oldest read messages; an unread one is never dropped.
     for (auto it = messages_.begin(); messages_.size() > max_messages && it != messages_.end();)
         it = it->read ? messages_.erase(it) : it + 1;
@@ -136,7 +137,6 @@ void sms_ledger_t::add_message(inbox_message_t message) {
 
 size_t sms_ledger_t::settle() {
     std::lock_guard lock(mutex_);
-    const size_t before = messages_.size();
     // Parts grouped as the reassembler groups them, one group at a time, so that what it hands out
     // can be told apart from what it keeps.
     struct group_t {
@@ -155,9 +155,8 @@ size_t sms_ledger_t::settle() {
     const int64_t now = clock_();
     for (auto& [key, group] : groups) {
         int64_t at = 0;
-        sms_reassembler_t reassembler({}, part_timeout, [&at] {
-            return std::chrono::system_clock::time_point(std::chrono::seconds(at));
-        });
+        sms_reassembler_t reassembler(
+            {}, part_timeout, [&at] { return std::chrono::system_clock::time_point(std::chrono::seconds(at)); });
         std::stable_sort(group.parts.begin(), group.parts.end(),
                          [&](size_t a, size_t b) { return parts_[a].arrival < parts_[b].arrival; });
         std::vector<size_t> open;  // fed since the last set was handed out
@@ -182,7 +181,7 @@ size_t sms_ledger_t::settle() {
     for (size_t i = 0; i < parts_.size(); ++i)
         if (!consumed[i]) kept.push_back(std::move(parts_[i]));
     parts_ = std::move(kept);
-    return messages_.size() > before ? messages_.size() - before : 0;
+    return std::exchange(fresh_, 0);
 }
 
 void sms_ledger_t::forget_taken_except(const std::set<std::string>& listed_keys) {

@@ -51,7 +51,7 @@ public:
     // in the modem.
     bool take(std::string_view pdu_hex, const std::string& key);
     // Joins the parts that are complete and hands out sets that waited too long. Returns how many new
-    // messages appeared.
+    // messages appeared since the last call, single ones taken in included.
     size_t settle();
     // Writes the ledger crash-safely (temp file, fsync, rename). Throws std::runtime_error.
     void save();
@@ -79,5 +79,6 @@ private:
     std::vector<std::string> taken_;  // in order of taking
     std::vector<part_t> parts_;
     std::vector<inbox_message_t> messages_;
+    size_t fresh_ = 0;
     std::string load_warning_;
 };

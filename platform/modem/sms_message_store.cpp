@@ -14,7 +14,9 @@ sms_message_store_t::~sms_message_store_t() {
     if (thread_.joinable()) thread_.join();
 }
 
-bool sms_message_store_t::logon() { return modem_.ledger().load_warning().empty(); }
+bool sms_message_store_t::logon() {
+    return modem_.ledger().load_warning().empty();
+}
 
 bool sms_message_store_t::open_inbox(std::u16string_view store) {
     if (store != sms_store_name) return false;
@@ -26,7 +28,9 @@ std::vector<inbox_message_t> sms_message_store_t::messages() const {
     return open_ ? modem_.ledger().messages() : std::vector<inbox_message_t>{};
 }
 
-bool sms_message_store_t::set_read(const std::string& id) { return open_ && modem_.ledger().set_read(id); }
+bool sms_message_store_t::set_read(const std::string& id) {
+    return open_ && modem_.ledger().set_read(id);
+}
 
 int sms_message_store_t::advise(std::function<void()> sink) {
     std::lock_guard lock(mutex_);
@@ -45,8 +49,10 @@ int sms_message_store_t::advise(std::function<void()> sink) {
 }
 
 void sms_message_store_t::unadvise(int connection) {
-    std::lock_guard lock(mutex_);
+    std::unique_lock lock(mutex_);
     sinks_.erase(connection);
+    // Once this returns, the sink is not running and will not run again (unless it unadvises itself).
+    if (std::this_thread::get_id() != thread_.get_id()) changed_.wait(lock, [this] { return !notifying_; });
 }
 
 void sms_message_store_t::notifier() {
@@ -56,8 +62,11 @@ void sms_message_store_t::notifier() {
         if (stopping_) return;
         pending_ = 0;  // one walk of the inbox covers every event so far
         const auto sinks = sinks_;
+        notifying_ = true;
         lock.unlock();
         for (const auto& [connection, sink] : sinks) sink();
         lock.lock();
+        notifying_ = false;
+        changed_.notify_all();
     }
 }

@@ -39,6 +39,7 @@ public:
     // Registers a sink called when a message is created in the store. Sinks run on the store's own
     // notification thread, never on the modem's, so a sink may send an SMS. Returns the connection (>0).
     int advise(std::function<void()> sink);
+    // Unregisters a sink; when it returns, the sink has finished and is not called again.
     void unadvise(int connection);
 
 private:
@@ -51,6 +52,7 @@ private:
     std::map<int, std::function<void()>> sinks_;
     int next_connection_ = 1;
     unsigned pending_ = 0;
+    bool notifying_ = false;
     bool stopping_ = false;
     std::thread thread_;
 };

@@ -19,8 +19,8 @@ int32_t sms_provider_t::close(sms_handle_t handle) {
 
 int32_t sms_provider_t::send_message(sms_handle_t handle, const sms_address_record_t*,
                                      const sms_address_record_t* destination, const void*, const char16_t* text,
-                                     size_t text_bytes, const void* provider_data, size_t provider_data_size,
-                                     uint32_t, uint32_t, uint32_t* message_id) {
+                                     size_t text_bytes, const void* provider_data, size_t provider_data_size, uint32_t,
+                                     uint32_t, uint32_t* message_id) {
     {
         std::lock_guard lock(mutex_);
         if (!open_.contains(handle)) return sms_error_invalid;
@@ -44,7 +44,8 @@ int32_t sms_provider_t::send_message(sms_handle_t handle, const sms_address_reco
     // The only header element the messaging code sends: 16-bit application ports.
     const uint8_t* h = data.header_data;
     for (size_t i = 0; i + 1 < data.header_length; i += 2 + h[i + 1]) {
-        if (h[i] == 0x05 && h[i + 1] == 4 && i + 6 <= data.header_length) message.port = uint16_t(h[i + 2] << 8 | h[i + 3]);
+        if (h[i] == 0x05 && h[i + 1] == 4 && i + 6 <= data.header_length)
+            message.port = uint16_t(h[i + 2] << 8 | h[i + 3]);
     }
     const send_result_t result = modem_.send(message);
     if (message_id) *message_id = result.references.empty() ? 0 : uint32_t(result.references.front());

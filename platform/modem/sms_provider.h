@@ -18,8 +18,8 @@ inline constexpr uint32_t sms_address_type_national = 2;
 inline constexpr uint32_t sms_data_encoding_default = 1;
 
 inline constexpr int32_t sms_ok = 0;
-inline constexpr int32_t sms_error_invalid = 1;    // bad handle, provider, mode or record
-inline constexpr int32_t sms_error_not_sent = 2;   // the modem or the network did not take the message
+inline constexpr int32_t sms_error_invalid = 1;   // bad handle, provider, mode or record
+inline constexpr int32_t sms_error_not_sent = 2;  // the modem or the network did not take the message
 
 // The destination address record: little-endian, 516 bytes.
 struct sms_address_record_t {

@@ -183,6 +183,22 @@ TEST(AtReply, ClassifiesByTable) {
     EXPECT_EQ(classify_cms_error(304), cms_class_t::refuse);
 }
 
+TEST(AtReply, ReaderBoundsLinesNotReads) {
+    // A storage listing arrives in big reads: many whole lines at once are no overlong line.
+    at_line_reader_t reader;
+    std::string many;
+    for (int i = 0; i < 100; ++i) many += "+CMGL: " + std::to_string(i) + ",0,,24\r\n";
+    reader.feed(many + std::string(at_max_line + 5, 'X') + "\r\nOK\r\n> ");
+    int lines = 0;
+    std::optional<std::string> line;
+    while ((line = reader.next(false)) && line->starts_with("+CMGL")) ++lines;
+    EXPECT_EQ(lines, 100);
+    EXPECT_EQ(line, "OK");  // the overlong line is gone, the next one intact
+    EXPECT_EQ(reader.dropped_lines(), 1u);
+    EXPECT_EQ(reader.next(true), ">");
+    EXPECT_FALSE(reader.has_partial());
+}
+
 TEST(AtReply, ParsesProbeAnswers) {
     using lists_t = std::vector<std::vector<std::string>>;
     EXPECT_EQ(parse_storage_lists("+CPMS: (\"SM\",\"ME\"),(\"SM\"),(\"MT\",\"SM\")"),

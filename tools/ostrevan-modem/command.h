@@ -13,3 +13,6 @@ struct command_t {
 };
 
 int pdu_command(const std::vector<std::string>& args);
+int sim_command(const std::vector<std::string>& args);
+int send_command(const std::vector<std::string>& args);
+int listen_command(const std::vector<std::string>& args);

@@ -11,6 +11,9 @@ const command_t commands[] = {
      "pdu encode --to NUMBER [--port N] [--class N|none] TEXT\n"
      "pdu decode [--json] HEX...",
      pdu_command},
+    {"sim", "sim [--listen tcp:HOST:PORT | --pty PATH] [--bank-number N] [--bank-rules FILE]", sim_command},
+    {"send", "send --modem URI --to NUMBER [--port N] TEXT", send_command},
+    {"listen", "listen --modem URI [--ledger FILE]", listen_command},
 };
 
 int usage(std::ostream& out, int status) {

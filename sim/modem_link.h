@@ -1,0 +1,27 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+#include "platform/modem/transport.h"
+#include "sim/sim_modem.h"
+
+// Where the modem is, as the user names it:
+//   "sim"                     the simulated modem and bank, inside this process
+//   "serial:DEVICE[:BAUD]"    a serial device, 115200 baud unless given
+//   "tcp:HOST:PORT"           a modem (or a simulator) behind a TCP port
+struct modem_uri_t {
+    enum class kind_t { sim, serial, tcp } kind = kind_t::sim;
+    std::string device;  // serial device, or TCP host
+    std::string port;    // TCP port
+    unsigned baud = 115200;
+};
+
+// Throws std::invalid_argument with a message naming the fault.
+modem_uri_t parse_modem_uri(const std::string& uri);
+
+// What the modem service needs to reach the named modem: a function that opens the link (again after
+// a drop). For "sim" it owns the simulated modem, which lives as long as the returned function.
+std::function<std::unique_ptr<transport_t>()> modem_connector(const modem_uri_t& uri, modem_clock_t& clock);

@@ -1,0 +1,294 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <condition_variable>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/modem/modem_service.h"
+#include "platform/modem/sms_message_store.h"
+#include "platform/modem/sms_provider.h"
+#include "platform/pdu/sms_encoder.h"
+#include "sim/sim_modem.h"
+
+namespace {
+
+const std::u16string bank = u"+79001234567";
+
+// The simulated modem outlives the program on top of it, so that a restart finds the modem as it was.
+struct rig_t {
+    manual_clock_t clock;
+    sim_modem_t modem{clock};
+    std::filesystem::path dir;
+    std::filesystem::path ledger;
+    int64_t wall = 1'800'000'000;
+    std::unique_ptr<modem_service_t> service;
+    std::unique_ptr<sms_message_store_t> store;
+    std::vector<std::string> warnings;
+    std::vector<std::u16string> handed;  // what the inbox watch handed to the application
+    int notified = 0;
+
+    rig_t() {
+        dir =
+            std::filesystem::temp_directory_path() / ("ostrevan-store-" + std::to_string(::getpid()) + "-" +
+                                                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+        ledger = dir / "sms.ledger";
+    }
+    ~rig_t() {
+        store.reset();
+        service.reset();
+        std::filesystem::remove_all(dir);
+    }
+    // Starts (or restarts) the program's side.
+    void boot() {
+        store.reset();
+        service.reset();
+        modem_options_t o;
+        o.connect = [this] { return std::make_unique<memory_transport_t>(modem, clock); };
+        o.clock = &clock;
+        o.ledger_file = ledger;
+        o.wall_clock = [this] { return wall; };
+        o.warn = [this](const std::string& w) { warnings.push_back(w); };
+        service = std::make_unique<modem_service_t>(std::move(o));
+        service->on_new_messages([this] { ++notified; });
+        store = std::make_unique<sms_message_store_t>(*service);
+        ASSERT_TRUE(store->logon());
+        ASSERT_TRUE(store->open_inbox(u"SMS"));
+        service->connect();
+    }
+    // The inbox walk of the messaging code: unread messages that carry the bank's marker are handed
+    // over and marked read; the others stay unread and untouched.
+    void watch() {
+        for (const auto& m : store->messages()) {
+            if (m.read || m.text.find(u"APP_PORT=2201") == std::u16string::npos) continue;
+            handed.push_back(m.text);
+            ASSERT_TRUE(store->set_read(m.id));
+        }
+    }
+    int32_t send(const std::u16string& to, const std::u16string& text, bool port = true) {
+        sms_provider_t provider(*service);
+        sms_handle_t h = 0;
+        EXPECT_EQ(provider.open(sms_text_provider, sms_mode_send, &h), sms_ok);
+        sms_address_record_t address;
+        address.type = to.starts_with(u'+') ? sms_address_type_international : sms_address_type_national;
+        to.copy(address.address, to.size());
+        sms_text_provider_data_t data;
+        if (port) {
+            const uint8_t header[] = {0x05, 0x04, 0x22, 0x01, 0x22, 0x01};
+            std::copy(std::begin(header), std::end(header), data.header_data);
+            data.header_length = 6;
+        }
+        uint32_t id = 0;
+        const int32_t rc = provider.send_message(h, nullptr, &address, nullptr, text.data(), text.size() * 2, &data,
+                                                 sizeof data, sms_data_encoding_default, 0, &id);
+        EXPECT_EQ(provider.close(h), sms_ok);
+        return rc;
+    }
+    void store_parts(const std::u16string& sender, const std::u16string& text, uint8_t reference,
+                     std::initializer_list<size_t> order) {
+        sms_outgoing_t m;
+        m.address = sender;
+        m.text = text;
+        m.message_class = std::nullopt;
+        m.reference = reference;
+        const auto parts = encode_deliver(m, {2026, 12, 10, 1, 2, 3, 0});
+        for (const size_t i : order) modem.store_raw(parts.at(i).hex, parts.at(i).tpdu_length);
+    }
+};
+
+// Three parts in UCS-2.
+std::u16string long_text(char16_t letter) {
+    return std::u16string(150, letter) + u" APP_PORT=2201";
+}
+
+}  // namespace
+
+TEST(MessageStore, BankAnswerHandedOverOnceOthersNeverAlsoAfterRestart) {
+    rig_t rig;
+    rig.boot();
+    EXPECT_EQ(rig.send(bank, u"BAL;;ver=w2.17"), sms_ok);
+    ASSERT_EQ(rig.modem.sent().size(), 1u);
+    EXPECT_EQ(rig.modem.sent()[0].destination, bank);
+    EXPECT_EQ(rig.modem.sent()[0].text, u"BAL;;ver=w2.17");
+    EXPECT_EQ(rig.modem.sent()[0].port, 0x2201);
+    EXPECT_EQ(rig.modem.sent()[0].message_class, 1);
+    rig.modem.deliver(u"+79995550000", u"Привет, это не банк");
+
+    rig.service->pump(modem_time_t(2'000));  // the bank answers after a while
+    EXPECT_GE(rig.notified, 1);
+    rig.watch();
+    rig.watch();
+    EXPECT_EQ(rig.handed, std::vector<std::u16string>{u"Баланс карты: 12 345,67 руб. APP_PORT=2201"});
+    EXPECT_EQ(rig.modem.stored(), 0u);  // our ledger holds both, the modem neither
+
+    rig.boot();
+    rig.service->pump(modem_time_t(2'000));
+    rig.watch();
+    EXPECT_EQ(rig.handed.size(), 1u);
+    const auto messages = rig.store->messages();
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_FALSE(messages[0].read);  // the stranger's message stays unread
+    EXPECT_EQ(messages[0].text, u"Привет, это не банк");
+    EXPECT_TRUE(rig.warnings.empty()) << rig.warnings.front();
+}
+
+TEST(MessageStore, MessageAnnouncedDuringASendIsTakenAfterIt) {
+    rig_t rig;
+    rig.boot();
+    rig.modem.set_bank_delay(modem_time_t(3'600'000));
+    rig.modem.inject({sim_fault_t::cmti_during_send, 0, "APP_PORT=2201 пока вы отправляли"});
+    EXPECT_EQ(rig.send(bank, u"BAL"), sms_ok);
+    rig.watch();
+    EXPECT_EQ(rig.handed, std::vector<std::u16string>{u"APP_PORT=2201 пока вы отправляли"});
+}
+
+TEST(MessageStore, ConcatenatedPartsJoinPerSenderInAnyOrderAcrossRestarts) {
+    rig_t rig;
+    // Two senders, the same reference, the parts shuffled; one part of the first sender comes late.
+    rig.store_parts(u"+79001234567", long_text(u'А'), 7, {2, 0});
+    rig.store_parts(u"+79007654321", long_text(u'Б'), 7, {1, 2, 0});
+    rig.boot();
+    rig.watch();
+    EXPECT_EQ(rig.handed, std::vector<std::u16string>{long_text(u'Б')});
+
+    rig.boot();  // the waiting parts survive in the ledger, not in the modem
+    EXPECT_EQ(rig.modem.stored(), 0u);
+    rig.store_parts(u"+79001234567", long_text(u'А'), 7, {1});
+    rig.service->pump(modem_time_t(100));
+    rig.watch();
+    EXPECT_EQ(rig.handed, (std::vector<std::u16string>{long_text(u'Б'), long_text(u'А')}));
+
+    // A set that never completes is handed out marked incomplete once it is a day old, not lost.
+    rig.store_parts(u"+79001234567", long_text(u'В'), 9, {0, 2});
+    rig.service->pump(modem_time_t(100));
+    EXPECT_EQ(rig.store->messages().size(), 2u);
+    rig.wall += 24 * 3600;
+    rig.service->walk();
+    const auto last = rig.store->messages().back();
+    EXPECT_FALSE(last.complete);
+    EXPECT_NE(last.text.find(u"[…]"), std::u16string::npos);
+}
+
+TEST(MessageStore, FailuresWhileWalkingLoseNothing) {
+    rig_t rig;
+    rig.boot();
+    // The listing gets no answer: nothing is taken, the message stays in the modem.
+    rig.modem.inject({sim_fault_t::no_answer});
+    rig.modem.deliver(bank, u"APP_PORT=2201 первое");
+    rig.service->pump(modem_time_t(100));
+    EXPECT_TRUE(rig.store->messages().empty());
+    EXPECT_EQ(rig.modem.stored(), 1u);
+    EXPECT_EQ(rig.warnings, std::vector<std::string>{"modem: listing the message storage failed"});
+    rig.service->walk();
+    rig.watch();
+    EXPECT_EQ(rig.handed, std::vector<std::u16string>{u"APP_PORT=2201 первое"});
+
+    // The ledger cannot be written: the modem's copy is not deleted.
+    std::filesystem::remove(rig.ledger);
+    std::filesystem::create_directories(rig.ledger);  // a folder where the file should be
+    rig.modem.deliver(bank, u"APP_PORT=2201 второе");
+    rig.service->pump(modem_time_t(100));
+    EXPECT_EQ(rig.modem.stored(), 1u);
+    EXPECT_EQ(rig.warnings.back(), "modem: cannot write " + rig.ledger.string());
+}
+
+TEST(MessageStore, DirectDeliveryAndFullStorageGoThroughTheSamePath) {
+    rig_t rig;
+    rig.modem.offer_direct_delivery_only();
+    rig.modem.inject({sim_fault_t::full_storage});
+    rig.boot();
+    EXPECT_EQ(rig.warnings.at(0),
+              "modem: modem message storage is full (30 of 30): new messages are refused until some are deleted");
+    EXPECT_EQ(rig.service->setup().indications, sms_indications_t::direct);
+    EXPECT_EQ(rig.modem.stored(), 0u);  // the walk at start took the storage in and emptied it
+    EXPECT_EQ(rig.send(bank, u"BAL"), sms_ok);
+    rig.service->pump(modem_time_t(2'000));
+    rig.watch();
+    EXPECT_EQ(rig.handed, std::vector<std::u16string>{u"Баланс карты: 12 345,67 руб. APP_PORT=2201"});
+    EXPECT_EQ(rig.store->messages().size(), 31u);
+}
+
+TEST(SmsProvider, FillsTheSmsFromTheRecordsAndRefusesBadCalls) {
+    rig_t rig;
+    rig.boot();
+    EXPECT_EQ(rig.send(u"89001234567", u"Проверка €", false), sms_ok);
+    ASSERT_EQ(rig.modem.sent().size(), 1u);
+    EXPECT_EQ(rig.modem.sent()[0].destination, u"89001234567");
+    EXPECT_EQ(rig.modem.sent()[0].text, u"Проверка €");
+    EXPECT_FALSE(rig.modem.sent()[0].port);
+    EXPECT_EQ(rig.send(u"+7 900", u"BAL"), sms_error_not_sent);  // a number the network cannot take
+
+    sms_provider_t provider(*rig.service);
+    sms_handle_t h = 0;
+    EXPECT_EQ(provider.open(u"Other Protocol", sms_mode_send, &h), sms_error_invalid);
+    EXPECT_EQ(provider.open(sms_text_provider, 1, &h), sms_error_invalid);
+    EXPECT_EQ(provider.close(42), sms_error_invalid);
+    sms_address_record_t address;
+    sms_text_provider_data_t data;
+    EXPECT_EQ(provider.send_message(42, nullptr, &address, nullptr, u"x", 2, &data, sizeof data, 1, 0, nullptr),
+              sms_error_invalid);
+    ASSERT_EQ(provider.open(sms_text_provider, sms_mode_send, &h), sms_ok);
+    data.header_length = 141;
+    EXPECT_EQ(provider.send_message(h, nullptr, &address, nullptr, u"x", 2, &data, sizeof data, 1, 0, nullptr),
+              sms_error_invalid);
+    EXPECT_EQ(provider.send_message(h, nullptr, &address, nullptr, u"x", 2, &data, 100, 1, 0, nullptr),
+              sms_error_invalid);
+
+    // No modem at all: the send fails at once.
+    rig.modem.hang_up();
+    rig.service->pump(modem_time_t(100));
+    EXPECT_EQ(rig.send(bank, u"BAL"), sms_error_not_sent);
+}
+
+TEST(SmsProvider, RetriesTemporaryRefusalsOnlyAndRestartsABrokenModem) {
+    rig_t rig;
+    rig.boot();
+    rig.modem.inject({sim_fault_t::cms_error, 42});  // congestion: the second try goes through
+    EXPECT_EQ(rig.send(bank, u"BAL"), sms_ok);
+    rig.modem.inject({sim_fault_t::cms_error, 21});  // refused: not repeated, or it would go through
+    EXPECT_EQ(rig.send(bank, u"BAL"), sms_error_not_sent);
+    EXPECT_EQ(rig.modem.sent().size(), 1u);
+    rig.modem.inject({sim_fault_t::cms_error, 310});  // SIM gone: the modem is started again
+    EXPECT_EQ(rig.send(bank, u"BAL"), sms_error_not_sent);
+    EXPECT_EQ(rig.warnings,
+              std::vector<std::string>{"modem: +CMS ERROR: 310 (modem unusable); starting the modem again"});
+    EXPECT_FALSE(rig.service->connected());
+    EXPECT_TRUE(rig.service->connect());
+    EXPECT_EQ(rig.send(bank, u"BAL"), sms_ok);
+    EXPECT_EQ(rig.modem.sent().size(), 2u);
+}
+
+TEST(MessageStore, ThreadedServiceNotifiesASinkThatMaySendItself) {
+    rig_t rig;
+    rig.boot();
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::vector<std::u16string> seen;
+    // The sink answers a confirmation request the way the application does: by sending the code back,
+    // from inside the notification.
+    const int connection = rig.store->advise([&] {
+        for (const auto& m : rig.store->messages()) {
+            if (m.read) continue;
+            rig.store->set_read(m.id);
+            if (const size_t at = m.text.find(u"CFM"); at != std::u16string::npos) {
+                EXPECT_EQ(rig.send(bank, m.text.substr(at, 9)), sms_ok);
+            }
+            std::lock_guard lock(mutex);
+            seen.push_back(m.text);
+            changed.notify_all();
+        }
+    });
+    EXPECT_GT(connection, 0);
+    rig.service->start();
+    EXPECT_EQ(rig.send(bank, u"PAY 100;;ver=w2.17"), sms_ok);
+    {
+        std::unique_lock lock(mutex);
+        ASSERT_TRUE(changed.wait_for(lock, std::chrono::seconds(60), [&] { return seen.size() == 2; }));
+    }
+    rig.store->unadvise(connection);
+    rig.service->stop();
+    EXPECT_NE(seen[0].find(u"Для подтверждения отправьте код CFM"), std::u16string::npos);
+    EXPECT_NE(seen[1].find(u"Платёж подтверждён"), std::u16string::npos);
+}

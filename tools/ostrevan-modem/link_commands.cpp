@@ -1,0 +1,144 @@
+// ostrevan-modem send / listen: one SMS out through the SMS provider, or every incoming text as it comes,
+// through the same layers the program uses.
+#include <csignal>
+#include <cstdlib>
+#include <iostream>
+
+#include "core/u16.h"
+#include "platform/modem/modem_service.h"
+#include "platform/modem/sms_message_store.h"
+#include "platform/modem/sms_provider.h"
+#include "sim/modem_link.h"
+#include "tools/ostrevan-modem/command.h"
+
+namespace {
+
+constexpr char send_usage[] = "usage: ostrevan-modem send --modem URI --to NUMBER [--port N] TEXT\n";
+constexpr char listen_usage[] = "usage: ostrevan-modem listen --modem URI [--ledger FILE]\n";
+constexpr char uri_help[] =
+    "  URI: sim | serial:DEVICE[:BAUD] | tcp:HOST:PORT\n"
+    "  --ledger FILE  record of messages already shown (default $XDG_STATE_HOME/ostrevan/ostrevan-modem.ledger)\n";
+
+std::atomic<bool> stop_requested{false};
+void on_link_signal(int) {
+    stop_requested = true;
+}
+
+std::filesystem::path default_ledger() {
+    const char* state = std::getenv("XDG_STATE_HOME");
+    const char* home = std::getenv("HOME");
+    const std::filesystem::path base = state && *state ? state : std::string(home ? home : ".") + "/.local/state";
+    return base / "ostrevan" / "ostrevan-modem.ledger";
+}
+
+modem_options_t options_for(const std::string& uri, modem_clock_t& clock, std::filesystem::path ledger) {
+    modem_options_t options;
+    options.connect = modem_connector(parse_modem_uri(uri), clock);
+    options.clock = &clock;
+    options.ledger_file = std::move(ledger);
+    options.warn = [](const std::string& text) { std::cerr << "ostrevan-modem: " << text << '\n'; };
+    return options;
+}
+
+}  // namespace
+
+int send_command(const std::vector<std::string>& args) {
+    std::string uri, to, text;
+    std::optional<unsigned long> port;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const bool has_value = i + 1 < args.size();
+        if (args[i] == "--modem" && has_value)
+            uri = args[++i];
+        else if (args[i] == "--to" && has_value)
+            to = args[++i];
+        else if (args[i] == "--port" && has_value) {
+            char* end = nullptr;
+            port = std::strtoul(args[++i].c_str(), &end, 0);
+            if (*end || *port > 0xFFFF) port = 0x10000;
+        } else if (text.empty() && !args[i].starts_with("--"))
+            text = args[i];
+        else
+            uri.clear(), i = args.size();
+    }
+    if (uri.empty() || to.empty() || text.empty() || (port && *port > 0xFFFF)) {
+        std::cerr << send_usage << uri_help;
+        return 2;
+    }
+    try {
+        system_modem_clock_t clock;
+        modem_service_t modem(options_for(uri, clock, {}));
+        if (!modem.connect()) return 1;
+        // The records exactly as the messaging code fills them.
+        sms_address_record_t address;
+        const std::u16string number = from_utf8(to);
+        address.type = number.starts_with(u'+') ? sms_address_type_international : sms_address_type_national;
+        number.copy(address.address, std::min<size_t>(number.size(), std::size(address.address)));
+        sms_text_provider_data_t data;
+        if (port) {
+            const uint8_t hi = uint8_t(*port >> 8), lo = uint8_t(*port);
+            const uint8_t header[] = {0x05, 0x04, hi, lo, hi, lo};
+            std::copy(std::begin(header), std::end(header), data.header_data);
+            data.header_length = sizeof header;
+        }
+        const std::u16string body = from_utf8(text);
+        sms_provider_t provider(modem);
+        sms_handle_t handle = 0;
+        if (provider.open(sms_text_provider, sms_mode_send, &handle) != sms_ok) return 1;
+        uint32_t id = 0;
+        const int32_t rc = provider.send_message(handle, nullptr, &address, nullptr, body.data(), body.size() * 2,
+                                                 &data, sizeof data, sms_data_encoding_default, 0, &id);
+        provider.close(handle);
+        if (rc != sms_ok) {
+            std::cerr << "ostrevan-modem send: not sent\n";
+            return 1;
+        }
+        std::cout << "sent\n";
+    } catch (const std::exception& e) {
+        std::cerr << "ostrevan-modem send: " << e.what() << '\n';
+        return 1;
+    }
+    return 0;
+}
+
+int listen_command(const std::vector<std::string>& args) {
+    std::string uri;
+    std::filesystem::path ledger = default_ledger();
+    for (size_t i = 0; i < args.size(); ++i) {
+        const bool has_value = i + 1 < args.size();
+        if (args[i] == "--modem" && has_value)
+            uri = args[++i];
+        else if (args[i] == "--ledger" && has_value)
+            ledger = args[++i];
+        else
+            uri.clear(), i = args.size();
+    }
+    if (uri.empty()) {
+        std::cerr << listen_usage << uri_help;
+        return 2;
+    }
+    try {
+        system_modem_clock_t clock;
+        modem_service_t modem(options_for(uri, clock, ledger));
+        sms_message_store_t store(modem);
+        if (!store.logon() || !store.open_inbox(sms_message_store_t::sms_store_name)) return 1;
+        std::signal(SIGINT, on_link_signal);
+        std::signal(SIGTERM, on_link_signal);
+        std::signal(SIGPIPE, SIG_IGN);
+        while (!stop_requested) {
+            if (!modem.connected() && !modem.connect()) {
+                clock.sleep_until(clock.now() + modem_service_t::reconnect_delay);
+                continue;
+            }
+            modem.pump(modem_service_t::idle_poll);
+            for (const auto& m : store.messages()) {
+                if (m.read) continue;
+                std::cout << to_utf8(m.text) << std::endl;
+                store.set_read(m.id);
+            }
+        }
+    } catch (const std::exception& e) {
+        std::cerr << "ostrevan-modem listen: " << e.what() << '\n';
+        return 1;
+    }
+    return 0;
+}
