@@ -44,29 +44,29 @@ void sms_messaging_api_t::work() {
 
 bool sms_messaging_api_t::send_now(const std::u16string& text, const std::u16string& number,
                                    const std::u16string& port) {
-    sms_provider_handle_t handle = 0;
+    sms_handle_t handle = 0;
     if (!library_.open || !library_.send || !library_.close ||
-        library_.open(sms_provider_name, sms_open_mode_send, handle) != 0 || handle == 0) {
+        library_.open(sms_text_provider, sms_mode_send, handle) != 0 || handle == 0) {
         if (owner_) owner_->end_dialog(false);
         return false;
     }
-    const sms_address_t address = make_address(number);
-    const text_provider_data_t data = make_provider_data(!port.empty());
-    const bool sent = library_.send(handle, address, text, data, sms_encoding_gsm, 0) == 0;
+    const sms_address_record_t address = make_address(number);
+    const sms_text_provider_data_t data = make_provider_data(!port.empty());
+    const bool sent = library_.send(handle, address, text, data, sms_data_encoding_default, 0) == 0;
     library_.close(handle);
     if (owner_) owner_->end_dialog(sent);
     return sent;
 }
 
-sms_address_t sms_messaging_api_t::make_address(std::u16string_view number) {
-    sms_address_t address{};
-    address.address_type = number.starts_with(u'+') ? sms_address_international : sms_address_national;
+sms_address_record_t sms_messaging_api_t::make_address(std::u16string_view number) {
+    sms_address_record_t address{};
+    address.type = number.starts_with(u'+') ? sms_address_type_international : sms_address_type_national;
     std::copy_n(number.begin(), std::min(number.size(), std::size(address.address)), address.address);
     return address;
 }
 
-text_provider_data_t sms_messaging_api_t::make_provider_data(bool with_port) {
-    text_provider_data_t data{};
+sms_text_provider_data_t sms_messaging_api_t::make_provider_data(bool with_port) {
+    sms_text_provider_data_t data{};
     data.message_class = 1;
     if (with_port) {
         // Application port addressing, 16-bit ports: destination and originator port 0x2201.

@@ -25,8 +25,8 @@ public:
     bool send_now(const std::u16string& text, const std::u16string& number, const std::u16string& port);
     bool finished() const { return finished_; }
 
-    static sms_address_t make_address(std::u16string_view number);
-    static text_provider_data_t make_provider_data(bool with_port);
+    static sms_address_record_t make_address(std::u16string_view number);
+    static sms_text_provider_data_t make_provider_data(bool with_port);
 
 private:
     void work();

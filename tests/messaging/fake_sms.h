@@ -12,15 +12,15 @@
 // A provider that records what it was given; its outcome and a hook inside the submit are set by the test.
 struct fake_provider_t {
     struct sent_t {
-        sms_address_t address;
+        sms_address_record_t address;
         std::u16string text;
-        text_provider_data_t data;
+        sms_text_provider_data_t data;
         uint32_t encoding;
         uint32_t options;
     };
 
     int32_t open_result = 0;
-    sms_provider_handle_t handle = 7;
+    sms_handle_t handle = 7;
     int32_t send_result = 0;
     std::function<void()> while_sending;  // runs on the worker inside the submit
     std::function<void()> on_close;       // runs on the worker after the close
@@ -38,22 +38,22 @@ struct fake_provider_t {
 
     sms_library_t library() {
         sms_library_t lib;
-        lib.open = [this](std::u16string_view provider, uint32_t mode, sms_provider_handle_t& h) {
+        lib.open = [this](std::u16string_view provider, uint32_t mode, sms_handle_t& h) {
             std::lock_guard hold(lock);
             ++opens;
             providers.emplace_back(provider);
-            if (mode != sms_open_mode_send) return -1;
+            if (mode != sms_mode_send) return -1;
             h = open_result == 0 ? handle : 0;
             return open_result;
         };
-        lib.send = [this](sms_provider_handle_t h, const sms_address_t& to, std::u16string_view text,
-                          const text_provider_data_t& data, uint32_t encoding, uint32_t options) {
+        lib.send = [this](sms_handle_t h, const sms_address_record_t& to, std::u16string_view text,
+                          const sms_text_provider_data_t& data, uint32_t encoding, uint32_t options) {
             if (while_sending) while_sending();
             std::lock_guard hold(lock);
             sent.push_back({to, std::u16string(text), data, encoding, options});
             return h == handle ? send_result : -1;
         };
-        lib.close = [this](sms_provider_handle_t) {
+        lib.close = [this](sms_handle_t) {
             {
                 std::lock_guard hold(lock);
                 ++closes;

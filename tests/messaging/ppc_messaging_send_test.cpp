@@ -88,7 +88,7 @@ TEST_F(Sending, FillsTheProviderRecords) {
     ASSERT_EQ(provider.sent.size(), 1u);
     EXPECT_EQ(provider.providers, std::vector<std::u16string>{u"Microsoft Text SMS Protocol"});
     const auto& s = provider.sent[0];
-    EXPECT_EQ(s.address.address_type, sms_address_international);
+    EXPECT_EQ(s.address.type, sms_address_type_international);
     EXPECT_EQ(std::u16string(s.address.address), u"+79001234567");
     EXPECT_EQ(s.encoding, 1u);
     EXPECT_EQ(s.options, 0u);
@@ -104,9 +104,9 @@ TEST_F(Sending, FillsTheProviderRecords) {
 }
 
 TEST(SmsRecords, AddressTypeAndLength) {
-    EXPECT_EQ(sms_messaging_api_t::make_address(u"+7900").address_type, sms_address_international);
+    EXPECT_EQ(sms_messaging_api_t::make_address(u"+7900").type, sms_address_type_international);
     for (auto number : {u"89001234567", u" +7900", u"", u"00"})
-        EXPECT_EQ(sms_messaging_api_t::make_address(number).address_type, sms_address_national) << to_utf8(number);
+        EXPECT_EQ(sms_messaging_api_t::make_address(number).type, sms_address_type_national) << to_utf8(number);
     std::u16string longest(300, u'9');
     longest[255] = u'1';
     auto address = sms_messaging_api_t::make_address(longest);
@@ -119,7 +119,7 @@ TEST_F(Sending, OutcomeOfTheProvider) {
     struct outcome_case {
         const char* what;
         int32_t open_result;
-        sms_provider_handle_t handle;
+        sms_handle_t handle;
         int32_t send_result;
         bool result;
         int submits;
