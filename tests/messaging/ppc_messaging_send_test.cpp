@@ -194,6 +194,17 @@ TEST_F(Sending, WorkerFinishingBeforeTheDialogIsInitialised) {
     }
 }
 
+TEST(SendAsync, HandOverEndsWhenTheWorkerFinishedWithinTheWait) {
+    // Without a dialog to wait for, the worker can be through before the sender looks for it again.
+    fake_provider_t provider;
+    for (int i = 0; i < 20; ++i) {
+        sms_messaging_api_t api(provider.library());
+        api.send_async(u"BAL", u"+7900", u"", nullptr);
+    }
+    EXPECT_EQ(provider.sent.size(), 20u);
+    EXPECT_EQ(provider.sent[0].data.header_length, 0u) << "no port, no header";
+}
+
 TEST(SendingDialog, TheFirstEndDecides) {
     // A worker's success that comes after the user's cancel (or the other way round) changes nothing.
     for (bool cancel_first : {true, false}) {
