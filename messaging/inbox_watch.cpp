@@ -72,7 +72,7 @@ void inbox_watch_t::close() {
 }
 
 bool inbox_watch_t::start_watch() {
-    if (!logon_ || !store_) return true;
+    if (!logon_ || !store_ || sink_) return true;
     sink_ = new notify_t(this);
     sink_->add_ref();
     auto connection = store_->advise(event_object_created, sink_);
