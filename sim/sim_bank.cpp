@@ -5,13 +5,14 @@
 #include <stdexcept>
 
 const char sim_bank_t::default_rules[] =
-    "# The simulated bank's answers: WHEN => REPLY, the first rule that fits answers.\n"
-    "code => Платёж подтверждён, код {sent} принят. Спасибо! APP_PORT=2201\n"
+    "# The simulated bank's answers: WHEN => REPLY, the first rule that fits answers. No answer but the\n"
+    "# confirmation request carries \"CFM\": the program offers to confirm every text that does.\n"
+    "code => Платёж подтверждён. Спасибо! APP_PORT=2201\n"
     "contains:PAY => Запрос на платёж принят. Для подтверждения отправьте код {code} APP_PORT=2201\n"
     "contains:TRANSFER => Запрос на перевод принят. Для подтверждения отправьте код {code} APP_PORT=2201\n"
     "contains:BAL => Баланс карты: 12 345,67 руб. APP_PORT=2201\n"
     "contains:HIST => Последние операции: 09.12 -500,00 руб.; 08.12 +15 000,00 руб. APP_PORT=2201\n"
-    "any => Неизвестный запрос: {request}. Проверьте правильность ввода. APP_PORT=2201\n";
+    "any => Неизвестный запрос. Проверьте правильность ввода. APP_PORT=2201\n";
 
 namespace {
 
@@ -76,6 +77,7 @@ sim_bank_t sim_bank_t::from_file(const std::filesystem::path& file) {
 }
 
 std::string sim_bank_t::fresh_code() {
+    if (issued_.size() >= max_open_codes) issued_.clear();  // a bank forgets codes never sent back
     for (;;) {
         std::string code = "CFM" + std::to_string(100000 + random_() % 900000);
         if (issued_.insert(code).second) return code;

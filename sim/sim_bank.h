@@ -20,6 +20,7 @@ class sim_bank_t {
 public:
     static constexpr char marker[] = "APP_PORT=2201";
     static const char default_rules[];
+    static constexpr size_t max_open_codes = 10'000;
 
     // Throws std::runtime_error naming the line of a rule it cannot read.
     explicit sim_bank_t(const std::string& rules = default_rules, unsigned seed = 2201);

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -92,6 +93,14 @@ sms_ledger_t::sms_ledger_t(std::filesystem::path file, wall_clock_t clock)
     load();
 }
 
+std::filesystem::path sms_ledger_t::default_file() {
+    const char* state = std::getenv("XDG_STATE_HOME");
+    const char* home = std::getenv("HOME");
+    const std::filesystem::path base =
+        state && *state ? std::filesystem::path(state) : std::filesystem::path(home ? home : ".") / ".local/state";
+    return base / "ostrevan" / "sms-inbox.ledger";
+}
+
 std::string sms_ledger_t::key_of(std::string_view pdu_hex, std::string_view place) {
     return fnv_hex(std::string(place) + ":" + std::string(pdu_hex));
 }
@@ -130,9 +139,10 @@ void sms_ledger_t::add_message(inbox_message_t message) {
         if (m.id == message.id) return;
     messages_.push_back(std::move(message));
     ++fresh_;
-    // Forget the oldest read messages; an unread one is never dropped.
+    // Forget the oldest read messages first; unread ones only past their own bound.
     for (auto it = messages_.begin(); messages_.size() > max_messages && it != messages_.end();)
         it = it->read ? messages_.erase(it) : it + 1;
+    if (messages_.size() > max_unread) messages_.erase(messages_.begin(), messages_.end() - max_unread);
 }
 
 size_t sms_ledger_t::settle() {
@@ -260,7 +270,7 @@ void sms_ledger_t::load() {
             } catch (const std::exception&) {
                 fault = "bad part";
             }
-        } else if (kind == "M" && (fields >> b >> c >> d) && b.size() == 2 && messages_.size() < max_messages * 2) {
+        } else if (kind == "M" && (fields >> b >> c >> d) && b.size() == 2 && messages_.size() < max_unread) {
             inbox_message_t m{a, {}, {}, b[0] == 'r', b[1] == 'c'};
             if (!units_from_hex(c, m.sender) || !units_from_hex(d, m.text)) fault = "bad message";
             messages_.push_back(std::move(m));

@@ -32,8 +32,14 @@ public:
 
     static constexpr std::chrono::seconds part_timeout{24 * 3600};
     static constexpr size_t max_messages = 500;  // read messages beyond this are forgotten, oldest first
-    static constexpr size_t max_taken = 4096;    // keys of PDUs taken but maybe not yet deleted
-    static constexpr size_t max_parts = 4096;    // parts waiting for their set
+    // Unread messages are kept up to this many; past it (a flood of messages nobody reads) the oldest
+    // unread go too, so that the file stays bounded.
+    static constexpr size_t max_unread = 2000;
+    static constexpr size_t max_taken = 4096;  // keys of PDUs taken but maybe not yet deleted
+    static constexpr size_t max_parts = 4096;  // parts waiting for their set
+
+    // $XDG_STATE_HOME/ostrevan/sms-inbox.ledger (or ~/.local/state/...): where the program keeps it.
+    static std::filesystem::path default_file();
 
     // An empty path keeps nothing on disk. A missing file is an empty ledger; a damaged one is set aside
     // as FILE.bad and reported by load_warning().

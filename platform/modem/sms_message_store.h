@@ -15,7 +15,7 @@ class modem_service_t;
 // The device's message store, on the modem: one store named "SMS" whose inbox holds the incoming
 // messages with our own read flag (the ledger), and a notification when an object is created in it.
 // The messaging code logs on, opens the store and its inbox, lists the unread messages, sets the read
-// flag of those it handled, and registers a sink for new messages.
+// flag of those it handled, and registers a sink for new messages. The modem service must outlive it.
 class sms_message_store_t {
 public:
     static constexpr char16_t sms_store_name[] = u"SMS";
@@ -25,7 +25,7 @@ public:
     sms_message_store_t(const sms_message_store_t&) = delete;
     sms_message_store_t& operator=(const sms_message_store_t&) = delete;
 
-    // Logs on: false when the store cannot be used (its ledger could not be read).
+    // Logs on: false when the store cannot be used (its ledger cannot be written).
     bool logon();
     std::vector<std::u16string> store_names() const { return {sms_store_name}; }
     // Opens the named store and its inbox; false for any name but "SMS".

@@ -197,6 +197,7 @@ sms_status_report_t read_status_report(reader_t& in, sms_address_t smsc, uint8_t
     pdu.status = in.octet();
     if (in.left() == 0) return pdu;
     const uint8_t indicator = in.octet();  // which optional fields follow
+    for (uint8_t more = indicator; more & 0x80;) more = in.octet();  // extension octets, none defined yet
     if (indicator & 0x01) pdu.pid = in.octet();
     if (indicator & 0x02) pdu.dcs = decode_dcs(in.octet());
     if (indicator & 0x04) pdu.user_data = read_user_data(in, pdu.dcs.value_or(sms_dcs_t{}), first & 0x40);
@@ -225,11 +226,6 @@ sms_dcs_t decode_dcs(uint8_t raw) {
     }
     // The reserved groups and the other waiting indications read as 7-bit text.
     return dcs;
-}
-
-sms_user_data_t decode_user_data(std::span<const uint8_t> octets, const sms_dcs_t& dcs, bool has_header) {
-    reader_t in(octets);
-    return read_user_data(in, dcs, has_header);
 }
 
 sms_pdu_t decode_pdu(std::span<const uint8_t> pdu) {

@@ -13,8 +13,5 @@
 sms_pdu_t decode_pdu(std::span<const uint8_t> pdu);
 sms_pdu_t decode_pdu_hex(std::string_view hex);
 
-// The user data of a PDU (UDL octet onwards) under the given scheme, with or without a header. Exposed for
-// the status report's optional user data and for tests.
-sms_user_data_t decode_user_data(std::span<const uint8_t> octets, const sms_dcs_t& dcs, bool has_header);
-
+// The data coding scheme octet: alphabet, message class, compression.
 sms_dcs_t decode_dcs(uint8_t raw);

@@ -27,7 +27,7 @@ struct encoded_pdu_t {
 std::vector<encoded_pdu_t> encode_submit(const sms_outgoing_t& message);
 
 // The same as a network-to-phone message with the given service-centre time (for the simulated modem).
-// A originator that is not "+" and digits goes out as an alphanumeric address (at most 11 characters).
+// An originator that is not "+" and digits goes out as an alphanumeric address (at most 11 characters).
 std::vector<encoded_pdu_t> encode_deliver(const sms_outgoing_t& message, const sms_timestamp_t& sc_timestamp);
 
 // The address as the PDU carries it for a destination: refused unless "+" and digits, or digits (1..20).

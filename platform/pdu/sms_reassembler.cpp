@@ -9,46 +9,44 @@
 
 #include "core/text_error.h"
 #include "core/u16.h"
+#include "platform/pdu/hex.h"
 #include "resources/texts.h"
 
 namespace {
 
 constexpr char file_signature[] = "ostrevan-sms-parts 1";
+// Far above what max_pending_sets full sets take; a bigger file is not ours.
+constexpr uintmax_t max_file_size = 16 << 20;
 
 // UTF-16 units as hex, four digits each, so that a lone surrogate of a split pair survives the file.
 std::string units_hex(std::u16string_view text) {
-    static constexpr char digits[] = "0123456789ABCDEF";
-    std::string hex;
-    for (char16_t u : text) {
-        for (int shift = 12; shift >= 0; shift -= 4) hex += digits[(u >> shift) & 0x0F];
-    }
-    return hex.empty() ? "-" : hex;
+    std::vector<uint8_t> bytes;
+    for (char16_t u : text) bytes.insert(bytes.end(), {static_cast<uint8_t>(u >> 8), static_cast<uint8_t>(u)});
+    return bytes.empty() ? "-" : to_hex(bytes);
 }
 
 std::optional<std::u16string> units_from_hex(const std::string& hex) {
     if (hex == "-") return std::u16string();
     if (hex.size() % 4 != 0) return std::nullopt;
-    std::u16string text;
-    for (size_t i = 0; i < hex.size(); i += 4) {
-        unsigned value = 0;
-        for (size_t j = i; j < i + 4; ++j) {
-            const char c = hex[j];
-            const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
-            if (digit < 0) return std::nullopt;
-            value = value << 4 | static_cast<unsigned>(digit);
-        }
-        text += static_cast<char16_t>(value);
+    std::vector<uint8_t> bytes;
+    try {
+        bytes = from_hex(hex);
+    } catch (const text_error_t&) {
+        return std::nullopt;
     }
+    std::u16string text;
+    for (size_t i = 0; i < bytes.size(); i += 2) text += static_cast<char16_t>(bytes[i] << 8 | bytes[i + 1]);
     return text;
 }
 
-void write_fully(int fd, const std::string& data) {
+bool write_fully(int fd, const std::string& data) {
     size_t done = 0;
     while (done < data.size()) {
         const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n <= 0) throw std::runtime_error("write");
+        if (n <= 0) return false;
         done += static_cast<size_t>(n);
     }
+    return true;
 }
 
 }  // namespace
@@ -66,6 +64,8 @@ int64_t sms_reassembler_t::now() const {
 std::vector<sms_text_t> sms_reassembler_t::add(const sms_deliver_t& message) {
     const auto& ud = message.user_data;
     std::vector<sms_text_t> out;
+    auto before = sets_;
+    bool changed = false;
     if (!ud.concat || ud.concat->count == 1) {
         out.push_back({message.originator, ud.text, message.sc_timestamp, ud.ports, true});
     } else {
@@ -82,33 +82,40 @@ std::vector<sms_text_t> sms_reassembler_t::add(const sms_deliver_t& message) {
         if (set.parts.size() == key.count) {
             out.push_back(join(key, set));
             sets_.erase(it);
-        } else if (sets_.size() > max_pending_sets) {
+        }
+        while (sets_.size() > max_pending_sets) {
             const auto oldest = std::min_element(sets_.begin(), sets_.end(), [](const auto& a, const auto& b) {
                 return a.second.first_seen < b.second.first_seen;
             });
             out.push_back(join(oldest->first, oldest->second));
             sets_.erase(oldest);
         }
-        save();
+        changed = true;
     }
-    auto expired = expire();
-    out.insert(out.end(), expired.begin(), expired.end());
+    if (take_expired(out) || changed) save_or_undo(std::move(before));
     return out;
 }
 
 std::vector<sms_text_t> sms_reassembler_t::expire() {
     std::vector<sms_text_t> out;
+    auto before = sets_;
+    if (take_expired(out)) save_or_undo(std::move(before));
+    return out;
+}
+
+bool sms_reassembler_t::take_expired(std::vector<sms_text_t>& out) {
     const int64_t limit = now() - timeout_.count();
+    bool taken = false;
     for (auto it = sets_.begin(); it != sets_.end();) {
         if (it->second.first_seen <= limit) {
             out.push_back(join(it->first, it->second));
             it = sets_.erase(it);
+            taken = true;
         } else {
             ++it;
         }
     }
-    if (!out.empty()) save();
-    return out;
+    return taken;
 }
 
 sms_text_t sms_reassembler_t::join(const key_t& key, const set_t& set) const {
@@ -118,6 +125,17 @@ sms_text_t sms_reassembler_t::join(const key_t& key, const set_t& set) const {
         text.text += part == set.parts.end() ? std::u16string(missing_mark) : part->second;
     }
     return text;
+}
+
+// A text handed out must also be gone from the file, or it would come again after a restart; when the file
+// cannot be written the change is undone, so the caller can take the message again later and lose nothing.
+void sms_reassembler_t::save_or_undo(std::map<key_t, set_t> before) {
+    try {
+        save();
+    } catch (const text_error_t&) {
+        sets_ = std::move(before);
+        throw;
+    }
 }
 
 // The file: a signature line, then for every set one "set" line followed by its "part" lines.
@@ -144,14 +162,12 @@ void sms_reassembler_t::save() const {
     }
     // Temp file, flushed to the disk, then renamed over the old one: a crash leaves the old or the new file.
     const std::filesystem::path temp = state_file_.string() + ".tmp";
+    std::error_code ignored;  // a failure shows in the open below
+    if (state_file_.has_parent_path()) std::filesystem::create_directories(state_file_.parent_path(), ignored);
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     bool ok = fd >= 0;
     if (ok) {
-        try {
-            write_fully(fd, out.str());
-        } catch (const std::runtime_error&) {
-            ok = false;
-        }
+        ok = write_fully(fd, out.str());
         ok = ::fsync(fd) == 0 && ok;
         ok = ::close(fd) == 0 && ok;
     }
@@ -169,8 +185,10 @@ void sms_reassembler_t::load() {
     if (state_file_.empty()) return;
     std::ifstream in(state_file_, std::ios::binary);
     if (!in) return;
+    std::error_code size_error;
+    const auto size = std::filesystem::file_size(state_file_, size_error);
     std::string line;
-    bool ok = static_cast<bool>(std::getline(in, line)) && line == file_signature;
+    bool ok = !size_error && size <= max_file_size && std::getline(in, line) && line == file_signature;
     std::map<key_t, set_t> sets;
     const key_t* key = nullptr;
     set_t* set = nullptr;

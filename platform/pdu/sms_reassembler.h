@@ -25,7 +25,8 @@ struct sms_text_t {
 // part count, so parts of different senders (or of two messages that happen to share a reference) never
 // mix; they may come in any order, and a repeated part replaces nothing. Sets waiting for parts are kept in
 // a file, written crash-safely after every change, so a restart loses none; a set still incomplete after
-// the time-out is handed out as incomplete rather than dropped.
+// the time-out is handed out as incomplete rather than dropped. add and expire throw text_error_t when the
+// file cannot be written; nothing is then changed or handed out, so the caller can offer the message again.
 class sms_reassembler_t {
 public:
     using clock_t = std::function<std::chrono::system_clock::time_point()>;
@@ -33,8 +34,8 @@ public:
     static constexpr char16_t missing_mark[] = u"[…]";
     static constexpr size_t max_pending_sets = 64;  // beyond this the oldest set is handed out incomplete
 
-    // `state_file` empty keeps nothing on disk. A missing file is an empty state; a damaged one is set
-    // aside as `state_file` + ".bad" and the reassembler starts empty (load_error() says why).
+    // `state_file` empty keeps nothing on disk; its folder is created when missing. A missing file is an empty state; a
+    // damaged one is set aside as `state_file` + ".bad" and the reassembler starts empty (load_error() says why).
     sms_reassembler_t(std::filesystem::path state_file, std::chrono::seconds timeout, clock_t clock = nullptr);
 
     // Takes one received message. A message that is not a part (or whose concatenation element is unusable)
@@ -68,6 +69,8 @@ private:
     sms_text_t join(const key_t& key, const set_t& set) const;
     void load();
     void save() const;
+    void save_or_undo(std::map<key_t, set_t> before);
+    bool take_expired(std::vector<sms_text_t>& out);
     int64_t now() const;
 
     std::filesystem::path state_file_;

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "core/u16.h"
 #include "platform/modem/modem_service.h"
 #include "platform/modem/sms_message_store.h"
 #include "platform/modem/sms_provider.h"
@@ -285,10 +286,63 @@ TEST(MessageStore, ThreadedServiceNotifiesASinkThatMaySendItself) {
     EXPECT_EQ(rig.send(bank, u"PAY 100;;ver=w2.17"), sms_ok);
     {
         std::unique_lock lock(mutex);
-        ASSERT_TRUE(changed.wait_for(lock, std::chrono::seconds(60), [&] { return seen.size() == 2; }));
+        ASSERT_TRUE(changed.wait_for(lock, std::chrono::seconds(60), [&] { return seen.size() >= 2; }));
     }
     rig.store->unadvise(connection);
     rig.service->stop();
+    ASSERT_EQ(seen.size(), 2u);
     EXPECT_NE(seen[0].find(u"Для подтверждения отправьте код CFM"), std::u16string::npos);
     EXPECT_NE(seen[1].find(u"Платёж подтверждён"), std::u16string::npos);
+}
+
+TEST(SmsLedger, SurvivesRestartsSetsADamagedFileAsideAndStaysBounded) {
+    rig_t rig;
+    sms_outgoing_t m;
+    m.address = bank;
+    m.message_class = std::nullopt;
+    auto pdu = [&](int i) {
+        m.text = u"APP_PORT=2201 №" + from_utf8(std::to_string(i));
+        return encode_deliver(m, {2026, 12, 10, 1, 2, 3, 0}).at(0).hex;
+    };
+    {
+        sms_ledger_t ledger(rig.ledger);
+        EXPECT_TRUE(ledger.take(pdu(1), sms_ledger_t::key_of(pdu(1), "1")));
+        EXPECT_TRUE(ledger.take(pdu(2), sms_ledger_t::key_of(pdu(2), "2")));
+        EXPECT_FALSE(ledger.take("0004zz", sms_ledger_t::key_of("0004zz", "3")));  // unreadable: stays in the modem
+        EXPECT_EQ(ledger.settle(), 2u);
+        ledger.save();
+        EXPECT_TRUE(ledger.set_read(ledger.messages()[0].id));
+    }
+    {
+        sms_ledger_t ledger(rig.ledger);
+        EXPECT_TRUE(ledger.load_warning().empty());
+        const auto messages = ledger.messages();
+        ASSERT_EQ(messages.size(), 2u);
+        EXPECT_TRUE(messages[0].read);
+        EXPECT_FALSE(messages[1].read);
+        EXPECT_EQ(messages[1].text, u"APP_PORT=2201 №2");
+        EXPECT_TRUE(ledger.taken(sms_ledger_t::key_of(pdu(1), "1")));
+        for (int i = 0; i < int(sms_ledger_t::max_unread) + 5; ++i)
+            ledger.take(pdu(i), sms_ledger_t::key_of(pdu(i), "x"));
+        EXPECT_EQ(ledger.messages().size(), sms_ledger_t::max_unread);
+        EXPECT_EQ(ledger.messages().back().text, u"APP_PORT=2201 №2004");
+    }
+    std::ofstream(rig.ledger) << "ostrevan-sms-inbox 1\nM x uc -00 -0041\nQ what\n";
+    sms_ledger_t damaged(rig.ledger);
+    EXPECT_EQ(damaged.load_warning(), "message ledger " + rig.ledger.string() +
+                                          " is damaged (bad message at line 2); set aside as " + rig.ledger.string() +
+                                          ".bad, starting empty");
+    EXPECT_TRUE(damaged.messages().empty());
+    EXPECT_TRUE(std::filesystem::exists(rig.ledger.string() + ".bad"));
+
+    // A ledger that cannot be written makes the store unusable.
+    std::filesystem::create_directories(rig.dir / "blocked" / "sms.ledger");
+    rig.ledger = rig.dir / "blocked" / "sms.ledger";
+    rig.service.reset();
+    modem_options_t o;
+    o.connect = [&] { return std::make_unique<memory_transport_t>(rig.modem, rig.clock); };
+    o.clock = &rig.clock;
+    o.ledger_file = rig.ledger;
+    modem_service_t service(std::move(o));
+    EXPECT_FALSE(sms_message_store_t(service).logon());
 }

@@ -3,17 +3,19 @@
 #include <gtest/gtest.h>
 
 #include "core/text_error.h"
-#include "platform/pdu/hex.h"
 
 namespace {
 
-// Head of an SMS-DELIVER without header: no SMSC, first octet, sender +79001234567, PID 0; the coding scheme,
-// time stamp 2026-12-10 23:59:07 UTC and user data follow. The user data length octet is at offset 19.
-const std::string from_bank =
-    "0004"
-    "0B919700214365F7"
-    "00";
-const std::string stamp = "62210132957000";
+// PDUs are written field by field: cat({"0004", "0B919700214365F7", ...}).
+std::string cat(std::initializer_list<std::string_view> fields) {
+    std::string hex;
+    for (auto f : fields) hex += f;
+    return hex;
+}
+
+// Sender +79001234567, and the time stamp 2026-12-10 23:59:07 UTC.
+constexpr std::string_view bank = "0B919700214365F7";
+constexpr std::string_view stamp = "62210132957000";
 const sms_timestamp_t stamp_value{2026, 12, 10, 23, 59, 7, 0};
 
 sms_deliver_t deliver(const std::string& hex) {
@@ -44,30 +46,13 @@ TEST(SmsDecoder, ReadsTheClassicDeliverVector) {
 
 TEST(SmsDecoder, ReadsHeadersWithTheirFillBits) {
     // 7-bit text after a 6-octet header: one fill bit, then "Hi". Reading without the fill bit loses the "H".
-    auto pdu = deliver(
-        "0044"
-        "0B919700214365F7"
-        "0000" +
-        stamp +
-        "09"
-        "0500032A0201"
-        "9069");
+    auto pdu = deliver(cat({"00", "44", bank, "00", "00", stamp, "09", "0500032A0201", "9069"}));
     EXPECT_EQ(pdu.user_data.text, u"Hi");
     EXPECT_EQ(pdu.user_data.concat, (sms_concat_t{0x2A, false, 2, 1}));
     EXPECT_EQ(pdu.sc_timestamp, stamp_value);
 
     // UCS-2 with a 16-bit concatenation, 8-bit ports and an element nobody knows, kept as it came.
-    pdu = deliver(
-        "0040"
-        "0B919700214365F7"
-        "0008" +
-        stamp +
-        "10"
-        "0D"
-        "080412340302"
-        "04021020"
-        "240107"
-        "0416");
+    pdu = deliver(cat({"00", "40", bank, "00", "08", stamp, "10", "0D", "080412340302", "04021020", "240107", "0416"}));
     EXPECT_EQ(pdu.user_data.text, u"Ж");
     EXPECT_EQ(pdu.user_data.concat, (sms_concat_t{0x1234, true, 3, 2}));
     EXPECT_EQ(pdu.user_data.ports, (sms_ports_t{0x10, 0x20, false}));
@@ -75,43 +60,31 @@ TEST(SmsDecoder, ReadsHeadersWithTheirFillBits) {
     EXPECT_EQ(pdu.user_data.header[2], (udh_element_t{0x24, {0x07}}));
 
     // A concatenation element with sequence 0 or past the count is not a part of anything.
-    pdu = deliver(
-        "0040"
-        "0B919700214365F7"
-        "0004" +
-        stamp +
-        "06"
-        "0500032A0300");
+    pdu = deliver(cat({"00", "40", bank, "00", "04", stamp, "06", "0500032A0300"}));
     EXPECT_FALSE(pdu.user_data.concat);
     EXPECT_EQ(pdu.user_data.header.size(), 1u);
 
     // An odd UCS-2 octet at the end is kept in the payload but makes no character.
-    pdu = deliver(from_bank + "08" + stamp +
-                  "03"
-                  "041600");
+    pdu = deliver(cat({"00", "04", bank, "00", "08", stamp, "03", "041600"}));
     EXPECT_EQ(pdu.user_data.text, u"Ж");
     EXPECT_EQ(pdu.user_data.payload.size(), 3u);
 }
 
 TEST(SmsDecoder, ReadsAlphanumericSendersStatusReportsAndSubmits) {
-    EXPECT_EQ(deliver("000407D0C2B07B0D0000" + stamp + "02E834").originator, (sms_address_t{0xD0, u"Bank"}));
+    EXPECT_EQ(deliver(cat({"00", "04", "07D0C2B07B0D", "00", "00", stamp, "02", "E834"})).originator,
+              (sms_address_t{0xD0, u"Bank"}));
 
-    auto report = std::get<sms_status_report_t>(decode_pdu_hex("00062A0B919700214365F7" + stamp +
-                                                               "62210132957100"
-                                                               "00"));
+    auto report =
+        std::get<sms_status_report_t>(decode_pdu_hex(cat({"00", "06", "2A", bank, stamp, "62210132957100", "00"})));
     EXPECT_EQ(report.message_reference, 0x2A);
     EXPECT_EQ(report.recipient.value, u"+79001234567");
     EXPECT_EQ(report.discharge_time.second, 17);
     EXPECT_EQ(report.status, 0);
     EXPECT_FALSE(report.user_data);
 
-    report = std::get<sms_status_report_t>(decode_pdu_hex("00462A0B919700214365F7" + stamp + stamp +
-                                                          "40"
-                                                          "06"
-                                                          "00"
-                                                          "09"
-                                                          "0500032A0101"
-                                                          "DE6B"));
+    // Failed (0x40), with the optional coding scheme and user data: a header, one fill bit, "ok".
+    report = std::get<sms_status_report_t>(
+        decode_pdu_hex(cat({"00", "46", "2A", bank, stamp, stamp, "40", "06", "00", "09", "0500032A0101", "DE6B"})));
     EXPECT_EQ(report.status, 0x40);
     ASSERT_TRUE(report.user_data);
     EXPECT_EQ(report.user_data->text, u"ok");
@@ -155,28 +128,21 @@ TEST(SmsDecoder, RefusesBrokenPdusWithTheOffset) {
         {"0003", u"Неизвестный тип PDU (байт 1)"},
         {"0004", u"PDU обрывается (байт 2)"},
         {"000415", u"Длина адреса больше 20 цифр (байт 2)"},
-        {from_bank + "00" + stamp.substr(0, 6), u"PDU обрывается (байт 15)"},
-        {from_bank + "00" + stamp + "A1", u"Длина данных сообщения больше 140 байт (байт 19)"},
-        {from_bank + "04" + stamp + "8D", u"Длина данных сообщения больше 140 байт (байт 19)"},
-        {from_bank + "00" + stamp + "0AE8329BFD4697D9EC", u"PDU обрывается (байт 28)"},
-        {from_bank + "00" + stamp + "0AE8329BFD4697D9EC3700", u"Лишние байты после данных PDU (байт 29)"},
-        {"0044"
-         "0B919700214365F7"
-         "0004" +
-             stamp + "03050003",
+        // The user data length octet is at offset 19 and the user data at 20.
+        {cat({"00", "04", bank, "00", "00", stamp.substr(0, 6)}), u"PDU обрывается (байт 15)"},
+        {cat({"00", "04", bank, "00", "00", stamp, "A1"}), u"Длина данных сообщения больше 140 байт (байт 19)"},
+        {cat({"00", "04", bank, "00", "04", stamp, "8D"}), u"Длина данных сообщения больше 140 байт (байт 19)"},
+        {cat({"00", "04", bank, "00", "00", stamp, "0A", "E8329BFD4697D9EC"}), u"PDU обрывается (байт 28)"},
+        {cat({"00", "04", bank, "00", "00", stamp, "0A", "E8329BFD4697D9EC37", "00"}),
+         u"Лишние байты после данных PDU (байт 29)"},
+        {cat({"00", "44", bank, "00", "04", stamp, "03", "050003"}),
          u"Заголовок данных длиннее самих данных (байт 20)"},
-        {"0044"
-         "0B919700214365F7"
-         "0004" +
-             stamp + "0403000501",
+        {cat({"00", "44", bank, "00", "04", stamp, "04", "03000501"}),
          u"Элемент заголовка данных выходит за границу заголовка (байт 21)"},
         // Three octets hold the header, but its 24 bits take four septets and the length says three.
-        {"0044"
-         "0B919700214365F7"
-         "0000" +
-             stamp + "03020000",
+        {cat({"00", "44", bank, "00", "00", stamp, "03", "020000"}),
          u"Заголовок данных длиннее самих данных (байт 20)"},
-        {"00062A0B919700214365F7" + stamp + stamp, u"PDU обрывается (байт 25)"},
+        {cat({"00", "06", "2A", bank, stamp, stamp}), u"PDU обрывается (байт 25)"},
     };
     for (const auto& c : cases) EXPECT_EQ(error_of(c.hex), c.error) << c.hex;
 }

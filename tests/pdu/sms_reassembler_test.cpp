@@ -5,6 +5,8 @@
 
 #include <fstream>
 
+#include "core/text_error.h"
+
 namespace {
 
 using namespace std::chrono_literals;
@@ -125,4 +127,21 @@ TEST_F(SmsReassembler, SetsADamagedFileAsideAndStartsEmpty) {
         EXPECT_EQ(make().pending_sets(), 1u);
         std::filesystem::remove(file_);
     }
+}
+
+TEST_F(SmsReassembler, ChangesNothingWhenTheFileCannotBeWritten) {
+    file_ = dir_ / "state" / "sms-parts";  // the folder is made on the first write
+    auto r = make();
+    EXPECT_TRUE(r.add(part(u"+7900", u"A", 5, 2, 1)).empty());
+    std::filesystem::remove_all(dir_ / "state");
+    std::ofstream(dir_ / "state") << "a file where the folder should be";
+    try {
+        r.add(part(u"+7900", u"B", 5, 2, 2));
+        ADD_FAILURE() << "the lost write went unnoticed";
+    } catch (const text_error_t& e) {
+        EXPECT_EQ(e.text(), u"Не удалось сохранить части составных SMS: " + file_.u16string());
+    }
+    EXPECT_EQ(r.pending_sets(), 1u);
+    std::filesystem::remove(dir_ / "state");
+    EXPECT_EQ(texts_of(r.add(part(u"+7900", u"B", 5, 2, 2))), std::vector<std::u16string>{u"AB"});
 }

@@ -24,11 +24,9 @@ void on_link_signal(int) {
     stop_requested = true;
 }
 
+// Its own record, so that trying the tool does not take messages from the program's inbox.
 std::filesystem::path default_ledger() {
-    const char* state = std::getenv("XDG_STATE_HOME");
-    const char* home = std::getenv("HOME");
-    const std::filesystem::path base = state && *state ? state : std::string(home ? home : ".") + "/.local/state";
-    return base / "ostrevan" / "ostrevan-modem.ledger";
+    return sms_ledger_t::default_file().parent_path() / "ostrevan-modem.ledger";
 }
 
 modem_options_t options_for(const std::string& uri, modem_clock_t& clock, std::filesystem::path ledger) {

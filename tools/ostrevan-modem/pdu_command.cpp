@@ -180,17 +180,19 @@ fields_t fields_of(const sms_pdu_t& pdu) {
     return f;
 }
 
-void print(std::ostream& out, const fields_t& f, bool json) {
+// The index-th record of a list: a "LABEL N:" block of "name: value" lines, or one JSON object.
+void print(const fields_t& f, bool json, const char* label, size_t index) {
     if (!json) {
-        for (const auto& field : f) out << "  " << field.name << ": " << field.value << '\n';
+        std::cout << label << ' ' << index + 1 << ":\n";
+        for (const auto& field : f) std::cout << "  " << field.name << ": " << field.value << '\n';
         return;
     }
-    out << '{';
+    std::cout << (index ? ", {" : "{");
     for (size_t i = 0; i < f.size(); ++i) {
-        out << (i ? ", " : "") << json_string(f[i].name) << ": "
-            << (f[i].number ? f[i].value : json_string(f[i].value));
+        std::cout << (i ? ", " : "") << json_string(f[i].name) << ": "
+                  << (f[i].number ? f[i].value : json_string(f[i].value));
     }
-    out << '}';
+    std::cout << '}';
 }
 
 int decode(const std::vector<std::string>& args) {
@@ -235,13 +237,7 @@ int decode(const std::vector<std::string>& args) {
             f = {{"error", e.what()}};
             status = 1;
         }
-        if (json) {
-            std::cout << (i ? ", " : "");
-            print(std::cout, f, true);
-        } else {
-            std::cout << "pdu " << i + 1 << ":\n";
-            print(std::cout, f, false);
-        }
+        print(f, json, "pdu", i);
     }
     finished = true;
     for (auto& t : reassembler.expire()) joined.push_back(std::move(t));
@@ -250,13 +246,7 @@ int decode(const std::vector<std::string>& args) {
         const fields_t f{{"from", to_utf8(joined[i].sender.value)},
                          {"complete", joined[i].complete ? "true" : "false", true},
                          {"text", to_utf8(joined[i].text)}};
-        if (json) {
-            std::cout << (i ? ", " : "");
-            print(std::cout, f, true);
-        } else {
-            std::cout << "joined " << i + 1 << ":\n";
-            print(std::cout, f, false);
-        }
+        print(f, json, "joined", i);
     }
     if (json) std::cout << "]}\n";
     return status;
