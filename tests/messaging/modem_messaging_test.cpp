@@ -48,6 +48,7 @@ struct OnTheSimulatedModem : testing::Test {
     manual_clock_t clock;
     sim_modem_t sim{clock};
     bool link = true;
+    std::filesystem::path ledger = folder / "ledger";
     std::unique_ptr<modem_service_t> service;
     std::unique_ptr<sms_provider_t> provider;
     std::unique_ptr<sms_message_store_t> store;
@@ -72,7 +73,7 @@ struct OnTheSimulatedModem : testing::Test {
             return std::make_unique<memory_transport_t>(sim, clock);
         };
         options.clock = &clock;
-        options.ledger_file = folder / "ledger";
+        options.ledger_file = ledger;
         service = std::make_unique<modem_service_t>(options);
         const bool ready = service->connect();
         provider = std::make_unique<sms_provider_t>(*service);
@@ -119,7 +120,10 @@ TEST_F(OnTheSimulatedModem, RequestAnswerAndConfirmation) {
     messaging->set_text(code);
     ASSERT_TRUE(messaging->send());
     service->pump(std::chrono::seconds(5));
-    EXPECT_EQ(app.next(2), texts_t{u"Платёж подтверждён, код " + code + u" принят. Спасибо! "});
+    const texts_t confirmed = app.next(2);
+    EXPECT_EQ(confirmed, texts_t{u"Платёж подтверждён. Спасибо! "});
+    ASSERT_EQ(confirmed.size(), 1u);
+    EXPECT_EQ(messaging->rule().confirmation_code(confirmed[0]), u"") << "shown as information, not asked again";
 
     messaging->deliver();
     std::lock_guard hold(app.lock);
@@ -164,12 +168,13 @@ TEST_F(OnTheSimulatedModem, StartUpFailures) {
     }
     stop();
 
-    // A ledger that cannot be read stops the start rather than handing its messages over again.
+    // A ledger that cannot be written could never let the modem's copies go: the store is unusable.
     link = true;
-    std::ofstream(folder / "ledger") << "not a ledger";
+    std::ofstream(folder / "file") << "not a folder";
+    ledger = folder / "file" / "ledger";
     try {
         start();
-        ADD_FAILURE() << "started on a damaged ledger";
+        ADD_FAILURE() << "started on a ledger that cannot be written";
     } catch (const ppc_mapi_ex_t& e) {
         EXPECT_EQ(e.text(), texts::mapi_logon_failed);
     }
