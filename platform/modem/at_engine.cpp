@@ -36,6 +36,25 @@ bool at_engine_t::fill(modem_time_t deadline) {
     }
 }
 
+bool at_engine_t::took_pdu_line(const std::string& line) {
+    if (!awaiting_pdu_) return false;
+    awaiting_pdu_->pdu = line;
+    const at_urc_t urc = std::move(*awaiting_pdu_);
+    awaiting_pdu_.reset();
+    if (handler_) handler_(urc);
+    return true;
+}
+
+bool at_engine_t::send(const std::string& bytes) {
+    try {
+        transport_.write(bytes);
+        return true;
+    } catch (const link_error_t&) {
+        link_up_ = false;
+        return false;
+    }
+}
+
 void at_engine_t::handle_unsolicited(const std::string& line, const at_line_t& kind) {
     at_urc_t urc;
     urc.name = kind.name;
@@ -54,10 +73,7 @@ at_response_t at_engine_t::exchange(const std::string& command, const std::strin
         response.status = at_status_t::link_down;
         return response;
     }
-    try {
-        transport_.write(command + "\r");
-    } catch (const link_error_t&) {
-        link_up_ = false;
+    if (!send(command + "\r")) {
         response.status = at_status_t::link_down;
         return response;
     }
@@ -65,19 +81,10 @@ at_response_t at_engine_t::exchange(const std::string& command, const std::strin
     modem_time_t deadline = clock_.now() + (want_prompt ? default_timeout : timeout);
     for (;;) {
         while (auto line = reader_.next(want_prompt)) {
-            if (awaiting_pdu_) {
-                awaiting_pdu_->pdu = *line;
-                at_urc_t urc = std::move(*awaiting_pdu_);
-                awaiting_pdu_.reset();
-                if (handler_) handler_(urc);
-                continue;
-            }
+            if (took_pdu_line(*line)) continue;
             if (want_prompt && *line == ">") {
                 want_prompt = false;
-                try {
-                    transport_.write(*data + ctrl_z);
-                } catch (const link_error_t&) {
-                    link_up_ = false;
+                if (!send(*data + ctrl_z)) {
                     response.status = at_status_t::link_down;
                     return response;
                 }
@@ -117,13 +124,7 @@ void at_engine_t::drain(modem_time_t quiet, modem_time_t limit) {
     const modem_time_t end = clock_.now() + limit;
     for (;;) {
         while (auto line = reader_.next(false)) {
-            if (awaiting_pdu_) {
-                awaiting_pdu_->pdu = *line;
-                at_urc_t urc = std::move(*awaiting_pdu_);
-                awaiting_pdu_.reset();
-                if (handler_) handler_(urc);
-                continue;
-            }
+            if (took_pdu_line(*line)) continue;
             const at_line_t kind = classify_at_line(*line, {});
             if (kind.kind == at_line_kind_t::unsolicited)
                 handle_unsolicited(*line, kind);
@@ -138,12 +139,7 @@ void at_engine_t::drain(modem_time_t quiet, modem_time_t limit) {
 
 void at_engine_t::resync() {
     needs_resync_ = false;
-    try {
-        transport_.write(std::string(1, escape));
-    } catch (const link_error_t&) {
-        link_up_ = false;
-        return;
-    }
+    if (!send(std::string(1, escape))) return;
     drain(modem_time_t(300), modem_time_t(3'000));
     reader_.clear();
     awaiting_pdu_.reset();

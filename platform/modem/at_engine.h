@@ -59,6 +59,10 @@ private:
     // Reads more bytes; false when the deadline passed with nothing. Marks the link down on failure.
     bool fill(modem_time_t deadline);
     void handle_unsolicited(const std::string& line, const at_line_t& kind);
+    // The line after +CMT/+CDS is its PDU: completes that result; false when none waits for one.
+    bool took_pdu_line(const std::string& line);
+    // Writes; false (and the link marked down) when the transport failed.
+    bool send(const std::string& bytes);
 
     transport_t& transport_;
     modem_clock_t& clock_;

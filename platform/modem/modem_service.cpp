@@ -4,7 +4,6 @@
 #include <set>
 
 #include "core/text_error.h"
-#include "core/u16.h"
 
 namespace {
 
