@@ -110,6 +110,23 @@ inline constexpr char16_t menu_empty[] = u"Пусто";
 
 // ---- messaging ----------------------------------------------------------------------------------
 
+// The sending dialog, shown while one SMS is handed to the modem.
+inline constexpr char16_t sending_title[] = u"Сообщение";
+inline constexpr char16_t sending_label[] = u"Отправка смс...";
+inline constexpr char16_t sending_cancel[] = u"Отмена";
+
+// Why the message store could not be opened at start-up.
+inline constexpr char16_t mapi_init_failed[] = u"Ошибка инициализации MAPI";
+inline constexpr char16_t mapi_logon_failed[] = u"Не открылась сессия MAPI";
+inline constexpr char16_t mapi_no_table[] = u"Невозможно получить таблицу";
+inline constexpr char16_t mapi_columns_failed[] = u"Ошибка выбора колонки";
+inline constexpr char16_t mapi_store_open_failed[] = u"Не открылось хранлище";
+inline constexpr char16_t mapi_no_store[] = u"Ошибка при получении хранилища";
+inline constexpr char16_t mapi_no_sms_account[] = u"Не найден СМС аккаунт";
+inline constexpr char16_t mapi_no_folder_id[] = u"Не получен идентификатор папки";
+inline constexpr char16_t mapi_folder_open_failed[] = u"Не открылась MAPI папка";
+inline constexpr char16_t mapi_advise_failed[] = u"Ошибка при инициализации приема смс";
+
 // ---- modem and SMS layer ------------------------------------------------------------------------
 
 // PDU codec: faults of a number or text to send, and of a received PDU (the decoder adds the octet offset).
