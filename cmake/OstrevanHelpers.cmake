@@ -40,3 +40,18 @@ function(ostrevan_add_fuzzer name)
     set_tests_properties(fuzz_replay_${name} PROPERTIES TIMEOUT 300)
   endif()
 endfunction()
+
+# ostrevan_add_folders(FOLDERS a b ... [QT_ONLY c ...])
+# Adds each folder below the current one that has a CMakeLists.txt (one not written yet is skipped);
+# the QT_ONLY ones are left out of builds without Qt (the fuzz build).
+function(ostrevan_add_folders)
+  cmake_parse_arguments(ARG "" "" "FOLDERS;QT_ONLY" ${ARGN})
+  foreach(dir IN LISTS ARG_FOLDERS)
+    if(NOT OSTREVAN_GUI AND dir IN_LIST ARG_QT_ONLY)
+      continue()
+    endif()
+    if(EXISTS "${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt")
+      add_subdirectory(${dir})
+    endif()
+  endforeach()
+endfunction()

@@ -107,17 +107,22 @@ bool modem_service_t::walk() {
     }
     ledger_.forget_taken_except(listed);
     const size_t fresh = ledger_.settle();
-    try {
-        ledger_.save();
-    } catch (const std::runtime_error& e) {
-        // Nothing is deleted: the modem keeps every message until the ledger holds it on disk.
-        warn(std::string("modem: ") + e.what());
-        return false;
-    }
+    // Nothing is deleted: the modem keeps every message until the ledger holds it on disk.
+    if (!save_ledger()) return false;
     for (const int index : to_delete) engine_->run("AT+CMGD=" + std::to_string(index));
     check_storage_fill();
     notify(fresh);
     return true;
+}
+
+bool modem_service_t::save_ledger() {
+    try {
+        ledger_.save();
+        return true;
+    } catch (const std::runtime_error& e) {
+        warn(std::string("modem: ") + e.what());
+        return false;
+    }
 }
 
 void modem_service_t::check_storage_fill() {
@@ -143,11 +148,7 @@ void modem_service_t::handle_announced() {
             if (!ledger_.take(hex, sms_ledger_t::key_of(hex, direct_place())))
                 warn("modem: a directly delivered message cannot be read");
         const size_t fresh = ledger_.settle();
-        try {
-            ledger_.save();
-        } catch (const std::runtime_error& e) {
-            warn(std::string("modem: ") + e.what());
-        }
+        save_ledger();
         notify(fresh);
     }
     const bool quiet_modem = setup_.indications == sms_indications_t::none;

@@ -76,6 +76,8 @@ private:
     void handle_announced();
     std::string direct_place();
     void check_storage_fill();
+    // Puts the ledger on the disk; false (with a warning) when it cannot be written.
+    bool save_ledger();
     void notify(size_t fresh);
     void loop();
 

@@ -1,9 +1,7 @@
 #include "platform/modem/sms_ledger.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <map>
@@ -11,6 +9,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "core/atomic_file.h"
 #include "core/text_error.h"
 #include "platform/pdu/sms_decoder.h"
 #include "platform/pdu/sms_reassembler.h"
@@ -53,32 +52,6 @@ std::string fnv_hex(std::string_view data) {
     char buf[17];
     std::snprintf(buf, sizeof buf, "%016llx", static_cast<unsigned long long>(h));
     return buf;
-}
-
-void write_file_safely(const std::filesystem::path& file, const std::string& data) {
-    const std::string temp = file.string() + ".tmp";
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0) throw std::runtime_error("cannot write " + temp);
-    size_t done = 0;
-    bool ok = true;
-    while (ok && done < data.size()) {
-        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        ok = n > 0;
-        if (ok) done += size_t(n);
-    }
-    ok = ::fsync(fd) == 0 && ok;
-    ok = ::close(fd) == 0 && ok;
-    ok = ok && ::rename(temp.c_str(), file.c_str()) == 0;
-    if (!ok) {
-        ::unlink(temp.c_str());
-        throw std::runtime_error("cannot write " + file.string());
-    }
-    // The rename itself must reach the disk before the modem's copy is deleted.
-    const int dir = ::open(file.parent_path().empty() ? "." : file.parent_path().c_str(), O_RDONLY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
 }
 
 }  // namespace
@@ -234,9 +207,9 @@ void sms_ledger_t::save_locked() {
     for (const auto& m : messages_)
         out += "M " + m.id + " " + (m.read ? "r" : "u") + (m.complete ? "c" : "i") + " " + units_hex(m.sender) + " " +
                units_hex(m.text) + "\n";
-    std::error_code ignored;
-    std::filesystem::create_directories(file_.parent_path(), ignored);
-    write_file_safely(file_, out);
+    // The rename must reach the disk before the modem's copy is deleted, which the atomic write sees to.
+    std::filesystem::path failed;
+    if (!write_file_atomically(file_, out, &failed)) throw std::runtime_error("cannot write " + failed.string());
 }
 
 void sms_ledger_t::load() {
@@ -283,9 +256,7 @@ void sms_ledger_t::load() {
     parts_.clear();
     messages_.clear();
     in.close();
-    const std::string aside = file_.string() + ".bad";
-    std::error_code ignored;
-    std::filesystem::rename(file_, aside, ignored);
+    const std::filesystem::path aside = set_aside_damaged(file_);
     load_warning_ = "message ledger " + file_.string() + " is damaged (" + fault + " at line " +
-                    std::to_string(number) + "); set aside as " + aside + ", starting empty";
+                    std::to_string(number) + "); set aside as " + aside.string() + ", starting empty";
 }

@@ -1,12 +1,10 @@
 #include "platform/pdu/sms_reassembler.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <fstream>
 #include <sstream>
 
+#include "core/atomic_file.h"
 #include "core/text_error.h"
 #include "core/u16.h"
 #include "platform/pdu/hex.h"
@@ -37,16 +35,6 @@ std::optional<std::u16string> units_from_hex(const std::string& hex) {
     std::u16string text;
     for (size_t i = 0; i < bytes.size(); i += 2) text += static_cast<char16_t>(bytes[i] << 8 | bytes[i + 1]);
     return text;
-}
-
-bool write_fully(int fd, const std::string& data) {
-    size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n <= 0) return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
 }
 
 }  // namespace
@@ -160,25 +148,9 @@ void sms_reassembler_t::save() const {
         for (const auto& [sequence, text] : set.parts)
             out << "part " << int(sequence) << ' ' << units_hex(text) << '\n';
     }
-    // Temp file, flushed to the disk, then renamed over the old one: a crash leaves the old or the new file.
-    const std::filesystem::path temp = state_file_.string() + ".tmp";
-    std::error_code ignored;  // a failure shows in the open below
-    if (state_file_.has_parent_path()) std::filesystem::create_directories(state_file_.parent_path(), ignored);
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    bool ok = fd >= 0;
-    if (ok) {
-        ok = write_fully(fd, out.str());
-        ok = ::fsync(fd) == 0 && ok;
-        ok = ::close(fd) == 0 && ok;
-    }
-    ok = ok && ::rename(temp.c_str(), state_file_.c_str()) == 0;
-    if (!ok) throw text_error_t(texts::pdu_parts_file_not_saved + from_utf8(state_file_.string()));
-    const int dir = ::open(state_file_.parent_path().empty() ? "." : state_file_.parent_path().c_str(),
-                           O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
+    // A crash leaves the old or the new file, never a piece of one.
+    if (!write_file_atomically(state_file_, out.str()))
+        throw text_error_t(texts::pdu_parts_file_not_saved + from_utf8(state_file_.string()));
 }
 
 void sms_reassembler_t::load() {
@@ -241,7 +213,6 @@ void sms_reassembler_t::load() {
     }
     // Keep the damaged file for a person to look at, and start empty rather than refuse to receive.
     in.close();
-    std::error_code ignored;
-    std::filesystem::rename(state_file_, state_file_.string() + ".bad", ignored);
+    set_aside_damaged(state_file_);
     load_error_ = texts::pdu_parts_file_damaged + from_utf8(state_file_.string());
 }
