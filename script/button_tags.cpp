@@ -5,7 +5,7 @@
 #include "script/select_tags.h"
 
 ButtonOk_tag_t::ButtonOk_tag_t(tag_t* parent) : script_item(script_item_of(parent)) {
-    accepted = parent_is(parent, {1, 31, 32, 33, 64});
+    accepted = tags::accepts(tags::ButtonOk, parent);
 }
 
 void ButtonOk_tag_t::set_caption(const std::u16string&, tag_t*) {
@@ -16,48 +16,57 @@ void ButtonOk_tag_t::execute(int, int) {
     // A button's action comes with the button behaviour.
 }
 
-ButtonBack_tag_t::ButtonBack_tag_t(tag_t* parent) : ButtonOk_tag_t(parent) {}
+ButtonBack_tag_t::ButtonBack_tag_t(tag_t* parent) : ButtonOk_tag_t(parent) {
+    accepted = tags::accepts(tags::ButtonBack, parent);
+}
 
-ButtonHelp_tag_t::ButtonHelp_tag_t(tag_t* parent) : ButtonOk_tag_t(parent) {}
+ButtonHelp_tag_t::ButtonHelp_tag_t(tag_t* parent) : ButtonOk_tag_t(parent) {
+    accepted = tags::accepts(tags::ButtonHelp, parent);
+}
 
-ButtonHelpAlert_tag_t::ButtonHelpAlert_tag_t(tag_t* parent) : ButtonHelp_tag_t(parent) {}
+ButtonHelpAlert_tag_t::ButtonHelpAlert_tag_t(tag_t* parent) : ButtonHelp_tag_t(parent) {
+    accepted = tags::accepts(tags::ButtonHelpAlert, parent);
+}
 
 ButtonSendSMS_tag_t::ButtonSendSMS_tag_t(tag_t* parent) : ButtonOk_tag_t(parent) {
-    accepted = parent_is(parent, {32, 33});
+    accepted = tags::accepts(tags::ButtonSendSMS, parent);
 }
 
 ButtonAdd_tag_t::ButtonAdd_tag_t(tag_t* parent)
-    : ButtonOk_tag_t(parent), add_form(parent_of<ScriptItemAdd_tag_t>(parent, 32)) {
-    accepted = parent_is(parent, {32});
+    : ButtonOk_tag_t(parent), add_form(parent_of<ScriptItemAdd_tag_t>(parent, tags::ScriptItemAdd)) {
+    accepted = tags::accepts(tags::ButtonAdd, parent);
     if (add_form) add_form->has_add_button = true;
 }
 
 ButtonDel_tag_t::ButtonDel_tag_t(tag_t* parent)
     : ButtonOk_tag_t(parent),
-      add_form(parent_of<ScriptItemAdd_tag_t>(parent, 32)),
-      fav_list_tag(parent_of<ScriptFavList_tag_t>(parent, 64)) {
-    accepted = parent_is(parent, {32, 64});
+      add_form(parent_of<ScriptItemAdd_tag_t>(parent, tags::ScriptItemAdd)),
+      fav_list_tag(parent_of<ScriptFavList_tag_t>(parent, tags::ScriptFavList)) {
+    accepted = tags::accepts(tags::ButtonDel, parent);
 }
 
 ButtonFavAddDel_tag_t::ButtonFavAddDel_tag_t(tag_t* parent) : ButtonOk_tag_t(parent) {
-    accepted = parent_is(parent, {32, 33});
+    accepted = tags::accepts(tags::ButtonFavAddDel, parent);
 }
 
 Caption_tag_t::Caption_tag_t(tag_t* parent) {
-    accepted = parent_is(parent, {28, 29, 30, 31, 32, 33, 40, 41, 44, 45, 51, 52, 55, 62, 64, 65});
+    accepted = tags::accepts(tags::Caption, parent);
     if (accepted) captioned = dynamic_cast<tag_captioned_t*>(parent);
 }
 
-UserRequest_tag_t::UserRequest_tag_t(tag_t* parent) : item(parent_of<Item_tag_t>(parent, 53)) {
-    accepted = parent_is(parent, {41, 45, 53});
-    button = parent_is(parent, {41, 45}) ? dynamic_cast<ButtonOk_tag_t*>(parent) : nullptr;
+UserRequest_tag_t::UserRequest_tag_t(tag_t* parent) : item(parent_of<Item_tag_t>(parent, tags::Item)) {
+    accepted = tags::accepts(tags::UserRequest, parent);
+    button =
+        parent_is(parent, {tags::ButtonSendSMS, tags::ButtonDel}) ? dynamic_cast<ButtonOk_tag_t*>(parent) : nullptr;
 }
 
 Body_tag_t::Body_tag_t(tag_t* parent)
-    : send_button(parent_of<ButtonSendSMS_tag_t>(parent, 41)), item(parent_of<Item_tag_t>(parent, 53)) {
-    accepted = parent_is(parent, {41, 53});
+    : send_button(parent_of<ButtonSendSMS_tag_t>(parent, tags::ButtonSendSMS)),
+      item(parent_of<Item_tag_t>(parent, tags::Item)) {
+    accepted = tags::accepts(tags::Body, parent);
 }
 
-fav_button_leaf_t::fav_button_leaf_t(tag_t* parent) : fav_button(parent_of<ButtonFavAddDel_tag_t>(parent, 65)) {
-    accepted = parent_is(parent, {65});
+fav_button_leaf_t::fav_button_leaf_t(tag_t* parent, int32_t code)
+    : fav_button(parent_of<ButtonFavAddDel_tag_t>(parent, tags::ButtonFavAddDel)) {
+    accepted = tags::accepts(code, parent);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "script/tag.h"
+#include "script/tag_codes.h"
 #include "script/tag_interfaces.h"
 
 // Buttons (soft keys) and the leaves that configure them.
@@ -98,7 +99,7 @@ public:
 // The four texts of "ButtonFavAddDel": key captions and questions for adding and removing.
 class fav_button_leaf_t : public tag_simple_t {
 public:
-    explicit fav_button_leaf_t(tag_t* parent);
+    fav_button_leaf_t(tag_t* parent, int32_t code);
 
     ButtonFavAddDel_tag_t* fav_button = nullptr;
 };
@@ -106,23 +107,23 @@ public:
 // "CaptionAdd" (67).
 class CaptionAdd_tag_t : public fav_button_leaf_t {
 public:
-    using fav_button_leaf_t::fav_button_leaf_t;
+    explicit CaptionAdd_tag_t(tag_t* parent) : fav_button_leaf_t(parent, tags::CaptionAdd) {}
 };
 
 // "CaptionDel" (68).
 class CaptionDel_tag_t : public fav_button_leaf_t {
 public:
-    using fav_button_leaf_t::fav_button_leaf_t;
+    explicit CaptionDel_tag_t(tag_t* parent) : fav_button_leaf_t(parent, tags::CaptionDel) {}
 };
 
 // "UserRequestAdd" (69).
 class UserRequestAdd_tag_t : public fav_button_leaf_t {
 public:
-    using fav_button_leaf_t::fav_button_leaf_t;
+    explicit UserRequestAdd_tag_t(tag_t* parent) : fav_button_leaf_t(parent, tags::UserRequestAdd) {}
 };
 
 // "UserRequestDel" (70).
 class UserRequestDel_tag_t : public fav_button_leaf_t {
 public:
-    using fav_button_leaf_t::fav_button_leaf_t;
+    explicit UserRequestDel_tag_t(tag_t* parent) : fav_button_leaf_t(parent, tags::UserRequestDel) {}
 };

@@ -5,11 +5,12 @@
 #include <string>
 
 #include "script/attribute_map.h"
+#include "script/tag_codes.h"
 
 class tag_t;
 
-// Tag codes run from 1 to this; the table of names and classes is in factory.cpp.
-inline constexpr int32_t last_tag_code = 71;
+// Tag codes run from 1 to this; the table of names, classes and placements is in tag_table.cpp.
+inline constexpr int32_t last_tag_code = tags::last;
 
 // The code of a tag name, compared exactly. An unknown name raises tag_unknown_ex_t {0, name}.
 int32_t tag_code(const std::u16string& name);

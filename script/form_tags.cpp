@@ -12,36 +12,36 @@ const std::u16string expanded_key = u"expanded";
 }  // namespace
 
 Form_tag_t::Form_tag_t(tag_t* parent) : script_item(script_item_of(parent)) {
-    accepted = parent_is(parent, {32, 33});
+    accepted = tags::accepts(tags::Form, parent);
 }
 
-Input_tag_t::Input_tag_t(tag_t* parent) : form_tag(parent_of<Form_tag_t>(parent, 39)) {
-    accepted = parent_is(parent, {39});
+Input_tag_t::Input_tag_t(tag_t* parent) : form_tag(parent_of<Form_tag_t>(parent, tags::Form)) {
+    accepted = tags::accepts(tags::Input, parent);
 }
 
 void Input_tag_t::set_caption(const std::u16string&, tag_t*) {
     // The caption goes to the input item once inputs create their items.
 }
 
-input_leaf_t::input_leaf_t(tag_t* parent) : input(parent_of<Input_tag_t>(parent, 55)) {
-    accepted = parent_is(parent, {55});
+input_leaf_t::input_leaf_t(tag_t* parent, int32_t code) : input(parent_of<Input_tag_t>(parent, tags::Input)) {
+    accepted = tags::accepts(code, parent);
 }
 
 DefaultValue_tag_t::DefaultValue_tag_t(tag_t* parent)
-    : input(parent_of<Input_tag_t>(parent, 55)), item(parent_of<Item_tag_t>(parent, 53)) {
-    accepted = parent_is(parent, {53, 55});
+    : input(parent_of<Input_tag_t>(parent, tags::Input)), item(parent_of<Item_tag_t>(parent, tags::Item)) {
+    accepted = tags::accepts(tags::DefaultValue, parent);
 }
 
-CheckBox_tag_t::CheckBox_tag_t(tag_t* parent) : form_tag(parent_of<Form_tag_t>(parent, 39)) {
-    accepted = parent_is(parent, {39});
+CheckBox_tag_t::CheckBox_tag_t(tag_t* parent) : form_tag(parent_of<Form_tag_t>(parent, tags::Form)) {
+    accepted = tags::accepts(tags::CheckBox, parent);
 }
 
 void CheckBox_tag_t::set_caption(const std::u16string&, tag_t*) {
     // The caption goes to the check box item once check boxes create their items.
 }
 
-String_tag_t::String_tag_t(tag_t* parent) : form_tag(parent_of<Form_tag_t>(parent, 39)) {
-    accepted = parent_is(parent, {39});
+String_tag_t::String_tag_t(tag_t* parent) : form_tag(parent_of<Form_tag_t>(parent, tags::Form)) {
+    accepted = tags::accepts(tags::String, parent);
 }
 
 void String_tag_t::load() {
@@ -63,6 +63,7 @@ void String_tag_t::execute(int, int) {
 }
 
 Help_tag_t::Help_tag_t(tag_t* parent) : String_tag_t(parent), script_item(script_item_of(parent)) {
-    accepted = parent_is(parent, {30, 31, 32, 33, 39, 40, 64});
-    if (parent_is(parent, {30, 40})) help_button = dynamic_cast<ButtonHelp_tag_t*>(parent);
+    accepted = tags::accepts(tags::Help, parent);
+    if (parent_is(parent, {tags::ButtonHelp, tags::ButtonHelpAlert}))
+        help_button = dynamic_cast<ButtonHelp_tag_t*>(parent);
 }

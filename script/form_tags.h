@@ -1,6 +1,7 @@
 #pragma once
 
 #include "script/tag.h"
+#include "script/tag_codes.h"
 #include "script/tag_interfaces.h"
 
 // The form of a script item and its inputs, check boxes and text rows.
@@ -29,7 +30,7 @@ public:
 // The leaves that configure an input.
 class input_leaf_t : public tag_simple_t {
 public:
-    explicit input_leaf_t(tag_t* parent);
+    input_leaf_t(tag_t* parent, int32_t code);
 
     Input_tag_t* input = nullptr;
 };
@@ -37,25 +38,25 @@ public:
 // "InputMode" (56).
 class InputMode_tag_t : public input_leaf_t {
 public:
-    using input_leaf_t::input_leaf_t;
+    explicit InputMode_tag_t(tag_t* parent) : input_leaf_t(parent, tags::InputMode) {}
 };
 
 // "MaxLength" (57).
 class MaxLength_tag_t : public input_leaf_t {
 public:
-    using input_leaf_t::input_leaf_t;
+    explicit MaxLength_tag_t(tag_t* parent) : input_leaf_t(parent, tags::MaxLength) {}
 };
 
 // "MinLength" (58).
 class MinLength_tag_t : public input_leaf_t {
 public:
-    using input_leaf_t::input_leaf_t;
+    explicit MinLength_tag_t(tag_t* parent) : input_leaf_t(parent, tags::MinLength) {}
 };
 
 // "ErrorMin" (59).
 class ErrorMin_tag_t : public input_leaf_t {
 public:
-    using input_leaf_t::input_leaf_t;
+    explicit ErrorMin_tag_t(tag_t* parent) : input_leaf_t(parent, tags::ErrorMin) {}
 };
 
 // "DefaultValue" (60): the starting value of an input or a check box entry.

@@ -6,11 +6,11 @@
 #include "script/select_tags.h"
 
 Parameter_tag_t::Parameter_tag_t(tag_t* parent)
-    : select(parent_of<Select_tag_t>(parent, 52)),
-      select_card(parent_of<SelectCard_tag_t>(parent, 51)),
-      input(parent_of<Input_tag_t>(parent, 55)),
-      item(parent_of<Item_tag_t>(parent, 53)) {
-    accepted = parent_is(parent, {51, 52, 53, 55});
+    : select(parent_of<Select_tag_t>(parent, tags::Select)),
+      select_card(parent_of<SelectCard_tag_t>(parent, tags::SelectCard)),
+      input(parent_of<Input_tag_t>(parent, tags::Input)),
+      item(parent_of<Item_tag_t>(parent, tags::Item)) {
+    accepted = tags::accepts(tags::Parameter, parent);
 }
 
 // Until the parameters are built, they take every text and give none.
@@ -22,9 +22,12 @@ std::u16string Parameter_tag_t::value_text() {
     return {};
 }
 
-// Any real parent; the factory's stand-in parent has code 0.
+Save_tag_t::Save_tag_t(tag_t* parent) : Parameter_tag_t(parent) {
+    accepted = tags::accepts(tags::Save, parent);
+}
+
 BankSpecified_tag_t::BankSpecified_tag_t(tag_t* parent) {
-    accepted = parent && parent->code != 0;
+    accepted = tags::accepts(tags::BankSpecified, parent);
 }
 
 void BankSpecified_tag_t::link() {

@@ -27,7 +27,7 @@ public:
 // "Save" (48): a parameter bound to a persistent variable.
 class Save_tag_t : public Parameter_tag_t {
 public:
-    using Parameter_tag_t::Parameter_tag_t;
+    explicit Save_tag_t(tag_t* parent);
 };
 
 // "BankSpecified" (71): attaches its attributes to its parent as the bank option its text names.

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "script/tag.h"
+#include "script/tag_codes.h"
 
 class ScriptItem_tag_t;
 

@@ -7,25 +7,27 @@
 
 // Until the selections are built, the parameters take every text and give none.
 
-Select_tag_t::Select_tag_t(tag_t* parent) : form_tag(parent_of<Form_tag_t>(parent, 39)) {
-    accepted = parent_is(parent, {39});
+Select_tag_t::Select_tag_t(tag_t* parent) : form_tag(parent_of<Form_tag_t>(parent, tags::Form)) {
+    accepted = tags::accepts(tags::Select, parent);
 }
 
 void Select_tag_t::set_caption(const std::u16string&, tag_t*) {
     // The caption goes to the selection item once selections create their items.
 }
 
-SelectCard_tag_t::SelectCard_tag_t(tag_t* parent) : Select_tag_t(parent) {}
+SelectCard_tag_t::SelectCard_tag_t(tag_t* parent) : Select_tag_t(parent) {
+    accepted = tags::accepts(tags::SelectCard, parent);
+}
 
 void SelectCard_tag_t::execute(int, int) {
     // Adding a card from the selection comes with the card selection behaviour.
 }
 
 Item_tag_t::Item_tag_t(tag_t* parent)
-    : select(parent_of<Select_tag_t>(parent, 52)),
-      checkbox(parent_of<CheckBox_tag_t>(parent, 62)),
-      select_card(parent_of<SelectCard_tag_t>(parent, 51)) {
-    accepted = parent_is(parent, {51, 52, 62});
+    : select(parent_of<Select_tag_t>(parent, tags::Select)),
+      checkbox(parent_of<CheckBox_tag_t>(parent, tags::CheckBox)),
+      select_card(parent_of<SelectCard_tag_t>(parent, tags::SelectCard)) {
+    accepted = tags::accepts(tags::Item, parent);
 }
 
 bool Item_tag_t::apply_text(const std::u16string&) {
@@ -36,24 +38,24 @@ std::u16string Item_tag_t::value_text() {
     return {};
 }
 
-Value_tag_t::Value_tag_t(tag_t* parent) : item(parent_of<Item_tag_t>(parent, 53)) {
-    accepted = parent_is(parent, {53});
+Value_tag_t::Value_tag_t(tag_t* parent) : item(parent_of<Item_tag_t>(parent, tags::Item)) {
+    accepted = tags::accepts(tags::Value, parent);
 }
 
-Default_tag_t::Default_tag_t(tag_t* parent) : item(parent_of<Item_tag_t>(parent, 53)) {
-    accepted = parent_is(parent, {53});
+Default_tag_t::Default_tag_t(tag_t* parent) : item(parent_of<Item_tag_t>(parent, tags::Item)) {
+    accepted = tags::accepts(tags::Default, parent);
 }
 
 Mode_tag_t::Mode_tag_t(tag_t* parent) {
-    accepted = parent_is(parent, {51, 52});
+    accepted = tags::accepts(tags::Mode, parent);
     if (accepted) select = dynamic_cast<Select_tag_t*>(parent);
 }
 
 Object_tag_t::Object_tag_t(tag_t* parent)
-    : fav_button(parent_of<ButtonFavAddDel_tag_t>(parent, 65)),
-      fav_list_tag(parent_of<ScriptFavList_tag_t>(parent, 64)),
-      select_card(parent_of<SelectCard_tag_t>(parent, 51)) {
-    accepted = parent_is(parent, {51, 64, 65});
+    : fav_button(parent_of<ButtonFavAddDel_tag_t>(parent, tags::ButtonFavAddDel)),
+      fav_list_tag(parent_of<ScriptFavList_tag_t>(parent, tags::ScriptFavList)),
+      select_card(parent_of<SelectCard_tag_t>(parent, tags::SelectCard)) {
+    accepted = tags::accepts(tags::Object, parent);
 }
 
 bool Object_tag_t::apply_text(const std::u16string&) {
@@ -64,8 +66,8 @@ std::u16string Object_tag_t::value_text() {
     return {};
 }
 
-AddName_tag_t::AddName_tag_t(tag_t* parent) : select_card(parent_of<SelectCard_tag_t>(parent, 51)) {
-    accepted = parent_is(parent, {51});
+AddName_tag_t::AddName_tag_t(tag_t* parent) : select_card(parent_of<SelectCard_tag_t>(parent, tags::SelectCard)) {
+    accepted = tags::accepts(tags::AddName, parent);
 }
 
 bool AddName_tag_t::apply_text(const std::u16string&) {

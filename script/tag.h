@@ -52,7 +52,7 @@ public:
     std::u16string name;
 
 protected:
-    // The placement test of the constructors: the parent's code is one of `codes`.
+    // Whether the parent exists and its code is one of `codes`. The placement itself is tags::accepts.
     static bool parent_is(const tag_t* parent, std::initializer_list<int32_t> codes);
 };
 

@@ -21,4 +21,6 @@ public:
     virtual void clear() = 0;
     // Lays the items out again after their content changed while the form is open.
     virtual void refresh() = 0;
+    // Whether the form's last showing was ended by close() from program code rather than by the user.
+    virtual bool ended_by_program() = 0;
 };

@@ -1,4 +1,4 @@
-#include "ui/recording_display.h"
+#include "tests/support/recording_display.h"
 
 #include <gtest/gtest.h>
 
@@ -117,4 +117,61 @@ TEST(recording_display, keeps_what_items_were_told) {
     EXPECT_EQ(list->selected(), 1);
     list->show();
     EXPECT_EQ(list->selected(), -1);
+}
+
+TEST(recording_display, form_keeps_the_form_contract) {
+    recording_display_t display;
+    auto form = display.create_form(u"Форма");
+    auto back = display.create_button(form.get(), u"Назад", button_t::back);
+    auto plain = display.create_button(form.get(), u"Справка", button_t::plain);
+    auto first = display.create_button(form.get(), u"Отправить", button_t::confirming);
+    auto second = display.create_button(form.get(), u"Ещё", button_t::confirming);
+    test_action_t sent;
+    first->set_action(&sent);
+    for (auto* b : {back.get(), plain.get(), first.get(), second.get()}) form->add_button(b);
+    auto& recorded = static_cast<recording_form_t&>(*form);
+    EXPECT_EQ(recorded.buttons.size(), 3u);
+    EXPECT_EQ(recorded.back_button, back.get());
+    EXPECT_EQ(recorded.default_button, first.get());
+
+    // Nothing to fill in: the default button is pressed and nothing is shown.
+    bool shown = false;
+    display.on_form_show = [&](recording_form_t&) { shown = true; };
+    form->show();
+    EXPECT_FALSE(shown);
+    EXPECT_EQ(sent.runs, 1);
+
+    // With an item: closing from code commits what is on the screen; leaving does not.
+    auto input = display.create_input_item(form.get(), u"Сумма");
+    test_param_t amount;
+    input->set_param(&amount);
+    input->set_min_length(3);
+    input->set_error_text(u"Мало");
+    form->add_item(std::move(input));
+    auto* item = recorded.item<recording_input_item_t>(0);
+    display.on_form_show = [&](recording_form_t& f) {
+        item->value = u"12";
+        f.close();
+    };
+    form->show();
+    EXPECT_TRUE(form->ended_by_program());
+    EXPECT_EQ(amount.applied, (std::vector<std::u16string>{}));  // refused below the minimum, ignored
+    item->set_min_length(0);
+    display.on_form_show = [&](recording_form_t& f) {
+        item->value = u"7";
+        f.close();
+    };
+    form->show();
+    EXPECT_EQ(amount.value, u"7");
+    display.on_form_show = [&](recording_form_t&) { item->value = u"9"; };
+    form->show();
+    EXPECT_FALSE(form->ended_by_program());
+    EXPECT_EQ(amount.value, u"7");
+
+    // A confirming key checks the items first and is refused with the item's message.
+    item->set_min_length(5);
+    display.on_form_show = [&](recording_form_t& f) { EXPECT_FALSE(f.press(1)); };
+    form->show();
+    EXPECT_EQ(display.calls.back(), u"form[Форма].refused(Мало)");
+    EXPECT_EQ(sent.runs, 1);
 }

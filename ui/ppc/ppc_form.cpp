@@ -89,6 +89,7 @@ void ppc_form_t::show() {
         return;
     }
     failure_ = nullptr;
+    ended_by_program_ = false;
     shown_ = true;
     try {
         initialise();
@@ -137,6 +138,7 @@ void ppc_form_t::close() {
     // Ending from code keeps what is on the screen: every item stores its value, whatever it says.
     std::u16string scratch;
     for (ppc_item_t* item : items_) item->commit(scratch);
+    ended_by_program_ = true;
     end_dialog();
 }
 

@@ -45,6 +45,7 @@ public:
     void set_title(const std::u16string& text) override { title_ = text; }
     void clear() override;
     void refresh() override;
+    bool ended_by_program() override { return ended_by_program_; }
 
     // Runs a command as the soft keys and the options menu do.
     void command(int id);
@@ -98,6 +99,7 @@ private:
     ppc_rect_t area_;
     std::u16string title_;
     bool shown_ = false;
+    bool ended_by_program_ = false;
     bool created_ = false;
     std::vector<ppc_button_t*> buttons_;
     ppc_button_t* default_button_ = nullptr;

@@ -6,15 +6,9 @@
 #include "resources/texts.h"
 #include "script/menu_tags.h"
 #include "script/script_context.h"
+#include "script/tag_codes.h"
 #include "ui/ppc/ppc_display.h"
 #include "vars/fav_list_var.h"
-
-namespace {
-
-constexpr int32_t script_list_code = 31;
-constexpr int32_t script_fav_list_code = 64;
-
-}  // namespace
 
 ppc_list_t::ppc_list_t(ppc_display_t& display) : display_(display), menu_(display.current_menu()) {
     if (!menu_) return;
@@ -41,7 +35,7 @@ void ppc_list_t::add_entry(const std::u16string& text, tag_t* tag, const std::u1
     // Without a menu to fill, or a tag to run, there is nothing to offer.
     if (!menu_ || !tag) return;
     switch (tag->code) {
-        case script_list_code: {
+        case tags::ScriptList: {
             // The sub-list the tag makes captures the new sub-menu; this list keeps its own, so later entries
             // still land here.
             QMenu* sub = menu_->addMenu(label(text));
@@ -49,7 +43,7 @@ void ppc_list_t::add_entry(const std::u16string& text, tag_t* tag, const std::u1
             tag->show();
             break;
         }
-        case script_fav_list_code:
+        case tags::ScriptFavList:
             add_favourites(label(text), tag);
             break;
         default:

@@ -1,4 +1,4 @@
-#include "ui/recording_display.h"
+#include "tests/support/recording_display.h"
 
 #include "script/tag_interfaces.h"
 
@@ -103,11 +103,23 @@ void recording_input_item_t::set_caption(const std::u16string& text) {
     caption = text;
 }
 
+bool recording_input_item_t::commit_item(std::u16string& message) {
+    if (static_cast<int>(value.size()) < min_length) {
+        message = error_text;
+        return false;
+    }
+    for (param_t* p : params)
+        if (!p->apply_text(value)) {
+            message = error_text;
+            return false;
+        }
+    return true;
+}
+
 bool recording_input_item_t::commit(const std::u16string& text) {
     value = text;
-    for (param_t* p : params)
-        if (!p->apply_text(text)) return false;
-    return true;
+    std::u16string message;
+    return commit_item(message);
 }
 
 recording_checkbox_item_t::recording_checkbox_item_t(recording_display_t& display, std::u16string caption)
@@ -122,6 +134,13 @@ void recording_checkbox_item_t::add_box(const std::u16string& text, bool ticked)
 void recording_checkbox_item_t::add_param(param_t* param) {
     log(call(u"add_param"));
     pending.push_back(param);
+}
+
+bool recording_checkbox_item_t::commit_item(std::u16string&) {
+    for (const box_t& box : boxes)
+        for (param_t* p : box.params)
+            if (!p->apply_text(box.ticked ? u"true" : u"false")) return false;
+    return true;
 }
 
 void recording_checkbox_item_t::set_caption(const std::u16string& text) {
@@ -172,6 +191,13 @@ void recording_select_item_t::set_caption(const std::u16string& text) {
     caption = text;
 }
 
+bool recording_select_item_t::commit_item(std::u16string&) {
+    const std::u16string text = selected_text();
+    for (param_t* p : params)
+        if (!p->apply_text(text)) return false;
+    return true;
+}
+
 void recording_select_item_t::pick(int index) {
     selected = index;
     for (action_t* l : listeners) l->execute(0, 0);
@@ -182,6 +208,11 @@ recording_form_t::recording_form_t(recording_display_t& display, std::u16string 
 
 void recording_form_t::show() {
     log(call(u"show"));
+    ended_by_program_ = false;
+    if (items.empty()) {
+        if (default_button) default_button->press();
+        return;
+    }
     shown = true;
     if (display_.on_form_show) display_.on_form_show(*this);
     shown = false;
@@ -189,13 +220,39 @@ void recording_form_t::show() {
 
 void recording_form_t::close() {
     log(call(u"close"));
+    if (!shown) return;
+    std::u16string scratch;
+    for (auto& i : items)
+        if (auto* part = dynamic_cast<recording_item_t*>(i.get())) part->commit_item(scratch);
+    ended_by_program_ = true;
     shown = false;
+}
+
+bool recording_form_t::press(std::size_t index) {
+    recording_button_t* button = buttons.at(index);
+    if (button->kind == button_t::confirming) {
+        for (auto& i : items) {
+            std::u16string message;
+            auto* part = dynamic_cast<recording_item_t*>(i.get());
+            if (part && !part->commit_item(message)) {
+                log(call(u"refused", message.empty() ? u"ошибка" : message));
+                return false;
+            }
+        }
+    }
+    button->press();
+    return true;
 }
 
 void recording_form_t::add_button(button_t* button) {
     auto* b = static_cast<recording_button_t*>(button);
     log(call(u"add_button", b->caption));
+    if (b->kind == button_t::back) {
+        back_button = b;
+        return;
+    }
     buttons.push_back(b);
+    if (!default_button && b->kind == button_t::confirming) default_button = b;
 }
 
 void recording_form_t::add_item(std::unique_ptr<item_t> item) {
@@ -212,6 +269,7 @@ void recording_form_t::clear() {
     log(call(u"clear"));
     items.clear();
     buttons.clear();
+    default_button = back_button = nullptr;
     shown = false;
 }
 

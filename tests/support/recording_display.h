@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -15,6 +16,10 @@
 // u"input[Сумма].set_max_length(10)" or u"form[Перевод].show()". It answers yes/no alerts from `answers`,
 // picks list entries from `picks`, and lets a test act as the user while a form is shown (`on_form_show`).
 // The objects it makes keep everything they were told, so a test can also read them back.
+//
+// Its form keeps the contract of the real one: show() of a form without items presses the default button
+// instead of showing anything; close() from code while shown commits every item; a confirming button
+// pressed from the soft keys (`press`) first has every item check and store its value.
 
 class recording_display_t;
 
@@ -31,12 +36,22 @@ private:
     std::u16string name_;
 };
 
+// The part of every recorded item that the form drives: check the value on the screen and store it into
+// the bound parameters; false refuses, with an error text in `message` where the item has one.
+class recording_item_t {
+public:
+    virtual bool commit_item(std::u16string& message) = 0;
+
+protected:
+    ~recording_item_t() = default;
+};
+
 class recording_button_t : public button_t, public recorded_t {
 public:
     recording_button_t(recording_display_t& display, std::u16string caption, int kind);
     void set_caption(const std::u16string& text) override;
     void set_action(action_t* a) override;
-    // Runs the action as the soft key would; nothing without one.
+    // Runs the action as the soft key would, without the form's checks; nothing without an action.
     void press();
 
     std::u16string caption;
@@ -44,12 +59,13 @@ public:
     action_t* action = nullptr;
 };
 
-class recording_string_item_t : public string_item_t, public recorded_t {
+class recording_string_item_t : public string_item_t, public recording_item_t, public recorded_t {
 public:
     recording_string_item_t(recording_display_t& display, std::u16string text);
     void fold() override;
     void unfold() override;
     void set_click_handler(action_t* handler) override;
+    bool commit_item(std::u16string&) override { return true; }
     // Clicks the text as the user would.
     void click();
 
@@ -58,7 +74,7 @@ public:
     action_t* click_handler = nullptr;
 };
 
-class recording_input_item_t : public input_item_t, public recorded_t {
+class recording_input_item_t : public input_item_t, public recording_item_t, public recorded_t {
 public:
     recording_input_item_t(recording_display_t& display, std::u16string caption);
     void set_type(int t, int flags) override;
@@ -69,7 +85,9 @@ public:
     void set_param(param_t* param) override;
     void set_caption(const std::u16string& text) override;
     int max_length() override { return max_length_; }
-    // Stores `text` into the bound parameters as a commit would; false when one refuses it.
+    // Refuses a value shorter than the minimum with the error text, else stores it into the parameters.
+    bool commit_item(std::u16string& message) override;
+    // The user types `text` into the input, then the item commits it; false when refused.
     bool commit(const std::u16string& text);
 
     std::u16string caption;
@@ -83,13 +101,15 @@ public:
     std::vector<param_t*> params;
 };
 
-class recording_image_item_t : public image_item_t {
+class recording_image_item_t : public image_item_t, public recording_item_t {
 public:
     explicit recording_image_item_t(std::u16string file) : file(std::move(file)) {}
+    bool commit_item(std::u16string&) override { return true; }
+
     std::u16string file;
 };
 
-class recording_checkbox_item_t : public checkbox_item_t, public recorded_t {
+class recording_checkbox_item_t : public checkbox_item_t, public recording_item_t, public recorded_t {
 public:
     struct box_t {
         std::u16string text;
@@ -100,13 +120,15 @@ public:
     void add_box(const std::u16string& text, bool ticked) override;
     void add_param(param_t* param) override;
     void set_caption(const std::u16string& text) override;
+    // Each box stores "true" or "false" into its parameters; stops at the first refusal.
+    bool commit_item(std::u16string& message) override;
 
     std::u16string caption;
     std::vector<box_t> boxes;
     std::vector<param_t*> pending;
 };
 
-class recording_select_item_t : public select_item_t, public recorded_t {
+class recording_select_item_t : public select_item_t, public recording_item_t, public recorded_t {
 public:
     recording_select_item_t(recording_display_t& display, std::u16string caption);
     void set_style(int s) override;
@@ -117,6 +139,8 @@ public:
     std::u16string selected_text() override;
     void select_text(const std::u16string& text) override;
     void set_caption(const std::u16string& text) override;
+    // Stores the picked option into the parameters.
+    bool commit_item(std::u16string& message) override;
     // The user picks option `index`: the pick changes and every listener runs.
     void pick(int index);
 
@@ -131,7 +155,10 @@ public:
 class recording_form_t : public form_t, public recorded_t {
 public:
     recording_form_t(recording_display_t& display, std::u16string title);
+    // Without items: presses the default button, if any, and shows nothing. Otherwise open while the
+    // display's on_form_show acts as the user; returning from it is the user leaving with "Назад".
     void show() override;
+    // Only while shown: commits every item, ignoring refusals, and ends the form.
     void close() override;
     bool is_open() override { return shown; }
     void add_button(button_t* button) override;
@@ -140,6 +167,12 @@ public:
     void set_title(const std::u16string& text) override;
     void clear() override;
     void refresh() override;
+    bool ended_by_program() override { return ended_by_program_; }
+
+    // The user chooses soft-key command `index` (of `buttons`). A confirming button first has the items
+    // check and store their values in order; the first refusal is shown as an error box
+    // ("form[...].refused(message)"), nothing is pressed and false is returned.
+    bool press(std::size_t index);
 
     // The item at `index` as its recording class; null when it is of another class.
     template <class T>
@@ -149,8 +182,15 @@ public:
 
     std::u16string title_;
     std::vector<std::unique_ptr<item_t>> items;
+    // Every button but the back button, in the order added.
     std::vector<recording_button_t*> buttons;
+    // The first confirming button added; the last back button added.
+    recording_button_t* default_button = nullptr;
+    recording_button_t* back_button = nullptr;
     bool shown = false;
+
+private:
+    bool ended_by_program_ = false;
 };
 
 class recording_list_t : public list_t, public recorded_t {
