@@ -150,4 +150,27 @@ inline constexpr char16_t pdu_parts_file_not_saved[] = u"Не удалось с�
 
 // ---- application shell --------------------------------------------------------------------------
 
+// ---- script model: selections, buttons and the request ------------------------------------------
+
+// The caption of a selection until a "Caption" replaces it.
+inline constexpr char16_t select_caption[] = u"Выбор:";
+// The lines of a card selection that add a card and that stand for all cards; compared with what the user picked.
+inline constexpr char16_t add_another[] = u"Добавить еще...";
+inline constexpr char16_t all_cards[] = u"По всем картам";
+// Soft keys until a "Caption" replaces them.
+inline constexpr char16_t button_ok[] = u"OK";
+inline constexpr char16_t button_help[] = u"Help";
+inline constexpr char16_t button_delete[] = u"Удалить";
+inline constexpr char16_t fav_add_caption[] = u"Добавить в Избранное";
+inline constexpr char16_t fav_remove_caption[] = u"Удалить из Избранного";
+// Captions of the questions before a card is deleted and a favourite added or removed.
+inline constexpr char16_t delete_caption[] = u"Удаление";
+inline constexpr char16_t confirm_caption[] = u"Подтверждение.";
+// Sending the request.
+inline constexpr char16_t send_succeeded[] = u"Сообщение отправлено успешно";
+inline constexpr char16_t send_retry_question[] = u"Не удалось отправить сообщение, повторить?";
+inline constexpr char16_t send_no_bank_number[] =
+    u"Не удалось отправить сообщение проверьте правильность ввода номера банка.";
+inline constexpr char16_t send_empty_request[] = u"Текст запроса пуст, сообщение не отправлено.";
+
 }  // namespace texts

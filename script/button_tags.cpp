@@ -1,27 +1,69 @@
 #include "script/button_tags.h"
 
+#include "resources/texts.h"
+#include "script/form_tags.h"
 #include "script/menu_tags.h"
 #include "script/parent_of.h"
+#include "script/script_context.h"
 #include "script/select_tags.h"
+#include "script/tag_codes.h"
+#include "script/expand.h"
+#include "ui/display.h"
+#include "vars/var_scope.h"
 
 ButtonOk_tag_t::ButtonOk_tag_t(tag_t* parent) : script_item(script_item_of(parent)) {
     accepted = tags::accepts(tags::ButtonOk, parent);
 }
 
-void ButtonOk_tag_t::set_caption(const std::u16string&, tag_t*) {
-    // The caption goes to the soft key once the buttons create their keys.
+ButtonOk_tag_t::~ButtonOk_tag_t() = default;
+
+form_t* ButtonOk_tag_t::form() const {
+    return script_item ? script_item->form.get() : nullptr;
+}
+
+void ButtonOk_tag_t::show() {
+    if (script_item) {
+        button.reset();
+        button = script_context.display->create_button(form(), texts::button_ok, button_kind);
+        button->set_action(this);
+    }
+    tag_complex_t::show();
+    if (script_item && button && form()) form()->add_button(button.get());
+}
+
+void ButtonOk_tag_t::set_caption(const std::u16string& text, tag_t*) {
+    if (button) button->set_caption(text);
 }
 
 void ButtonOk_tag_t::execute(int, int) {
-    // A button's action comes with the button behaviour.
+    if (form_t* shown = form()) shown->close();
 }
 
 ButtonBack_tag_t::ButtonBack_tag_t(tag_t* parent) : ButtonOk_tag_t(parent) {
     accepted = tags::accepts(tags::ButtonBack, parent);
+    button_kind = button_t::back;
 }
 
 ButtonHelp_tag_t::ButtonHelp_tag_t(tag_t* parent) : ButtonOk_tag_t(parent) {
     accepted = tags::accepts(tags::ButtonHelp, parent);
+    button_kind = button_t::plain;
+}
+
+void ButtonHelp_tag_t::show() {
+    button.reset();
+    if (script_item) {
+        button = script_context.display->create_button(form(), texts::button_help, button_kind);
+        button->set_action(this);
+    }
+    tag_complex_t::show();
+    if (script_item && form() && global_vars && global_vars->get_bool_or(u"HelpAlertButton", false)->value) {
+        form()->add_button(button.get());
+    }
+}
+
+void ButtonHelp_tag_t::execute(int, int) {
+    auto alert = script_context.display->create_alert(texts::app_name, expand(help_text, *this), alert_t::information);
+    alert->show();
 }
 
 ButtonHelpAlert_tag_t::ButtonHelpAlert_tag_t(tag_t* parent) : ButtonHelp_tag_t(parent) {
@@ -43,10 +85,12 @@ ButtonDel_tag_t::ButtonDel_tag_t(tag_t* parent)
       add_form(parent_of<ScriptItemAdd_tag_t>(parent, tags::ScriptItemAdd)),
       fav_list_tag(parent_of<ScriptFavList_tag_t>(parent, tags::ScriptFavList)) {
     accepted = tags::accepts(tags::ButtonDel, parent);
+    if (fav_list_tag) button_kind = button_t::plain;
 }
 
 ButtonFavAddDel_tag_t::ButtonFavAddDel_tag_t(tag_t* parent) : ButtonOk_tag_t(parent) {
     accepted = tags::accepts(tags::ButtonFavAddDel, parent);
+    button_kind = button_t::plain;
 }
 
 Caption_tag_t::Caption_tag_t(tag_t* parent) {
@@ -64,6 +108,11 @@ Body_tag_t::Body_tag_t(tag_t* parent)
     : send_button(parent_of<ButtonSendSMS_tag_t>(parent, tags::ButtonSendSMS)),
       item(parent_of<Item_tag_t>(parent, tags::Item)) {
     accepted = tags::accepts(tags::Body, parent);
+}
+
+void Body_tag_t::show() {
+    if (send_button) send_button->body = text;
+    if (item) item->body = text;
 }
 
 fav_button_leaf_t::fav_button_leaf_t(tag_t* parent, int32_t code)

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <memory>
+#include <string>
+
 #include "script/tag.h"
 #include "script/tag_codes.h"
 #include "script/tag_interfaces.h"
@@ -10,28 +13,49 @@ class Item_tag_t;
 class ScriptItem_tag_t;
 class ScriptItemAdd_tag_t;
 class ScriptFavList_tag_t;
+class button_t;
+class fav_list_var_t;
+class form_t;
 
-// "ButtonOk" (29): the base of every button.
+// "ButtonOk" (29): the base of every button. In a script item's form it is a soft key whose action ends
+// the form, the items storing what is on the screen.
 class ButtonOk_tag_t : public tag_complex_t, public tag_captioned_t, public action_t {
 public:
     explicit ButtonOk_tag_t(tag_t* parent);
+    ~ButtonOk_tag_t() override;
+    // Makes the key anew, lets the children configure it and puts it into the form.
+    void show() override;
     void set_caption(const std::u16string& text, tag_t* caption_tag) override;
     void execute(int first, int second) override;
 
+    // The script item's form; null outside a script item.
+    form_t* form() const;
+
+    // The key made by the last show; the form only refers to it.
+    std::unique_ptr<button_t> button;
+    // The confirmation question (a template), set by a "UserRequest" child.
+    std::u16string request;
     // The enclosing script item, whose form the key lives in; null under other parents.
     ScriptItem_tag_t* script_item = nullptr;
+    // The role of the key in the form (button_t::kind_t).
+    int button_kind = 0;
 };
 
-// "ButtonBack" (28).
+// "ButtonBack" (28): the form's back key.
 class ButtonBack_tag_t : public ButtonOk_tag_t {
 public:
     explicit ButtonBack_tag_t(tag_t* parent);
 };
 
-// "ButtonHelp" (30).
+// "ButtonHelp" (30): shows the help text. Its key is put into the form only when "HelpAlertButton" is on.
 class ButtonHelp_tag_t : public ButtonOk_tag_t {
 public:
     explicit ButtonHelp_tag_t(tag_t* parent);
+    void show() override;
+    void execute(int first, int second) override;
+
+    // Set by a "Help" child.
+    std::u16string help_text;
 };
 
 // "ButtonHelpAlert" (40).
@@ -40,33 +64,65 @@ public:
     explicit ButtonHelpAlert_tag_t(tag_t* parent);
 };
 
-// "ButtonSendSMS" (41): sends the form's request.
+// "ButtonSendSMS" (41): asks the user to confirm the request and sends it to the bank (send_sms_button.cpp).
 class ButtonSendSMS_tag_t : public ButtonOk_tag_t {
 public:
     explicit ButtonSendSMS_tag_t(tag_t* parent);
+    // The key; with no bank number and no number to choose from, first the add form of the numbers.
+    void show() override;
+    // Confirm, send, offer to retry.
+    void execute(int first, int second) override;
+    // Names in the question and the body: display texts and amounts as typed in the question, codes in the body.
+    std::u16string resolve(const std::u16string& name) override;
+
+    // True only while the question is being built.
+    bool preview_display = false;
+    // The request body template, set by a "Body" child at each show.
+    std::u16string body;
+    bool preview_format = false;
+
+private:
+    std::u16string expand_fresh(const std::u16string& templ);
+    // The question's answer; false when the user said No.
+    bool ask(const std::u16string& question);
+    void tell(const std::u16string& text, int kind);
 };
 
-// "ButtonAdd" (44): adds the entry an add form describes.
+// "ButtonAdd" (44): stores the card the add form describes into its list, at the place of its priority.
 class ButtonAdd_tag_t : public ButtonOk_tag_t {
 public:
     explicit ButtonAdd_tag_t(tag_t* parent);
+    void execute(int first, int second) override;
 
     ScriptItemAdd_tag_t* add_form = nullptr;
 };
 
-// "ButtonDel" (45): deletes a card or a favourite.
+// "ButtonDel" (45): deletes the card the add form was opened for, after asking.
 class ButtonDel_tag_t : public ButtonOk_tag_t {
 public:
     explicit ButtonDel_tag_t(tag_t* parent);
+    void show() override;
+    void execute(int first, int second) override;
 
     ScriptItemAdd_tag_t* add_form = nullptr;
     ScriptFavList_tag_t* fav_list_tag = nullptr;
 };
 
-// "ButtonFavAddDel" (65): adds a script item to the favourites or removes it.
+// "ButtonFavAddDel" (65): adds the script item to the favourites or removes it; the key's caption says which.
 class ButtonFavAddDel_tag_t : public ButtonOk_tag_t {
 public:
     explicit ButtonFavAddDel_tag_t(tag_t* parent);
+    void link() override;
+    void show() override;
+    void execute(int first, int second) override;
+
+    std::u16string caption_add;
+    std::u16string caption_del;
+    std::u16string request_add;
+    std::u16string request_del;
+    // Bound by an "Object" child. Not owned.
+    fav_list_var_t* favourites = nullptr;
+    bool is_favourite = false;
 };
 
 // "Caption" (4): hands its text to the parent's caption.
@@ -91,6 +147,8 @@ public:
 class Body_tag_t : public tag_simple_t {
 public:
     explicit Body_tag_t(tag_t* parent);
+    // Hands the template to the parent.
+    void show() override;
 
     ButtonSendSMS_tag_t* send_button = nullptr;
     Item_tag_t* item = nullptr;

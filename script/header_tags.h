@@ -22,10 +22,12 @@ public:
     Input_tag_t* input = nullptr;
 };
 
-// "ISDN" (11): the bank's default number.
+// "ISDN" (11): the bank's default number, and the suffix and version that messaging adds to requests.
+// A number stored in the settings wins over the script's (isdn_tag.cpp).
 class ISDN_tag_t : public tag_simple_t {
 public:
     explicit ISDN_tag_t(tag_t* parent);
+    void link() override;
 
     smsISDN_tag_t* sms_isdn = nullptr;
 };

@@ -1,9 +1,44 @@
 #include "script/param_tags.h"
 
+#include <array>
+
+#include "resources/texts.h"
 #include "script/factory.h"
 #include "script/form_tags.h"
+#include "script/menu_tags.h"
 #include "script/parent_of.h"
 #include "script/select_tags.h"
+#include "script/tag_codes.h"
+#include "ui/item.h"
+#include "vars/var_registry.h"
+#include "vars/var_scope.h"
+
+namespace {
+
+// The bank options an input may carry.
+constexpr char16_t remove_point_option[] = u"QuillantoraRemovePoint";
+constexpr char16_t change_date_option[] = u"QuillantoraChangeDate";
+constexpr char16_t plus_sign_option[] = u"AddPlusSignBegin";
+constexpr char16_t zero_fill_option[] = u"zerofillbefore";
+
+constexpr char16_t currency_type[] = u"CURRENCY";
+// The amounts a currency input refuses, unless the bank sends amounts without a point.
+constexpr std::array<std::u16string_view, 6> zero_amounts = {u"0.0", u"0.", u".00", u".0", u"0.00", u"0"};
+
+bool is_zero_amount(const std::u16string& text) {
+    for (auto zero : zero_amounts)
+        if (text == zero) return true;
+    return false;
+}
+
+// The entries of a selection, in order.
+template <class F>
+void for_each_entry(Select_tag_t& select, F f) {
+    for (auto& child : select.children)
+        if (child->code == tags::Item) f(static_cast<Item_tag_t&>(*child));
+}
+
+}  // namespace
 
 Parameter_tag_t::Parameter_tag_t(tag_t* parent)
     : select(parent_of<Select_tag_t>(parent, tags::Select)),
@@ -13,17 +48,133 @@ Parameter_tag_t::Parameter_tag_t(tag_t* parent)
     accepted = tags::accepts(tags::Parameter, parent);
 }
 
-// Until the parameters are built, they take every text and give none.
-bool Parameter_tag_t::apply_text(const std::u16string&) {
-    return true;
+var_registry_t& Parameter_tag_t::registry() {
+    if (!scope) scope = current_vars;
+    return *scope;
 }
 
-std::u16string Parameter_tag_t::value_text() {
-    return {};
+void Parameter_tag_t::link() {
+    scope = current_vars;
+    bind_in_scope();
+}
+
+void Parameter_tag_t::bind_in_scope() {
+    if (!scope) return;
+    if (input) {
+        string_var_t* var = scope->get_string(text);
+        if (var->value.empty()) var->value = input->default_value;
+    } else if (select_card) {
+        scope->get_card(text);
+        select_card->card_var_name = text;
+        if (ScriptItem_tag_t* script_item = select_card->script_item()) script_item->card_var_name = text;
+    } else if (item) {
+        const bool existed = scope->lookup(text) != nullptr;
+        bool_var_t* var = scope->get_bool(text);
+        if (!existed) var->value = item->checked;
+        item->checked = var->value;
+    }
 }
 
 Save_tag_t::Save_tag_t(tag_t* parent) : Parameter_tag_t(parent) {
     accepted = tags::accepts(tags::Save, parent);
+}
+
+void Save_tag_t::link() {
+    scope = global_vars;
+    bind_in_scope();
+    // Outside a script item's scope the sibling already works on the global variables.
+    if (!scope || !current_vars || current_vars == global_vars || !parent || !parent->is_complex()) return;
+    auto* siblings = static_cast<tag_complex_t*>(parent);
+    for (auto& sibling : siblings->children) {
+        if (sibling->code != tags::Parameter) continue;
+        var_t* global = global_vars->find(text);
+        current_vars->bind(static_cast<Parameter_tag_t&>(*sibling).text, global);
+        break;
+    }
+}
+
+void Parameter_tag_t::show() {
+    if (select) {
+        const string_var_t* var = registry().get_string(text);
+        if (!var->value.empty()) select->default_text = var->value;
+        if (select->item) select->item->bind_param(this);
+    } else if (select_card) {
+        if (select_card->item) select_card->item->bind_param(this);
+    } else if (input) {
+        if (input->item) input->item->set_param(this);
+    } else if (item) {
+        if (item->checkbox_item) item->checkbox_item->add_param(this);
+    }
+}
+
+bool Parameter_tag_t::apply_text(const std::u16string& committed) {
+    if (select) {
+        string_var_t* var = registry().get_string(text);
+        for_each_entry(*select, [&](Item_tag_t& entry) {
+            if (entry.name != committed) return;
+            var->value = entry.value;
+            var->display = entry.name;
+        });
+        return true;
+    }
+    if (input) return apply_input_text(committed);
+    if (select_card) {
+        card_var_t* var = registry().get_card(text);
+        card_list_var_t* list = select_card->card_list;
+        const int index = list ? list->find_display(committed) : -1;
+        if (index >= 0) {
+            var->card = list->card_at(index);
+        } else if (committed == texts::add_another) {
+            var->card.add_new = true;
+        } else if (committed == texts::all_cards) {
+            var->card.script_entry = true;
+        }
+        return true;
+    }
+    if (item) {
+        const bool ticked = committed == u"true";
+        registry().get_bool(text)->value = ticked;
+        item->checked = ticked;
+    }
+    return true;
+}
+
+bool Parameter_tag_t::apply_input_text(const std::u16string& committed) {
+    string_var_t* var = registry().get_string(text);
+    var->value = committed;
+    const bool in_minor_units = has_bank_option(*input, remove_point_option);
+    const bool accepted_amount = !(input->type_text == currency_type && is_zero_amount(committed) && !in_minor_units);
+    if (in_minor_units) var->remove_point = true;
+    if (has_bank_option(*input, change_date_option)) var->change_date = true;
+    if (has_bank_option(*input, plus_sign_option) && !var->value.empty() && var->value.front() != u'+') {
+        var->value.insert(0, 1, u'+');
+    }
+    if (has_bank_option(*input, zero_fill_option)) {
+        var->zero_fill = true;
+        var->zero_fill_width = input->item ? input->item->max_length() : 0;
+    }
+    return accepted_amount;
+}
+
+std::u16string Parameter_tag_t::value_text() {
+    if (select) {
+        const string_var_t* var = registry().get_string(text);
+        std::u16string shown;
+        bool found = false;
+        for_each_entry(*select, [&](Item_tag_t& entry) {
+            if (found || entry.value != var->value) return;
+            shown = entry.name;
+            found = true;
+        });
+        return shown;
+    }
+    if (input) return registry().get_string(text)->value;
+    if (item) {
+        const var_t* var = registry().lookup(text);
+        return var && var->type == bool_var_t::type_code && static_cast<const bool_var_t*>(var)->value ? u"true"
+                                                                                                         : u"false";
+    }
+    return {};
 }
 
 BankSpecified_tag_t::BankSpecified_tag_t(tag_t* parent) {

@@ -1,26 +1,129 @@
 #include "script/select_tags.h"
 
+#include "resources/texts.h"
 #include "script/button_tags.h"
+#include "script/factory.h"
 #include "script/form_tags.h"
 #include "script/menu_tags.h"
 #include "script/parent_of.h"
+#include "script/script_context.h"
+#include "script/tag_codes.h"
+#include "script/tag_errors.h"
+#include "ui/display.h"
+#include "vars/var_registry.h"
+#include "vars/var_scope.h"
 
-// Until the selections are built, the parameters take every text and give none.
+namespace {
+
+std::u16string decimal(int n) {
+    const std::string digits = std::to_string(n);
+    return std::u16string(digits.begin(), digits.end());
+}
+
+void set_if_present(const char16_t* name, const std::u16string& text) {
+    if (string_var_t* var = lookup_string(name)) var->value = text;
+}
+
+}  // namespace
 
 Select_tag_t::Select_tag_t(tag_t* parent) : form_tag(parent_of<Form_tag_t>(parent, tags::Form)) {
     accepted = tags::accepts(tags::Select, parent);
 }
 
-void Select_tag_t::set_caption(const std::u16string&, tag_t*) {
-    // The caption goes to the selection item once selections create their items.
+ScriptItem_tag_t* Select_tag_t::script_item() const {
+    return form_tag ? form_tag->script_item : nullptr;
+}
+
+ScriptItemAdd_tag_t* Select_tag_t::add_form() const {
+    ScriptItem_tag_t* owner = script_item();
+    return owner && owner->code == tags::ScriptItemAdd ? static_cast<ScriptItemAdd_tag_t*>(owner) : nullptr;
+}
+
+void Select_tag_t::show() {
+    form_t* form = form_tag ? form_tag->form : nullptr;
+    auto made = script_context.display->create_select_item(form, texts::select_caption);
+    item = made.get();
+    tag_complex_t::show();
+    if (!default_text.empty()) {
+        for (auto& child : children) {
+            if (child->code != tags::Item) continue;
+            auto& entry = static_cast<Item_tag_t&>(*child);
+            if (entry.value != default_text) continue;
+            item->select_text(entry.name);
+            break;
+        }
+    }
+    if (form) form->add_item(std::move(made));
+    // Without a form the item goes with `made`; nothing may use it after the build.
+    if (!form) item = nullptr;
+}
+
+void Select_tag_t::set_caption(const std::u16string& text, tag_t*) {
+    if (item) item->set_caption(text);
 }
 
 SelectCard_tag_t::SelectCard_tag_t(tag_t* parent) : Select_tag_t(parent) {
     accepted = tags::accepts(tags::SelectCard, parent);
 }
 
+void SelectCard_tag_t::link() {
+    card_list = nullptr;
+    tag_complex_t::link();
+    ScriptItemAdd_tag_t* adder = add_form();
+    if (!adder || !card_list) return;
+    adder->card_list = card_list;
+    if (adder->has_add_button) {
+        card_list->add_form = adder;
+        card_list->set_template(adder->card_template);
+    }
+}
+
+void SelectCard_tag_t::show() {
+    ScriptItem_tag_t* owner = script_item();
+    nested = owner && owner->nested;
+    Select_tag_t::show();
+    if (add_form()) prefill_add_form();
+    if (item) item->add_listener(this);
+}
+
+void SelectCard_tag_t::prefill_add_form() {
+    const card_t pick = current_pick();
+    if (pick.add_new || pick.script_entry || nested) {
+        set_if_present(u"name", {});
+        set_if_present(u"id", {});
+        set_if_present(u"priority", u"1");
+        if (card_list) set_if_present(u"priority", decimal(card_list->count() + 1));
+        return;
+    }
+    set_if_present(u"name", pick.id0);
+    set_if_present(u"id", pick.id1);
+    set_if_present(u"priority", u"1");
+    if (!card_list) return;
+    for (int i = 0; i < card_list->count(); ++i)
+        if (card_list->cards[size_t(i)] == pick) set_if_present(u"priority", decimal(i + 1));
+}
+
+card_t SelectCard_tag_t::current_pick() const {
+    if (const card_var_t* var = lookup_card(card_var_name)) return var->card;
+    return card_t{};
+}
+
+void SelectCard_tag_t::choose(const card_t& card) {
+    if (card_var_name.empty()) return;
+    card_var_t* var = lookup_card(card_var_name);
+    if (!var && current_vars) var = current_vars->get_card(card_var_name);
+    if (var) var->card = card;
+}
+
 void SelectCard_tag_t::execute(int, int) {
-    // Adding a card from the selection comes with the card selection behaviour.
+    ScriptItem_tag_t* owner = script_item();
+    if (!owner) return;
+    const card_t before = current_pick();
+    if (owner->form) owner->form->close();
+    if (!add_form() && current_pick().add_new && card_list && card_list->add_form) {
+        if (!card_list->add_form->run_to_add()) choose(before);
+    }
+    owner->request_rebuild();
 }
 
 Item_tag_t::Item_tag_t(tag_t* parent)
@@ -30,12 +133,60 @@ Item_tag_t::Item_tag_t(tag_t* parent)
     accepted = tags::accepts(tags::Item, parent);
 }
 
-bool Item_tag_t::apply_text(const std::u16string&) {
+void Item_tag_t::link() {
+    is_default = false;
+    tag_complex_t::link();
+}
+
+card_t Item_tag_t::as_card() const {
+    card_t card;
+    card.id0 = request;
+    card.id1 = body;
+    card.script_entry = true;
+    return card;
+}
+
+void Item_tag_t::show() {
+    if (checkbox) checkbox_item = checkbox->item;
+    tag_complex_t::show();
+    if (select && select->item) {
+        select->item->add_option(name, is_default);
+    } else if (checkbox && checkbox_item) {
+        checkbox_item->add_box(name, checked);
+    } else if (select_card && select_card->item) {
+        // Only the fixed choice that is the current pick shows as picked; with several fixed entries
+        // every one of them would otherwise claim the pick and the last would win.
+        const card_t pick = select_card->current_pick();
+        const bool picked = pick.script_entry && !select_card->nested && pick == as_card();
+        select_card->item->add_option(name, is_default || picked);
+        select_card->item->bind_param(this);
+    }
+}
+
+void Item_tag_t::replace_state_child(int32_t child_code, bool keep, const std::u16string& child_text) {
+    std::erase_if(children, [child_code](const std::unique_ptr<tag_t>& child) { return child->code == child_code; });
+    if (!keep) return;
+    std::unique_ptr<tag_t> child = create_child(child_code, this);
+    if (!child) return;
+    static_cast<tag_simple_t&>(*child).text = child_text;
+    children.push_back(std::move(child));
+}
+
+void Item_tag_t::save() {
+    // The state is written as one child of its kind, replacing those of earlier saves; a file holding
+    // several of them still loads to the same state, as each marks the same default or the last one wins.
+    if (select) replace_state_child(tags::Default, is_default, {});
+    if (checkbox) replace_state_child(tags::DefaultValue, true, checked ? u"true" : u"false");
+    tag_complex_t::save();
+}
+
+bool Item_tag_t::apply_text(const std::u16string& text) {
+    if (select_card && text == name) select_card->choose(as_card());
     return true;
 }
 
 std::u16string Item_tag_t::value_text() {
-    return {};
+    return select_card ? select_card->current_pick().display() : std::u16string();
 }
 
 Value_tag_t::Value_tag_t(tag_t* parent) : item(parent_of<Item_tag_t>(parent, tags::Item)) {
@@ -51,6 +202,14 @@ Mode_tag_t::Mode_tag_t(tag_t* parent) {
     if (accepted) select = dynamic_cast<Select_tag_t*>(parent);
 }
 
+void Mode_tag_t::show() {
+    if (!select || !select->item) return;
+    int style = select_item_t::radio;
+    if (text == u"POPUP") style = select_item_t::drop_down;
+    if (text == u"IMPLICIT") style = select_item_t::spin;
+    select->item->set_style(style);
+}
+
 Object_tag_t::Object_tag_t(tag_t* parent)
     : fav_button(parent_of<ButtonFavAddDel_tag_t>(parent, tags::ButtonFavAddDel)),
       fav_list_tag(parent_of<ScriptFavList_tag_t>(parent, tags::ScriptFavList)),
@@ -58,22 +217,91 @@ Object_tag_t::Object_tag_t(tag_t* parent)
     accepted = tags::accepts(tags::Object, parent);
 }
 
-bool Object_tag_t::apply_text(const std::u16string&) {
+void Object_tag_t::link() {
+    if (!global_vars) return;
+    if (fav_button) fav_button->favourites = global_vars->get_fav_list(text);
+    if (fav_list_tag) fav_list_tag->favourites = global_vars->get_fav_list(text);
+    if (select_card) select_card->card_list = global_vars->get_card_list(text);
+}
+
+void Object_tag_t::show() {
+    if (select_card) show_cards();
+    if (fav_list_tag) show_favourites();
+}
+
+void Object_tag_t::show_favourites() {
+    if (!fav_list_tag->list_window || !fav_list_tag->favourites) return;
+    for (const fav_t& fav : fav_list_tag->favourites->favourites) {
+        tag_t* target = fav.item;
+        if (!target && script_context.tags_by_id) {
+            auto found = script_context.tags_by_id->find(fav.id);
+            if (found != script_context.tags_by_id->end()) target = found->second;
+        }
+        fav_list_tag->list_window->add_entry(fav.name, target, {});
+    }
+}
+
+void Object_tag_t::show_cards() {
+    if (!global_vars) return;
+    card_list_var_t* list = global_vars->get_card_list(text);
+    if (list->count() == 0 && !select_card->add_form()) {
+        if (list->add_form) list->add_form->run_to_add();
+        if (list->count() == 0) throw tag_card_list_empty_ex_t(this);
+    }
+    select_item_t* item = select_card->item;
+    if (!item) return;
+    card_t pick = select_card->current_pick();
+    bool pick_listed = false;
+    for (int i = 0; i < list->count(); ++i) {
+        const bool is_pick = list->cards[size_t(i)] == pick;
+        pick_listed = pick_listed || is_pick;
+        item->add_option(list->display_at(i), is_pick && !select_card->nested);
+    }
+    if (!pick_listed && !pick.add_new && !pick.script_entry && list->count() > 0) {
+        item->select_text(list->display_at(0));
+        select_card->choose(list->card_at(0));
+    }
+    item->bind_param(this);
+}
+
+bool Object_tag_t::apply_text(const std::u16string& text_committed) {
+    if (!select_card || !select_card->card_list) return true;
+    card_list_var_t* list = select_card->card_list;
+    for (int i = 0; i < list->count(); ++i)
+        if (list->display_at(i) == text_committed) select_card->choose(list->card_at(i));
     return true;
 }
 
 std::u16string Object_tag_t::value_text() {
-    return {};
+    return select_card ? select_card->current_pick().display() : std::u16string();
 }
 
 AddName_tag_t::AddName_tag_t(tag_t* parent) : select_card(parent_of<SelectCard_tag_t>(parent, tags::SelectCard)) {
     accepted = tags::accepts(tags::AddName, parent);
 }
 
-bool AddName_tag_t::apply_text(const std::u16string&) {
+void AddName_tag_t::show() {
+    if (!select_card || !select_card->item) return;
+    card_t pick = select_card->current_pick();
+    card_list_var_t* list = select_card->card_list;
+    if (!select_card->add_form() && pick.add_new && list && list->count() > 0) {
+        select_card->choose(list->card_at(0));
+        select_card->item->select_text(list->display_at(0));
+        pick.add_new = false;
+    }
+    select_card->item->add_option(text, pick.add_new || select_card->nested);
+    select_card->item->bind_param(this);
+}
+
+bool AddName_tag_t::apply_text(const std::u16string& committed) {
+    if (!select_card || committed != text) return true;
+    card_t pick = select_card->current_pick();
+    pick.add_new = true;
+    pick.script_entry = false;
+    select_card->choose(pick);
     return true;
 }
 
 std::u16string AddName_tag_t::value_text() {
-    return {};
+    return select_card ? select_card->current_pick().display() : std::u16string();
 }

@@ -1,0 +1,95 @@
+// The keys of an add form: store the card the form describes, or delete the card it was opened for.
+#include <algorithm>
+#include <climits>
+
+#include "resources/texts.h"
+#include "script/button_tags.h"
+#include "script/menu_tags.h"
+#include "script/script_context.h"
+#include "script/expand.h"
+#include "ui/display.h"
+#include "vars/var_registry.h"
+#include "vars/var_scope.h"
+
+namespace {
+
+// The leading decimal number of a text, as the priority field is typed: 0 when there is none; sign allowed.
+int leading_number(const std::u16string& text) {
+    size_t i = 0;
+    while (i < text.size() && (text[i] == u' ' || text[i] == u'\t')) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == u'-' || text[i] == u'+')) negative = text[i++] == u'-';
+    long long n = 0;
+    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
+        n = n * 10 + (text[i] - u'0');
+        if (n > INT_MAX) n = INT_MAX;
+    }
+    return int(negative ? -n : n);
+}
+
+// The index of the first card of the list that is `card`, or -1.
+int index_of(const card_list_var_t& list, const card_t& card) {
+    for (int i = 0; i < list.count(); ++i)
+        if (list.cards[size_t(i)] == card) return i;
+    return -1;
+}
+
+}  // namespace
+
+void ButtonAdd_tag_t::execute(int, int) {
+    if (!add_form) return;
+    if (add_form->form) add_form->form->close();
+    card_var_t* item = lookup_card(u"item");
+    if (!item || !global_vars) return;
+    global_vars->get_card(u"_smsISDN");
+    const string_var_t* name = lookup_string(u"name");
+    const string_var_t* id = lookup_string(u"id");
+    const string_var_t* priority_text = lookup_string(u"priority");
+    if (!name || !id || !priority_text) return;
+    const int priority = leading_number(priority_text->value);
+
+    card_t added;
+    added.id0 = name->value;
+    added.id1 = id->value;
+    card_list_var_t* list = add_form->card_list;
+    if (list) {
+        const int count = list->count();
+        if (!item->card.add_new && count > 0) {
+            // Editing: the card keeps its third field and leaves its old place.
+            const int edited = index_of(*list, item->card);
+            if (edited >= 0) {
+                added.id2 = list->cards[size_t(edited)].id2;
+                list->remove_at(edited);
+            }
+        }
+        const long long at = priority == 0 ? (long long)count - 1 : (long long)priority - 1;
+        list->insert_at(added, at < 0 ? 0 : int(std::min<long long>(at, list->count())));
+    }
+    item->card = added;
+    if (!add_form->adding) add_form->request_rebuild();
+}
+
+void ButtonDel_tag_t::show() {
+    if (fav_list_tag) {
+        // The favourites list offers the key; deleting a favourite is the list's own business.
+        button = script_context.display->create_button(nullptr, texts::button_delete, button_kind);
+        button->set_action(this);
+    }
+    ButtonOk_tag_t::show();
+}
+
+void ButtonDel_tag_t::execute(int, int) {
+    if (!add_form) return;
+    if (add_form->form) add_form->form->close();
+    const card_var_t* item = lookup_card(u"item");
+    if (!item) return;
+    card_list_var_t* list = add_form->card_list;
+    const int found = list ? index_of(*list, item->card) : -1;
+    if (found >= 0 && !request.empty()) {
+        auto alert = script_context.display->create_alert(texts::delete_caption, expand(request, *this),
+                                                          alert_t::question);
+        alert->show();
+        if (alert->answer()) list->remove_at(found);
+    }
+    add_form->request_rebuild();
+}

@@ -1,0 +1,55 @@
+// The key that adds the script item to the favourites or removes it from them.
+#include <algorithm>
+
+#include "resources/texts.h"
+#include "script/button_tags.h"
+#include "script/menu_tags.h"
+#include "script/script_context.h"
+#include "ui/display.h"
+#include "vars/var_registry.h"
+#include "vars/var_scope.h"
+
+void ButtonFavAddDel_tag_t::link() {
+    caption_add = texts::fav_add_caption;
+    caption_del = texts::fav_remove_caption;
+    favourites = nullptr;
+    tag_complex_t::link();
+}
+
+void ButtonFavAddDel_tag_t::show() {
+    if (global_vars && !global_vars->get_bool_or(u"IsFavButton", true)->value) return;
+    ButtonOk_tag_t::show();
+    is_favourite = script_item && favourites &&
+                   std::any_of(favourites->favourites.begin(), favourites->favourites.end(),
+                               [this](const fav_t& fav) { return fav.id == script_item->id; });
+    if (button) button->set_caption(is_favourite ? caption_del : caption_add);
+    request = is_favourite ? request_del : request_add;
+}
+
+void ButtonFavAddDel_tag_t::execute(int, int) {
+    if (!script_item) return;
+    auto alert = script_context.display->create_alert(texts::confirm_caption,
+                                                      is_favourite ? request_del : request_add, alert_t::question);
+    alert->show();
+    bool changed = false;
+    if (alert->answer() && favourites) {
+        auto& list = favourites->favourites;
+        if (is_favourite) {
+            auto found = std::find_if(list.begin(), list.end(),
+                                      [this](const fav_t& fav) { return fav.id == script_item->id; });
+            if (found != list.end()) {
+                list.erase(found);
+                changed = true;
+            }
+        } else {
+            fav_t fav;
+            fav.id = script_item->id;
+            fav.name = script_item->form ? script_item->form->title() : std::u16string();
+            fav.item = script_item;
+            list.push_back(fav);
+            changed = true;
+        }
+    }
+    alert.reset();
+    if (changed) script_item->request_rebuild();
+}
