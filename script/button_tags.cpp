@@ -66,6 +66,15 @@ Body_tag_t::Body_tag_t(tag_t* parent)
     accepted = tags::accepts(tags::Body, parent);
 }
 
+void Caption_tag_t::show() {
+    if (captioned) captioned->set_caption(text, this);
+}
+
+void UserRequest_tag_t::link() {
+    if (button) button->request = text;
+    if (item) item->request = text;
+}
+
 fav_button_leaf_t::fav_button_leaf_t(tag_t* parent, int32_t code)
     : fav_button(parent_of<ButtonFavAddDel_tag_t>(parent, tags::ButtonFavAddDel)) {
     accepted = tags::accepts(code, parent);

@@ -18,6 +18,8 @@ public:
     void set_caption(const std::u16string& text, tag_t* caption_tag) override;
     void execute(int first, int second) override;
 
+    // The confirmation question template, set by a `UserRequest` child.
+    std::u16string request;
     // The enclosing script item, whose form the key lives in; null under other parents.
     ScriptItem_tag_t* script_item = nullptr;
 };
@@ -32,6 +34,9 @@ public:
 class ButtonHelp_tag_t : public ButtonOk_tag_t {
 public:
     explicit ButtonHelp_tag_t(tag_t* parent);
+
+    // Set by a `Help` child.
+    std::u16string help_text;
 };
 
 // "ButtonHelpAlert" (40).
@@ -67,12 +72,19 @@ public:
 class ButtonFavAddDel_tag_t : public ButtonOk_tag_t {
 public:
     explicit ButtonFavAddDel_tag_t(tag_t* parent);
+
+    // The key's captions and the questions for adding and removing, set by the leaves of the same names.
+    std::u16string caption_add;
+    std::u16string caption_del;
+    std::u16string request_add;
+    std::u16string request_del;
 };
 
 // "Caption" (4): hands its text to the parent's caption.
 class Caption_tag_t : public tag_simple_t {
 public:
     explicit Caption_tag_t(tag_t* parent);
+    void show() override;
 
     // Null under the parents that accept a caption without having one (the sub-menus).
     tag_captioned_t* captioned = nullptr;
@@ -82,6 +94,7 @@ public:
 class UserRequest_tag_t : public tag_simple_t {
 public:
     explicit UserRequest_tag_t(tag_t* parent);
+    void link() override;
 
     ButtonOk_tag_t* button = nullptr;  // a "ButtonSendSMS" or "ButtonDel"
     Item_tag_t* item = nullptr;
@@ -102,28 +115,38 @@ public:
     fav_button_leaf_t(tag_t* parent, int32_t code);
 
     ButtonFavAddDel_tag_t* fav_button = nullptr;
+
+protected:
+    // The button's field := the text; nothing under another parent.
+    void write(std::u16string ButtonFavAddDel_tag_t::*field) {
+        if (fav_button) fav_button->*field = text;
+    }
 };
 
 // "CaptionAdd" (67).
 class CaptionAdd_tag_t : public fav_button_leaf_t {
 public:
     explicit CaptionAdd_tag_t(tag_t* parent) : fav_button_leaf_t(parent, tags::CaptionAdd) {}
+    void show() override { write(&ButtonFavAddDel_tag_t::caption_add); }
 };
 
 // "CaptionDel" (68).
 class CaptionDel_tag_t : public fav_button_leaf_t {
 public:
     explicit CaptionDel_tag_t(tag_t* parent) : fav_button_leaf_t(parent, tags::CaptionDel) {}
+    void show() override { write(&ButtonFavAddDel_tag_t::caption_del); }
 };
 
 // "UserRequestAdd" (69).
 class UserRequestAdd_tag_t : public fav_button_leaf_t {
 public:
     explicit UserRequestAdd_tag_t(tag_t* parent) : fav_button_leaf_t(parent, tags::UserRequestAdd) {}
+    void show() override { write(&ButtonFavAddDel_tag_t::request_add); }
 };
 
 // "UserRequestDel" (70).
 class UserRequestDel_tag_t : public fav_button_leaf_t {
 public:
     explicit UserRequestDel_tag_t(tag_t* parent) : fav_button_leaf_t(parent, tags::UserRequestDel) {}
+    void show() override { write(&ButtonFavAddDel_tag_t::request_del); }
 };

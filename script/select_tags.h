@@ -33,6 +33,17 @@ public:
     bool apply_text(const std::u16string& text) override;
     std::u16string value_text() override;
 
+    // The entry's text, set by a `Name` child.
+    std::u16string name;
+    // Picked when the form is built; set by a `Default` child.
+    bool is_default = false;
+    // The starting state of a check box entry; set by a `DefaultValue` child.
+    bool checked = false;
+    // The value stored for the entry, set by a `Value` child.
+    std::u16string value;
+    // Set by a `UserRequest` child and by a `Body` child.
+    std::u16string request;
+    std::u16string body;
     // The parent, in the one field that matches its code.
     Select_tag_t* select = nullptr;
     CheckBox_tag_t* checkbox = nullptr;
@@ -43,6 +54,7 @@ public:
 class Value_tag_t : public tag_simple_t {
 public:
     explicit Value_tag_t(tag_t* parent);
+    void link() override;
 
     Item_tag_t* item = nullptr;
 };
@@ -51,6 +63,7 @@ public:
 class Default_tag_t : public tag_simple_t {
 public:
     explicit Default_tag_t(tag_t* parent);
+    void link() override;
 
     Item_tag_t* item = nullptr;
 };
