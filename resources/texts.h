@@ -49,6 +49,11 @@ inline constexpr char16_t tag_unknown[] = u"Неизвестный тег \"%1\"
 inline constexpr char16_t tag_not_accepted[] =
     u"Файл настроек испорчен: тег \"%1\" на смещении %3 не может стоять внутри тега \"%2\"";
 inline constexpr char16_t tags_too_deep[] = u"Файл настроек испорчен: теги на смещении %2 вложены глубже %1 уровней";
+// The captions an input and a check box group show until a "Caption" replaces them.
+inline constexpr char16_t input_caption[] = u"Ввод:";
+inline constexpr char16_t checkbox_caption[] = u"Выберите:";
+// The favourites list when it holds nothing and the script gives no text of its own for that.
+inline constexpr char16_t favourites_empty[] = u"Список избранного пуст";
 
 // ostrevan-cfg, the script compiler. Places are given before the message as FILE:LINE:COLUMN in XML
 // and as "смещение N" in a .cfg file.

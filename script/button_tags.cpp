@@ -110,6 +110,15 @@ Body_tag_t::Body_tag_t(tag_t* parent)
     accepted = tags::accepts(tags::Body, parent);
 }
 
+void Caption_tag_t::show() {
+    if (captioned) captioned->set_caption(text, this);
+}
+
+void UserRequest_tag_t::link() {
+    if (button) button->request = text;
+    if (item) item->request = text;
+}
+
 void Body_tag_t::show() {
     if (send_button) send_button->body = text;
     if (item) item->body = text;

@@ -33,7 +33,7 @@ public:
 
     // The key made by the last show; the form only refers to it.
     std::unique_ptr<button_t> button;
-    // The confirmation question (a template), set by a "UserRequest" child.
+    // The confirmation question template, set by a `UserRequest` child.
     std::u16string request;
     // The enclosing script item, whose form the key lives in; null under other parents.
     ScriptItem_tag_t* script_item = nullptr;
@@ -54,7 +54,7 @@ public:
     void show() override;
     void execute(int first, int second) override;
 
-    // Set by a "Help" child.
+    // Set by a `Help` child.
     std::u16string help_text;
 };
 
@@ -116,6 +116,7 @@ public:
     void show() override;
     void execute(int first, int second) override;
 
+    // The key's captions and the questions for adding and removing, set by the leaves of the same names.
     std::u16string caption_add;
     std::u16string caption_del;
     std::u16string request_add;
@@ -129,6 +130,7 @@ public:
 class Caption_tag_t : public tag_simple_t {
 public:
     explicit Caption_tag_t(tag_t* parent);
+    void show() override;
 
     // Null under the parents that accept a caption without having one (the sub-menus).
     tag_captioned_t* captioned = nullptr;
@@ -138,6 +140,7 @@ public:
 class UserRequest_tag_t : public tag_simple_t {
 public:
     explicit UserRequest_tag_t(tag_t* parent);
+    void link() override;
 
     ButtonOk_tag_t* button = nullptr;  // a "ButtonSendSMS" or "ButtonDel"
     Item_tag_t* item = nullptr;
@@ -160,28 +163,38 @@ public:
     fav_button_leaf_t(tag_t* parent, int32_t code);
 
     ButtonFavAddDel_tag_t* fav_button = nullptr;
+
+protected:
+    // The button's field := the text; nothing under another parent.
+    void write(std::u16string ButtonFavAddDel_tag_t::*field) {
+        if (fav_button) fav_button->*field = text;
+    }
 };
 
 // "CaptionAdd" (67).
 class CaptionAdd_tag_t : public fav_button_leaf_t {
 public:
     explicit CaptionAdd_tag_t(tag_t* parent) : fav_button_leaf_t(parent, tags::CaptionAdd) {}
+    void show() override { write(&ButtonFavAddDel_tag_t::caption_add); }
 };
 
 // "CaptionDel" (68).
 class CaptionDel_tag_t : public fav_button_leaf_t {
 public:
     explicit CaptionDel_tag_t(tag_t* parent) : fav_button_leaf_t(parent, tags::CaptionDel) {}
+    void show() override { write(&ButtonFavAddDel_tag_t::caption_del); }
 };
 
 // "UserRequestAdd" (69).
 class UserRequestAdd_tag_t : public fav_button_leaf_t {
 public:
     explicit UserRequestAdd_tag_t(tag_t* parent) : fav_button_leaf_t(parent, tags::UserRequestAdd) {}
+    void show() override { write(&ButtonFavAddDel_tag_t::request_add); }
 };
 
 // "UserRequestDel" (70).
 class UserRequestDel_tag_t : public fav_button_leaf_t {
 public:
     explicit UserRequestDel_tag_t(tag_t* parent) : fav_button_leaf_t(parent, tags::UserRequestDel) {}
+    void show() override { write(&ButtonFavAddDel_tag_t::request_del); }
 };

@@ -1,13 +1,48 @@
 #include "script/form_tags.h"
 
+#include <climits>
+
+#include "resources/texts.h"
 #include "script/button_tags.h"
+#include "script/expand.h"
 #include "script/menu_tags.h"
 #include "script/parent_of.h"
+#include "script/script_context.h"
 #include "script/select_tags.h"
+#include "ui/display.h"
+#include "vars/var_registry.h"
+#include "vars/var_scope.h"
 
 namespace {
 
 const std::u16string expanded_key = u"expanded";
+// The flag variable that shows a form's help texts as rows of the form.
+const std::u16string help_strings_var = u"HelpStrings";
+// The script item's help texts, for its help buttons.
+const std::u16string help_var = u"Help";
+const std::u16string base_help_var = u"BaseHelp";
+
+display_t& display() {
+    return *script_context.display;
+}
+
+// The leading decimal number of a text, as the C library reads it: white space, a sign, then digits up to
+// the first other character; 0 without digits. Held within the range of int.
+int leading_number(const std::u16string& text) {
+    size_t i = 0;
+    while (i < text.size() && (text[i] == u' ' || (text[i] >= u'\t' && text[i] <= u'\r'))) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) negative = text[i++] == u'-';
+    long long n = 0;
+    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
+        n = n * 10 + (text[i] - u'0');
+        if (n > INT_MAX) {
+            n = INT_MAX;
+            break;
+        }
+    }
+    return static_cast<int>(negative ? -n : n);
+}
 
 }  // namespace
 
@@ -15,16 +50,53 @@ Form_tag_t::Form_tag_t(tag_t* parent) : script_item(script_item_of(parent)) {
     accepted = tags::accepts(tags::Form, parent);
 }
 
+void Form_tag_t::link() {
+    form = script_item ? script_item->form.get() : nullptr;
+    tag_complex_t::link();
+}
+
+bool Form_tag_t::in_add_form() const {
+    return script_item && script_item->code == tags::ScriptItemAdd;
+}
+
+void Form_tag_t::request_rebuild() {
+    if (script_item) script_item->request_rebuild();
+}
+
 Input_tag_t::Input_tag_t(tag_t* parent) : form_tag(parent_of<Form_tag_t>(parent, tags::Form)) {
     accepted = tags::accepts(tags::Input, parent);
 }
 
-void Input_tag_t::set_caption(const std::u16string&, tag_t*) {
-    // The caption goes to the input item once inputs create their items.
+void Input_tag_t::show() {
+    form_t* form = form_tag ? form_tag->form : nullptr;
+    std::unique_ptr<input_item_t> made = display().create_input_item(form, texts::input_caption);
+    item = made.get();
+    tag_complex_t::show();
+    if (form) form->add_item(std::move(made));
+}
+
+void Input_tag_t::set_caption(const std::u16string& text, tag_t*) {
+    if (item) item->set_caption(text);
 }
 
 input_leaf_t::input_leaf_t(tag_t* parent, int32_t code) : input(parent_of<Input_tag_t>(parent, tags::Input)) {
     accepted = tags::accepts(code, parent);
+}
+
+input_item_t* input_leaf_t::input_item() const {
+    return input ? input->item : nullptr;
+}
+
+void MaxLength_tag_t::show() {
+    if (input_item_t* i = input_item()) i->set_max_length(leading_number(text));
+}
+
+void MinLength_tag_t::show() {
+    if (input_item_t* i = input_item()) i->set_min_length(leading_number(text));
+}
+
+void ErrorMin_tag_t::show() {
+    if (input_item_t* i = input_item()) i->set_error_text(text);
 }
 
 DefaultValue_tag_t::DefaultValue_tag_t(tag_t* parent)
@@ -32,12 +104,30 @@ DefaultValue_tag_t::DefaultValue_tag_t(tag_t* parent)
     accepted = tags::accepts(tags::DefaultValue, parent);
 }
 
+void DefaultValue_tag_t::link() {
+    if (input) input->default_value = text;
+    if (item) {
+        std::u16string lower = text;
+        for (char16_t& c : lower)
+            if (c >= u'A' && c <= u'Z') c = char16_t(c - u'A' + u'a');
+        item->checked = lower == u"true";
+    }
+}
+
 CheckBox_tag_t::CheckBox_tag_t(tag_t* parent) : form_tag(parent_of<Form_tag_t>(parent, tags::Form)) {
     accepted = tags::accepts(tags::CheckBox, parent);
 }
 
-void CheckBox_tag_t::set_caption(const std::u16string&, tag_t*) {
-    // The caption goes to the check box item once check boxes create their items.
+void CheckBox_tag_t::show() {
+    form_t* form = form_tag ? form_tag->form : nullptr;
+    std::unique_ptr<checkbox_item_t> made = display().create_checkbox_item(form, texts::checkbox_caption);
+    item = made.get();
+    tag_complex_t::show();
+    if (form) form->add_item(std::move(made));
+}
+
+void CheckBox_tag_t::set_caption(const std::u16string& text, tag_t*) {
+    if (item) item->set_caption(text);
 }
 
 String_tag_t::String_tag_t(tag_t* parent) : form_tag(parent_of<Form_tag_t>(parent, tags::Form)) {
@@ -58,12 +148,46 @@ void String_tag_t::save() {
     tag_simple_t::save();
 }
 
+void String_tag_t::show() {
+    form_t* form = form_tag ? form_tag->form : nullptr;
+    if (!form) return;
+    std::unique_ptr<string_item_t> made = display().create_string_item(form, expand(text, *this));
+    item = made.get();
+    item->set_click_handler(this);
+    if (expanded)
+        item->unfold();
+    else
+        item->fold();
+    form->add_item(std::move(made));
+}
+
 void String_tag_t::execute(int, int) {
-    // Folding and unfolding the row comes with the form items.
+    if (!item) return;
+    if (expanded)
+        item->fold();
+    else
+        item->unfold();
+    expanded = !expanded;
+    if (form_tag && form_tag->form) form_tag->form->refresh();
 }
 
 Help_tag_t::Help_tag_t(tag_t* parent) : String_tag_t(parent), script_item(script_item_of(parent)) {
     accepted = tags::accepts(tags::Help, parent);
-    if (parent_is(parent, {tags::ButtonHelp, tags::ButtonHelpAlert}))
+    if (parent && (parent->code == tags::ButtonHelp || parent->code == tags::ButtonHelpAlert))
         help_button = dynamic_cast<ButtonHelp_tag_t*>(parent);
+}
+
+void Help_tag_t::link() {
+    if (!script_item) return;
+    // The script item has made its own scope current.
+    current_vars->get_string(help_var)->value = text;
+    current_vars->get_string(base_help_var)->value = text;
+}
+
+void Help_tag_t::show() {
+    if (help_button) {
+        help_button->help_text = text;
+        return;
+    }
+    if (form_tag && global_vars->get_bool_or(help_strings_var, true)->value) String_tag_t::show();
 }

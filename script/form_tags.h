@@ -9,33 +9,57 @@
 class ButtonHelp_tag_t;
 class Item_tag_t;
 class ScriptItem_tag_t;
+class checkbox_item_t;
+class form_t;
+class input_item_t;
+class string_item_t;
 
 // "Form" (39): the content of a script item's form.
 class Form_tag_t : public tag_complex_t {
 public:
     explicit Form_tag_t(tag_t* parent);
+    // Takes the script item's form, then links the children.
+    void link() override;
 
+    // Whether the enclosing script item is an add form ("ScriptItemAdd").
+    bool in_add_form() const;
+    // The enclosing script item's request_rebuild.
+    void request_rebuild();
+
+    // The enclosing script item's form; null until linked. Not owned.
+    form_t* form = nullptr;
     ScriptItem_tag_t* script_item = nullptr;
 };
 
-// "Input" (55): a text input.
+// "Input" (55): a text input. Each show makes its item anew and lets the children configure it.
 class Input_tag_t : public tag_complex_t, public tag_captioned_t {
 public:
     explicit Input_tag_t(tag_t* parent);
+    void show() override;
     void set_caption(const std::u16string& text, tag_t* caption_tag) override;
 
+    // The item of the running show; the form owns it once added. Null before the first show.
+    input_item_t* item = nullptr;
+    // Set by a `DefaultValue` child; kept with the tag, read by nothing else.
+    std::u16string default_value;
+    // Set by a `Type` child: its text, or "ANY" when it names no type.
+    std::u16string type_text;
     Form_tag_t* form_tag = nullptr;
 };
 
-// The leaves that configure an input.
+// The leaves that configure an input's item in show.
 class input_leaf_t : public tag_simple_t {
 public:
     input_leaf_t(tag_t* parent, int32_t code);
 
     Input_tag_t* input = nullptr;
+
+protected:
+    // The input's item of the running show; null without one.
+    input_item_t* input_item() const;
 };
 
-// "InputMode" (56).
+// "InputMode" (56): only kept; the platform has no input modes.
 class InputMode_tag_t : public input_leaf_t {
 public:
     explicit InputMode_tag_t(tag_t* parent) : input_leaf_t(parent, tags::InputMode) {}
@@ -45,35 +69,42 @@ public:
 class MaxLength_tag_t : public input_leaf_t {
 public:
     explicit MaxLength_tag_t(tag_t* parent) : input_leaf_t(parent, tags::MaxLength) {}
+    void show() override;
 };
 
 // "MinLength" (58).
 class MinLength_tag_t : public input_leaf_t {
 public:
     explicit MinLength_tag_t(tag_t* parent) : input_leaf_t(parent, tags::MinLength) {}
+    void show() override;
 };
 
-// "ErrorMin" (59).
+// "ErrorMin" (59): the message shown when the entry is shorter than the minimum.
 class ErrorMin_tag_t : public input_leaf_t {
 public:
     explicit ErrorMin_tag_t(tag_t* parent) : input_leaf_t(parent, tags::ErrorMin) {}
+    void show() override;
 };
 
 // "DefaultValue" (60): the starting value of an input or a check box entry.
 class DefaultValue_tag_t : public tag_simple_t {
 public:
     explicit DefaultValue_tag_t(tag_t* parent);
+    void link() override;
 
     Input_tag_t* input = nullptr;
     Item_tag_t* item = nullptr;
 };
 
-// "CheckBox" (62): a group of check boxes.
+// "CheckBox" (62): a group of check boxes; its `Item` children are the boxes.
 class CheckBox_tag_t : public tag_complex_t, public tag_captioned_t {
 public:
     explicit CheckBox_tag_t(tag_t* parent);
+    void show() override;
     void set_caption(const std::u16string& text, tag_t* caption_tag) override;
 
+    // The item of the running show; the form owns it once added. Null before the first show.
+    checkbox_item_t* item = nullptr;
     Form_tag_t* form_tag = nullptr;
 };
 
@@ -84,8 +115,13 @@ public:
     explicit String_tag_t(tag_t* parent);
     void load() override;
     void save() override;
+    // Adds the row, its text expanded, to the form.
+    void show() override;
+    // The row was clicked: it folds or unfolds.
     void execute(int first, int second) override;
 
+    // The row of the running show; the form owns it once added.
+    string_item_t* item = nullptr;
     Form_tag_t* form_tag = nullptr;
     bool expanded = true;
 };
@@ -94,6 +130,10 @@ public:
 class Help_tag_t : public String_tag_t {
 public:
     explicit Help_tag_t(tag_t* parent);
+    // Under a script item: the item's "Help" and "BaseHelp" texts.
+    void link() override;
+    // Under a help button: its help text; under a form: a text row, when help strings are on.
+    void show() override;
 
     ScriptItem_tag_t* script_item = nullptr;
     ButtonHelp_tag_t* help_button = nullptr;

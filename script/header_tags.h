@@ -17,6 +17,12 @@ public:
 class Type_tag_t : public tag_simple_t {
 public:
     explicit Type_tag_t(tag_t* parent);
+    // Under an input: the input's type from the first keyword found in the text, and the password flag.
+    void show() override;
+
+    // The keywords in the order they are looked for; a keyword's index is the input type.
+    static constexpr const char16_t* keywords[] = {u"ANY", u"EMAIL",   u"NUMERIC",  u"PHONE",
+                                                   u"URL", u"DECIMAL", u"CURRENCY", u"PASSWORD"};
 
     smsISDN_tag_t* sms_isdn = nullptr;
     Input_tag_t* input = nullptr;
@@ -36,6 +42,8 @@ public:
 class PortPresent_tag_t : public tag_simple_t {
 public:
     explicit PortPresent_tag_t(tag_t* parent);
+    // Upper-cases its own text (so it is saved so) and switches the port prefix on for "TRUE".
+    void link() override;
 
     smsISDN_tag_t* sms_isdn = nullptr;
 };
@@ -44,6 +52,7 @@ public:
 class Port_tag_t : public tag_simple_t {
 public:
     explicit Port_tag_t(tag_t* parent);
+    void link() override;
 
     smsISDN_tag_t* sms_isdn = nullptr;
 };
@@ -66,6 +75,8 @@ public:
 class Image_in_Form_tag_t : public tag_simple_t {
 public:
     explicit Image_in_Form_tag_t(tag_t* parent);
+    // Adds the picture whose file its text names to the form.
+    void show() override;
 
     Form_tag_t* form_tag = nullptr;
 };

@@ -44,6 +44,21 @@ void MenuApplet_tag_t::save() {
     for (auto& child : children) child->save();
 }
 
+void MenuApplet_tag_t::link() {
+    current_vars = vars_.get();
+    tag_complex_t::link();
+}
+
+void MenuApplet_tag_t::show() {
+    current_vars = vars_.get();
+    tag_complex_t::show();
+}
+
+void MenuApplet_tag_t::commit() {
+    current_vars = vars_.get();
+    tag_complex_t::commit();
+}
+
 void MenuApplet_tag_t::set_display(display_t* display) {
     script_context.display = display;
     reinstalled = false;

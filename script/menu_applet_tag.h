@@ -19,6 +19,10 @@ public:
     void load() override;
     // Writes the global variables, then the tree, to the current storage.
     void save() override;
+    // The passes over the tree run with the global variables as the current scope.
+    void link() override;
+    void show() override;
+    void commit() override;
 
     void set_display(display_t* display) override;
     void set_storages(storage_t* script, storage_t* settings, bool reinstalled) override;

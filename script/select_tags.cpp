@@ -197,6 +197,14 @@ Default_tag_t::Default_tag_t(tag_t* parent) : item(parent_of<Item_tag_t>(parent,
     accepted = tags::accepts(tags::Default, parent);
 }
 
+void Value_tag_t::link() {
+    if (item) item->value = text;
+}
+
+void Default_tag_t::link() {
+    if (item) item->is_default = true;
+}
+
 Mode_tag_t::Mode_tag_t(tag_t* parent) {
     accepted = tags::accepts(tags::Mode, parent);
     if (accepted) select = dynamic_cast<Select_tag_t*>(parent);

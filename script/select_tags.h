@@ -76,16 +76,20 @@ public:
     bool apply_text(const std::u16string& text) override;
     std::u16string value_text() override;
 
+    // The entry's text, set by a `Name` child.
     std::u16string name;
+    // Picked when the form is built; set by a `Default` child.
     bool is_default = false;
+    // The starting state of a check box entry; set by a `DefaultValue` child.
     bool checked = false;
+    // The value stored for the entry, set by a `Value` child.
     std::u16string value;
     // The parent check box's item, taken at show. Not owned.
     checkbox_item_t* checkbox_item = nullptr;
-    // As a fixed choice of a card selection: the text shown and the whole request sent.
+    // As a fixed choice of a card selection: the text shown and the whole request sent. Set by a
+    // `UserRequest` child and by a `Body` child.
     std::u16string request;
     std::u16string body;
-
     // The parent, in the one field that matches its code.
     Select_tag_t* select = nullptr;
     CheckBox_tag_t* checkbox = nullptr;
@@ -102,6 +106,7 @@ private:
 class Value_tag_t : public tag_simple_t {
 public:
     explicit Value_tag_t(tag_t* parent);
+    void link() override;
 
     Item_tag_t* item = nullptr;
 };
@@ -110,6 +115,7 @@ public:
 class Default_tag_t : public tag_simple_t {
 public:
     explicit Default_tag_t(tag_t* parent);
+    void link() override;
 
     Item_tag_t* item = nullptr;
 };
