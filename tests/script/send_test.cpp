@@ -164,3 +164,50 @@ TEST(SendAction, NumberKeptInTheSettingsWinsOverTheScripts) {
 }
 
 }  // namespace
+
+namespace {
+
+// The add form of the bank numbers, filled with one number, or left with "Назад" when `number` is empty.
+void enter_number(recording_form_t& form, const std::u16string& number) {
+    EXPECT_EQ(user::input(form, u"Место").value, u"1");
+    if (number.empty()) return;
+    user::type(form, u"Название", u"Основной");
+    user::type(form, u"Номер", number);
+    EXPECT_TRUE(user::press(form, u"Сохранить"));
+}
+
+TEST(SendAction, WithoutAnyNumberTheAddFormComesFirst) {
+    for (const std::u16string number : {u"", u"+79001112233"}) {
+        script_run_t run("phones");
+        std::vector<std::u16string> forms;
+        run.run(u"balance", [&](recording_form_t& form) {
+            forms.push_back(form.title());
+            if (form.title() == u"Новый номер") enter_number(form, number);
+        });
+        // Left empty, the form that needs the number is not shown at all.
+        const std::vector<std::u16string> expected =
+            number.empty() ? std::vector<std::u16string>{u"Новый номер"}
+                           : std::vector<std::u16string>{u"Новый номер", u"Баланс"};
+        EXPECT_EQ(forms, expected);
+        EXPECT_EQ(run.alerts().front(), u"alert.show(Номеров нет|0)");
+        EXPECT_EQ(global_vars->get_card_list(u"s_phones")->count(), number.empty() ? 0 : 1);
+    }
+}
+
+TEST(SendAction, NumberPickedFromTheListIsWhereTheRequestGoes) {
+    script_run_t run("phones");
+    run.run(u"pick", [&](recording_form_t& form) {
+        if (form.title() == u"Новый номер") return enter_number(form, u"+79001112233");
+        EXPECT_EQ(user::select(form, u"Номер банка").selected_text(), u"Основной: +79001112233");
+        run.display.answers = {true};
+        EXPECT_TRUE(user::press(form, texts::button_ok));
+    });
+    ASSERT_EQ(run.sms.sent.size(), 1u);
+    EXPECT_EQ(run.sms.sent[0].number, u"+79001112233");
+    EXPECT_EQ(run.sms.sent[0].text, u"BAL");
+    EXPECT_EQ(run.alerts()[1], u"alert.show(Запросить баланс через Основной: +79001112233?|2)");
+    run.restart();
+    EXPECT_EQ(global_vars->get_card(u"_smsISDN")->card.id1, u"+79001112233") << "the pick is kept";
+}
+
+}  // namespace
