@@ -33,7 +33,7 @@ public:
 
 TEST(Leaves, PortPresentIsUpperCasedAndSavedSo) {
     port_messaging_t messaging;
-    script_fixture_t script(bank, &messaging);
+    script_fixture_t script(bank, nullptr, &messaging);
     EXPECT_TRUE(messaging.port_present);
     EXPECT_EQ(messaging.port, u"2201");
     EXPECT_EQ(script.find<PortPresent_tag_t>(tags::PortPresent).text, u"TRUE");

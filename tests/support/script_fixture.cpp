@@ -18,7 +18,8 @@ void collect(tag_t& tag, int32_t code, std::vector<tag_t*>& found) {
 
 }  // namespace
 
-script_fixture_t::script_fixture_t(const std::string& cfg_path, messaging_t* messaging_) : messaging(messaging_) {
+script_fixture_t::script_fixture_t(const std::string& cfg_path, display_t* display_, messaging_t* messaging_)
+    : shown_on(display_ ? display_ : &display), messaging(messaging_) {
     std::ifstream in(cfg_path, std::ios::binary);
     if (!in) throw std::runtime_error("no compiled script " + cfg_path);
     files.files["config.cfg"].assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -38,7 +39,7 @@ void script_fixture_t::load(const std::string& path) {
         std::make_unique<mfc_storage_t>(std::u16string(path.begin(), path.end()), mfc_storage_t::mode_read, u"", files);
     auto made = create_tag_by_name(u"MenuApplet", nullptr);
     root.reset(static_cast<MenuApplet_tag_t*>(made.release()));
-    root->set_display(&display);
+    root->set_display(shown_on);
     root->set_messaging(messaging);
     root->set_storages(storage.get(), storage.get(), false);
     root->load();

@@ -15,13 +15,16 @@
 class messaging_t;
 
 // A script as the program has it: written as XML beside the tests, compiled at build time with ostrevan-cfg
-// (ostrevan_compile_scripts in CMake), then loaded and linked here as at start-up, on a recording display.
+// (ostrevan_compile_scripts in CMake), then loaded and linked here as at start-up, on a recording display
+// or on the display a test gives.
 // The files live in memory, so a test can also save and load again as a shutdown and a start would.
 class script_fixture_t {
 public:
     // `cfg_path` is a compiled script on disk; it is read as both the script and the settings file.
-    // `messaging`, when given, is what the tags send through.
-    explicit script_fixture_t(const std::string& cfg_path, messaging_t* messaging = nullptr);
+    // `shown_on`, when given, is the display the tags show on instead of the recording one; `messaging`,
+    // when given, is what the tags send through.
+    explicit script_fixture_t(const std::string& cfg_path, display_t* shown_on = nullptr,
+                              messaging_t* messaging = nullptr);
     ~script_fixture_t();
 
     // What the program does at shutdown (commit, save into the settings file) and at the next start
@@ -39,6 +42,7 @@ public:
     ScriptItem_tag_t& item(const std::u16string& name) const;
 
     recording_display_t display;
+    display_t* shown_on;
     messaging_t* messaging;
     memory_file_ops_t files;
     std::unique_ptr<mfc_storage_t> storage;
