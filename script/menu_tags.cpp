@@ -26,6 +26,11 @@ List_tag_t::List_tag_t(tag_t* parent) {
     accepted = tags::accepts(tags::List, parent);
 }
 
+void List_tag_t::link() {
+    entries.clear();
+    tag_complex_t::link();
+}
+
 void List_tag_t::append_entry(const std::u16string& caption, tag_t* target) {
     entries.push_back(menuitem_t{caption, target});
 }
@@ -91,6 +96,7 @@ void ScriptItem_tag_t::link() {
 }
 
 void ScriptItem_tag_t::show() {
+    if (!form) return;  // not linked
     current_scope_t scope(vars.get());
     try {
         do {
@@ -120,7 +126,7 @@ void ScriptItem_tag_t::commit() {
 }
 
 void ScriptItem_tag_t::set_caption(const std::u16string& text, tag_t*) {
-    form->set_title(text);
+    if (form) form->set_title(text);
 }
 
 void ScriptItem_tag_t::request_rebuild() {

@@ -27,6 +27,8 @@ struct menuitem_t {
 class List_tag_t : public tag_complex_t {
 public:
     explicit List_tag_t(tag_t* parent);
+    // Starts the entries afresh, then links the children, which append them.
+    void link() override;
     void show() override;
 
     void append_entry(const std::u16string& caption, tag_t* target);

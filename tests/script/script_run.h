@@ -1,27 +1,20 @@
 #pragma once
 
-// A bank script from an XML fixture (compiled with ostrevan-cfg at build time), loaded and linked as the
-// program does, on the recording display and a messaging object that records what it is asked to send. The
-// test acts as the user inside `on_form_show`, by the captions the script gives.
+// A bank script run as the user would: its forms on the recording display, the user acting inside
+// `on_form_show` by the captions the script gives, and a messaging object that records what it is asked to send.
 
 #include <deque>
-#include <fstream>
 #include <functional>
-#include <iterator>
-#include <memory>
 #include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "messaging/messaging.h"
-#include "script/factory.h"
-#include "script/menu_applet_tag.h"
 #include "script/menu_tags.h"
 #include "script/script_context.h"
-#include "storage/memory_file_ops.h"
-#include "storage/mfc_storage.h"
 #include "tests/support/recording_display.h"
+#include "tests/support/script_fixture.h"
 #include "vars/var_registry.h"
 #include "vars/var_scope.h"
 
@@ -59,37 +52,15 @@ public:
     std::vector<sms_t> sent;
 };
 
+// A script of scripts/ on the recording display, sending through `sms` unless a messaging object is given.
 class script_run_t {
 public:
-    // Loads OSTREVAN_FIXTURE_DIR/`fixture`.cfg as script and settings of a first start, and links it.
-    explicit script_run_t(const std::string& fixture, messaging_t* messaging = nullptr) {
-        std::ifstream in(std::string(OSTREVAN_FIXTURE_DIR) + "/" + fixture + ".cfg", std::ios::binary);
-        if (!in) throw std::runtime_error("fixture not compiled: " + fixture);
-        ops.files["config.cfg"].assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-        script_context.display = &display;
-        script_context.messaging = messaging ? messaging : &sms;
-        start("config.cfg");
-    }
-    ~script_run_t() {
-        root.reset();
-        script_context.display = nullptr;
-        script_context.messaging = nullptr;
-        script_context.current_storage = nullptr;
-    }
+    explicit script_run_t(const std::string& script, messaging_t* messaging = nullptr)
+        : fixture(std::string(OSTREVAN_TEST_SCRIPTS) + "/" + script + ".cfg", nullptr, messaging ? messaging : &sms),
+          display(fixture.display) {}
 
-    // The next start: the whole tree and the global variables written as the settings file at exit, then
-    // loaded from it.
-    void restart() {
-        root->commit();
-        {
-            mfc_storage_t out(u"settings.cfg", mfc_storage_t::mode_write, u"1234", ops);
-            script_context.current_storage = &out;
-            root->save();
-            if (!out.close()) throw std::runtime_error("settings not written");
-        }
-        root.reset();
-        start("settings.cfg", u"1234");
-    }
+    // The settings written at shutdown and loaded at the next start.
+    void restart() { fixture.restart(); }
 
     ScriptItem_tag_t& item(const std::u16string& id) {
         auto found = script_context.tags_by_id->find(id);
@@ -104,6 +75,7 @@ public:
         display.on_form_show = nullptr;
     }
 
+    // Every alert shown, as recorded: "alert.show(text|kind)".
     std::vector<std::u16string> alerts() const {
         std::vector<std::u16string> shown;
         for (const auto& call : display.calls)
@@ -111,23 +83,9 @@ public:
         return shown;
     }
 
-    memory_file_ops_t ops;
-    recording_display_t display;
     recording_messaging_t sms;
-    std::unique_ptr<MenuApplet_tag_t> root;
-
-private:
-    void start(const std::string& path, const std::u16string& pin = u"") {
-        storage_ = std::make_unique<mfc_storage_t>(std::u16string(path.begin(), path.end()), mfc_storage_t::mode_read,
-                                                   pin, ops);
-        auto made = create_tag_by_name(u"MenuApplet", nullptr);
-        root.reset(static_cast<MenuApplet_tag_t*>(made.release()));
-        root->set_storages(storage_.get(), storage_.get(), false);
-        root->load();
-        root->link();
-    }
-
-    std::unique_ptr<mfc_storage_t> storage_;
+    script_fixture_t fixture;
+    recording_display_t& display;
 };
 
 // The user's side of a form: items and soft keys found by their captions.
