@@ -210,4 +210,14 @@ TEST(SendAction, NumberPickedFromTheListIsWhereTheRequestGoes) {
     EXPECT_EQ(global_vars->get_card(u"_smsISDN")->card.id1, u"+79001112233") << "the pick is kept";
 }
 
+TEST(IsdnTag, NoNumberSuffixAndBuildReachMessagingAndTheVariables) {
+    script_run_t run("phones");
+    EXPECT_EQ(global_vars->get_card(u"_smsISDN")->card.id1, u"") << "\"000\" stands for no number";
+    EXPECT_EQ(run.sms.number, u"");
+    EXPECT_EQ(run.sms.suffix, u";s");
+    EXPECT_EQ(global_vars->get_string(u"_app_build")->value, u"7");
+    EXPECT_EQ(global_vars->get_string(u"_app_date")->value, u"01.12.2026");
+    EXPECT_EQ(run.sms.version, u"") << "without a version the messaging keeps its own";
+}
+
 }  // namespace
