@@ -116,6 +116,11 @@ void ScriptItem_tag_t::show() {
         // The selection that found no card has told the user; the form is not shown.
         nested = false;
         rebuild_pending = false;
+    } catch (...) {
+        // The next run starts afresh, enter alert included.
+        nested = false;
+        rebuild_pending = false;
+        throw;
     }
     if (!card_var_name.empty()) vars->get_card(card_var_name)->card.add_new = false;
 }

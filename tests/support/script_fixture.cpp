@@ -18,11 +18,22 @@ void collect(tag_t& tag, int32_t code, std::vector<tag_t*>& found) {
 
 }  // namespace
 
+namespace {
+
+std::vector<unsigned char> file_bytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw std::runtime_error("no compiled script " + path);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+}  // namespace
+
 script_fixture_t::script_fixture_t(const std::string& cfg_path, display_t* display_, messaging_t* messaging_)
+    : script_fixture_t(file_bytes(cfg_path), display_, messaging_) {}
+
+script_fixture_t::script_fixture_t(std::vector<unsigned char> cfg, display_t* display_, messaging_t* messaging_)
     : shown_on(display_ ? display_ : &display), messaging(messaging_) {
-    std::ifstream in(cfg_path, std::ios::binary);
-    if (!in) throw std::runtime_error("no compiled script " + cfg_path);
-    files.files["config.cfg"].assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    files.files["config.cfg"] = std::move(cfg);
     load("config.cfg");
 }
 

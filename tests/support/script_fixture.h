@@ -25,6 +25,9 @@ public:
     // when given, is what the tags send through.
     explicit script_fixture_t(const std::string& cfg_path, display_t* shown_on = nullptr,
                               messaging_t* messaging = nullptr);
+    // The same with the file's bytes.
+    explicit script_fixture_t(std::vector<unsigned char> cfg, display_t* shown_on = nullptr,
+                              messaging_t* messaging = nullptr);
     ~script_fixture_t();
 
     // What the program does at shutdown (commit, save into the settings file) and at the next start

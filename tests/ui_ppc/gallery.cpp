@@ -1,5 +1,6 @@
-// Builds forms with every kind of item and the main menu with its sub-menus in both device modes, and writes
-// what they look like as PNG files, so that a person can see whether anything is cramped, cut off or unreadable.
+// Builds forms with every kind of item and the main menu with its sub-menus in both device modes, and the menu
+// and forms a bank's script file builds (scripts/gallery.xml, compiled at build time), and writes what they
+// look like as PNG files, so that a person can see whether anything is cramped, cut off or unreadable.
 //
 //   ui_gallery [OUT_DIR] [--screen WxH]
 //
@@ -19,6 +20,7 @@
 #include "script/factory.h"
 #include "script/menu_tags.h"
 #include "script/script_context.h"
+#include "tests/support/script_fixture.h"
 #include "tests/ui/script_stand_ins.h"
 #include "tests/ui_ppc/sub_menu_fixture.h"
 #include "ui/ppc/message_box.h"
@@ -297,6 +299,34 @@ void shoot_menus(bool soft_keys, screen_size_t screen) {
     save_menus(window, {&root, root.actions()[2]->menu()}, mode + "-menu-favourites-empty");
 }
 
+// The menu and the forms of the gallery's bank script, as a user choosing its entries sees them.
+void shoot_script(bool soft_keys, screen_size_t screen) {
+    ppc_display_t display(ppc_device_t{soft_keys, screen}, nullptr);
+    display.set_script_folder(make_logo().toStdU16String());
+    const QString mode = soft_keys ? "softkey" : "touch";
+    script_fixture_t script(OSTREVAN_TEST_SCRIPTS "/gallery.cfg", &display);
+
+    QWidget window;
+    window.resize(screen.width, screen.height);
+    QMenu root(&window);
+    display.reset_menu(&root);
+    script.root->show();
+    save_menus(window, {&root}, mode + "-script-menu");
+    if (QMenu* payments = root.actions().value(1)->menu())
+        save_menus(window, {&root, payments}, mode + "-script-menu-payments");
+
+    const std::pair<const char16_t*, const char*> forms[] = {
+        {u"Баланс карты", "balance"},
+        {u"Мобильная связь", "phone"},
+        {u"Перевод с карты на карту", "transfer"},
+        {u"Новая карта", "new-card"},
+    };
+    for (const auto& [name, file] : forms) {
+        when_shown([&](QWidget* w) { save(w, mode + "-script-" + file); });
+        script.item(name).show();
+    }
+}
+
 void shoot_message_boxes(screen_size_t screen) {
     // Boxes are shown over the program's window, as the program does.
     QWidget main_window;
@@ -342,6 +372,8 @@ int main(int argc, char** argv) {
     shoot_mode(false, screen);
     shoot_menus(true, screen);
     shoot_menus(false, screen);
+    shoot_script(true, screen);
+    shoot_script(false, screen);
     shoot_message_boxes(screen);
     std::printf("gallery: pictures in %s\n", qPrintable(out_dir));
     return 0;
