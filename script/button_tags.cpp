@@ -1,13 +1,13 @@
 #include "script/button_tags.h"
 
 #include "resources/texts.h"
+#include "script/expand.h"
 #include "script/form_tags.h"
 #include "script/menu_tags.h"
 #include "script/parent_of.h"
 #include "script/script_context.h"
 #include "script/select_tags.h"
 #include "script/tag_codes.h"
-#include "script/expand.h"
 #include "ui/display.h"
 #include "vars/var_scope.h"
 

@@ -4,9 +4,9 @@
 
 #include "resources/texts.h"
 #include "script/button_tags.h"
+#include "script/expand.h"
 #include "script/menu_tags.h"
 #include "script/script_context.h"
-#include "script/expand.h"
 #include "ui/display.h"
 #include "vars/var_registry.h"
 #include "vars/var_scope.h"
@@ -34,10 +34,17 @@ int index_of(const card_list_var_t& list, const card_t& card) {
     return -1;
 }
 
+// Whether the add form is on the screen. A form without items is never shown: its confirming key is pressed
+// at once, and building it again would only press the key again, for ever.
+bool shown(const ScriptItemAdd_tag_t& add_form) {
+    return add_form.form && add_form.form->is_open();
+}
+
 }  // namespace
 
 void ButtonAdd_tag_t::execute(int, int) {
     if (!add_form) return;
+    const bool was_shown = shown(*add_form);
     if (add_form->form) add_form->form->close();
     card_var_t* item = lookup_card(u"item");
     if (!item || !global_vars) return;
@@ -66,7 +73,7 @@ void ButtonAdd_tag_t::execute(int, int) {
         list->insert_at(added, at < 0 ? 0 : int(std::min<long long>(at, list->count())));
     }
     item->card = added;
-    if (!add_form->adding) add_form->request_rebuild();
+    if (!add_form->adding && was_shown) add_form->request_rebuild();
 }
 
 void ButtonDel_tag_t::show() {
@@ -80,6 +87,7 @@ void ButtonDel_tag_t::show() {
 
 void ButtonDel_tag_t::execute(int, int) {
     if (!add_form) return;
+    const bool was_shown = shown(*add_form);
     if (add_form->form) add_form->form->close();
     const card_var_t* item = lookup_card(u"item");
     if (!item) return;
@@ -91,5 +99,5 @@ void ButtonDel_tag_t::execute(int, int) {
         alert->show();
         if (alert->answer()) list->remove_at(found);
     }
-    add_form->request_rebuild();
+    if (was_shown) add_form->request_rebuild();
 }

@@ -2,6 +2,8 @@
 // field, a card deleted only after the question; the add form run from a card selection; favourites.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "resources/texts.h"
 #include "script_run.h"
 
@@ -96,6 +98,17 @@ TEST(ButtonDel, DeletesOnlyAfterTheQuestion) {
         EXPECT_EQ(card_names(), c.cards);
         EXPECT_EQ(run.alerts(), c.questions);
     }
+}
+
+TEST(ButtonDel, FormWithoutItemsIsNotBuiltAgainForEver) {
+    script_run_t run("choices");
+    global_vars->get_card(u"item");
+    // No items: the form presses its confirming key instead of showing; the key must not ask for the form again.
+    run.run(u"bare", [](recording_form_t&) { FAIL() << "a form without items is not shown"; });
+    const auto form_shows = std::count_if(run.display.calls.begin(), run.display.calls.end(), [](const auto& call) {
+        return call.rfind(u"form[", 0) == 0 && call.ends_with(u".show()");
+    });
+    EXPECT_EQ(form_shows, 1);
 }
 
 TEST(SelectCard, AddFormRunFromTheSelectionAddsOrRestoresThePick) {
