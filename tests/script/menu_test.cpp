@@ -27,6 +27,15 @@ public:
     void show() override { throw tag_card_list_empty_ex_t(this); }
 };
 
+// A tag that stands in the form and fails with a text error while armed.
+class failing_tag_t : public tag_simple_t {
+public:
+    void show() override {
+        if (armed) throw text_error_t(u"сбой");
+    }
+    bool armed = false;
+};
+
 }  // namespace
 
 TEST(Menu, EntriesFollowTheChildrenAndTheirNames) {
@@ -180,4 +189,24 @@ TEST(ScriptItem, RunToAddTellsWhetherCodeEndedTheForm) {
     script.display.on_form_show = [](recording_form_t&) {};
     EXPECT_FALSE(add.run_to_add());
     EXPECT_EQ(count(script.display, u"alert.show(Карт пока нет|0)"), 0);
+}
+
+TEST(ScriptItem, AnErrorDuringARebuildLeavesTheNextRunWhole) {
+    script_fixture_t script(bank);
+    auto& item = script.item(u"Перевод");
+    auto failing = std::make_unique<failing_tag_t>();
+    failing_tag_t* fault = failing.get();
+    for (auto& child : item.children)
+        if (child->code == tags::Form) static_cast<tag_complex_t&>(*child).children.push_back(std::move(failing));
+    script.display.on_form_show = [&](recording_form_t&) {
+        fault->armed = true;
+        item.request_rebuild();
+    };
+    EXPECT_THROW(item.show(), text_error_t);
+
+    fault->armed = false;
+    script.display.on_form_show = [](recording_form_t&) {};
+    script.display.calls.clear();
+    item.show();
+    EXPECT_EQ(count(script.display, u"alert.show(Здравствуйте, Иван!|0)"), 1);
 }
