@@ -194,6 +194,13 @@ TEST(SendAction, WithoutAnyNumberTheAddFormComesFirst) {
     }
 }
 
+TEST(SendAction, AddFormOfTheNumbersWithASendKeyDoesNotRunItself) {
+    script_run_t run("phones");
+    int shows = 0;
+    run.run(u"addphone", [&](recording_form_t&) { ++shows; });
+    EXPECT_EQ(shows, 1);
+}
+
 TEST(SendAction, NumberPickedFromTheListIsWhereTheRequestGoes) {
     script_run_t run("phones");
     run.run(u"pick", [&](recording_form_t& form) {
