@@ -11,8 +11,8 @@
 #include "ui/display.h"
 #include "vars/var_scope.h"
 
-ButtonOk_tag_t::ButtonOk_tag_t(tag_t* parent) : script_item(script_item_of(parent)) {
-    accepted = tags::accepts(tags::ButtonOk, parent);
+ButtonOk_tag_t::ButtonOk_tag_t(tag_t* parent_tag) : script_item(script_item_of(parent_tag)) {
+    accepted = tags::accepts(tags::ButtonOk, parent_tag);
 }
 
 ButtonOk_tag_t::~ButtonOk_tag_t() = default;
@@ -39,13 +39,13 @@ void ButtonOk_tag_t::execute(int, int) {
     if (form_t* shown = form()) shown->close();
 }
 
-ButtonBack_tag_t::ButtonBack_tag_t(tag_t* parent) : ButtonOk_tag_t(parent) {
-    accepted = tags::accepts(tags::ButtonBack, parent);
+ButtonBack_tag_t::ButtonBack_tag_t(tag_t* parent_tag) : ButtonOk_tag_t(parent_tag) {
+    accepted = tags::accepts(tags::ButtonBack, parent_tag);
     button_kind = button_t::back;
 }
 
-ButtonHelp_tag_t::ButtonHelp_tag_t(tag_t* parent) : ButtonOk_tag_t(parent) {
-    accepted = tags::accepts(tags::ButtonHelp, parent);
+ButtonHelp_tag_t::ButtonHelp_tag_t(tag_t* parent_tag) : ButtonOk_tag_t(parent_tag) {
+    accepted = tags::accepts(tags::ButtonHelp, parent_tag);
     button_kind = button_t::plain;
 }
 
@@ -66,48 +66,48 @@ void ButtonHelp_tag_t::execute(int, int) {
     alert->show();
 }
 
-ButtonHelpAlert_tag_t::ButtonHelpAlert_tag_t(tag_t* parent) : ButtonHelp_tag_t(parent) {
-    accepted = tags::accepts(tags::ButtonHelpAlert, parent);
+ButtonHelpAlert_tag_t::ButtonHelpAlert_tag_t(tag_t* parent_tag) : ButtonHelp_tag_t(parent_tag) {
+    accepted = tags::accepts(tags::ButtonHelpAlert, parent_tag);
 }
 
-ButtonSendSMS_tag_t::ButtonSendSMS_tag_t(tag_t* parent) : ButtonOk_tag_t(parent) {
-    accepted = tags::accepts(tags::ButtonSendSMS, parent);
+ButtonSendSMS_tag_t::ButtonSendSMS_tag_t(tag_t* parent_tag) : ButtonOk_tag_t(parent_tag) {
+    accepted = tags::accepts(tags::ButtonSendSMS, parent_tag);
 }
 
-ButtonAdd_tag_t::ButtonAdd_tag_t(tag_t* parent)
-    : ButtonOk_tag_t(parent), add_form(parent_of<ScriptItemAdd_tag_t>(parent, tags::ScriptItemAdd)) {
-    accepted = tags::accepts(tags::ButtonAdd, parent);
+ButtonAdd_tag_t::ButtonAdd_tag_t(tag_t* parent_tag)
+    : ButtonOk_tag_t(parent_tag), add_form(parent_of<ScriptItemAdd_tag_t>(parent_tag, tags::ScriptItemAdd)) {
+    accepted = tags::accepts(tags::ButtonAdd, parent_tag);
     if (add_form) add_form->has_add_button = true;
 }
 
-ButtonDel_tag_t::ButtonDel_tag_t(tag_t* parent)
-    : ButtonOk_tag_t(parent),
-      add_form(parent_of<ScriptItemAdd_tag_t>(parent, tags::ScriptItemAdd)),
-      fav_list_tag(parent_of<ScriptFavList_tag_t>(parent, tags::ScriptFavList)) {
-    accepted = tags::accepts(tags::ButtonDel, parent);
+ButtonDel_tag_t::ButtonDel_tag_t(tag_t* parent_tag)
+    : ButtonOk_tag_t(parent_tag),
+      add_form(parent_of<ScriptItemAdd_tag_t>(parent_tag, tags::ScriptItemAdd)),
+      fav_list_tag(parent_of<ScriptFavList_tag_t>(parent_tag, tags::ScriptFavList)) {
+    accepted = tags::accepts(tags::ButtonDel, parent_tag);
     if (fav_list_tag) button_kind = button_t::plain;
 }
 
-ButtonFavAddDel_tag_t::ButtonFavAddDel_tag_t(tag_t* parent) : ButtonOk_tag_t(parent) {
-    accepted = tags::accepts(tags::ButtonFavAddDel, parent);
+ButtonFavAddDel_tag_t::ButtonFavAddDel_tag_t(tag_t* parent_tag) : ButtonOk_tag_t(parent_tag) {
+    accepted = tags::accepts(tags::ButtonFavAddDel, parent_tag);
     button_kind = button_t::plain;
 }
 
-Caption_tag_t::Caption_tag_t(tag_t* parent) {
-    accepted = tags::accepts(tags::Caption, parent);
-    if (accepted) captioned = dynamic_cast<tag_captioned_t*>(parent);
+Caption_tag_t::Caption_tag_t(tag_t* parent_tag) {
+    accepted = tags::accepts(tags::Caption, parent_tag);
+    if (accepted) captioned = dynamic_cast<tag_captioned_t*>(parent_tag);
 }
 
-UserRequest_tag_t::UserRequest_tag_t(tag_t* parent) : item(parent_of<Item_tag_t>(parent, tags::Item)) {
-    accepted = tags::accepts(tags::UserRequest, parent);
-    button =
-        parent_is(parent, {tags::ButtonSendSMS, tags::ButtonDel}) ? dynamic_cast<ButtonOk_tag_t*>(parent) : nullptr;
+UserRequest_tag_t::UserRequest_tag_t(tag_t* parent_tag) : item(parent_of<Item_tag_t>(parent_tag, tags::Item)) {
+    accepted = tags::accepts(tags::UserRequest, parent_tag);
+    button = parent_is(parent_tag, {tags::ButtonSendSMS, tags::ButtonDel}) ? dynamic_cast<ButtonOk_tag_t*>(parent_tag)
+                                                                           : nullptr;
 }
 
-Body_tag_t::Body_tag_t(tag_t* parent)
-    : send_button(parent_of<ButtonSendSMS_tag_t>(parent, tags::ButtonSendSMS)),
-      item(parent_of<Item_tag_t>(parent, tags::Item)) {
-    accepted = tags::accepts(tags::Body, parent);
+Body_tag_t::Body_tag_t(tag_t* parent_tag)
+    : send_button(parent_of<ButtonSendSMS_tag_t>(parent_tag, tags::ButtonSendSMS)),
+      item(parent_of<Item_tag_t>(parent_tag, tags::Item)) {
+    accepted = tags::accepts(tags::Body, parent_tag);
 }
 
 void Caption_tag_t::show() {
@@ -124,7 +124,7 @@ void Body_tag_t::show() {
     if (item) item->body = text;
 }
 
-fav_button_leaf_t::fav_button_leaf_t(tag_t* parent, int32_t code)
-    : fav_button(parent_of<ButtonFavAddDel_tag_t>(parent, tags::ButtonFavAddDel)) {
-    accepted = tags::accepts(code, parent);
+fav_button_leaf_t::fav_button_leaf_t(tag_t* parent_tag, int32_t own_code)
+    : fav_button(parent_of<ButtonFavAddDel_tag_t>(parent_tag, tags::ButtonFavAddDel)) {
+    accepted = tags::accepts(own_code, parent_tag);
 }

@@ -174,27 +174,27 @@ protected:
 // "CaptionAdd" (67).
 class CaptionAdd_tag_t : public fav_button_leaf_t {
 public:
-    explicit CaptionAdd_tag_t(tag_t* parent) : fav_button_leaf_t(parent, tags::CaptionAdd) {}
+    explicit CaptionAdd_tag_t(tag_t* parent_tag) : fav_button_leaf_t(parent_tag, tags::CaptionAdd) {}
     void show() override { write(&ButtonFavAddDel_tag_t::caption_add); }
 };
 
 // "CaptionDel" (68).
 class CaptionDel_tag_t : public fav_button_leaf_t {
 public:
-    explicit CaptionDel_tag_t(tag_t* parent) : fav_button_leaf_t(parent, tags::CaptionDel) {}
+    explicit CaptionDel_tag_t(tag_t* parent_tag) : fav_button_leaf_t(parent_tag, tags::CaptionDel) {}
     void show() override { write(&ButtonFavAddDel_tag_t::caption_del); }
 };
 
 // "UserRequestAdd" (69).
 class UserRequestAdd_tag_t : public fav_button_leaf_t {
 public:
-    explicit UserRequestAdd_tag_t(tag_t* parent) : fav_button_leaf_t(parent, tags::UserRequestAdd) {}
+    explicit UserRequestAdd_tag_t(tag_t* parent_tag) : fav_button_leaf_t(parent_tag, tags::UserRequestAdd) {}
     void show() override { write(&ButtonFavAddDel_tag_t::request_add); }
 };
 
 // "UserRequestDel" (70).
 class UserRequestDel_tag_t : public fav_button_leaf_t {
 public:
-    explicit UserRequestDel_tag_t(tag_t* parent) : fav_button_leaf_t(parent, tags::UserRequestDel) {}
+    explicit UserRequestDel_tag_t(tag_t* parent_tag) : fav_button_leaf_t(parent_tag, tags::UserRequestDel) {}
     void show() override { write(&ButtonFavAddDel_tag_t::request_del); }
 };

@@ -49,15 +49,15 @@ void ButtonAdd_tag_t::execute(int, int) {
     card_var_t* item = lookup_card(u"item");
     if (!item || !global_vars) return;
     global_vars->get_card(u"_smsISDN");
-    const string_var_t* name = lookup_string(u"name");
-    const string_var_t* id = lookup_string(u"id");
-    const string_var_t* priority_text = lookup_string(u"priority");
-    if (!name || !id || !priority_text) return;
-    const int priority = leading_number(priority_text->value);
+    const string_var_t* name_var = lookup_string(u"name");
+    const string_var_t* id_var = lookup_string(u"id");
+    const string_var_t* priority_var = lookup_string(u"priority");
+    if (!name_var || !id_var || !priority_var) return;
+    const int priority = leading_number(priority_var->value);
 
     card_t added;
-    added.id0 = name->value;
-    added.id1 = id->value;
+    added.id0 = name_var->value;
+    added.id1 = id_var->value;
     card_list_var_t* list = add_form->card_list;
     if (list) {
         const int count = list->count();

@@ -46,8 +46,8 @@ int leading_number(const std::u16string& text) {
 
 }  // namespace
 
-Form_tag_t::Form_tag_t(tag_t* parent) : script_item(script_item_of(parent)) {
-    accepted = tags::accepts(tags::Form, parent);
+Form_tag_t::Form_tag_t(tag_t* parent_tag) : script_item(script_item_of(parent_tag)) {
+    accepted = tags::accepts(tags::Form, parent_tag);
 }
 
 void Form_tag_t::link() {
@@ -63,8 +63,8 @@ void Form_tag_t::request_rebuild() {
     if (script_item) script_item->request_rebuild();
 }
 
-Input_tag_t::Input_tag_t(tag_t* parent) : form_tag(parent_of<Form_tag_t>(parent, tags::Form)) {
-    accepted = tags::accepts(tags::Input, parent);
+Input_tag_t::Input_tag_t(tag_t* parent_tag) : form_tag(parent_of<Form_tag_t>(parent_tag, tags::Form)) {
+    accepted = tags::accepts(tags::Input, parent_tag);
 }
 
 void Input_tag_t::show() {
@@ -79,8 +79,9 @@ void Input_tag_t::set_caption(const std::u16string& text, tag_t*) {
     if (item) item->set_caption(text);
 }
 
-input_leaf_t::input_leaf_t(tag_t* parent, int32_t code) : input(parent_of<Input_tag_t>(parent, tags::Input)) {
-    accepted = tags::accepts(code, parent);
+input_leaf_t::input_leaf_t(tag_t* parent_tag, int32_t own_code)
+    : input(parent_of<Input_tag_t>(parent_tag, tags::Input)) {
+    accepted = tags::accepts(own_code, parent_tag);
 }
 
 input_item_t* input_leaf_t::input_item() const {
@@ -99,9 +100,9 @@ void ErrorMin_tag_t::show() {
     if (input_item_t* i = input_item()) i->set_error_text(text);
 }
 
-DefaultValue_tag_t::DefaultValue_tag_t(tag_t* parent)
-    : input(parent_of<Input_tag_t>(parent, tags::Input)), item(parent_of<Item_tag_t>(parent, tags::Item)) {
-    accepted = tags::accepts(tags::DefaultValue, parent);
+DefaultValue_tag_t::DefaultValue_tag_t(tag_t* parent_tag)
+    : input(parent_of<Input_tag_t>(parent_tag, tags::Input)), item(parent_of<Item_tag_t>(parent_tag, tags::Item)) {
+    accepted = tags::accepts(tags::DefaultValue, parent_tag);
 }
 
 void DefaultValue_tag_t::link() {
@@ -114,8 +115,8 @@ void DefaultValue_tag_t::link() {
     }
 }
 
-CheckBox_tag_t::CheckBox_tag_t(tag_t* parent) : form_tag(parent_of<Form_tag_t>(parent, tags::Form)) {
-    accepted = tags::accepts(tags::CheckBox, parent);
+CheckBox_tag_t::CheckBox_tag_t(tag_t* parent_tag) : form_tag(parent_of<Form_tag_t>(parent_tag, tags::Form)) {
+    accepted = tags::accepts(tags::CheckBox, parent_tag);
 }
 
 void CheckBox_tag_t::show() {
@@ -130,8 +131,8 @@ void CheckBox_tag_t::set_caption(const std::u16string& text, tag_t*) {
     if (item) item->set_caption(text);
 }
 
-String_tag_t::String_tag_t(tag_t* parent) : form_tag(parent_of<Form_tag_t>(parent, tags::Form)) {
-    accepted = tags::accepts(tags::String, parent);
+String_tag_t::String_tag_t(tag_t* parent_tag) : form_tag(parent_of<Form_tag_t>(parent_tag, tags::Form)) {
+    accepted = tags::accepts(tags::String, parent_tag);
 }
 
 void String_tag_t::load() {
@@ -171,10 +172,10 @@ void String_tag_t::execute(int, int) {
     if (form_tag && form_tag->form) form_tag->form->refresh();
 }
 
-Help_tag_t::Help_tag_t(tag_t* parent) : String_tag_t(parent), script_item(script_item_of(parent)) {
-    accepted = tags::accepts(tags::Help, parent);
-    if (parent && (parent->code == tags::ButtonHelp || parent->code == tags::ButtonHelpAlert))
-        help_button = dynamic_cast<ButtonHelp_tag_t*>(parent);
+Help_tag_t::Help_tag_t(tag_t* parent_tag) : String_tag_t(parent_tag), script_item(script_item_of(parent_tag)) {
+    accepted = tags::accepts(tags::Help, parent_tag);
+    if (parent_tag && (parent_tag->code == tags::ButtonHelp || parent_tag->code == tags::ButtonHelpAlert))
+        help_button = dynamic_cast<ButtonHelp_tag_t*>(parent_tag);
 }
 
 void Help_tag_t::link() {

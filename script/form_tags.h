@@ -62,27 +62,27 @@ protected:
 // "InputMode" (56): only kept; the platform has no input modes.
 class InputMode_tag_t : public input_leaf_t {
 public:
-    explicit InputMode_tag_t(tag_t* parent) : input_leaf_t(parent, tags::InputMode) {}
+    explicit InputMode_tag_t(tag_t* parent_tag) : input_leaf_t(parent_tag, tags::InputMode) {}
 };
 
 // "MaxLength" (57).
 class MaxLength_tag_t : public input_leaf_t {
 public:
-    explicit MaxLength_tag_t(tag_t* parent) : input_leaf_t(parent, tags::MaxLength) {}
+    explicit MaxLength_tag_t(tag_t* parent_tag) : input_leaf_t(parent_tag, tags::MaxLength) {}
     void show() override;
 };
 
 // "MinLength" (58).
 class MinLength_tag_t : public input_leaf_t {
 public:
-    explicit MinLength_tag_t(tag_t* parent) : input_leaf_t(parent, tags::MinLength) {}
+    explicit MinLength_tag_t(tag_t* parent_tag) : input_leaf_t(parent_tag, tags::MinLength) {}
     void show() override;
 };
 
 // "ErrorMin" (59): the message shown when the entry is shorter than the minimum.
 class ErrorMin_tag_t : public input_leaf_t {
 public:
-    explicit ErrorMin_tag_t(tag_t* parent) : input_leaf_t(parent, tags::ErrorMin) {}
+    explicit ErrorMin_tag_t(tag_t* parent_tag) : input_leaf_t(parent_tag, tags::ErrorMin) {}
     void show() override;
 };
 

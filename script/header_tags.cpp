@@ -16,42 +16,44 @@ std::u16string upper_case(std::u16string text) {
 
 }  // namespace
 
-smsISDN_tag_t::smsISDN_tag_t(tag_t* parent) {
-    accepted = tags::accepts(tags::smsISDN, parent);
+smsISDN_tag_t::smsISDN_tag_t(tag_t* parent_tag) {
+    accepted = tags::accepts(tags::smsISDN, parent_tag);
 }
 
-Type_tag_t::Type_tag_t(tag_t* parent)
-    : sms_isdn(parent_of<smsISDN_tag_t>(parent, tags::smsISDN)), input(parent_of<Input_tag_t>(parent, tags::Input)) {
-    accepted = tags::accepts(tags::Type, parent);
+Type_tag_t::Type_tag_t(tag_t* parent_tag)
+    : sms_isdn(parent_of<smsISDN_tag_t>(parent_tag, tags::smsISDN)),
+      input(parent_of<Input_tag_t>(parent_tag, tags::Input)) {
+    accepted = tags::accepts(tags::Type, parent_tag);
 }
 
-ISDN_tag_t::ISDN_tag_t(tag_t* parent) : sms_isdn(parent_of<smsISDN_tag_t>(parent, tags::smsISDN)) {
-    accepted = tags::accepts(tags::ISDN, parent);
+ISDN_tag_t::ISDN_tag_t(tag_t* parent_tag) : sms_isdn(parent_of<smsISDN_tag_t>(parent_tag, tags::smsISDN)) {
+    accepted = tags::accepts(tags::ISDN, parent_tag);
 }
 
-PortPresent_tag_t::PortPresent_tag_t(tag_t* parent) : sms_isdn(parent_of<smsISDN_tag_t>(parent, tags::smsISDN)) {
-    accepted = tags::accepts(tags::PortPresent, parent);
+PortPresent_tag_t::PortPresent_tag_t(tag_t* parent_tag)
+    : sms_isdn(parent_of<smsISDN_tag_t>(parent_tag, tags::smsISDN)) {
+    accepted = tags::accepts(tags::PortPresent, parent_tag);
 }
 
-Port_tag_t::Port_tag_t(tag_t* parent) : sms_isdn(parent_of<smsISDN_tag_t>(parent, tags::smsISDN)) {
-    accepted = tags::accepts(tags::Port, parent);
+Port_tag_t::Port_tag_t(tag_t* parent_tag) : sms_isdn(parent_of<smsISDN_tag_t>(parent_tag, tags::smsISDN)) {
+    accepted = tags::accepts(tags::Port, parent_tag);
 }
 
-Logo_tag_t::Logo_tag_t(tag_t* parent) {
-    accepted = tags::accepts(tags::Logo, parent);
+Logo_tag_t::Logo_tag_t(tag_t* parent_tag) {
+    accepted = tags::accepts(tags::Logo, parent_tag);
 }
 
-Image_in_Logo_tag_t::Image_in_Logo_tag_t(tag_t* parent) : logo(parent_of<Logo_tag_t>(parent, tags::Logo)) {
-    accepted = tags::accepts(tags::Image, parent);
+Image_in_Logo_tag_t::Image_in_Logo_tag_t(tag_t* parent_tag) : logo(parent_of<Logo_tag_t>(parent_tag, tags::Logo)) {
+    accepted = tags::accepts(tags::Image, parent_tag);
 }
 
-Image_in_Form_tag_t::Image_in_Form_tag_t(tag_t* parent) : form_tag(parent_of<Form_tag_t>(parent, tags::Form)) {
-    accepted = tags::accepts(tags::Image, parent);
+Image_in_Form_tag_t::Image_in_Form_tag_t(tag_t* parent_tag) : form_tag(parent_of<Form_tag_t>(parent_tag, tags::Form)) {
+    accepted = tags::accepts(tags::Image, parent_tag);
 }
 
 // Only the "Logo" kind of "Image" is complex, so a "Src" always stands under that one.
-Src_tag_t::Src_tag_t(tag_t* parent) : image(parent_of<Image_in_Logo_tag_t>(parent, tags::Image)) {
-    accepted = tags::accepts(tags::Src, parent);
+Src_tag_t::Src_tag_t(tag_t* parent_tag) : image(parent_of<Image_in_Logo_tag_t>(parent_tag, tags::Image)) {
+    accepted = tags::accepts(tags::Src, parent_tag);
 }
 
 void Type_tag_t::show() {

@@ -22,8 +22,8 @@ void show_information(const std::u16string& text) {
 
 }  // namespace
 
-List_tag_t::List_tag_t(tag_t* parent) {
-    accepted = tags::accepts(tags::List, parent);
+List_tag_t::List_tag_t(tag_t* parent_tag) {
+    accepted = tags::accepts(tags::List, parent_tag);
 }
 
 void List_tag_t::link() {
@@ -45,12 +45,12 @@ void List_tag_t::show() {
     window->close();
 }
 
-ScriptList_tag_t::ScriptList_tag_t(tag_t* parent) : list(parent_of<List_tag_t>(parent, tags::List)) {
-    accepted = tags::accepts(tags::ScriptList, parent);
+ScriptList_tag_t::ScriptList_tag_t(tag_t* parent_tag) : list(parent_of<List_tag_t>(parent_tag, tags::List)) {
+    accepted = tags::accepts(tags::ScriptList, parent_tag);
 }
 
-ScriptFavList_tag_t::ScriptFavList_tag_t(tag_t* parent) : ScriptList_tag_t(parent) {
-    accepted = tags::accepts(tags::ScriptFavList, parent);
+ScriptFavList_tag_t::ScriptFavList_tag_t(tag_t* parent_tag) : ScriptList_tag_t(parent_tag) {
+    accepted = tags::accepts(tags::ScriptFavList, parent_tag);
 }
 
 ScriptFavList_tag_t::~ScriptFavList_tag_t() = default;
@@ -75,9 +75,9 @@ void ScriptFavList_tag_t::show() {
     list_window->close();
 }
 
-ScriptItem_tag_t::ScriptItem_tag_t(tag_t* parent)
-    : vars(std::make_unique<var_registry_t>()), list(parent_of<List_tag_t>(parent, tags::List)) {
-    accepted = tags::accepts(tags::ScriptItem, parent);
+ScriptItem_tag_t::ScriptItem_tag_t(tag_t* parent_tag)
+    : vars(std::make_unique<var_registry_t>()), list(parent_of<List_tag_t>(parent_tag, tags::List)) {
+    accepted = tags::accepts(tags::ScriptItem, parent_tag);
 }
 
 ScriptItem_tag_t::~ScriptItem_tag_t() {
@@ -139,8 +139,8 @@ void ScriptItem_tag_t::request_rebuild() {
     if (form && form->is_open()) form->close();
 }
 
-ScriptItemAdd_tag_t::ScriptItemAdd_tag_t(tag_t* parent) : ScriptItem_tag_t(parent) {
-    accepted = tags::accepts(tags::ScriptItemAdd, parent);
+ScriptItemAdd_tag_t::ScriptItemAdd_tag_t(tag_t* parent_tag) : ScriptItem_tag_t(parent_tag) {
+    accepted = tags::accepts(tags::ScriptItemAdd, parent_tag);
 }
 
 void ScriptItemAdd_tag_t::link() {
@@ -176,11 +176,11 @@ ScriptList_tag_t* script_list_of(tag_t* parent) {
 
 }  // namespace
 
-Name_tag_t::Name_tag_t(tag_t* parent)
-    : script_item(script_item_of(parent)),
-      script_list(script_list_of(parent)),
-      item(parent_of<Item_tag_t>(parent, tags::Item)) {
-    accepted = tags::accepts(tags::Name, parent);
+Name_tag_t::Name_tag_t(tag_t* parent_tag)
+    : script_item(script_item_of(parent_tag)),
+      script_list(script_list_of(parent_tag)),
+      item(parent_of<Item_tag_t>(parent_tag, tags::Item)) {
+    accepted = tags::accepts(tags::Name, parent_tag);
 }
 
 void Name_tag_t::link() {
@@ -189,8 +189,9 @@ void Name_tag_t::link() {
     if (item) item->name = text;
 }
 
-Id_tag_t::Id_tag_t(tag_t* parent) : script_item(script_item_of(parent)), script_list(script_list_of(parent)) {
-    accepted = tags::accepts(tags::Id, parent);
+Id_tag_t::Id_tag_t(tag_t* parent_tag)
+    : script_item(script_item_of(parent_tag)), script_list(script_list_of(parent_tag)) {
+    accepted = tags::accepts(tags::Id, parent_tag);
 }
 
 void Id_tag_t::link() {
@@ -198,18 +199,18 @@ void Id_tag_t::link() {
     if (script_item) script_item->id = text;
 }
 
-EnterAlert_tag_t::EnterAlert_tag_t(tag_t* parent) : script_item(script_item_of(parent)) {
-    accepted = tags::accepts(tags::EnterAlert, parent);
+EnterAlert_tag_t::EnterAlert_tag_t(tag_t* parent_tag) : script_item(script_item_of(parent_tag)) {
+    accepted = tags::accepts(tags::EnterAlert, parent_tag);
 }
 
 void EnterAlert_tag_t::link() {
     if (script_item) script_item->enter_alert = text;
 }
 
-NoItems_tag_t::NoItems_tag_t(tag_t* parent)
-    : add_item(parent_of<ScriptItemAdd_tag_t>(parent, tags::ScriptItemAdd)),
-      fav_list(parent_of<ScriptFavList_tag_t>(parent, tags::ScriptFavList)) {
-    accepted = tags::accepts(tags::NoItems, parent);
+NoItems_tag_t::NoItems_tag_t(tag_t* parent_tag)
+    : add_item(parent_of<ScriptItemAdd_tag_t>(parent_tag, tags::ScriptItemAdd)),
+      fav_list(parent_of<ScriptFavList_tag_t>(parent_tag, tags::ScriptFavList)) {
+    accepted = tags::accepts(tags::NoItems, parent_tag);
 }
 
 void NoItems_tag_t::link() {
@@ -217,9 +218,9 @@ void NoItems_tag_t::link() {
     if (fav_list) fav_list->empty_text = text;
 }
 
-Delimeter_tag_t::Delimeter_tag_t(tag_t* parent)
-    : add_item(parent_of<ScriptItemAdd_tag_t>(parent, tags::ScriptItemAdd)) {
-    accepted = tags::accepts(tags::Delimeter, parent);
+Delimeter_tag_t::Delimeter_tag_t(tag_t* parent_tag)
+    : add_item(parent_of<ScriptItemAdd_tag_t>(parent_tag, tags::ScriptItemAdd)) {
+    accepted = tags::accepts(tags::Delimeter, parent_tag);
 }
 
 void Delimeter_tag_t::link() {

@@ -40,12 +40,12 @@ void for_each_entry(Select_tag_t& select, F f) {
 
 }  // namespace
 
-Parameter_tag_t::Parameter_tag_t(tag_t* parent)
-    : select(parent_of<Select_tag_t>(parent, tags::Select)),
-      select_card(parent_of<SelectCard_tag_t>(parent, tags::SelectCard)),
-      input(parent_of<Input_tag_t>(parent, tags::Input)),
-      item(parent_of<Item_tag_t>(parent, tags::Item)) {
-    accepted = tags::accepts(tags::Parameter, parent);
+Parameter_tag_t::Parameter_tag_t(tag_t* parent_tag)
+    : select(parent_of<Select_tag_t>(parent_tag, tags::Select)),
+      select_card(parent_of<SelectCard_tag_t>(parent_tag, tags::SelectCard)),
+      input(parent_of<Input_tag_t>(parent_tag, tags::Input)),
+      item(parent_of<Item_tag_t>(parent_tag, tags::Item)) {
+    accepted = tags::accepts(tags::Parameter, parent_tag);
 }
 
 var_registry_t& Parameter_tag_t::registry() {
@@ -75,8 +75,8 @@ void Parameter_tag_t::bind_in_scope() {
     }
 }
 
-Save_tag_t::Save_tag_t(tag_t* parent) : Parameter_tag_t(parent) {
-    accepted = tags::accepts(tags::Save, parent);
+Save_tag_t::Save_tag_t(tag_t* parent_tag) : Parameter_tag_t(parent_tag) {
+    accepted = tags::accepts(tags::Save, parent_tag);
 }
 
 void Save_tag_t::link() {
@@ -177,8 +177,8 @@ std::u16string Parameter_tag_t::value_text() {
     return {};
 }
 
-BankSpecified_tag_t::BankSpecified_tag_t(tag_t* parent) {
-    accepted = tags::accepts(tags::BankSpecified, parent);
+BankSpecified_tag_t::BankSpecified_tag_t(tag_t* parent_tag) {
+    accepted = tags::accepts(tags::BankSpecified, parent_tag);
 }
 
 void BankSpecified_tag_t::link() {

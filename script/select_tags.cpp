@@ -26,8 +26,8 @@ void set_if_present(const char16_t* name, const std::u16string& text) {
 
 }  // namespace
 
-Select_tag_t::Select_tag_t(tag_t* parent) : form_tag(parent_of<Form_tag_t>(parent, tags::Form)) {
-    accepted = tags::accepts(tags::Select, parent);
+Select_tag_t::Select_tag_t(tag_t* parent_tag) : form_tag(parent_of<Form_tag_t>(parent_tag, tags::Form)) {
+    accepted = tags::accepts(tags::Select, parent_tag);
 }
 
 ScriptItem_tag_t* Select_tag_t::script_item() const {
@@ -62,8 +62,8 @@ void Select_tag_t::set_caption(const std::u16string& text, tag_t*) {
     if (item) item->set_caption(text);
 }
 
-SelectCard_tag_t::SelectCard_tag_t(tag_t* parent) : Select_tag_t(parent) {
-    accepted = tags::accepts(tags::SelectCard, parent);
+SelectCard_tag_t::SelectCard_tag_t(tag_t* parent_tag) : Select_tag_t(parent_tag) {
+    accepted = tags::accepts(tags::SelectCard, parent_tag);
 }
 
 void SelectCard_tag_t::link() {
@@ -126,11 +126,11 @@ void SelectCard_tag_t::execute(int, int) {
     owner->request_rebuild();
 }
 
-Item_tag_t::Item_tag_t(tag_t* parent)
-    : select(parent_of<Select_tag_t>(parent, tags::Select)),
-      checkbox(parent_of<CheckBox_tag_t>(parent, tags::CheckBox)),
-      select_card(parent_of<SelectCard_tag_t>(parent, tags::SelectCard)) {
-    accepted = tags::accepts(tags::Item, parent);
+Item_tag_t::Item_tag_t(tag_t* parent_tag)
+    : select(parent_of<Select_tag_t>(parent_tag, tags::Select)),
+      checkbox(parent_of<CheckBox_tag_t>(parent_tag, tags::CheckBox)),
+      select_card(parent_of<SelectCard_tag_t>(parent_tag, tags::SelectCard)) {
+    accepted = tags::accepts(tags::Item, parent_tag);
 }
 
 void Item_tag_t::link() {
@@ -189,12 +189,12 @@ std::u16string Item_tag_t::value_text() {
     return select_card ? select_card->current_pick().display() : std::u16string();
 }
 
-Value_tag_t::Value_tag_t(tag_t* parent) : item(parent_of<Item_tag_t>(parent, tags::Item)) {
-    accepted = tags::accepts(tags::Value, parent);
+Value_tag_t::Value_tag_t(tag_t* parent_tag) : item(parent_of<Item_tag_t>(parent_tag, tags::Item)) {
+    accepted = tags::accepts(tags::Value, parent_tag);
 }
 
-Default_tag_t::Default_tag_t(tag_t* parent) : item(parent_of<Item_tag_t>(parent, tags::Item)) {
-    accepted = tags::accepts(tags::Default, parent);
+Default_tag_t::Default_tag_t(tag_t* parent_tag) : item(parent_of<Item_tag_t>(parent_tag, tags::Item)) {
+    accepted = tags::accepts(tags::Default, parent_tag);
 }
 
 void Value_tag_t::link() {
@@ -205,9 +205,9 @@ void Default_tag_t::link() {
     if (item) item->is_default = true;
 }
 
-Mode_tag_t::Mode_tag_t(tag_t* parent) {
-    accepted = tags::accepts(tags::Mode, parent);
-    if (accepted) select = dynamic_cast<Select_tag_t*>(parent);
+Mode_tag_t::Mode_tag_t(tag_t* parent_tag) {
+    accepted = tags::accepts(tags::Mode, parent_tag);
+    if (accepted) select = dynamic_cast<Select_tag_t*>(parent_tag);
 }
 
 void Mode_tag_t::show() {
@@ -218,11 +218,11 @@ void Mode_tag_t::show() {
     select->item->set_style(style);
 }
 
-Object_tag_t::Object_tag_t(tag_t* parent)
-    : fav_button(parent_of<ButtonFavAddDel_tag_t>(parent, tags::ButtonFavAddDel)),
-      fav_list_tag(parent_of<ScriptFavList_tag_t>(parent, tags::ScriptFavList)),
-      select_card(parent_of<SelectCard_tag_t>(parent, tags::SelectCard)) {
-    accepted = tags::accepts(tags::Object, parent);
+Object_tag_t::Object_tag_t(tag_t* parent_tag)
+    : fav_button(parent_of<ButtonFavAddDel_tag_t>(parent_tag, tags::ButtonFavAddDel)),
+      fav_list_tag(parent_of<ScriptFavList_tag_t>(parent_tag, tags::ScriptFavList)),
+      select_card(parent_of<SelectCard_tag_t>(parent_tag, tags::SelectCard)) {
+    accepted = tags::accepts(tags::Object, parent_tag);
 }
 
 void Object_tag_t::link() {
@@ -284,8 +284,9 @@ std::u16string Object_tag_t::value_text() {
     return select_card ? select_card->current_pick().display() : std::u16string();
 }
 
-AddName_tag_t::AddName_tag_t(tag_t* parent) : select_card(parent_of<SelectCard_tag_t>(parent, tags::SelectCard)) {
-    accepted = tags::accepts(tags::AddName, parent);
+AddName_tag_t::AddName_tag_t(tag_t* parent_tag)
+    : select_card(parent_of<SelectCard_tag_t>(parent_tag, tags::SelectCard)) {
+    accepted = tags::accepts(tags::AddName, parent_tag);
 }
 
 void AddName_tag_t::show() {

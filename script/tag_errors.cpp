@@ -4,11 +4,12 @@
 #include "resources/texts.h"
 #include "storage/storage_errors.h"
 
-tag_unknown_ex_t::tag_unknown_ex_t(int32_t code) : code(code), name(texts::tag_name_unknown), unknown_code_(true) {
+tag_unknown_ex_t::tag_unknown_ex_t(int32_t unknown)
+    : code(unknown), name(texts::tag_name_unknown), unknown_code_(true) {
     what_ = to_utf8(text());
 }
 
-tag_unknown_ex_t::tag_unknown_ex_t(std::u16string name) : name(std::move(name)) {
+tag_unknown_ex_t::tag_unknown_ex_t(std::u16string unknown_name) : name(std::move(unknown_name)) {
     what_ = to_utf8(text());
 }
 

@@ -30,7 +30,7 @@ private:
 // the form catches it and ends that form.
 class tag_card_list_empty_ex_t : public std::exception {
 public:
-    explicit tag_card_list_empty_ex_t(tag_t* tag) : tag(tag) {}
+    explicit tag_card_list_empty_ex_t(tag_t* found_by) : tag(found_by) {}
     const char* what() const noexcept override { return "card list empty"; }
 
     tag_t* tag;

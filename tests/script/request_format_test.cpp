@@ -46,7 +46,7 @@ INSTANTIATE_TEST_SUITE_P(
                     format_case_t{"zero_fill_empty_stays_empty", u"", false, false, 5, u"", u""},
                     format_case_t{"zero_fill_then_amount", u"1.5", true, false, 4, u"00150", u"01.5"},
                     format_case_t{"plain", u"BAL", false, false, 0, u"BAL", u"BAL"}),
-    [](const testing::TestParamInfo<format_case_t>& info) { return std::string(info.param.what); });
+    [](const testing::TestParamInfo<format_case_t>& case_info) { return std::string(case_info.param.what); });
 
 TEST(RequestFormat, DisplayTextOnlyInTheConfirmation) {
     string_var_t currency(u"810");

@@ -23,8 +23,8 @@ void recorded_t::log(const std::u16string& line) {
     display_.record(name_ + u"." + line);
 }
 
-recording_button_t::recording_button_t(recording_display_t& display, std::u16string caption, int kind)
-    : recorded_t(display, u"button[" + caption + u"]"), caption(std::move(caption)), kind(kind) {}
+recording_button_t::recording_button_t(recording_display_t& display, std::u16string first_caption, int button_kind)
+    : recorded_t(display, u"button[" + first_caption + u"]"), caption(std::move(first_caption)), kind(button_kind) {}
 
 void recording_button_t::set_caption(const std::u16string& text) {
     log(call(u"set_caption", text));
@@ -41,8 +41,8 @@ void recording_button_t::press() {
     if (action) action->execute(0, 0);
 }
 
-recording_string_item_t::recording_string_item_t(recording_display_t& display, std::u16string text)
-    : recorded_t(display, u"string[" + text + u"]"), text(std::move(text)) {}
+recording_string_item_t::recording_string_item_t(recording_display_t& display, std::u16string shown_text)
+    : recorded_t(display, u"string[" + shown_text + u"]"), text(std::move(shown_text)) {}
 
 void recording_string_item_t::fold() {
     log(call(u"fold"));
@@ -63,8 +63,8 @@ void recording_string_item_t::click() {
     if (click_handler) click_handler->execute(0, 0);
 }
 
-recording_input_item_t::recording_input_item_t(recording_display_t& display, std::u16string caption)
-    : recorded_t(display, u"input[" + caption + u"]"), caption(std::move(caption)) {}
+recording_input_item_t::recording_input_item_t(recording_display_t& display, std::u16string first_caption)
+    : recorded_t(display, u"input[" + first_caption + u"]"), caption(std::move(first_caption)) {}
 
 void recording_input_item_t::set_type(int t, int flags) {
     log(call(u"set_type", number(t), flags));
@@ -122,8 +122,8 @@ bool recording_input_item_t::commit(const std::u16string& text) {
     return commit_item(message);
 }
 
-recording_checkbox_item_t::recording_checkbox_item_t(recording_display_t& display, std::u16string caption)
-    : recorded_t(display, u"checkbox[" + caption + u"]"), caption(std::move(caption)) {}
+recording_checkbox_item_t::recording_checkbox_item_t(recording_display_t& display, std::u16string first_caption)
+    : recorded_t(display, u"checkbox[" + first_caption + u"]"), caption(std::move(first_caption)) {}
 
 void recording_checkbox_item_t::add_box(const std::u16string& text, bool ticked) {
     log(call(u"add_box", text, ticked));
@@ -148,8 +148,8 @@ void recording_checkbox_item_t::set_caption(const std::u16string& text) {
     caption = text;
 }
 
-recording_select_item_t::recording_select_item_t(recording_display_t& display, std::u16string caption)
-    : recorded_t(display, u"select[" + caption + u"]"), caption(std::move(caption)) {}
+recording_select_item_t::recording_select_item_t(recording_display_t& display, std::u16string first_caption)
+    : recorded_t(display, u"select[" + first_caption + u"]"), caption(std::move(first_caption)) {}
 
 void recording_select_item_t::set_style(int s) {
     log(call(u"set_style", number(s)));

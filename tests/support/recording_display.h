@@ -103,7 +103,7 @@ public:
 
 class recording_image_item_t : public image_item_t, public recording_item_t {
 public:
-    explicit recording_image_item_t(std::u16string file) : file(std::move(file)) {}
+    explicit recording_image_item_t(std::u16string name) : file(std::move(name)) {}
     bool commit_item(std::u16string&) override { return true; }
 
     std::u16string file;
@@ -208,7 +208,7 @@ public:
 
 class recording_alert_t : public alert_t, public recorded_t {
 public:
-    recording_alert_t(recording_display_t& display, int kind) : recorded_t(display, u"alert"), kind(kind) {}
+    recording_alert_t(recording_display_t& display, int alert_kind) : recorded_t(display, u"alert"), kind(alert_kind) {}
     void show() override;
     void close() override {}
     bool is_open() override { return false; }
