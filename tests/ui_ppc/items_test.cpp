@@ -79,8 +79,7 @@ private slots:
             {"amount: star is a point on a keypad", t::currency, true, "5", 1, 10, "*", "5.", 2},
         };
         for (const auto& c : cases) {
-            ppc_edit_t edit(nullptr, c.type, c.soft_keys);
-            edit.setMaxLength(c.max);
+            ppc_edit_t edit(nullptr, c.type, c.soft_keys, c.max);
             edit.setText(c.before);
             edit.setCursorPosition(c.caret);
             type_into(edit, c.typed);
@@ -106,8 +105,7 @@ private slots:
             {"hold at the start of a plus number gives nothing", "+7", 0, 2500, "+7"},
         };
         for (const auto& c : cases) {
-            ppc_edit_t edit(nullptr, input_item_t::phone, true);
-            edit.setMaxLength(20);
+            ppc_edit_t edit(nullptr, input_item_t::phone, true, 20);
             edit.setText(c.before);
             edit.setCursorPosition(c.caret);
             now = 1000;
