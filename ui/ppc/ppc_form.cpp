@@ -17,6 +17,7 @@
 #include "resources/texts.h"
 #include "ui/ppc/message_box.h"
 #include "ui/ppc/ppc_button.h"
+#include "ui/ppc/select_windows.h"
 
 namespace {
 
@@ -96,7 +97,7 @@ ppc_form_t::ppc_form_t(const ppc_device_t& device, QWidget* main_window, std::u1
     scroll_bar_->setRange(0, 100);
     scroll_bar_->setSingleStep(scroll_line);
     scroll_bar_->setFocusPolicy(Qt::NoFocus);
-    scroll_bar_->installEventFilter(this);  // its wheel scrolls by the form's step too
+    scroll_bar_->installEventFilter(this);  // its wheel scrolls by the form's step
     scroll_bar_->hide();
     reset_area();
 
@@ -166,7 +167,7 @@ void ppc_form_t::initialise() {
     }
     content_ = ppc_rect_t{0, 0, area_.right - area_.left, rect.top - area_.top};
     build_soft_keys();
-    // Up and Down step between the controls in soft-key mode, as on a keypad phone.
+    // Up and Down step between the controls in soft-key mode, as on a keypad phone; the wheel scrolls the form.
     for (QWidget* control : page_->findChildren<QWidget*>()) control->installEventFilter(this);
     created_ = true;
     update_scroll();
@@ -369,9 +370,14 @@ void ppc_form_t::keyPressEvent(QKeyEvent* event) {
 }
 
 bool ppc_form_t::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == scroll_bar_ && event->type() == QEvent::Wheel) {
-        wheelEvent(static_cast<QWheelEvent*>(event));
-        return true;
+    if (event->type() == QEvent::Wheel) {
+        // The wheel scrolls the form wherever the pointer is, by the form's own step; only a drop-down the
+        // user has gone to takes it to change the pick.
+        auto* combo = qobject_cast<popup_combo_t*>(watched);
+        if (!combo || !combo->takes_wheel()) {
+            wheelEvent(static_cast<QWheelEvent*>(event));
+            return true;
+        }
     }
     if (soft_keys() && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);

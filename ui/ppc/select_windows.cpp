@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QStylePainter>
 #include <QToolButton>
-#include <QWheelEvent>
 
 #include "ui/ppc/ppc_select_item.h"
 #include "ui/ppc/wrapped_button.h"
@@ -44,14 +43,6 @@ void popup_combo_t::paintEvent(QPaintEvent*) {
     painter.drawComplexControl(QStyle::CC_ComboBox, option);
     option.currentText = shown_text();
     painter.drawControl(QStyle::CE_ComboBoxLabel, option);
-}
-
-void popup_combo_t::wheelEvent(QWheelEvent* event) {
-    if (!wheel_picks_) {
-        event->ignore();  // on to the form, which scrolls
-        return;
-    }
-    QComboBox::wheelEvent(event);
 }
 
 void popup_combo_t::focusInEvent(QFocusEvent* event) {

@@ -26,8 +26,7 @@ public:
 };
 
 // The drop-down list's box. A long option is shortened in the middle, so that its end (the digits that tell
-// two cards apart) stays in view. The wheel changes the pick only once the user has put the focus here, by
-// a click or the keys; otherwise it scrolls the form under the pointer.
+// two cards apart) stays in view.
 class popup_combo_t : public QComboBox {
     Q_OBJECT
 
@@ -36,10 +35,11 @@ public:
     // The current option as the box shows it.
     QString shown_text() const;
     int text_width() const;
+    // Whether the wheel over the box is for the pick: the user went to it by a click or the keys.
+    bool takes_wheel() const { return wheel_picks_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void wheelEvent(QWheelEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
 
