@@ -98,7 +98,7 @@ spin_select_control_t::spin_select_control_t(QWidget* parent) : QFrame(parent) {
     // The line's width decides how much of the option shows, never the option's length.
     text_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     text_->setBackgroundRole(QPalette::Highlight);
-    text_->setForegroundRole(QPalette::HighlightedText);
+    show_focus(false);
     // Arrows wide enough to hit with a finger or a mouse.
     int side = QFontMetrics(font()).height();
     for (QToolButton* arrow : {back_, forward_}) {
@@ -131,6 +131,7 @@ void spin_select_control_t::show_focus(bool focused) {
     // Drawn like the picked row of a list that has the focus, so a keyboard user sees which line Left and
     // Right will change.
     text_->setAutoFillBackground(focused);
+    text_->setForegroundRole(focused ? QPalette::HighlightedText : QPalette::WindowText);
     text_->update();
 }
 
