@@ -1,3 +1,4 @@
+#include <QAbstractItemView>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPushButton>
@@ -368,6 +369,15 @@ private slots:
                 wheel(combo, true);
                 QCOMPARE(select->selected(), 1);
                 QCOMPARE(combo->currentIndex(), 1);
+
+                // So it is after a click that opened its list and closing the list again.
+                edits.back()->setFocus();
+                QTest::mouseClick(combo, Qt::LeftButton);
+                QVERIFY(combo->view()->isVisible());
+                combo->hidePopup();
+                QCOMPARE(QApplication::focusWidget(), combo);
+                wheel(combo, true);
+                QCOMPARE(select->selected(), 2);
             });
         }
     }

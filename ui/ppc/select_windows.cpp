@@ -45,15 +45,26 @@ void popup_combo_t::paintEvent(QPaintEvent*) {
     painter.drawControl(QStyle::CE_ComboBoxLabel, option);
 }
 
+namespace {
+
+// The focus leaves for the box's own pop-up list (which also moves it around inside itself) or another
+// window for a while and comes back: the user is still at the box then.
+bool passing(Qt::FocusReason reason) {
+    return reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason;
+}
+
+}  // namespace
+
 void popup_combo_t::focusInEvent(QFocusEvent* event) {
     const Qt::FocusReason reason = event->reason();
-    wheel_picks_ = reason == Qt::MouseFocusReason || reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason;
+    if (!passing(reason))
+        wheel_picks_ =
+            reason == Qt::MouseFocusReason || reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason;
     QComboBox::focusInEvent(event);
 }
 
 void popup_combo_t::focusOutEvent(QFocusEvent* event) {
-    // A pop-up list of its own takes the focus for a moment; the user is still at this box then.
-    if (event->reason() != Qt::PopupFocusReason) wheel_picks_ = false;
+    if (!passing(event->reason()) && !view()->isVisible()) wheel_picks_ = false;
     QComboBox::focusOutEvent(event);
 }
 
