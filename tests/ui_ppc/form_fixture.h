@@ -13,7 +13,7 @@
 // An item of a fixed height, to check the form's arithmetic; it can refuse its commit.
 class fixed_item_t : public item_t, public ppc_item_t {
 public:
-    fixed_item_t(ppc_form_t* form, int height) : ppc_item_t(form), height(height) {}
+    fixed_item_t(ppc_form_t* form, int h) : ppc_item_t(form), height(h) {}
     bool create(ppc_rect_t& rect) override {
         if (fail_create) return false;
         top = rect.top;
