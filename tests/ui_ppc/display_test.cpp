@@ -3,17 +3,31 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include "core/text_error.h"
 #include "tests/ui_ppc/form_fixture.h"
 #include "ui/ppc/message_box.h"
 #include "ui/ppc/ppc_display.h"
 #include "ui/ppc/ppc_input_item.h"
+#include "ui/ppc/qt_translations.h"
+
+namespace {
+
+bool cyrillic(const QString& text) {
+    for (QChar c : text)
+        if (c.script() == QChar::Script_Cyrillic) return true;
+    return false;
+}
+
+}  // namespace
 
 class display_test : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() { QVERIFY(install_qt_translations(*qApp)); }
+
     void init() {
         message_box_t::clear_record();
         message_box_t::clear_next_answers();
@@ -67,6 +81,67 @@ private slots:
         alert->show();
         QCOMPARE(caption, QString("Ostrevan"));
         QVERIFY(!alert->answer());
+    }
+
+    void qt_draws_its_own_texts_in_russian() {
+        // The buttons of every kind of box, as the user meets them ("OK" is Russian as Qt's catalogue has it).
+        struct case_t {
+            message_box_t::icon_t icon;
+            QList<QMessageBox::StandardButton> buttons;
+            QStringList texts;
+        };
+        const case_t cases[] = {
+            {message_box_t::icon_t::information, {QMessageBox::Ok}, {"OK"}},
+            {message_box_t::icon_t::error, {QMessageBox::Ok}, {"OK"}},
+            {message_box_t::icon_t::question, {QMessageBox::Yes, QMessageBox::No}, {"Да", "Нет"}},
+        };
+        QWidget main_window;
+        for (const auto& c : cases) {
+            QStringList texts;
+            QTimer::singleShot(0, [&] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                QVERIFY(box);
+                for (auto button : c.buttons) texts << box->button(button)->text().remove(u'&');
+                QCOMPARE(box->buttons().size(), c.buttons.size());
+                QTest::mouseClick(box->button(c.buttons.back()), Qt::LeftButton);
+            });
+            QCOMPARE(message_box_t::show(&main_window, c.icon, "Проверка"), c.buttons.back());
+            QCOMPARE(texts, c.texts);
+        }
+        // A box the user saw and answered is not kept in the record; only those answered by a test are.
+        QVERIFY(message_box_t::record().isEmpty());
+
+        // The edit box's own menu.
+        ppc_edit_t edit(nullptr, input_item_t::any, false);
+        edit.setText("текст");
+        std::unique_ptr<QMenu> menu(edit.createStandardContextMenu());
+        int entries = 0;
+        for (QAction* action : menu->actions()) {
+            if (action->isSeparator()) continue;
+            ++entries;
+            QVERIFY2(cyrillic(action->text()), qPrintable(action->text()));
+        }
+        QVERIFY(entries >= 5);
+    }
+
+    void a_form_outlives_the_main_window_it_stood_over() {
+        auto main_window = std::make_unique<QWidget>();
+        main_window->resize(320, 480);
+        main_window->show();
+        ppc_display_t display(test_device(true), main_window.get());
+        auto form = display.create_form(u"Перевод");
+        form->add_item(display.create_input_item(form.get(), u"Сумма"));
+        auto* dialog = static_cast<ppc_form_t*>(form.get());
+        while_shown(*form, [&] {
+            // It stays over the main window without being its child: the tag that asked for it owns it.
+            QVERIFY(dialog->windowHandle());
+            QCOMPARE(dialog->windowHandle()->transientParent(), main_window->windowHandle());
+            QCOMPARE(dialog->pos(), main_window->mapToGlobal(QPoint(0, 0)));
+        });
+        // The main window goes first, as at the end of the program; the form is deleted once, by its owner.
+        main_window.reset();
+        QVERIFY(!dialog->isVisible());
+        form.reset();
     }
 
     void menu_commands_are_numbered_from_37001_on_each_build() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QTimer>
 #include <functional>
 
@@ -12,7 +13,7 @@
 // An item of a fixed height, to check the form's arithmetic; it can refuse its commit.
 class fixed_item_t : public item_t, public ppc_item_t {
 public:
-    fixed_item_t(ppc_form_t* form, int height) : ppc_item_t(form), height(height) {}
+    fixed_item_t(ppc_form_t* form, int h) : ppc_item_t(form), height(h) {}
     bool create(ppc_rect_t& rect) override {
         if (fail_create) return false;
         top = rect.top;
@@ -39,10 +40,20 @@ inline ppc_device_t test_device(bool soft_keys) {
     return ppc_device_t{soft_keys, screen_size_t{320, 480}};
 }
 
-// Shows `form` modally and, once it is up, does what the user would; the form is then ended with "Назад"
-// unless the actions ended it.
+// Makes `window` the one that has the keyboard, as if the user had clicked it, whatever the window system
+// does: focus then moves and is drawn the same under every platform.
+inline void make_active(QWidget* window) {
+    QT_WARNING_PUSH
+    QT_WARNING_DISABLE_DEPRECATED
+    QApplication::setActiveWindow(window);
+    QT_WARNING_POP
+}
+
+// Shows `form` modally and, once it is up and has the keyboard, does what the user would; the form is then
+// ended with "Назад" unless the actions ended it.
 inline void while_shown(form_t& form, const std::function<void()>& act) {
     QTimer::singleShot(0, [&] {
+        if (auto* shown = dynamic_cast<ppc_form_t*>(&form)) make_active(shown);
         act();
         if (auto* shown = dynamic_cast<ppc_form_t*>(&form); shown && shown->is_open())
             shown->command(ppc_form_t::cancel_command);

@@ -1,3 +1,4 @@
+#include <QAbstractItemView>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPushButton>
@@ -10,6 +11,24 @@
 #include "ui/ppc/message_box.h"
 #include "ui/ppc/ppc_button.h"
 #include "ui/ppc/ppc_input_item.h"
+#include "ui/ppc/ppc_select_item.h"
+
+namespace {
+
+// One notch of the mouse wheel over `widget`, turned towards the user (down the form) or away.
+void wheel(QWidget* widget, bool down) {
+    const QPointF at(widget->width() / 2, widget->height() / 2);
+    QWheelEvent event(at, widget->mapToGlobal(at), QPoint(), QPoint(0, down ? -120 : 120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(widget, &event);
+}
+
+// Where the page's content stands: the top of the first control, which moves up as the form scrolls.
+int content_top(ppc_form_t& form) {
+    return form.page()->findChildren<QWidget*>().front()->y();
+}
+
+}  // namespace
 
 class form_test : public QObject {
     Q_OBJECT
@@ -306,6 +325,79 @@ private slots:
             QCOMPARE(f.form.scroll_position(), 0);
             QCOMPARE(f.items[0]->top, 4);
         });
+    }
+
+    void the_wheel_scrolls_the_form_a_bounded_step_and_leaves_drop_downs_alone() {
+        for (bool soft_keys : {true, false}) {
+            ppc_form_t form(test_device(soft_keys), nullptr, u"");
+            for (int i = 0; i < 60; ++i) form.add_item(std::make_unique<ppc_input_item_t>(&form, u"Поле"));
+            auto card = std::make_unique<ppc_select_item_t>(&form, u"Карта списания");
+            for (auto* option : {u"Visa •• 4417", u"Мир •• 0931", u"Мир •• 1200"}) card->add_option(option, false);
+            auto* select = card.get();
+            form.add_item(std::move(card));
+            for (int i = 0; i < 60; ++i) form.add_item(std::make_unique<ppc_input_item_t>(&form, u"Поле"));
+            while_shown(form, [&] {
+                auto edits = form.page()->findChildren<ppc_edit_t*>();
+                auto* combo = static_cast<popup_select_wnd_t*>(select->window())->control();
+                edits.front()->setFocus();
+                QVERIFY(form.scroll_bar()->isVisible());
+                const int page = form.page()->height();
+                QVERIFY(form.wheel_step() > 0 && form.wheel_step() <= page);
+
+                // Over an input and over the scroll bar, one notch moves the page by about the step, never
+                // by more than a page.
+                for (QWidget* under : {static_cast<QWidget*>(edits[1]), static_cast<QWidget*>(form.scroll_bar())}) {
+                    const int before = content_top(form);
+                    wheel(under, true);
+                    const int moved = before - content_top(form);
+                    QVERIFY(moved > 0);
+                    QVERIFY(moved <= page);
+                    wheel(under, false);
+                    QCOMPARE(content_top(form), before);
+                }
+
+                // Over a drop-down the user has not gone to, the wheel scrolls on and the pick stays.
+                form.ensure_visible(combo);
+                const int before = content_top(form);
+                wheel(combo, true);
+                QCOMPARE(select->selected(), 0);
+                QVERIFY(content_top(form) < before);
+
+                // Once the user has stepped to it, the wheel is for the pick.
+                combo->clearFocus();
+                combo->setFocus(Qt::TabFocusReason);
+                wheel(combo, true);
+                QCOMPARE(select->selected(), 1);
+                QCOMPARE(combo->currentIndex(), 1);
+
+                // So it is after a click that opened its list and closing the list again.
+                edits.back()->setFocus();
+                QTest::mouseClick(combo, Qt::LeftButton);
+                QVERIFY(combo->view()->isVisible());
+                combo->hidePopup();
+                QCOMPARE(QApplication::focusWidget(), combo);
+                wheel(combo, true);
+                QCOMPARE(select->selected(), 2);
+            });
+        }
+    }
+
+    void soft_keys_keep_their_places_and_name_their_keyboard_keys() {
+        for (int commands : {0, 1}) {
+            form_with_items_t f({20}, true);
+            ppc_button_t help(u"Справка", button_t::plain);
+            if (commands) f.form.add_button(&help);
+            while_shown(f.form, [&] {
+                auto* back = f.form.right_soft_key();
+                // "Назад" keeps the right half, also without "Опции" beside it.
+                QCOMPARE(f.form.left_soft_key()->isVisible(), commands == 1);
+                QVERIFY(back->geometry().left() >= f.form.width() / 2 - 4);
+                QCOMPARE(f.form.left_soft_key()->hint(), QKeySequence(Qt::Key_F1).toString());
+                QCOMPARE(back->hint(), QKeySequence(Qt::Key_F2).toString());
+                // The caption and the hint both fit the key.
+                QVERIFY(back->sizeHint().width() <= back->width());
+            });
+        }
     }
 
     void brings_a_point_below_the_page_into_view() {

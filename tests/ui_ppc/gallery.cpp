@@ -1,14 +1,19 @@
 // Builds forms with every kind of item and the main menu with its sub-menus in both device modes, and the menu
 // and forms a bank's script file builds (scripts/gallery.xml, compiled at build time), and writes what they
 // look like as PNG files, so that a person can see whether anything is cramped, cut off or unreadable.
+// It also checks what it shows: the control a keyboard user steps to is in view and has the focus, and no text
+// on a form is shortened or cut where the room it has would hold it. Any fault, or a screen that does not come
+// up, makes it exit with status 1.
 //
 //   ui_gallery [OUT_DIR] [--screen WxH]
 //
 // Runs on any Qt platform; under QT_QPA_PLATFORM=offscreen it needs no display.
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
@@ -22,24 +27,97 @@
 #include "script/script_context.h"
 #include "tests/support/script_fixture.h"
 #include "tests/ui/script_stand_ins.h"
+#include "tests/ui_ppc/form_fixture.h"
 #include "tests/ui_ppc/sub_menu_fixture.h"
 #include "ui/ppc/message_box.h"
 #include "ui/ppc/ppc_display.h"
 #include "ui/ppc/ppc_form.h"
+#include "ui/ppc/qt_translations.h"
+#include "ui/ppc/select_windows.h"
 #include "vars/fav_list_var.h"
 
 namespace {
 
 QString out_dir;
+int faults = 0;
 
-// Runs `look` once the next modal window is up, then ends that window.
-void when_shown(std::function<void(QWidget*)> look) {
-    QTimer::singleShot(0, [look] {
+void fault(const QString& what) {
+    std::fprintf(stderr, "gallery: FAULT: %s\n", qPrintable(what));
+    ++faults;
+}
+
+// Runs `look` once the next modal window is up, then ends that window. A window that does not come up would
+// leave the gallery waiting for ever: it stops with a fault instead.
+void when_shown(std::function<void(QWidget*)> look, const QString& name) {
+    QTimer::singleShot(0, [look, name] {
         QWidget* modal = QApplication::activeModalWidget();
-        if (!modal) return;
+        if (!modal) {
+            fault(name + ": no window came up");
+            std::fflush(stderr);
+            std::_Exit(1);
+        }
+        make_active(modal);
         look(modal);
         static_cast<QDialog*>(modal)->reject();
     });
+}
+
+// Whether `text` is drawn whole. A text may be shortened only where the room it has could not hold it, and a
+// wrapped one must have the height its lines need.
+void check_texts(ppc_form_t* form, const QString& name) {
+    for (QWidget* w : form->page()->findChildren<QWidget*>()) {
+        if (!w->isVisible()) continue;
+        if (auto* line = qobject_cast<spin_select_control_t*>(w)) {
+            if (line->shown_text() != line->current_text() &&
+                line->fontMetrics().horizontalAdvance(line->current_text()) <= line->text_width())
+                fault(name + ": one-line list shortened though it fits: " + line->current_text());
+        } else if (auto* combo = qobject_cast<popup_combo_t*>(w)) {
+            if (combo->shown_text() != combo->currentText() &&
+                combo->fontMetrics().horizontalAdvance(combo->currentText()) <= combo->text_width())
+                fault(name + ": drop-down shortened though it fits: " + combo->currentText());
+        } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
+            if (button->hasHeightForWidth() && button->heightForWidth(button->width()) > button->height())
+                fault(name + ": label cut: " + button->text());
+        } else if (auto* label = qobject_cast<QLabel*>(w); label && label->wordWrap()) {
+            if (label->heightForWidth(label->width()) > label->height())
+                fault(name + ": text cut: " + label->text());
+        }
+    }
+    for (soft_key_t* key : {form->left_soft_key(), form->right_soft_key()})
+        if (key->isVisible() && key->sizeHint().width() > key->width()) fault(name + ": soft key cut: " + key->text());
+}
+
+// Whether the control with the focus is on the form's page and wholly in view.
+bool focus_in_view(ppc_form_t* form) {
+    QWidget* focused = QApplication::focusWidget();
+    if (!focused || !form->page()->isAncestorOf(focused)) return false;
+    return form->page()->rect().contains(QRect(focused->mapTo(form->page(), QPoint(0, 0)), focused->size()));
+}
+
+// Steps through the whole form with the keyboard from its first control, as a keypad user with Down and a
+// touch-screen user with Tab does; after every step the focused control must be in view. Ends with the focus
+// on the last control.
+void step_through(ppc_form_t* form, const QString& name) {
+    const int key = form->soft_keys() ? Qt::Key_Down : Qt::Key_Tab;
+    QWidget* first = nullptr;
+    for (QWidget* w : form->page()->findChildren<QWidget*>())
+        if (w->isVisible() && (w->focusPolicy() & Qt::TabFocus)) {
+            first = w;
+            break;
+        }
+    if (!first) return fault(name + ": nothing to step to");
+    first->setFocus(Qt::TabFocusReason);
+    QList<QWidget*> visited;
+    for (int step = 0; step < 100; ++step) {
+        if (!focus_in_view(form)) return fault(name + QString(": step %1: the focused control is out of view").arg(step));
+        QWidget* focused = QApplication::focusWidget();
+        if (visited.contains(focused)) break;  // round to the top again
+        visited << focused;
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(focused, &press);
+    }
+    visited.back()->setFocus(Qt::TabFocusReason);
+    if (!focus_in_view(form)) fault(name + ": the last control is out of view");
 }
 
 void save(QWidget* widget, const QString& name) {
@@ -120,7 +198,7 @@ std::unique_ptr<form_t> payment_form(ppc_display_t& display, parts_t& parts) {
 
     auto account = display.create_select_item(f, u"Счёт зачисления");
     account->set_style(select_item_t::radio);
-    for (auto* name : {u"Текущий", u"Сберегательный", u"Кредитный"}) account->add_option(name, false);
+    for (auto* name : {u"Текущий", u"Сберегательный с ежемесячной капитализацией", u"Кредитный"}) account->add_option(name, false);
     account->bind_param(&parts.account);
     form->add_item(std::move(account));
 
@@ -155,16 +233,22 @@ void shoot_mode(bool soft_keys, screen_size_t screen) {
     auto* dialog = static_cast<ppc_form_t*>(form.get());
 
     when_shown([&](QWidget* w) {
+        check_texts(dialog, mode + "-payment-top");
         save(w, mode + "-payment-top");
         // Scrolled all the way down, as the user would by dragging the bar or stepping through the fields.
         dialog->scroll_bar()->setValue(100);
+        check_texts(dialog, mode + "-payment-bottom");
         save(w, mode + "-payment-bottom");
         dialog->scroll_bar()->setValue(0);
         // The long text folded by a click.
         parts.click.body();
+        check_texts(dialog, mode + "-payment-folded");
         save(w, mode + "-payment-folded");
         parts.click.body();
-    });
+        // Down to the last field with the keyboard: it is in view and has the focus.
+        step_through(dialog, mode + "-payment-keyboard");
+        save(w, mode + "-payment-keyboard");
+    }, mode + "-payment");
     form->show();
 
     // The options menu over the form.
@@ -183,7 +267,7 @@ void shoot_mode(bool soft_keys, screen_size_t screen) {
             static_cast<QDialog*>(w)->reject();
         });
         dialog->command(ppc_form_t::options_command);
-    });
+    }, mode + "-options-menu");
     QTimer::singleShot(0, [] {});
     form->show();
 
@@ -208,6 +292,7 @@ void shoot_mode(bool soft_keys, screen_size_t screen) {
     }
     auto* long_dialog = static_cast<ppc_form_t*>(long_form.get());
     when_shown([&](QWidget* w) {
+        check_texts(long_dialog, mode + "-long-top");
         save(w, mode + "-long-top");
         long_dialog->scroll_bar()->setValue(50);
         save(w, mode + "-long-middle");
@@ -218,7 +303,11 @@ void shoot_mode(bool soft_keys, screen_size_t screen) {
         auto edits = long_dialog->page()->findChildren<QLineEdit*>();
         long_dialog->ensure_visible(edits.at(edits.size() - 6));
         save(w, mode + "-long-focus-follow");
-    });
+        long_dialog->scroll_bar()->setValue(0);
+        step_through(long_dialog, mode + "-long-keyboard");
+        if (QApplication::focusWidget() != edits.back()) fault(mode + "-long-keyboard: the last field was not reached");
+        save(w, mode + "-long-keyboard");
+    }, mode + "-long");
     long_form->show();
 }
 
@@ -322,7 +411,7 @@ void shoot_script(bool soft_keys, screen_size_t screen) {
         {u"Новая карта", "new-card"},
     };
     for (const auto& [name, file] : forms) {
-        when_shown([&](QWidget* w) { save(w, mode + "-script-" + file); });
+        when_shown([&](QWidget* w) { save(w, mode + "-script-" + file); }, mode + "-script-" + file);
         script.item(name).show();
     }
 }
@@ -343,7 +432,7 @@ void shoot_message_boxes(screen_size_t screen) {
         {message_box_t::icon_t::information, u"Сообщение отправлено успешно", "box-information"},
     };
     for (const auto& box : boxes) {
-        when_shown([&](QWidget* w) { save(w, box.name); });
+        when_shown([&](QWidget* w) { save(w, box.name); }, box.name);
         message_box_t::show(&main_window, box.icon, QString::fromUtf16(box.text));
     }
 }
@@ -352,6 +441,7 @@ void shoot_message_boxes(screen_size_t screen) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    if (!install_qt_translations(app)) fault("Qt's Russian catalogue is missing (qt6-translations-l10n)");
     out_dir = QDir::currentPath() + "/gallery";
     screen_size_t screen;
     for (int i = 1; i < argc; ++i) {
@@ -376,5 +466,5 @@ int main(int argc, char** argv) {
     shoot_script(false, screen);
     shoot_message_boxes(screen);
     std::printf("gallery: pictures in %s\n", qPrintable(out_dir));
-    return 0;
+    return faults == 0 ? 0 : 1;
 }

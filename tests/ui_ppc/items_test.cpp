@@ -2,6 +2,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QImage>
+#include <QAbstractButton>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QScrollBar>
@@ -79,8 +80,7 @@ private slots:
             {"amount: star is a point on a keypad", t::currency, true, "5", 1, 10, "*", "5.", 2},
         };
         for (const auto& c : cases) {
-            ppc_edit_t edit(nullptr, c.type, c.soft_keys);
-            edit.setMaxLength(c.max);
+            ppc_edit_t edit(nullptr, c.type, c.soft_keys, c.max);
             edit.setText(c.before);
             edit.setCursorPosition(c.caret);
             type_into(edit, c.typed);
@@ -106,8 +106,7 @@ private slots:
             {"hold at the start of a plus number gives nothing", "+7", 0, 2500, "+7"},
         };
         for (const auto& c : cases) {
-            ppc_edit_t edit(nullptr, input_item_t::phone, true);
-            edit.setMaxLength(20);
+            ppc_edit_t edit(nullptr, input_item_t::phone, true, 20);
             edit.setText(c.before);
             edit.setCursorPosition(c.caret);
             now = 1000;
@@ -346,6 +345,12 @@ private slots:
         QVERIFY(dynamic_cast<spin_select_wnd_t*>(on_keypad.window()));
         on_keypad.set_style(select_item_t::radio);
         QVERIFY(dynamic_cast<spin_select_wnd_t*>(on_keypad.window()));
+        // Without a style it is a drop-down list on a keypad phone too.
+        auto unstyled = std::make_unique<ppc_select_item_t>(&keypad, u"Карта");
+        auto* plain = unstyled.get();
+        plain->add_option(u"Мир •• 0931", false);
+        keypad.add_item(std::move(unstyled));
+        while_shown(keypad, [&] { QVERIFY(dynamic_cast<popup_select_wnd_t*>(plain->window())); });
 
         // Two radio items on one form keep their own picks.
         auto first = std::make_unique<ppc_select_item_t>(&touch, u"Первый");
@@ -365,6 +370,58 @@ private slots:
         });
         QCOMPARE(a->selected(), 0);
         QCOMPARE(b->selected(), 1);
+    }
+
+    void long_texts_keep_what_tells_them_apart_on_small_screens() {
+        // Two cards that differ only at the end of a long text; an option and a box label that cannot fit one
+        // line of the narrowest screen.
+        const std::u16string card_a = u"Мир Зарплатная Премиальная •• 0931", card_b = u"Мир Зарплатная Премиальная •• 4417";
+        const std::u16string long_label = u"Перечислить остаток на сберегательный счёт по окончании срока вклада";
+        for (screen_size_t screen : {screen_size_t{240, 320}, screen_size_t{320, 480}}) {
+            for (bool soft_keys : {true, false}) {
+                ppc_form_t form(ppc_device_t{soft_keys, screen}, nullptr, u"");
+                auto spin = std::make_unique<ppc_select_item_t>(&form, u"Карта");
+                auto drop = std::make_unique<ppc_select_item_t>(&form, u"Карта");
+                auto radio = std::make_unique<ppc_select_item_t>(&form, u"Счёт");
+                auto boxes = std::make_unique<ppc_checkbox_item_t>(&form, u"Условия");
+                auto *s = spin.get(), *d = drop.get(), *r = radio.get();
+                auto* b = boxes.get();
+                s->set_style(select_item_t::spin);
+                r->set_style(select_item_t::radio);
+                for (auto* select : {s, d, r}) {
+                    select->add_option(select == r ? long_label : card_a, false);
+                    select->add_option(select == r ? u"Текущий" : card_b, select != r);
+                }
+                b->add_box(long_label, true);
+                b->add_box(u"По СМС", false);
+                for (auto* item : std::initializer_list<item_t*>{s, d, r, b})
+                    form.add_item(std::unique_ptr<item_t>(item));
+                spin.release(), drop.release(), radio.release(), boxes.release();
+                const QString name = QString("%1x%2 %3").arg(screen.width).arg(screen.height).arg(soft_keys);
+                while_shown(form, [&] {
+                    auto* line = static_cast<spin_select_wnd_t*>(s->window())->control();
+                    QVERIFY2(line->shown_text().endsWith("4417"), qPrintable(name + ": " + line->shown_text()));
+                    if (auto* combo = dynamic_cast<popup_select_wnd_t*>(d->window()))
+                        QVERIFY2(combo->control()->shown_text().endsWith("4417"), qPrintable(name));
+                    // Labels of radio buttons and check boxes wrap and their rows grow: nothing is cut.
+                    std::vector<QAbstractButton*> buttons;
+                    if (auto* radios = dynamic_cast<exclusive_select_wnd_t*>(r->window()))
+                        for (auto& radio_button : radios->radios()) buttons.push_back(radio_button);
+                    for (auto& box : b->controls()) buttons.push_back(box);
+                    for (QAbstractButton* button : buttons) {
+                        QVERIFY2(button->heightForWidth(button->width()) <= button->height(),
+                                 qPrintable(name + ": " + button->text()));
+                        // And the long one needs more than one line at this width.
+                        if (button->text() == QString::fromStdU16String(long_label))
+                            QVERIFY(button->height() > 2 * button->fontMetrics().height());
+                    }
+                    // A click on the text of a box, not only on its square, ticks it.
+                    auto* second = b->controls()[1].data();
+                    QTest::mouseClick(second, Qt::LeftButton, {}, QPoint(second->width() - 10, second->height() / 2));
+                    QVERIFY(second->isChecked());
+                });
+            }
+        }
     }
 
     void pictures_are_centred_and_missing_ones_take_no_room() {

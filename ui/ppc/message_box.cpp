@@ -46,8 +46,10 @@ QList<message_box_t::record_t>& shown() {
 }  // namespace
 
 QMessageBox::StandardButton message_box_t::show(QWidget* parent, icon_t icon, const QString& text) {
-    shown().append(record_t{icon, text});
-    if (!next_answers().isEmpty()) return next_answers().dequeue();
+    if (!next_answers().isEmpty()) {
+        shown().append(record_t{icon, text});
+        return next_answers().dequeue();
+    }
 
     fitted_box_t box(parent, parent ? parent->window()->width() : 0);
     box.setWindowTitle(QString::fromUtf16(texts::app_name));

@@ -17,7 +17,8 @@ public:
     static void set_next_answer(QMessageBox::StandardButton button);
     static void clear_next_answers();
 
-    // What the boxes said, for tests: every box shown or answered since the last clear_record.
+    // What the boxes answered through set_next_answer said, for tests, since the last clear_record. Boxes shown
+    // to the user are not kept, so the program keeps no growing record.
     struct record_t {
         icon_t icon;
         QString text;

@@ -1,5 +1,7 @@
 #include "ui/ppc/ppc_checkbox_item.h"
 
+#include "ui/ppc/wrapped_button.h"
+
 ppc_checkbox_item_t::~ppc_checkbox_item_t() {
     delete_controls();
 }
@@ -20,9 +22,10 @@ bool ppc_checkbox_item_t::create(ppc_rect_t& rect) {
     delete_controls();
     int h = line_height();
     for (const box_t& box : boxes_) {
-        auto* control = new QCheckBox(QString::fromStdU16String(box.text), page());
+        auto* control = new wrapped_button_t<QCheckBox>(QString::fromStdU16String(box.text), page());
         control->setChecked(box.ticked);
-        int row = std::max(h + h / 3, control->sizeHint().height());
+        // A text too long for one row wraps, and its row grows to hold it.
+        int row = std::max(h + h / 3, control->heightForWidth(rect.right - rect.left));
         control->setGeometry(rect.left, rect.top, rect.right - rect.left, row);
         control->show();
         controls_.emplace_back(control);

@@ -1,6 +1,7 @@
 #include "ui/ppc/ppc_display.h"
 
 #include <QMenu>
+#include <vector>
 
 #include "core/text_error.h"
 #include "script/tag.h"
@@ -81,7 +82,14 @@ std::unique_ptr<button_t> ppc_display_t::create_button(form_t*, const std::u16st
 void ppc_display_t::reset_menu(QMenu* menu) {
     root_menu_ = menu;
     current_menu_ = menu;
-    if (menu) menu->clear();
+    if (menu) {
+        // The sub-menus the lists made belong to the menu as its children; clear() drops only the entries.
+        std::vector<QMenu*> subs;
+        for (QAction* entry : menu->actions())
+            if (entry->menu()) subs.push_back(entry->menu());
+        menu->clear();
+        for (QMenu* sub : subs) delete sub;
+    }
     commands_.clear();
     last_command_ = first_command - 1;
 }

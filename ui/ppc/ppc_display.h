@@ -34,7 +34,8 @@ public:
     std::unique_ptr<checkbox_item_t> create_checkbox_item(form_t* form, const std::u16string& caption) override;
     std::unique_ptr<button_t> create_button(form_t* form, const std::u16string& caption, int kind) override;
 
-    // Empties `menu` and the command table, and makes `menu` the one the next list fills.
+    // Empties `menu` (its sub-menus are deleted) and the command table, and makes `menu` the one the next
+    // list fills.
     void reset_menu(QMenu* menu);
     // Hands out the next command identifier for `tag`.
     int register_command(const std::u16string& text, tag_t* tag);

@@ -4,17 +4,20 @@
 #include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QMenu>
-#include <QPushButton>
+#include <QPainter>
 #include <QScrollBar>
 #include <QStyle>
 #include <QWheelEvent>
+#include <QWindow>
 #include <stdexcept>
 
 #include "core/text_error.h"
 #include "resources/texts.h"
 #include "ui/ppc/message_box.h"
 #include "ui/ppc/ppc_button.h"
+#include "ui/ppc/select_windows.h"
 
 namespace {
 
@@ -27,10 +30,42 @@ int ceil_div(int a, int b) {
     return (a + b - 1) / b;
 }
 
+QString key_name(int key) {
+    return QKeySequence(key).toString(QKeySequence::NativeText);
+}
+
 }  // namespace
 
-ppc_form_t::ppc_form_t(const ppc_device_t& device, QWidget* parent, std::u16string title)
-    : QDialog(parent), device_(device), title_(std::move(title)) {
+soft_key_t::soft_key_t(const QString& caption, const QString& hint, Qt::Alignment edge, QWidget* parent)
+    : QPushButton(caption, parent), hint_(hint), edge_(edge) {}
+
+QFont soft_key_t::hint_font() const {
+    QFont small = font();
+    if (small.pointSizeF() > 0) {
+        small.setPointSizeF(small.pointSizeF() * 3 / 4);
+    } else {
+        small.setPixelSize(std::max(6, small.pixelSize() * 3 / 4));
+    }
+    return small;
+}
+
+QSize soft_key_t::sizeHint() const {
+    // Room for the hint on both sides, so that the caption stays centred clear of it.
+    QSize size = QPushButton::sizeHint();
+    size.rwidth() += 2 * (QFontMetrics(hint_font()).horizontalAdvance(hint_) + 4);
+    return size;
+}
+
+void soft_key_t::paintEvent(QPaintEvent* event) {
+    QPushButton::paintEvent(event);
+    QPainter painter(this);
+    painter.setFont(hint_font());
+    painter.setPen(palette().color(QPalette::PlaceholderText));
+    painter.drawText(rect().adjusted(6, 0, -6, 0), static_cast<int>(edge_ | Qt::AlignVCenter), hint_);
+}
+
+ppc_form_t::ppc_form_t(const ppc_device_t& device, QWidget* main_window, std::u16string title)
+    : QDialog(nullptr), device_(device), main_window_(main_window), title_(std::move(title)) {
     setWindowTitle(QString::fromUtf16(texts::app_name));
     setFixedSize(device_.screen.width, device_.screen.height);
 
@@ -38,11 +73,17 @@ ppc_form_t::ppc_form_t(const ppc_device_t& device, QWidget* parent, std::u16stri
     auto* bar_layout = new QHBoxLayout(soft_key_bar_);
     bar_layout->setContentsMargins(2, 2, 2, 2);
     bar_layout->setSpacing(2);
-    left_key_ = new QPushButton(QString::fromUtf16(texts::soft_key_options), soft_key_bar_);
-    right_key_ = new QPushButton(QString::fromUtf16(texts::soft_key_back), soft_key_bar_);
-    for (QPushButton* key : {left_key_, right_key_}) {
+    left_key_ = new soft_key_t(QString::fromUtf16(texts::soft_key_options), key_name(Qt::Key_F1), Qt::AlignLeft,
+                               soft_key_bar_);
+    right_key_ = new soft_key_t(QString::fromUtf16(texts::soft_key_back), key_name(Qt::Key_F2), Qt::AlignRight,
+                                soft_key_bar_);
+    for (soft_key_t* key : {left_key_, right_key_}) {
         key->setFocusPolicy(Qt::NoFocus);
         key->setAutoDefault(false);
+        // Each key keeps its half of the bar, also while the other one is hidden.
+        QSizePolicy policy = key->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        key->setSizePolicy(policy);
         bar_layout->addWidget(key, 1);
     }
     int bar_height = soft_key_bar_->sizeHint().height();
@@ -56,6 +97,7 @@ ppc_form_t::ppc_form_t(const ppc_device_t& device, QWidget* parent, std::u16stri
     scroll_bar_->setRange(0, 100);
     scroll_bar_->setSingleStep(scroll_line);
     scroll_bar_->setFocusPolicy(Qt::NoFocus);
+    scroll_bar_->installEventFilter(this);  // its wheel scrolls by the form's step
     scroll_bar_->hide();
     reset_area();
 
@@ -97,10 +139,20 @@ void ppc_form_t::show() {
         shown_ = false;
         throw;
     }
-    if (parentWidget()) move(parentWidget()->mapToGlobal(QPoint(0, 0)));
+    place_over_main_window();
     exec();
     shown_ = false;
     if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
+}
+
+void ppc_form_t::place_over_main_window() {
+    if (!main_window_) return;
+    move(main_window_->mapToGlobal(QPoint(0, 0)));
+    // Kept above the main window by the window system, as a child dialog would be, without being its child.
+    QWindow* over = main_window_->window()->windowHandle();
+    if (!over) return;
+    winId();
+    if (QWindow* own = windowHandle()) own->setTransientParent(over);
 }
 
 void ppc_form_t::initialise() {
@@ -116,7 +168,7 @@ void ppc_form_t::initialise() {
     }
     content_ = ppc_rect_t{0, 0, area_.right - area_.left, rect.top - area_.top};
     build_soft_keys();
-    // Up and Down step between the controls in soft-key mode, as on a keypad phone.
+    // Up and Down step between the controls in soft-key mode, as on a keypad phone; the wheel scrolls the form.
     for (QWidget* control : page_->findChildren<QWidget*>()) control->installEventFilter(this);
     created_ = true;
     update_scroll();
@@ -320,6 +372,15 @@ void ppc_form_t::keyPressEvent(QKeyEvent* event) {
 }
 
 bool ppc_form_t::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Wheel) {
+        // The wheel scrolls the form wherever the pointer is, by the form's own step; only a drop-down the
+        // user has gone to takes it to change the pick.
+        auto* combo = qobject_cast<popup_combo_t*>(watched);
+        if (!combo || !combo->takes_wheel()) {
+            wheelEvent(static_cast<QWheelEvent*>(event));
+            return true;
+        }
+    }
     if (soft_keys() && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Down || key->key() == Qt::Key_Up) {
@@ -330,10 +391,21 @@ bool ppc_form_t::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
+int ppc_form_t::wheel_step() const {
+    return std::min(QApplication::wheelScrollLines() * fontMetrics().height(), client_height());
+}
+
 void ppc_form_t::wheelEvent(QWheelEvent* event) {
-    if (scroll_bar_->isVisible()) {
-        QCoreApplication::sendEvent(scroll_bar_, event);
+    if (!scroll_bar_->isVisible() || overflow() == 0) {
+        QDialog::wheelEvent(event);
         return;
     }
-    QDialog::wheelEvent(event);
+    event->accept();
+    wheel_rest_ += event->angleDelta().y();
+    const int notches = wheel_rest_ / QWheelEvent::DefaultDeltasPerStep;
+    wheel_rest_ %= QWheelEvent::DefaultDeltasPerStep;
+    if (notches == 0) return;
+    // The position is a percentage of the overflow; one notch is at least one step of it.
+    const int step = std::max(1, wheel_step() * 100 / overflow());
+    scroll_bar_->setValue(scroll_position() - notches * step);
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
+#include <QPushButton>
 #include <exception>
 #include <functional>
 #include <memory>
@@ -13,13 +15,31 @@
 #include "ui/ppc/ppc_item.h"
 
 class QMenu;
-class QPushButton;
 class QScrollBar;
 class ppc_button_t;
+
+// A soft key: its caption, and at its outer edge, small, the keyboard key that presses it.
+class soft_key_t : public QPushButton {
+public:
+    soft_key_t(const QString& caption, const QString& hint, Qt::Alignment edge, QWidget* parent);
+    const QString& hint() const { return hint_; }
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QFont hint_font() const;
+
+    QString hint_;
+    Qt::Alignment edge_;
+};
 
 // A form as a modal dialog over the main window: the items stacked in a page from the top with 4 pixels
 // after each, a scroll bar at the right, and the soft-key bar ("Опции" opening the menu of commands,
 // "Назад") at the bottom. The soft keys are also F1/F2 (and Context1/Context2); Escape is the Back key.
+// The tag that asked for the form owns it: the dialog is not a child of the main window, which it only
+// stays over and is placed on.
 class ppc_form_t : public QDialog, public form_t {
     Q_OBJECT
 
@@ -32,7 +52,7 @@ public:
     static constexpr int cancel_command = 2;
     static constexpr int item_gap = 4;
 
-    ppc_form_t(const ppc_device_t& device, QWidget* parent, std::u16string title);
+    ppc_form_t(const ppc_device_t& device, QWidget* main_window, std::u16string title);
     ~ppc_form_t() override;
 
     // form_t
@@ -66,8 +86,10 @@ public:
     int scroll_position() const;
     QScrollBar* scroll_bar() const { return scroll_bar_; }
     QMenu* options_menu() const { return options_menu_; }
-    QPushButton* left_soft_key() const { return left_key_; }
-    QPushButton* right_soft_key() const { return right_key_; }
+    soft_key_t* left_soft_key() const { return left_key_; }
+    soft_key_t* right_soft_key() const { return right_key_; }
+    // How far one notch of the mouse wheel scrolls, in pixels: a few lines, never more than the page.
+    int wheel_step() const;
     ppc_button_t* default_button() const { return default_button_; }
     ppc_button_t* back_button() const { return back_button_; }
     const std::vector<ppc_button_t*>& buttons() const { return buttons_; }
@@ -91,8 +113,10 @@ private:
     int client_height() const;
     void end_dialog();
     void reset_area();
+    void place_over_main_window();
 
     ppc_device_t device_;
+    QPointer<QWidget> main_window_;
     ppc_rect_t content_;
     std::vector<std::unique_ptr<item_t>> owned_items_;
     std::vector<ppc_item_t*> items_;
@@ -105,11 +129,13 @@ private:
     ppc_button_t* default_button_ = nullptr;
     ppc_button_t* back_button_ = nullptr;
     std::exception_ptr failure_;
+    // What the wheel turned that has not made a whole notch yet (eighths of a degree).
+    int wheel_rest_ = 0;
 
     QWidget* page_;
     QScrollBar* scroll_bar_;
     QWidget* soft_key_bar_;
-    QPushButton* left_key_;
-    QPushButton* right_key_;
+    soft_key_t* left_key_;
+    soft_key_t* right_key_;
     QMenu* options_menu_;
 };

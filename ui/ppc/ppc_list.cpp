@@ -23,11 +23,12 @@ ppc_list_t::ppc_list_t(ppc_display_t& display) : display_(display), menu_(displa
 }
 
 QString ppc_list_t::label(const std::u16string& text) const {
-    // Menus stay inside the screen: a text too long for it is cut short with "…". The script's texts are
+    // Menus stay inside the screen: a text too long for it is shortened in the middle with "…", keeping its
+    // end (the digits of a card, say) in view. The script's texts are
     // shown as they are: "&" would otherwise mark a shortcut letter, and a tab start a shortcut column.
     QString shown = QString::fromStdU16String(text);
     shown.replace(u'\t', u' ');
-    shown = menu_->fontMetrics().elidedText(shown, Qt::ElideRight, text_width_);
+    shown = menu_->fontMetrics().elidedText(shown, Qt::ElideMiddle, text_width_);
     return shown.replace(u'&', QStringLiteral("&&"));
 }
 

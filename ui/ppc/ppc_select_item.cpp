@@ -38,8 +38,9 @@ void ppc_select_item_t::select_text(const std::u16string& text) {
 
 bool ppc_select_item_t::create(ppc_rect_t& rect) {
     if (!ppc_captioned_item_t::create(rect)) return false;
-    // Without a style: a drop-down list, or on a keypad phone the one-line list like every selection there.
-    if (!window_) set_style(select_item_t::drop_down);
+    // Without a style: a drop-down list, also on a keypad phone, where only a style the script sets turns
+    // into the one-line list.
+    if (!window_) window_ = std::make_unique<popup_select_wnd_t>(this);
     window_->create(rect.left, rect.top, rect.right, rect.bottom, page());
     if (selected_ == -1) selected_ = 0;
     for (std::size_t i = 0; i < options_.size(); ++i)

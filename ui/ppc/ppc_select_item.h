@@ -9,7 +9,8 @@
 #include "ui/ppc/select_windows.h"
 
 // A caption and a pick of one option, shown by a drop-down list, a one-line list with arrows, or radio
-// buttons. On a keypad phone it is always the one-line list.
+// buttons. On a keypad phone every style the script sets gives the one-line list; without one it is a
+// drop-down list there too.
 class ppc_select_item_t : public select_item_t, public ppc_paramed_item_t {
 public:
     ppc_select_item_t(ppc_form_t* form, const std::u16string& caption) : ppc_paramed_item_t(form, caption) {}

@@ -1,12 +1,15 @@
 #include "ui/ppc/select_windows.h"
 
+#include <QAbstractItemView>
 #include <QButtonGroup>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QStylePainter>
 #include <QToolButton>
 
 #include "ui/ppc/ppc_select_item.h"
+#include "ui/ppc/wrapped_button.h"
 
 namespace {
 
@@ -16,15 +19,63 @@ int text_line(QWidget* parent) {
 
 }  // namespace
 
+popup_combo_t::popup_combo_t(QWidget* parent) : QComboBox(parent) {
+    setFocusPolicy(Qt::StrongFocus);
+    view()->setTextElideMode(Qt::ElideMiddle);
+}
+
+int popup_combo_t::text_width() const {
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    return style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this).width();
+}
+
+QString popup_combo_t::shown_text() const {
+    return fontMetrics().elidedText(currentText(), Qt::ElideMiddle, text_width());
+}
+
+void popup_combo_t::paintEvent(QPaintEvent*) {
+    // As the box paints itself, with the text shortened in the middle instead of at its end.
+    QStylePainter painter(this);
+    painter.setPen(palette().color(QPalette::Text));
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    painter.drawComplexControl(QStyle::CC_ComboBox, option);
+    option.currentText = shown_text();
+    painter.drawControl(QStyle::CE_ComboBoxLabel, option);
+}
+
+namespace {
+
+// The focus leaves for the box's own pop-up list (which also moves it around inside itself) or another
+// window for a while and comes back: the user is still at the box then.
+bool passing(Qt::FocusReason reason) {
+    return reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason;
+}
+
+}  // namespace
+
+void popup_combo_t::focusInEvent(QFocusEvent* event) {
+    const Qt::FocusReason reason = event->reason();
+    if (!passing(reason))
+        wheel_picks_ =
+            reason == Qt::MouseFocusReason || reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason;
+    QComboBox::focusInEvent(event);
+}
+
+void popup_combo_t::focusOutEvent(QFocusEvent* event) {
+    if (!passing(event->reason()) && !view()->isVisible()) wheel_picks_ = false;
+    QComboBox::focusOutEvent(event);
+}
+
 popup_select_wnd_t::~popup_select_wnd_t() {
     delete combo_.data();
 }
 
 void popup_select_wnd_t::create(int left, int top, int right, int, QWidget* parent) {
     delete combo_.data();
-    combo_ = new QComboBox(parent);
+    combo_ = new popup_combo_t(parent);
     combo_->setMaxVisibleItems(6);
-    combo_->setFocusPolicy(Qt::StrongFocus);
     combo_->setGeometry(left, top, right - left, combo_->sizeHint().height());
     QObject::connect(combo_, &QComboBox::activated, combo_, [this](int index) { owner_->pick_changed(index); });
     combo_->show();
@@ -55,6 +106,10 @@ spin_select_control_t::spin_select_control_t(QWidget* parent) : QFrame(parent) {
     forward_->setText(QString::fromUtf16(u"▶"));
     text_ = new QLabel(this);
     text_->setAlignment(Qt::AlignCenter);
+    // The line's width decides how much of the option shows, never the option's length.
+    text_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    text_->setBackgroundRole(QPalette::Highlight);
+    show_focus(false);
     // Arrows wide enough to hit with a finger or a mouse.
     int side = QFontMetrics(font()).height();
     for (QToolButton* arrow : {back_, forward_}) {
@@ -71,9 +126,34 @@ spin_select_control_t::spin_select_control_t(QWidget* parent) : QFrame(parent) {
 
 void spin_select_control_t::set_current(int index) {
     current_ = index;
-    // Elided so that a long option never pushes the arrows off the line.
-    text_->setText(text_->fontMetrics().elidedText(current_text(), Qt::ElideRight, std::max(1, text_->width())));
+    text_->setText(shown_text());
     text_->setToolTip(current_text());
+}
+
+int spin_select_control_t::text_width() const {
+    return std::max(1, text_->contentsRect().width());
+}
+
+QString spin_select_control_t::shown_text() const {
+    return text_->fontMetrics().elidedText(current_text(), Qt::ElideMiddle, text_width());
+}
+
+void spin_select_control_t::show_focus(bool focused) {
+    // Drawn like the picked row of a list that has the focus, so a keyboard user sees which line Left and
+    // Right will change.
+    text_->setAutoFillBackground(focused);
+    text_->setForegroundRole(focused ? QPalette::HighlightedText : QPalette::WindowText);
+    text_->update();
+}
+
+void spin_select_control_t::focusInEvent(QFocusEvent* event) {
+    QFrame::focusInEvent(event);
+    show_focus(true);
+}
+
+void spin_select_control_t::focusOutEvent(QFocusEvent* event) {
+    QFrame::focusOutEvent(event);
+    show_focus(false);
 }
 
 void spin_select_control_t::resizeEvent(QResizeEvent* event) {
@@ -141,8 +221,10 @@ void exclusive_select_wnd_t::create(int left, int top, int right, int bottom, QW
 }
 
 void exclusive_select_wnd_t::add_option(const std::u16string& text, bool selected) {
-    auto* radio = new QRadioButton(QString::fromStdU16String(text), parent_);
-    radio->setGeometry(left_, top_, right_ - left_, row_height_);
+    auto* radio = new wrapped_button_t<QRadioButton>(QString::fromStdU16String(text), parent_);
+    // A text too long for one row wraps, and its row grows to hold it.
+    const int row = std::max(row_height_, radio->heightForWidth(right_ - left_));
+    radio->setGeometry(left_, top_, right_ - left_, row);
     group_->addButton(radio);
     radio->setChecked(selected);
     QObject::connect(radio, &QRadioButton::clicked, radio, [this] {
@@ -155,7 +237,7 @@ void exclusive_select_wnd_t::add_option(const std::u16string& text, bool selecte
         owner_->pick_changed(picked);
     });
     radio->show();
-    top_ += row_height_;
+    top_ += row;
     radios_.emplace_back(radio);
 }
 

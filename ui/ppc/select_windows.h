@@ -25,6 +25,28 @@ public:
     virtual QRect get_rect() = 0;
 };
 
+// The drop-down list's box. A long option is shortened in the middle, so that its end (the digits that tell
+// two cards apart) stays in view.
+class popup_combo_t : public QComboBox {
+    Q_OBJECT
+
+public:
+    explicit popup_combo_t(QWidget* parent);
+    // The current option as the box shows it.
+    QString shown_text() const;
+    int text_width() const;
+    // Whether the wheel over the box is for the pick: the user went to it by a click or the keys.
+    bool takes_wheel() const { return wheel_picks_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    bool wheel_picks_ = false;
+};
+
 // A drop-down list.
 class popup_select_wnd_t : public select_wnd_t {
 public:
@@ -34,15 +56,16 @@ public:
     void add_option(const std::u16string& text, bool selected) override;
     void move(int left, int top, int right, int bottom) override;
     QRect get_rect() override;
-    QComboBox* control() const { return combo_; }
+    popup_combo_t* control() const { return combo_; }
 
 private:
     ppc_select_item_t* owner_;
-    QPointer<QComboBox> combo_;
+    QPointer<popup_combo_t> combo_;
 };
 
 // One option on one line between two arrows; Left and Right (or a click on an arrow) step through the
-// options and wrap around at the ends.
+// options and wrap around at the ends. The option shows highlighted while the control has the focus, and a
+// long one is shortened in the middle so that its end stays in view.
 class spin_select_control_t : public QFrame {
     Q_OBJECT
 
@@ -56,6 +79,9 @@ public:
     QString current_text() const { return current_ >= 0 ? options_.value(current_) : QString(); }
     // Steps as the user does, and reports the change.
     void step(int by);
+    // The option as the line shows it, and the room the line has for it.
+    QString shown_text() const;
+    int text_width() const;
 
 signals:
     void picked(int index);
@@ -63,8 +89,12 @@ signals:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
+    void show_focus(bool focused);
+
     QStringList options_;
     int current_ = -1;
     QToolButton* back_;
