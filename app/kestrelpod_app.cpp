@@ -57,7 +57,8 @@ public:
         for (const auto& text : texts)
             if (!queue_bank_text(registry_, text))
                 std::cerr << "ostrevan: a bank message could not be queued in " << registry_ << '\n';
-        QMetaObject::invokeMethod(app_, [app = app_] { app->replay_queued(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            app_, [app = app_] { app->replay_queued(); }, Qt::QueuedConnection);
     }
 
 private:
@@ -75,8 +76,8 @@ CKestrelpodApp::CKestrelpodApp(app_options_t options, std::filesystem::path exec
     registry_ = registry_root(options_.registry);
     if (!make_messaging_) {
         make_messaging_ = [this]() -> std::unique_ptr<messaging_host_t> {
-            return std::make_unique<modem_messaging_t>(options_.modem, std::filesystem::path(config_dir_ + u"bank-rules.txt"),
-                                                       options_.verbose);
+            return std::make_unique<modem_messaging_t>(
+                options_.modem, std::filesystem::path(config_dir_ + u"bank-rules.txt"), options_.verbose);
         };
     }
 }
@@ -128,7 +129,8 @@ bool CKestrelpodApp::start_system() {
         messaging_ = make_messaging_();
     } catch (const std::exception& e) {
         warn(std::string("the SMS system could not be opened: ") + e.what());
-        message_box_t::show(frame_.get(), message_box_t::icon_t::error, QString::fromUtf16(texts::messaging_start_failed));
+        message_box_t::show(frame_.get(), message_box_t::icon_t::error,
+                            QString::fromUtf16(texts::messaging_start_failed));
         no_save_ = true;
         return false;
     }
@@ -214,7 +216,8 @@ void CKestrelpodApp::connect_menu(QMenu* menu) {
     // The command runs after the menu has closed: it may rebuild this very menu.
     connect(menu, &QMenu::triggered, this, [this](QAction* action) {
         const int id = action->data().toInt();
-        QMetaObject::invokeMethod(this, [this, id] { on_command(id); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, id] { on_command(id); }, Qt::QueuedConnection);
     });
 }
 
@@ -263,8 +266,8 @@ void CKestrelpodApp::replay_queued() {
 }
 
 void CKestrelpodApp::confirm_messages(std::vector<std::u16string> texts, sms_rule_t& rule) {
-    QMetaObject::invokeMethod(this, [this, texts = std::move(texts), &rule] { show_messages(texts, rule); },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, texts = std::move(texts), &rule] { show_messages(texts, rule); }, Qt::QueuedConnection);
 }
 
 void CKestrelpodApp::show_messages(const std::vector<std::u16string>& texts, sms_rule_t& rule) {

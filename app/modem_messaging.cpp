@@ -23,7 +23,8 @@ std::function<std::unique_ptr<transport_t>()> sim_connector(const std::filesyste
     auto modem = std::make_shared<sim_modem_t>(clock, std::move(bank));
     return [modem, &clock]() -> std::unique_ptr<transport_t> {
         struct owning_t : memory_transport_t {
-            owning_t(std::shared_ptr<sim_modem_t> m, modem_clock_t& c) : memory_transport_t(*m, c), keep(std::move(m)) {}
+            owning_t(std::shared_ptr<sim_modem_t> m, modem_clock_t& c)
+                : memory_transport_t(*m, c), keep(std::move(m)) {}
             std::shared_ptr<sim_modem_t> keep;
         };
         return std::make_unique<owning_t>(modem, clock);
@@ -36,8 +37,8 @@ modem_messaging_t::modem_messaging_t(const std::string& modem, const std::filesy
     : clock_(std::make_unique<system_modem_clock_t>()) {
     const modem_uri_t uri = parse_modem_uri(modem);
     modem_options_t options;
-    options.connect = uri.kind == modem_uri_t::kind_t::sim ? sim_connector(bank_rules, *clock_)
-                                                            : modem_connector(uri, *clock_);
+    options.connect =
+        uri.kind == modem_uri_t::kind_t::sim ? sim_connector(bank_rules, *clock_) : modem_connector(uri, *clock_);
     options.clock = clock_.get();
     options.ledger_file = sms_ledger_t::default_file();
     if (verbose) options.warn = [](const std::string& text) { std::cerr << "ostrevan: " << text << '\n'; };

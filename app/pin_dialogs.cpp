@@ -47,9 +47,9 @@ old_pin_form_t::old_pin_form_t(const ppc_device_t& device, QWidget* parent)
     edit_ = pin_field(this, pin_control);
     page()->addWidget(edit_);
     options_ = new QMenu(this);
-    const std::pair<const char16_t*, int> entries[] = {
-        {texts::old_pin_login, login_command}, {texts::old_pin_change, change_command},
-        {texts::old_pin_new, new_pin_command}};
+    const std::pair<const char16_t*, int> entries[] = {{texts::old_pin_login, login_command},
+                                                       {texts::old_pin_change, change_command},
+                                                       {texts::old_pin_new, new_pin_command}};
     for (const auto& [text, id] : entries) {
         QAction* action = options_->addAction(text_of(text));
         action->setData(id);

@@ -39,9 +39,9 @@ bool queue_bank_text(const fs::path& registry_root, std::u16string_view text) {
     const auto key = registry_key_t::create(registry_root, queue_key);
     if (!key) return false;
     static std::atomic<unsigned> counter{0};
-    const auto now = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                         std::chrono::system_clock::now().time_since_epoch())
-                         .count();
+    const auto now =
+        std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::system_clock::now().time_since_epoch())
+            .count();
     char name[64];
     std::snprintf(name, sizeof name, "sms-%020lld-%d-%u", static_cast<long long>(now), int(::getpid()),
                   counter.fetch_add(1));

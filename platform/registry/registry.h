@@ -23,8 +23,7 @@ public:
     bool query(std::u16string_view name, std::string& data, size_t max_bytes) const;
     // The value at `index`, the values taken in the order of their names. too_large when its name is longer than
     // max_name UTF-16 units or its data longer than max_bytes; `name` is then still given when it fits.
-    status_t enumerate(size_t index, std::u16string& name, size_t max_name, std::string& data,
-                       size_t max_bytes) const;
+    status_t enumerate(size_t index, std::u16string& name, size_t max_name, std::string& data, size_t max_bytes) const;
     // Writes a value in one step; false when the name is not a value name or the write failed.
     bool write(std::u16string_view name, std::string_view data) const;
     // False when the value did not exist or could not be removed.

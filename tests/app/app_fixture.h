@@ -42,8 +42,8 @@ struct app_fixture_t {
 
     app_fixture_t() {
         std::filesystem::create_directories(config);
-        const std::filesystem::path demo = std::filesystem::path(qgetenv("OSTREVAN_BINARY_DIR").toStdString()) /
-                                           "resources" / "config";
+        const std::filesystem::path demo =
+            std::filesystem::path(qgetenv("OSTREVAN_BINARY_DIR").toStdString()) / "resources" / "config";
         for (const char* name : {"config.cfg", "logo.png"}) std::filesystem::copy_file(demo / name, config / name);
         std::filesystem::create_directories(dir.path() / "runtime");
         qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString((dir.path() / "runtime").string()));

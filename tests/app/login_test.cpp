@@ -1,5 +1,7 @@
 // The PIN login with its two dialogs, driven as the user does: keys into the PIN boxes, the "Опции" commands,
 // "Выход"; every message box answered through the one message-box path.
+#include "storage/login.h"
+
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -9,7 +11,6 @@
 
 #include "app/pin_dialogs.h"
 #include "resources/texts.h"
-#include "storage/login.h"
 #include "storage/mfc_storage.h"
 #include "tests/app/dialog_driver.h"
 #include "tests/storage/temp_dir.h"
@@ -118,12 +119,36 @@ private slots:
         const std::vector<login_case_t> cases = {
             {"first start", settings_t::none, {new_pin("1234", "1234")}, {}, true, {new_title}, {}, u"", u"", u"1234"},
             {"first start cancelled", settings_t::none, {press_exit()}, {}, false, {new_title}, {}, u"", u"", u""},
-            {"right PIN", settings_t::pin_1234, {enter_pins({"1234"})}, {}, true, {old_title}, {}, u"1234", u"old",
+            {"right PIN",
+             settings_t::pin_1234,
+             {enter_pins({"1234"})},
+             {},
+             true,
+             {old_title},
+             {},
+             u"1234",
+             u"old",
              u"1234"},
-            {"wrong four times, then right", settings_t::pin_1234, {enter_pins({"1", "2", "12345", "0000", "1234"})},
-             {Ok, Ok, Ok, Ok}, true, {old_title}, {wrong, wrong, wrong, wrong}, u"1234", u"old", u"1234"},
-            {"five wrong delete the settings", settings_t::pin_1234, {enter_pins({"1", "2", "3", "4", "5"})}, {Ok, Ok, Ok, Ok},
-             false, {old_title}, {wrong, wrong, wrong, wrong}, u"1234", u"", u""},
+            {"wrong four times, then right",
+             settings_t::pin_1234,
+             {enter_pins({"1", "2", "12345", "0000", "1234"})},
+             {Ok, Ok, Ok, Ok},
+             true,
+             {old_title},
+             {wrong, wrong, wrong, wrong},
+             u"1234",
+             u"old",
+             u"1234"},
+            {"five wrong delete the settings",
+             settings_t::pin_1234,
+             {enter_pins({"1", "2", "3", "4", "5"})},
+             {Ok, Ok, Ok, Ok},
+             false,
+             {old_title},
+             {wrong, wrong, wrong, wrong},
+             u"1234",
+             u"",
+             u""},
             {"five wrong across both commands",
              settings_t::pin_1234,
              {[](QDialog* d) {
@@ -155,31 +180,67 @@ private slots:
              u"1234",
              u"",
              u"5678"},
-            {"new PIN: Yes, then the new PIN cancelled", settings_t::pin_1234,
-             {[](QDialog* d) { old_pin_command(d, "", 2); }, press_exit()}, {Yes}, false, {old_title, new_title},
-             {text(texts::old_pin_new_warning)}, u"1234", u"", u""},
-            {"change PIN", settings_t::pin_1234, {[](QDialog* d) { old_pin_command(d, "1234", 1); }, new_pin("4321", "4321")},
-             {}, true, {old_title, new_title}, {}, u"1234", u"old", u"4321"},
-            {"change PIN, then cancel", settings_t::pin_1234,
-             {[](QDialog* d) { old_pin_command(d, "1234", 1); }, press_exit()}, {}, true, {old_title, new_title}, {},
-             u"1234", u"old", u"1234"},
-            {"empty PIN, then Выход", settings_t::pin_1234,
+            {"new PIN: Yes, then the new PIN cancelled",
+             settings_t::pin_1234,
+             {[](QDialog* d) { old_pin_command(d, "", 2); }, press_exit()},
+             {Yes},
+             false,
+             {old_title, new_title},
+             {text(texts::old_pin_new_warning)},
+             u"1234",
+             u"",
+             u""},
+            {"change PIN",
+             settings_t::pin_1234,
+             {[](QDialog* d) { old_pin_command(d, "1234", 1); }, new_pin("4321", "4321")},
+             {},
+             true,
+             {old_title, new_title},
+             {},
+             u"1234",
+             u"old",
+             u"4321"},
+            {"change PIN, then cancel",
+             settings_t::pin_1234,
+             {[](QDialog* d) { old_pin_command(d, "1234", 1); }, press_exit()},
+             {},
+             true,
+             {old_title, new_title},
+             {},
+             u"1234",
+             u"old",
+             u"1234"},
+            {"empty PIN, then Выход",
+             settings_t::pin_1234,
              {[](QDialog* d) {
                  type_and_enter(old_form(d)->pin_edit(), "");
                  QVERIFY(d->isVisible());
                  QTest::keyClick(old_form(d)->pin_edit(), Qt::Key_Escape);
              }},
-             {Ok}, false, {old_title}, {text(texts::old_pin_empty)}, u"1234", u"old", u""},
-            {"damaged settings, then a new PIN", settings_t::damaged,
+             {Ok},
+             false,
+             {old_title},
+             {text(texts::old_pin_empty)},
+             u"1234",
+             u"old",
+             u""},
+            {"damaged settings, then a new PIN",
+             settings_t::damaged,
              {[](QDialog* d) {
                   type_and_enter(old_form(d)->pin_edit(), "1234");
                   QVERIFY(d->isVisible());
                   old_pin_command(d, "", 2);
               },
               new_pin("2468", "2468")},
-             {Ok, Yes}, true, {old_title, new_title},
-             {text(texts::storage_damaged), text(texts::old_pin_new_warning)}, u"", u"", u"2468"},
-            {"new PIN too short, then not repeated, then right", settings_t::none,
+             {Ok, Yes},
+             true,
+             {old_title, new_title},
+             {text(texts::storage_damaged), text(texts::old_pin_new_warning)},
+             u"",
+             u"",
+             u"2468"},
+            {"new PIN too short, then not repeated, then right",
+             settings_t::none,
              {[](QDialog* d) {
                  auto* form = qobject_cast<new_pin_form_t*>(d);
                  new_pin("12", "12")(d);
@@ -189,7 +250,13 @@ private slots:
                  // Digits only, and no more than four.
                  new_pin("9a8b7c6d5", "9876")(d);
              }},
-             {Ok, Ok}, true, {new_title}, {text(texts::new_pin_too_short), text(texts::new_pin_mismatch)}, u"", u"", u"9876"},
+             {Ok, Ok},
+             true,
+             {new_title},
+             {text(texts::new_pin_too_short), text(texts::new_pin_mismatch)},
+             u"",
+             u"",
+             u"9876"},
         };
         for (const login_case_t& c : cases) {
             init();
@@ -213,7 +280,8 @@ private slots:
             QStringList messages;
             for (const auto& box : message_box_t::record()) messages << box.text;
             QVERIFY2(messages == c.messages, c.name);
-            if (c.settings != settings_t::damaged) QVERIFY2(read_settings(settings, c.pin_after) == c.content_after, c.name);
+            if (c.settings != settings_t::damaged)
+                QVERIFY2(read_settings(settings, c.pin_after) == c.content_after, c.name);
             if (!logged_in) continue;
             // The exit writes the settings with the PIN the login settled on.
             mfc_storage_t* out = login.settings_storage();
@@ -244,7 +312,8 @@ private slots:
         QCOMPARE(old_form_.right_soft_key()->text(), text(texts::soft_key_exit));
         QStringList entries;
         for (QAction* a : old_form_.options_menu()->actions()) entries << a->text();
-        QCOMPARE(entries, (QStringList{text(texts::old_pin_login), text(texts::old_pin_change), text(texts::old_pin_new)}));
+        QCOMPARE(entries,
+                 (QStringList{text(texts::old_pin_login), text(texts::old_pin_change), text(texts::old_pin_new)}));
         QCOMPARE(old_form_.pin_edit()->echoMode(), QLineEdit::Password);
         QCOMPARE(old_form_.pin_edit()->maxLength(), 32767);
 

@@ -162,7 +162,8 @@ private slots:
         QProcess second;
         second.setProgram(qEnvironmentVariable("OSTREVAN_BINARY_DIR") + "/app/ostrevan");
         second.setArguments({"-platform", "offscreen", "--config-dir", QString::fromStdString(s.f.config.string()),
-                             "--registry", QString::fromStdString(s.f.registry.string()), "--platform-type", "PocketPC"});
+                             "--registry", QString::fromStdString(s.f.registry.string()), "--platform-type",
+                             "PocketPC"});
         QSignalSpy finished(&second, &QProcess::finished);
         second.start();
         QVERIFY(finished.wait(60000));

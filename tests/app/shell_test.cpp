@@ -173,8 +173,8 @@ private slots:
         QCOMPARE(message_box_t::record().size(), 1);
         QVERIFY(message_box_t::record()[0].icon == message_box_t::icon_t::error);
         const QString shown = message_box_t::record()[0].text;
-        QVERIFY2(shown.startsWith(QString::fromStdU16String(format_text(texts::script_load_failed,
-                                                                           {from_utf8(f.settings().string()), u""}))),
+        QVERIFY2(shown.startsWith(QString::fromStdU16String(
+                     format_text(texts::script_load_failed, {from_utf8(f.settings().string()), u""}))),
                  qPrintable(shown));
         app->exit_instance();
         app.reset();
