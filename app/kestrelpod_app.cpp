@@ -22,6 +22,7 @@
 #include "script/factory.h"
 #include "script/main_tag.h"
 #include "script/script_context.h"
+#include "script/tag.h"
 #include "storage/login.h"
 #include "storage/mfc_storage.h"
 #include "storage/storage_errors.h"
@@ -45,6 +46,22 @@ std::u16string config_folder(const app_options_t& options, const std::filesystem
     const size_t slash = path.find_last_of('/');
     folder = slash == std::string::npos ? u"/" : from_utf8(path.substr(0, slash + 1));
     return folder + u"config/";
+}
+
+// The logo's file name as the script gives it: the "Src" of the "Image" in the root's "Logo"; empty without one.
+std::u16string logo_source(const tag_complex_t& root) {
+    constexpr int32_t logo_code = 22, image_code = 24, src_code = 25;
+    auto child = [](const tag_t& parent, int32_t code) -> const tag_t* {
+        const auto* complex = dynamic_cast<const tag_complex_t*>(&parent);
+        if (complex)
+            for (const auto& tag : complex->children)
+                if ((tag->code & 0x7FFF) == code) return tag.get();
+        return nullptr;
+    };
+    const tag_t* logo = child(root, logo_code);
+    const tag_t* image = logo ? child(*logo, image_code) : nullptr;
+    const auto* src = dynamic_cast<const tag_simple_t*>(image ? child(*image, src_code) : nullptr);
+    return src ? src->text : std::u16string();
 }
 
 // The message routing of a touch-screen device: every bank text the modem brings is put into the registry queue,
@@ -195,6 +212,8 @@ bool CKestrelpodApp::load_script() {
 }
 
 void CKestrelpodApp::load_picture() {
+    // No tag hands the logo to the display; the shell takes it from the script's "Logo" for the display.
+    if (display_->logo_image().empty()) display_->set_logo_image(logo_source(*root_));
     has_picture_ = true;
     const std::u16string logo = display_->logo_image();
     if (logo.empty() || !background_.load(QString::fromStdU16String(config_dir_ + logo))) has_picture_ = false;

@@ -102,6 +102,12 @@ struct login_case_t {
     std::u16string write_pin;
 };
 
+// The screens as the user sees them, when OSTREVAN_SCREENSHOTS names a folder.
+void screenshot(QWidget* widget, const char* name) {
+    const QByteArray folder = qgetenv("OSTREVAN_SCREENSHOTS");
+    if (!folder.isEmpty()) widget->grab().save(QString::fromUtf8(folder) + u'/' + QString::fromUtf8(name) + ".png");
+}
+
 }  // namespace
 
 class login_test : public QObject {
@@ -316,6 +322,9 @@ private slots:
                  (QStringList{text(texts::old_pin_login), text(texts::old_pin_change), text(texts::old_pin_new)}));
         QCOMPARE(old_form_.pin_edit()->echoMode(), QLineEdit::Password);
         QCOMPARE(old_form_.pin_edit()->maxLength(), 32767);
+        QTest::keyClicks(old_form_.pin_edit(), "12345");
+        screenshot(&old_form_, "pin-enter");
+        screenshot(old_form_.options_menu(), "pin-enter-options");
 
         new_pin_form_t new_form_(ppc_device_t{}, nullptr);
         QCOMPARE(new_form_.windowTitle(), text(texts::new_pin_title));
@@ -324,6 +333,8 @@ private slots:
             QCOMPARE(edit->echoMode(), QLineEdit::Password);
             QCOMPARE(edit->maxLength(), 4);
         }
+        QTest::keyClicks(new_form_.pin_edit(), "12");
+        screenshot(&new_form_, "pin-new");
     }
 };
 

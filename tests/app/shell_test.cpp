@@ -66,10 +66,14 @@ private slots:
             QCOMPARE(frame->windowTitle(), text(texts::main_title));
             QCOMPARE(frame->exit_key()->text(), text(texts::soft_key_exit));
             QCOMPARE(frame->menu_key()->text(), text(texts::soft_key_menu));
+            // The bank's logo in the middle of the view.
+            QVERIFY(app->has_picture());
+            QCOMPARE(frame->view()->picture().size(), QSize(200, 100));
+            screenshot(frame, "main-window");
             // On a touch screen "Меню" drops down the menu the script filled at start.
             QCOMPARE(frame->menu_key()->menu(), app->menu());
             QCOMPARE(entries(app->menu()), demo_menu);
-            screenshot(frame, "main-window");
+            screenshot(app->menu(), "menu-touch");
             // Something of the user's, as a form would leave it.
             global_vars->get_string(u"remembered")->set(u"значение");
             // "Выход" closes the window; the exit writes the settings.
@@ -106,6 +110,7 @@ private slots:
         QPointer<QMenu> first = app->menu();
         QVERIFY(first);
         QCOMPARE(entries(first), demo_menu);
+        screenshot(first, "menu-keypad");
         first->hide();
         QTest::keyClick(app->frame(), Qt::Key_F2);
         QVERIFY(!first);
@@ -212,6 +217,18 @@ private slots:
         QCOMPARE(box_texts(), QStringList{text(texts::messaging_start_failed)});
         app->exit_instance();
         QVERIFY(!std::filesystem::exists(f.settings()));
+    }
+
+    void a_missing_logo_leaves_the_view_blank() {
+        app_fixture_t f;
+        std::filesystem::remove(f.config / "logo.png");
+        dialog_driver_t driver;
+        driver.then(set_new_pin("1234"));
+        auto app = f.make();
+        QVERIFY(app->init_instance());
+        QVERIFY(!app->has_picture());
+        QVERIFY(app->frame()->view()->picture().isNull());
+        app->exit_instance();
     }
 
     void the_logo_is_centred_and_cut_evenly() {
