@@ -38,15 +38,20 @@ struct app_fixture_t {
     fake_messaging_host_t* host = nullptr;
     // Set to make the next start's messaging fail.
     bool messaging_fails = false;
+    // Set to start on the simulated modem and bank, as the program does, instead of the fakes.
+    bool simulated_bank = false;
     std::function<void(fake_messaging_host_t&)> prepare_messaging;
 
     app_fixture_t() {
         std::filesystem::create_directories(config);
         const std::filesystem::path demo =
             std::filesystem::path(qgetenv("OSTREVAN_BINARY_DIR").toStdString()) / "resources" / "config";
-        for (const char* name : {"config.cfg", "logo.png"}) std::filesystem::copy_file(demo / name, config / name);
-        std::filesystem::create_directories(dir.path() / "runtime");
+        for (const char* name : {"config.cfg", "logo.png", "bank-rules.txt"})
+            std::filesystem::copy_file(demo / name, config / name);
+        for (const char* folder : {"runtime", "state"}) std::filesystem::create_directories(dir.path() / folder);
         qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString((dir.path() / "runtime").string()));
+        // The modem's record of received messages.
+        qputenv("XDG_STATE_HOME", QByteArray::fromStdString((dir.path() / "state").string()));
         message_box_t::clear_next_answers();
         message_box_t::clear_record();
     }
@@ -58,6 +63,7 @@ struct app_fixture_t {
         options.config_dir = config.string();
         options.registry = registry.string();
         options.platform_type = platform;
+        if (simulated_bank) return std::make_unique<CKestrelpodApp>(options, "/opt/ostrevan/ostrevan");
         return std::make_unique<CKestrelpodApp>(options, "/opt/ostrevan/ostrevan",
                                                 [this]() -> std::unique_ptr<messaging_host_t> {
                                                     if (messaging_fails) throw ppc_mapi_ex_t(texts::mapi_init_failed);

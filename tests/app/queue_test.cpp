@@ -172,6 +172,45 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(message_box_t::record().size(), 1, 60000);
         QCOMPARE(box_texts(), QStringList{"Пришло, пока программа была закрыта "});
     }
+
+    // The whole road on the simulated modem and bank: a request out, the bank's answer back through the
+    // registry queue (touch screen) or straight from the inbox watch (keypad phone), and a payment confirmed.
+    void the_simulated_bank_answers_and_a_payment_is_confirmed() {
+        for (const char* platform : {"PocketPC", "Smartphone"}) {
+            app_fixture_t f;
+            f.simulated_bank = true;
+            dialog_driver_t driver;
+            driver.then(set_new_pin("1234"));
+            auto app = f.make(platform);
+            QVERIFY(app->init_instance());
+            message_box_t::clear_record();
+            ppc_messaging_t* messaging = app->messaging();
+            QVERIFY(messaging);
+            // What the send action does; the sending dialog ends by itself once the modem took the message.
+            auto send = [&](const std::u16string& request) {
+                driver.then([](QDialog*) {});
+                messaging->set_number(u"+79001234567");
+                messaging->set_text(request);
+                return messaging->send();
+            };
+            QVERIFY(send(u"BAL 4276123456781234"));
+            message_box_t::set_next_answer(QMessageBox::Ok);
+            QTRY_COMPARE_WITH_TIMEOUT(message_box_t::record().size(), 1, 60000);
+            QCOMPARE(box_texts(), QStringList{"Баланс карты: 12 345,67 руб. Доступно: 12 000,00 руб. "});
+
+            message_box_t::clear_record();
+            QVERIFY(send(u"PAY OP1 4276123456781234 +79005551234 100"));
+            message_box_t::set_next_answer(QMessageBox::Yes);
+            driver.then([](QDialog*) {});  // sending the code
+            message_box_t::set_next_answer(QMessageBox::Ok);
+            QTRY_COMPARE_WITH_TIMEOUT(message_box_t::record().size(), 2, 60000);
+            QVERIFY2(message_box_t::record()[0].text.contains("CFM"), qPrintable(message_box_t::record()[0].text));
+            QCOMPARE(message_box_t::record()[0].icon, message_box_t::icon_t::question);
+            QCOMPARE(message_box_t::record()[1].text, QString("Платёж подтверждён. Спасибо! Чек отправлен по СМС. "));
+            QCOMPARE(driver.pending(), size_t(0));
+            app->exit_instance();
+        }
+    }
 };
 
 QTEST_MAIN(queue_test)
