@@ -68,12 +68,12 @@ std::u16string logo_source(const tag_complex_t& root) {
 // and the application is told to replay it, as the device's own routing would do.
 class queue_router_t : public confirm_handler_t {
 public:
-    queue_router_t(std::filesystem::path registry, CKestrelpodApp& app) : registry_(std::move(registry)), app_(&app) {}
+    queue_router_t(std::filesystem::path registry, CKestrelpodApp& app, std::function<void(const std::string&)> warn)
+        : registry_(std::move(registry)), app_(&app), warn_(std::move(warn)) {}
 
     void confirm_messages(std::vector<std::u16string> texts, sms_rule_t&) override {
         for (const auto& text : texts)
-            if (!queue_bank_text(registry_, text))
-                std::cerr << "ostrevan: a bank message could not be queued in " << registry_ << '\n';
+            if (!queue_bank_text(registry_, text)) warn_("a bank message could not be queued in " + registry_.string());
         QMetaObject::invokeMethod(
             app_, [app = app_] { app->replay_queued(); }, Qt::QueuedConnection);
     }
@@ -81,6 +81,7 @@ public:
 private:
     std::filesystem::path registry_;
     CKestrelpodApp* app_;
+    std::function<void(const std::string&)> warn_;
 };
 
 }  // namespace
@@ -180,7 +181,7 @@ bool CKestrelpodApp::start_system() {
         messaging.deliver();
     } else {
         // The bank's answers reach a touch-screen device through the queue.
-        router_ = std::make_unique<queue_router_t>(registry_, *this);
+        router_ = std::make_unique<queue_router_t>(registry_, *this, [this](const std::string& text) { warn(text); });
         if (!messaging.start_watch(*router_)) warn("the inbox cannot be watched");
         messaging.deliver();
         fill_menu();

@@ -19,6 +19,8 @@ QString file_name_of(const QString& name) {
     return out;
 }
 
+constexpr qint64 max_ping_length = 1024;
+
 QByteArray ping_text(const QString& name) {
     return "ping " + name.toUtf8() + "\n";
 }
@@ -63,7 +65,11 @@ void single_instance_t::answer() {
     while (QLocalSocket* socket = server_.nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         auto reply = [this, socket] {
-            if (!socket->canReadLine()) return;
+            if (!socket->canReadLine()) {
+                // A ping is one short line; anything longer is not one.
+                if (socket->bytesAvailable() > max_ping_length) socket->abort();
+                return;
+            }
             const bool ping = socket->readLine() == ping_text(name_);
             if (!ping) {
                 socket->disconnectFromServer();
