@@ -1,9 +1,11 @@
 #include "app/soft_key_dialog.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 #include "resources/texts.h"
@@ -24,10 +26,21 @@ soft_key_dialog_t::soft_key_dialog_t(const ppc_device_t& device, QWidget* parent
     heading->setFont(bold);
     heading->setWordWrap(true);
     outer->addWidget(heading);
-    page_ = new QVBoxLayout;
+    // On a small screen the page scrolls instead of squeezing its controls.
+    auto* scroll = new QScrollArea(this);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto* content = new QWidget(scroll);
+    page_ = new QVBoxLayout(content);
     page_->setContentsMargins(6, 4, 6, 4);
-    outer->addLayout(page_);
-    outer->addStretch(1);
+    page_->setAlignment(Qt::AlignTop);
+    scroll->setWidget(content);
+    outer->addWidget(scroll, 1);
+    // The control the user moves to comes into view.
+    connect(qApp, &QApplication::focusChanged, this, [scroll, content](QWidget*, QWidget* now) {
+        if (now && content->isAncestorOf(now)) scroll->ensureWidgetVisible(now);
+    });
     auto* bar = new QHBoxLayout;
     bar->setContentsMargins(2, 2, 2, 2);
     bar->setSpacing(2);

@@ -5,6 +5,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 #include <filesystem>
 #include <fstream>
@@ -335,6 +337,17 @@ private slots:
         }
         QTest::keyClicks(new_form_.pin_edit(), "12");
         screenshot(&new_form_, "pin-new");
+        // On the smallest screen the page scrolls; the soft keys stay.
+        ppc_device_t small;
+        small.screen = {screen_size_t::min_side, screen_size_t::min_side};
+        new_pin_form_t small_form(small, nullptr);
+        small_form.show();
+        QCoreApplication::processEvents();
+        QVERIFY(small_form.left_soft_key()->geometry().bottom() < small_form.height());
+        QVERIFY(small_form.repeat_edit()->height() >= small_form.repeat_edit()->sizeHint().height());
+        auto* scroll = small_form.findChild<QScrollArea*>();
+        QVERIFY(scroll && scroll->verticalScrollBar()->maximum() > 0);
+        screenshot(&small_form, "pin-new-small");
     }
 };
 
