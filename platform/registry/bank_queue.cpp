@@ -50,20 +50,28 @@ bool queue_bank_text(const fs::path& registry_root, std::u16string_view text) {
 
 namespace {
 
-// Moves a value no reader can take to the aside key; true when it is out of the queue.
-bool set_aside(const registry_key_t& queue, const fs::path& registry_root, size_t index) {
-    std::vector<fs::path> names;
-    std::error_code error;
-    for (fs::directory_iterator it(queue.folder(), error), end; !error && it != end; it.increment(error)) {
-        const std::string name = it->path().filename().string();
-        std::error_code type_error;
-        if (!name.empty() && name[0] != '.' && it->is_regular_file(type_error)) names.push_back(it->path());
+// Moves a value no reader can take to the aside key: the one named `name`, or when its name could not be given, the
+// one at `index`. True when it is out of the queue.
+bool set_aside(const registry_key_t& queue, const fs::path& registry_root, const std::u16string& name, size_t index) {
+    fs::path value;
+    if (!name.empty()) {
+        value = queue.folder() / to_utf8(name);
+    } else {
+        std::vector<fs::path> names;
+        std::error_code error;
+        for (fs::directory_iterator it(queue.folder(), error), end; !error && it != end; it.increment(error)) {
+            const std::string file = it->path().filename().string();
+            std::error_code type_error;
+            if (!file.empty() && file[0] != '.' && it->is_regular_file(type_error)) names.push_back(it->path());
+        }
+        std::sort(names.begin(), names.end());
+        if (index >= names.size()) return false;
+        value = names[index];
     }
-    std::sort(names.begin(), names.end());
-    if (index >= names.size()) return false;
     const auto aside = registry_key_t::create(registry_root, queue_aside_key);
     if (!aside) return false;
-    fs::rename(names[index], aside->folder() / names[index].filename(), error);
+    std::error_code error;
+    fs::rename(value, aside->folder() / value.filename(), error);
     return !error;
 }
 
@@ -79,6 +87,7 @@ std::vector<std::u16string> take_queued_texts(const fs::path& registry_root,
     while (read.size() < queue_max_values) {
         std::u16string name;
         std::string data;
+        // Given before the data is read, so that a value too large can still be named.
         const auto status = key->enumerate(index, name, queue_max_name, data, queue_max_bytes);
         if (status == registry_key_t::status_t::ok) {
             read.push_back(name);
@@ -88,7 +97,7 @@ std::vector<std::u16string> take_queued_texts(const fs::path& registry_root,
         }
         if (status == registry_key_t::status_t::no_more) break;
         // Left in place, the value would stop every later reading at the same index.
-        if (!set_aside(*key, registry_root, index)) {
+        if (!set_aside(*key, registry_root, name, index)) {
             if (warn) warn("a queued bank message could not be read or set aside; it stays in the queue");
             ++index;
             continue;
