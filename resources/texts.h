@@ -155,6 +155,60 @@ inline constexpr char16_t pdu_parts_file_not_saved[] = u"Не удалось с�
 
 // ---- application shell --------------------------------------------------------------------------
 
+// The main window: its title and soft keys.
+inline constexpr char16_t main_title[] = u"Quillantora Ostrevan";
+inline constexpr char16_t soft_key_exit[] = u"Выход";
+inline constexpr char16_t soft_key_menu[] = u"Меню";
+inline constexpr char16_t messaging_start_failed[] =
+    u"Не удалось инициализировать систему приема и отправки СМС сообщений.\n Для работы приложения необходимо, "
+    u"чтобы устройство имело возможность отправлять/принимать СМС сообщения.";
+// The script could not be read or linked at start: %1 is the file, %2 the fault with its place in the file.
+inline constexpr char16_t script_load_failed[] = u"Не удалось загрузить сценарий из файла %1:\n%2";
+// The settings could not be written at exit: %1 is why; the previous file stays as it was.
+inline constexpr char16_t settings_not_saved[] = u"Настройки не сохранены: %1";
+
+// Payment confirmation: the bank's text stands between the two parts.
+inline constexpr char16_t confirm_payment_before[] = u"Принят запрос на подтверждение платежа:\n\n";
+inline constexpr char16_t confirm_payment_after[] = u"\n\nПодтвердить?";
+inline constexpr char16_t confirm_send_failed[] =
+    u"Не удалось отправить сообщение проверьте правильность ввода номера банка.";
+
+// The PIN login and its two dialogs.
+inline constexpr char16_t login_defaults_failed[] = u"Невозможно открыть файл настроек по умолчанию";
+inline constexpr char16_t old_pin_title[] = u"Ввод пин-кода";
+inline constexpr char16_t old_pin_label[] = u"Введите пин-код:";
+inline constexpr char16_t old_pin_options[] = u"Опции";
+inline constexpr char16_t old_pin_login[] = u"Войти в программу";
+inline constexpr char16_t old_pin_change[] = u"Смена пин-кода";
+inline constexpr char16_t old_pin_new[] = u"Новый пин-код";
+inline constexpr char16_t old_pin_empty[] = u"Введите пин-код";
+inline constexpr char16_t old_pin_wrong[] =
+    u"Неверный пин-код. Внимание! После пяти \tневерно введенных пин-кодов все настройки программы будут удалены.";
+inline constexpr char16_t old_pin_wrong_change[] =
+    u"Неверный пин-код. Для смены пин-кода \tнеобходимо ввести старый пин-код. Внимание! После пяти неверных "
+    u"\tпопыток все настройки программы будут удалены.";
+inline constexpr char16_t old_pin_new_warning[] =
+    u"Внимание! Задание нового пин-кода приведет к удалению всех настроек программы. Продолжить?";
+inline constexpr char16_t new_pin_title[] = u"Задать новый пин-код";
+inline constexpr char16_t new_pin_intro[] = u"Для работы с программой необходимо задать пин-код (4 цифры)";
+inline constexpr char16_t new_pin_label[] = u"Введите новый пин-код:";
+inline constexpr char16_t new_pin_repeat_label[] = u"Повторите пин-код:";
+inline constexpr char16_t new_pin_set[] = u"Задать";
+inline constexpr char16_t new_pin_mismatch[] = u"Неправильное подтверждение пин-кода.";
+inline constexpr char16_t new_pin_too_short[] = u"Пин-код должен содержать минимум 4 цифры.";
+
+// The program's own command line (diagnostics go to standard error).
+inline constexpr char16_t app_usage[] =
+    u"Использование: ostrevan [ПАРАМЕТРЫ]\n"
+    u"  --config-dir DIR      каталог config.cfg и settings.cfg (по умолчанию config/ рядом с программой)\n"
+    u"  --registry DIR        каталог реестра (иначе OSTREVAN_REGISTRY, иначе $XDG_STATE_HOME/ostrevan/registry)\n"
+    u"  --platform-type NAME  тип устройства (иначе OSTREVAN_PLATFORM_TYPE, иначе Smartphone)\n"
+    u"  --modem URI           модем: sim | serial:DEVICE[:BAUD] | tcp:HOST:PORT (по умолчанию sim)\n"
+    u"  --screen WxH          размер экрана в точках (по умолчанию 320x480)\n"
+    u"  --verbose             диагностика на стандартный поток ошибок\n"
+    u"  --help                эта справка\n";
+inline constexpr char16_t app_bad_arguments[] = u"Неверные аргументы: %1. ostrevan --help описывает их.";
+
 // ---- script model: selections, buttons and the request ------------------------------------------
 
 // The caption of a selection until a "Caption" replaces it.

@@ -16,3 +16,4 @@ int pdu_command(const std::vector<std::string>& args);
 int sim_command(const std::vector<std::string>& args);
 int send_command(const std::vector<std::string>& args);
 int listen_command(const std::vector<std::string>& args);
+int queue_command(const std::vector<std::string>& args);

@@ -14,6 +14,7 @@ const command_t commands[] = {
     {"sim", "sim [--listen tcp:HOST:PORT | --pty PATH] [--bank-number N] [--bank-rules FILE]", sim_command},
     {"send", "send --modem URI --to NUMBER [--port N] TEXT", send_command},
     {"listen", "listen --modem URI [--ledger FILE]", listen_command},
+    {"queue", "queue [--registry DIR] TEXT", queue_command},
 };
 
 int usage(std::ostream& out, int status) {

@@ -1,0 +1,45 @@
+#include "app/app_options.h"
+
+#include <stdexcept>
+
+#include "sim/modem_link.h"
+
+app_options_t parse_app_options(const std::vector<std::string>& args) {
+    app_options_t options;
+    for (size_t i = 0; i < args.size() && options.error.empty(); ++i) {
+        const std::string& a = args[i];
+        const bool has_value = i + 1 < args.size();
+        if (a == "--help" || a == "-h") {
+            options.help = true;
+        } else if (a == "--verbose") {
+            options.verbose = true;
+        } else if (!has_value && (a == "--config-dir" || a == "--registry" || a == "--platform-type" ||
+                                  a == "--modem" || a == "--screen")) {
+            options.error = a + " needs a value";
+        } else if (a == "--config-dir") {
+            options.config_dir = args[++i];
+        } else if (a == "--registry") {
+            options.registry = args[++i];
+        } else if (a == "--platform-type") {
+            options.platform_type = args[++i];
+        } else if (a == "--modem") {
+            options.modem = args[++i];
+        } else if (a == "--screen") {
+            const auto size = parse_screen_size(args[++i]);
+            if (size)
+                options.screen = *size;
+            else
+                options.error = "--screen " + args[i];
+        } else {
+            options.error = a;
+        }
+    }
+    if (options.error.empty()) {
+        try {
+            parse_modem_uri(options.modem);
+        } catch (const std::exception& e) {
+            options.error = e.what();
+        }
+    }
+    return options;
+}

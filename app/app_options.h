@@ -1,0 +1,22 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "ui/screen_size.h"
+
+// The program's command line.
+struct app_options_t {
+    std::optional<std::string> config_dir;     // else the executable's folder + "config/"
+    std::optional<std::string> registry;       // else OSTREVAN_REGISTRY, else under $XDG_STATE_HOME
+    std::optional<std::string> platform_type;  // else OSTREVAN_PLATFORM_TYPE, else "Smartphone"
+    std::string modem = "sim";
+    screen_size_t screen;
+    bool verbose = false;
+    bool help = false;
+    std::string error;  // what was wrong with the arguments; empty when they were fine
+};
+
+// Reads the arguments after the program's name. Qt's own options (-platform ...) are taken out before.
+app_options_t parse_app_options(const std::vector<std::string>& args);

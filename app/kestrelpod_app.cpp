@@ -1,0 +1,345 @@
+#include "app/kestrelpod_app.h"
+
+#include <QMenu>
+#include <QPushButton>
+#include <QTimer>
+#include <iostream>
+
+#include "app/kestrelpod_view.h"
+#include "app/main_frame.h"
+#include "app/modem_messaging.h"
+#include "app/pin_dialogs.h"
+#include "core/text_error.h"
+#include "core/u16.h"
+#include "messaging/ppc_mapi_ex.h"
+#include "messaging/ppc_messaging.h"
+#include "messaging/sms_rule.h"
+#include "platform/device/platform_type.h"
+#include "platform/instance/single_instance.h"
+#include "platform/registry/bank_queue.h"
+#include "platform/registry/registry.h"
+#include "resources/texts.h"
+#include "script/factory.h"
+#include "script/main_tag.h"
+#include "script/script_context.h"
+#include "script/tag.h"
+#include "storage/login.h"
+#include "storage/mfc_storage.h"
+#include "storage/storage_errors.h"
+#include "ui/ppc/message_box.h"
+#include "ui/ppc/ppc_display.h"
+
+namespace {
+
+constexpr char16_t settings_name[] = u"settings.cfg";
+constexpr char16_t defaults_name[] = u"config.cfg";
+
+// The folder of the executable + "config/"; "/config/" when the path names no folder.
+std::u16string config_folder(const app_options_t& options, const std::filesystem::path& executable) {
+    std::u16string folder;
+    if (options.config_dir) {
+        folder = from_utf8(*options.config_dir);
+        if (folder.empty() || folder.back() != u'/') folder += u'/';
+        return folder;
+    }
+    const std::string path = executable.string();
+    const size_t slash = path.find_last_of('/');
+    folder = slash == std::string::npos ? u"/" : from_utf8(path.substr(0, slash + 1));
+    return folder + u"config/";
+}
+
+// The logo's file name as the script gives it: the "Src" of the "Image" in the root's "Logo"; empty without one.
+std::u16string logo_source(const tag_complex_t& root) {
+    constexpr int32_t logo_code = 22, image_code = 24, src_code = 25;
+    auto child = [](const tag_t& parent, int32_t code) -> const tag_t* {
+        const auto* complex = dynamic_cast<const tag_complex_t*>(&parent);
+        if (complex)
+            for (const auto& tag : complex->children)
+                if ((tag->code & 0x7FFF) == code) return tag.get();
+        return nullptr;
+    };
+    const tag_t* logo = child(root, logo_code);
+    const tag_t* image = logo ? child(*logo, image_code) : nullptr;
+    const auto* src = dynamic_cast<const tag_simple_t*>(image ? child(*image, src_code) : nullptr);
+    return src ? src->text : std::u16string();
+}
+
+// The message routing of a touch-screen device: every bank text the modem brings is put into the registry queue,
+// and the application is told to replay it, as the device's own routing would do.
+class queue_router_t : public confirm_handler_t {
+public:
+    queue_router_t(std::filesystem::path registry, CKestrelpodApp& app, std::function<void(const std::string&)> warn)
+        : registry_(std::move(registry)), app_(&app), warn_(std::move(warn)) {}
+
+    void confirm_messages(std::vector<std::u16string> texts, sms_rule_t&) override {
+        for (const auto& text : texts)
+            if (!queue_bank_text(registry_, text)) warn_("a bank message could not be queued in " + registry_.string());
+        QMetaObject::invokeMethod(
+            app_, [app = app_] { app->replay_queued(); }, Qt::QueuedConnection);
+    }
+
+private:
+    std::filesystem::path registry_;
+    CKestrelpodApp* app_;
+    std::function<void(const std::string&)> warn_;
+};
+
+}  // namespace
+
+CKestrelpodApp::CKestrelpodApp(app_options_t options, std::filesystem::path executable, messaging_factory_t messaging)
+    : options_(std::move(options)), executable_(std::move(executable)), make_messaging_(std::move(messaging)) {
+    is_smartphone_ = is_smartphone_type(platform_type(options_.platform_type));
+    device_.soft_keys = is_smartphone_;
+    device_.screen = options_.screen;
+    registry_ = registry_root(options_.registry);
+    if (!make_messaging_) {
+        make_messaging_ = [this]() -> std::unique_ptr<messaging_host_t> {
+            return std::make_unique<modem_messaging_t>(
+                options_.modem, std::filesystem::path(config_dir_ + u"bank-rules.txt"), options_.verbose);
+        };
+    }
+}
+
+CKestrelpodApp::~CKestrelpodApp() {
+    root_.reset();
+    own_settings_storage_.reset();
+    defaults_storage_.reset();
+    settings_storage_ = nullptr;
+    display_.reset();
+    messaging_.reset();
+    router_.reset();
+    delete menu_;
+    frame_.reset();
+    instance_.reset();
+}
+
+ppc_messaging_t* CKestrelpodApp::messaging() const {
+    return messaging_ ? &messaging_->messaging() : nullptr;
+}
+
+bool CKestrelpodApp::init_application() {
+    instance_ = std::make_unique<single_instance_t>(QString::fromUtf16(single_instance_name));
+    if (instance_->claim()) {
+        connect(instance_.get(), &single_instance_t::pinged, this, [this] { on_pinged(); });
+        return true;
+    }
+    const bool answered = instance_->ping_running(ping_replay_delay_ms);
+    warn(answered ? "another copy runs and was brought to the front" : "another copy runs but did not answer");
+    instance_.reset();
+    return false;
+}
+
+bool CKestrelpodApp::init_instance() {
+    frame_ = std::make_unique<CMainFrame>(device_);
+    connect(frame_.get(), &CMainFrame::menu_key_pressed, this, [this] { on_menu_key(); });
+    frame_->show();
+    const bool ok = start_system();
+    frame_->update();
+    initialised_ = true;
+    if (ok) replay_queued();
+    return ok;
+}
+
+bool CKestrelpodApp::start_system() {
+    config_dir_ = config_folder(options_, executable_);
+    no_save_ = false;
+    try {
+        messaging_ = make_messaging_();
+    } catch (const std::exception& e) {
+        warn(std::string("the SMS system could not be opened: ") + e.what());
+        message_box_t::show(frame_.get(), message_box_t::icon_t::error,
+                            QString::fromUtf16(texts::messaging_start_failed));
+        no_save_ = true;
+        return false;
+    }
+    {
+        pin_login_ui_t ui(device_, frame_.get());
+        login_t login(config_dir_, ui);
+        if (!login.open_settings(settings_name, defaults_name)) {
+            no_save_ = true;
+            return false;
+        }
+        defaults_storage_ = std::move(login.defaults_storage);
+        own_settings_storage_ = std::move(login.own_settings_storage);
+        settings_storage_ = own_settings_storage_ ? own_settings_storage_.get() : defaults_storage_.get();
+    }
+    if (!is_smartphone_) {
+        menu_ = new QMenu(frame_.get());
+        frame_->menu_key()->setMenu(menu_);
+        connect_menu(menu_);
+    }
+    display_ = std::make_unique<ppc_display_t>(device_, frame_.get());
+    display_->set_script_folder(config_dir_);
+    if (!load_script()) {
+        no_save_ = true;
+        return false;
+    }
+    load_picture();
+    ppc_messaging_t& messaging = messaging_->messaging();
+    if (is_smartphone_) {
+        if (!messaging.start_watch(*this)) warn("the inbox cannot be watched");
+        messaging.deliver();
+    } else {
+        // The bank's answers reach a touch-screen device through the queue.
+        router_ = std::make_unique<queue_router_t>(registry_, *this, [this](const std::string& text) { warn(text); });
+        if (!messaging.start_watch(*router_)) warn("the inbox cannot be watched");
+        messaging.deliver();
+        fill_menu();
+    }
+    return true;
+}
+
+bool CKestrelpodApp::load_script() {
+    std::unique_ptr<tag_t> tag = create_tag_by_name(u"MenuApplet", nullptr);
+    auto* root = dynamic_cast<main_tag_t*>(tag.get());
+    if (!root) return false;
+    tag.release();
+    root_.reset(root);
+    try {
+        root_->set_display(display_.get());
+        root_->set_messaging(&messaging_->messaging());
+        root_->set_storages(defaults_storage_.get(), settings_storage_, reinstall_flag_present());
+        root_->load();
+        root_->link();
+        return true;
+    } catch (const std::exception& e) {
+        // The settings stay as they are: nothing is written at exit.
+        auto* storage = dynamic_cast<mfc_storage_t*>(script_context.current_storage);
+        const std::u16string file = storage ? storage->path() : config_dir_ + defaults_name;
+        const auto* text = dynamic_cast<const text_error_t*>(&e);
+        show_error(format_text(texts::script_load_failed, {file, text ? text->text() : from_utf8(e.what())}));
+        return false;
+    }
+}
+
+void CKestrelpodApp::load_picture() {
+    // No tag hands the logo to the display; the shell takes it from the script's "Logo" for the display.
+    if (display_->logo_image().empty()) display_->set_logo_image(logo_source(*root_));
+    has_picture_ = true;
+    const std::u16string logo = display_->logo_image();
+    if (logo.empty() || !background_.load(QString::fromStdU16String(config_dir_ + logo))) has_picture_ = false;
+    frame_->view()->set_picture(has_picture_ ? background_ : QPixmap());
+}
+
+bool CKestrelpodApp::reinstall_flag_present() {
+    const auto key = registry_key_t::open(registry_, application_key);
+    if (!key) return false;
+    std::string data;
+    // Only the marker's presence counts, whatever its data.
+    const bool present = key->query(reinstall_value, data, queue_max_bytes) ||
+                         std::filesystem::exists(key->folder() / to_utf8(reinstall_value));
+    key->remove(reinstall_value);
+    return present;
+}
+
+void CKestrelpodApp::connect_menu(QMenu* menu) {
+    // The command runs after the menu has closed: it may rebuild this very menu.
+    connect(menu, &QMenu::triggered, this, [this](QAction* action) {
+        const int id = action->data().toInt();
+        QMetaObject::invokeMethod(
+            this, [this, id] { on_command(id); }, Qt::QueuedConnection);
+    });
+}
+
+void CKestrelpodApp::fill_menu() {
+    display_->reset_menu(menu_);
+    try {
+        root_->show();
+    } catch (const text_error_t& e) {
+        message_box_t::show(frame_.get(), message_box_t::icon_t::information, QString::fromStdU16String(e.text()));
+    }
+}
+
+void CKestrelpodApp::on_command(int id) {
+    if (id < ppc_display_t::first_command || id > ppc_display_t::last_command || !display_) return;
+    display_->dispatch_command(id);
+    if (!is_smartphone_) fill_menu();
+}
+
+void CKestrelpodApp::on_menu_key() {
+    if (!is_smartphone_ || !display_ || !root_) return;
+    delete menu_;
+    menu_ = new QMenu(frame_.get());
+    connect_menu(menu_);
+    display_->reset_menu(menu_);
+    try {
+        root_->show();
+    } catch (const text_error_t& e) {
+        message_box_t::show(frame_.get(), message_box_t::icon_t::information, QString::fromStdU16String(e.text()));
+    }
+    // Centred on the window, its bottom on the window's bottom edge.
+    const QSize size = menu_->sizeHint();
+    menu_->popup(frame_->mapToGlobal(QPoint(frame_->width() / 2 - size.width() / 2, frame_->height() - size.height())));
+}
+
+void CKestrelpodApp::on_pinged() {
+    if (frame_) frame_->bring_to_front();
+    if (initialised_) QTimer::singleShot(ping_replay_delay_ms, this, [this] { replay_queued(); });
+}
+
+void CKestrelpodApp::replay_queued() {
+    if (is_smartphone_) return;
+    std::vector<std::u16string> texts = take_queued_texts(registry_, [this](const std::string& text) { warn(text); });
+    for (auto& text : texts) remove_bank_markers(text);
+    qlt_sms_rule_t rule;
+    show_messages(texts, rule);
+}
+
+void CKestrelpodApp::confirm_messages(std::vector<std::u16string> texts, sms_rule_t& rule) {
+    QMetaObject::invokeMethod(
+        this, [this, texts = std::move(texts), &rule] { show_messages(texts, rule); }, Qt::QueuedConnection);
+}
+
+void CKestrelpodApp::show_messages(const std::vector<std::u16string>& texts, sms_rule_t& rule) {
+    for (const auto& text : texts) {
+        const std::u16string code = rule.confirmation_code(text);
+        if (code.empty()) {
+            message_box_t::show(frame_.get(), message_box_t::icon_t::information, QString::fromStdU16String(text));
+            continue;
+        }
+        const std::u16string question = texts::confirm_payment_before + text + texts::confirm_payment_after;
+        if (message_box_t::show(frame_.get(), message_box_t::icon_t::question, QString::fromStdU16String(question)) !=
+            QMessageBox::Yes)
+            continue;
+        ppc_messaging_t* sender = messaging();
+        bool sent = false;
+        if (sender) {
+            sender->set_text(code);
+            sent = sender->send();
+        }
+        if (!sent) show_error(texts::confirm_send_failed);
+    }
+}
+
+void CKestrelpodApp::exit_instance() {
+    if (!no_save_ && settings_storage_ && root_) save_settings();
+    delete menu_;
+}
+
+void CKestrelpodApp::save_settings() {
+    // The new file takes the old one's place only once all of it is written and closed; a failure on the way
+    // leaves the old settings, and the user is told.
+    try {
+        root_->commit();
+        if (!settings_storage_->open(config_dir_ + settings_name, mfc_storage_t::mode_write)) {
+            show_error(format_text(texts::settings_not_saved, {settings_storage_->last_error}));
+            return;
+        }
+        root_->save();
+        if (!settings_storage_->close())
+            show_error(format_text(texts::settings_not_saved, {settings_storage_->last_error}));
+    } catch (const std::exception& e) {
+        // The unfinished write is dropped with the storage.
+        const auto* text = dynamic_cast<const text_error_t*>(&e);
+        show_error(format_text(texts::settings_not_saved, {text ? text->text() : from_utf8(e.what())}));
+    }
+}
+
+void CKestrelpodApp::show_error(const std::u16string& text) {
+    warn(to_utf8(text));
+    message_box_t::show(frame_.get(), message_box_t::icon_t::error, QString::fromStdU16String(text));
+}
+
+void CKestrelpodApp::warn(const std::string& text) const {
+    if (options_.verbose) std::cerr << "ostrevan: " << text << '\n';
+}

@@ -1,0 +1,45 @@
+// ostrevan: the SMS banking client.
+#include <QApplication>
+#include <cstring>
+#include <iostream>
+
+#include "app/app_options.h"
+#include "app/kestrelpod_app.h"
+#include "core/u16.h"
+#include "resources/texts.h"
+#include "storage/storage_errors.h"
+
+namespace {
+
+// Qt's Russian catalogue for its own texts (standard buttons, context menus) is installed on `qt` here, before
+// any window exists.
+void install_translations(QApplication& qt) {
+    (void)qt;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Asking for help needs no display.
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::cout << to_utf8(texts::app_usage);
+            return 0;
+        }
+    QApplication qt(argc, argv);
+    // Qt has taken its own options out of argv.
+    app_options_t options = parse_app_options(std::vector<std::string>(argv + 1, argv + argc));
+    if (!options.error.empty()) {
+        std::cerr << to_utf8(format_text(texts::app_bad_arguments, {from_utf8(options.error)})) << '\n';
+        return 2;
+    }
+    install_translations(qt);
+    QApplication::setApplicationName(QString::fromUtf16(texts::app_name));
+
+    CKestrelpodApp app(options, argv[0]);
+    if (!app.init_application()) return 0;
+    const bool ok = app.init_instance();
+    int status = ok ? qt.exec() : 1;
+    app.exit_instance();
+    return status;
+}

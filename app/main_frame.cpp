@@ -1,0 +1,52 @@
+#include "app/main_frame.h"
+
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/kestrelpod_view.h"
+#include "resources/texts.h"
+
+CMainFrame::CMainFrame(const ppc_device_t& device) : device_(device) {
+    setWindowTitle(QString::fromUtf16(texts::main_title));
+    setFixedSize(device.screen.width, device.screen.height);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    view_ = new CKestrelpodView(this);
+    layout->addWidget(view_, 1);
+    auto* bar = new QHBoxLayout;
+    bar->setContentsMargins(2, 2, 2, 2);
+    bar->setSpacing(2);
+    exit_key_ = new QPushButton(QString::fromUtf16(texts::soft_key_exit), this);
+    menu_key_ = new QPushButton(QString::fromUtf16(texts::soft_key_menu), this);
+    for (QPushButton* key : {exit_key_, menu_key_}) {
+        key->setFocusPolicy(Qt::NoFocus);
+        bar->addWidget(key, 1);
+    }
+    layout->addLayout(bar);
+    connect(exit_key_, &QPushButton::clicked, this, &QWidget::close);
+    if (device.soft_keys) connect(menu_key_, &QPushButton::clicked, this, &CMainFrame::menu_key_pressed);
+}
+
+void CMainFrame::bring_to_front() {
+    if (isMinimized()) showNormal();
+    raise();
+    activateWindow();
+}
+
+void CMainFrame::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_F1:
+        case Qt::Key_Context1:
+            close();
+            return;
+        case Qt::Key_F2:
+        case Qt::Key_Context2:
+            menu_key_->click();
+            return;
+        default:
+            QWidget::keyPressEvent(event);
+    }
+}

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+class ppc_messaging_t;
+
+// Owns the messaging object with whatever it stands on (the modem and its store, or a test's fakes).
+class messaging_host_t {
+public:
+    virtual ~messaging_host_t() = default;
+    virtual ppc_messaging_t& messaging() = 0;
+};
+
+// Builds the messaging at start; throws ppc_mapi_ex_t when the SMS system cannot be opened.
+using messaging_factory_t = std::function<std::unique_ptr<messaging_host_t>()>;

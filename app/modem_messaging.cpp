@@ -1,0 +1,63 @@
+#include "app/modem_messaging.h"
+
+#include <iostream>
+
+#include "messaging/modem_message_store.h"
+#include "messaging/modem_sms_library.h"
+#include "messaging/ppc_messaging.h"
+#include "platform/modem/memory_transport.h"
+#include "platform/modem/modem_service.h"
+#include "platform/modem/sms_message_store.h"
+#include "platform/modem/sms_provider.h"
+#include "sim/modem_link.h"
+#include "sim/sim_modem.h"
+// Qt last: its "emit" keyword would clash with the simulated modem's own names.
+#include "app/cancel_sms_dialog.h"
+
+namespace {
+
+// The simulated modem with the bank of `rules`; the connector keeps it alive for every link it opens.
+std::function<std::unique_ptr<transport_t>()> sim_connector(const std::filesystem::path& rules, modem_clock_t& clock) {
+    std::error_code error;
+    sim_bank_t bank = std::filesystem::exists(rules, error) ? sim_bank_t::from_file(rules) : sim_bank_t();
+    auto modem = std::make_shared<sim_modem_t>(clock, std::move(bank));
+    return [modem, &clock]() -> std::unique_ptr<transport_t> {
+        struct owning_t : memory_transport_t {
+            owning_t(std::shared_ptr<sim_modem_t> m, modem_clock_t& c)
+                : memory_transport_t(*m, c), keep(std::move(m)) {}
+            std::shared_ptr<sim_modem_t> keep;
+        };
+        return std::make_unique<owning_t>(modem, clock);
+    };
+}
+
+}  // namespace
+
+modem_messaging_t::modem_messaging_t(const std::string& modem, const std::filesystem::path& bank_rules, bool verbose)
+    : clock_(std::make_unique<system_modem_clock_t>()) {
+    const modem_uri_t uri = parse_modem_uri(modem);
+    modem_options_t options;
+    options.connect =
+        uri.kind == modem_uri_t::kind_t::sim ? sim_connector(bank_rules, *clock_) : modem_connector(uri, *clock_);
+    options.clock = clock_.get();
+    options.ledger_file = sms_ledger_t::default_file();
+    if (verbose) options.warn = [](const std::string& text) { std::cerr << "ostrevan: " << text << '\n'; };
+    service_ = std::make_unique<modem_service_t>(options);
+    const bool ready = service_->connect();
+    provider_ = std::make_unique<sms_provider_t>(*service_);
+    store_ = std::make_unique<sms_message_store_t>(*service_);
+    store_access_ = std::make_unique<modem_message_store_t>(*store_, [ready] { return ready; });
+    messaging_ = std::make_unique<ppc_messaging_t>(modem_sms_library(*provider_), *store_access_,
+                                                   [] { return std::make_unique<cancel_sms_dialog_t>(); });
+    service_->start();
+}
+
+modem_messaging_t::~modem_messaging_t() {
+    // The watch goes first, so that no notification reaches a store that is gone; the modem's thread last.
+    messaging_.reset();
+    store_access_.reset();
+    store_.reset();
+    provider_.reset();
+    if (service_) service_->stop();
+    service_.reset();
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "app/messaging_host.h"
+
+class modem_clock_t;
+class modem_message_store_t;
+class modem_service_t;
+class sms_message_store_t;
+class sms_provider_t;
+
+// The messaging on a modem: the simulated modem and bank inside the process ("sim", the bank answering by
+// `bank_rules` when that file exists), or a real one ("serial:...", "tcp:..."). The modem runs on its own
+// thread; its received messages are kept in the ledger under $XDG_STATE_HOME/ostrevan.
+class modem_messaging_t : public messaging_host_t {
+public:
+    // Throws ppc_mapi_ex_t when the modem cannot be reached; std::invalid_argument for a bad `modem` URI.
+    modem_messaging_t(const std::string& modem, const std::filesystem::path& bank_rules, bool verbose);
+    ~modem_messaging_t() override;
+
+    ppc_messaging_t& messaging() override { return *messaging_; }
+
+private:
+    std::unique_ptr<modem_clock_t> clock_;
+    std::unique_ptr<modem_service_t> service_;
+    std::unique_ptr<sms_provider_t> provider_;
+    std::unique_ptr<sms_message_store_t> store_;
+    std::unique_ptr<modem_message_store_t> store_access_;
+    std::unique_ptr<ppc_messaging_t> messaging_;
+};

@@ -1,0 +1,78 @@
+#include "app/soft_key_dialog.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+#include "resources/texts.h"
+
+soft_key_dialog_t::soft_key_dialog_t(const ppc_device_t& device, QWidget* parent, const QString& title,
+                                     const QString& left, const QString& right)
+    : QDialog(parent), device_(device) {
+    setWindowTitle(title);
+    setFixedSize(device.screen.width, device.screen.height);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSpacing(0);
+    auto* heading = new QLabel(title, this);
+    heading->setObjectName(QStringLiteral("heading"));
+    heading->setMargin(4);
+    QFont bold = heading->font();
+    bold.setBold(true);
+    heading->setFont(bold);
+    heading->setWordWrap(true);
+    outer->addWidget(heading);
+    // On a small screen the page scrolls instead of squeezing its controls.
+    auto* scroll = new QScrollArea(this);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto* content = new QWidget(scroll);
+    page_ = new QVBoxLayout(content);
+    page_->setContentsMargins(6, 4, 6, 4);
+    page_->setAlignment(Qt::AlignTop);
+    scroll->setWidget(content);
+    outer->addWidget(scroll, 1);
+    // The control the user moves to comes into view.
+    connect(qApp, &QApplication::focusChanged, this, [scroll, content](QWidget*, QWidget* now) {
+        if (now && content->isAncestorOf(now)) scroll->ensureWidgetVisible(now);
+    });
+    auto* bar = new QHBoxLayout;
+    bar->setContentsMargins(2, 2, 2, 2);
+    bar->setSpacing(2);
+    left_key_ = new QPushButton(left, this);
+    right_key_ = new QPushButton(right, this);
+    for (QPushButton* key : {left_key_, right_key_}) {
+        key->setFocusPolicy(Qt::NoFocus);
+        key->setAutoDefault(false);
+        bar->addWidget(key, 1);
+    }
+    outer->addLayout(bar);
+    connect(left_key_, &QPushButton::clicked, this, [this] { left_key(); });
+    connect(right_key_, &QPushButton::clicked, this, [this] { reject(); });
+    if (parent) move(parent->mapToGlobal(QPoint(0, 0)));
+}
+
+void soft_key_dialog_t::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_F1:
+        case Qt::Key_Context1:
+            left_key();
+            return;
+        case Qt::Key_F2:
+        case Qt::Key_Context2:
+        case Qt::Key_Escape:
+            reject();
+            return;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            action_key();
+            return;
+        default:
+            QDialog::keyPressEvent(event);
+    }
+}

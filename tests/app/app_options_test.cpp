@@ -1,0 +1,30 @@
+#include <gtest/gtest.h>
+
+#include "app/app_options.h"
+
+namespace {
+
+TEST(AppOptions, EveryOptionAndItsFaults) {
+    const app_options_t all = parse_app_options({"--config-dir", "/c", "--registry", "/r", "--platform-type", "PocketPC",
+                                                 "--modem", "tcp:127.0.0.1:7201", "--screen", "240x320", "--verbose"});
+    EXPECT_EQ(all.error, "");
+    EXPECT_EQ(all.config_dir, "/c");
+    EXPECT_EQ(all.registry, "/r");
+    EXPECT_EQ(all.platform_type, "PocketPC");
+    EXPECT_EQ(all.modem, "tcp:127.0.0.1:7201");
+    EXPECT_EQ(all.screen.width, 240);
+    EXPECT_EQ(all.screen.height, 320);
+    EXPECT_TRUE(all.verbose);
+
+    const app_options_t none = parse_app_options({});
+    EXPECT_EQ(none.error, "");
+    EXPECT_EQ(none.modem, "sim");
+    EXPECT_FALSE(none.config_dir || none.registry || none.platform_type);
+    EXPECT_TRUE(parse_app_options({"--help"}).help);
+
+    for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
+             {"--screen", "10x10"}, {"--screen"}, {"--modem", "ftp:x"}, {"--config-dir"}, {"extra"}, {"--colour"}})
+        EXPECT_NE(parse_app_options(bad).error, "") << bad[0];
+}
+
+}  // namespace

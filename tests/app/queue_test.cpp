@@ -1,0 +1,217 @@
+// Bank messages: the registry queue replayed at start and on a second copy's ping, the confirmation of payments,
+// and batches that come from the inbox watch's thread.
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTest>
+#include <thread>
+
+#include "messaging/sms_rule.h"
+#include "platform/registry/bank_queue.h"
+#include "platform/registry/registry.h"
+#include "resources/texts.h"
+#include "tests/app/app_fixture.h"
+
+namespace {
+
+QString text(const char16_t* t) {
+    return QString::fromUtf16(t);
+}
+
+QString question(const QString& bank_text) {
+    return text(texts::confirm_payment_before) + bank_text + text(texts::confirm_payment_after);
+}
+
+// A started program on a touch-screen device, where bank messages come through the queue.
+struct started_t {
+    app_fixture_t f;
+    std::unique_ptr<CKestrelpodApp> app;
+
+    explicit started_t(const char* platform = "PocketPC") {
+        dialog_driver_t driver;
+        driver.then(set_new_pin("1234"));
+        app = f.make(platform);
+        if (!app->init_instance()) qFatal("the program did not start");
+        message_box_t::clear_record();
+    }
+    ~started_t() {
+        message_box_t::clear_next_answers();
+        app->exit_instance();
+    }
+    void queue(const std::u16string& t) { QVERIFY(queue_bank_text(f.registry, t)); }
+    std::vector<std::u16string> sent() {
+        std::vector<std::u16string> out;
+        for (const auto& s : f.host->provider.sent_copy()) out.push_back(s.text);
+        return out;
+    }
+};
+
+}  // namespace
+
+class queue_test : public QObject {
+    Q_OBJECT
+
+private slots:
+    void queued_texts_are_shown_once_without_their_markers() {
+        started_t s;
+        s.queue(u"Первое APP_PORT=2201 и APP_PORT=2201");
+        s.queue(u"Оба APPPORT=2201 маркера APP_PORT=2201.");
+        s.queue(u"Без маркера");
+        s.queue(u"Код внутри слова XCFM123456");
+        for (int i = 0; i < 4; ++i) message_box_t::set_next_answer(QMessageBox::Ok);
+        s.app->replay_queued();
+        QCOMPARE(box_texts(), (QStringList{"Первое  и APP_PORT=2201", "Оба  маркера .", "Без маркера",
+                                           "Код внутри слова XCFM123456"}));
+        for (const auto& box : message_box_t::record()) QVERIFY(box.icon == message_box_t::icon_t::information);
+        QVERIFY(s.sent().empty());
+        message_box_t::clear_record();
+        s.app->replay_queued();
+        QVERIFY(message_box_t::record().isEmpty());
+    }
+
+    void an_empty_or_missing_queue_shows_nothing() {
+        started_t s;
+        s.app->replay_queued();
+        QVERIFY(registry_key_t::create(s.f.registry, queue_key));
+        s.app->replay_queued();
+        QVERIFY(message_box_t::record().isEmpty());
+    }
+
+    void a_value_too_large_is_set_aside_and_the_rest_is_shown() {
+        started_t s;
+        const auto key = registry_key_t::create(s.f.registry, queue_key);
+        QVERIFY(key);
+        QVERIFY(key->write(u"a-large", std::string(queue_max_bytes + 2, 'x')));
+        QVERIFY(key->write(u"b-bank", queue_value_data(u"Зачисление 500,00 руб. APP_PORT=2201")));
+        QVERIFY(key->write(u"c-bank", queue_value_data(u"Списание 100,00 руб. APP_PORT=2201")));
+        message_box_t::set_next_answer(QMessageBox::Ok);
+        message_box_t::set_next_answer(QMessageBox::Ok);
+        s.app->replay_queued();
+        QCOMPARE(box_texts(), (QStringList{"Зачисление 500,00 руб. ", "Списание 100,00 руб. "}));
+        const auto aside = registry_key_t::open(s.f.registry, queue_aside_key);
+        QVERIFY(aside);
+        std::string kept;
+        QVERIFY(aside->query(u"a-large", kept, queue_max_bytes + 2));
+        message_box_t::clear_record();
+        s.app->replay_queued();
+        QVERIFY(message_box_t::record().isEmpty());
+    }
+
+    void a_confirmation_is_sent_on_yes_only() {
+        started_t s;
+        const std::u16string request = u"Платёж принят. Для подтверждения отправьте код CFM123456 APP_PORT=2201";
+        const QString shown = "Платёж принят. Для подтверждения отправьте код CFM123456 ";
+        s.queue(request);
+        s.queue(request);
+        message_box_t::set_next_answer(QMessageBox::No);
+        message_box_t::set_next_answer(QMessageBox::Yes);
+        s.app->replay_queued();
+        QCOMPARE(box_texts(), (QStringList{question(shown), question(shown)}));
+        QVERIFY(message_box_t::record()[0].icon == message_box_t::icon_t::question);
+        const auto sent = s.sent();
+        QCOMPARE(sent.size(), size_t(1));
+        QVERIFY2(sent[0].starts_with(u"CFM123456;;ver=w"), to_utf8(sent[0]).c_str());
+    }
+
+    void a_confirmation_that_cannot_be_sent_says_so() {
+        started_t s;
+        s.f.host->provider.send_result = -1;
+        s.queue(u"Код CFM42 APP_PORT=2201");
+        message_box_t::set_next_answer(QMessageBox::Yes);
+        message_box_t::set_next_answer(QMessageBox::Ok);
+        s.app->replay_queued();
+        QCOMPARE(box_texts(), (QStringList{question("Код CFM42 "), text(texts::confirm_send_failed)}));
+        QVERIFY(message_box_t::record()[1].icon == message_box_t::icon_t::error);
+    }
+
+    void a_batch_from_the_watch_thread_is_shown_on_the_gui_thread() {
+        started_t s("Smartphone");
+        qlt_sms_rule_t rule;
+        std::thread watch([&] { s.app->confirm_messages({u"Баланс карты: 12 345,67 руб. "}, rule); });
+        watch.join();
+        QVERIFY(message_box_t::record().isEmpty());
+        message_box_t::set_next_answer(QMessageBox::Ok);
+        QCoreApplication::processEvents();
+        QCOMPARE(box_texts(), QStringList{"Баланс карты: 12 345,67 руб. "});
+        // A keypad phone has no queue to replay.
+        s.queue(u"Из очереди APP_PORT=2201");
+        s.app->replay_queued();
+        QCOMPARE(message_box_t::record().size(), 1);
+    }
+
+    void the_inbox_is_read_at_start_on_a_keypad_phone() {
+        app_fixture_t f;
+        f.prepare_messaging = [](fake_messaging_host_t& host) {
+            host.store.add({u"Зачисление 500,00 руб. APP_PORT=2201"});
+            host.store.add({u"Привет!"});
+        };
+        dialog_driver_t driver;
+        driver.then(set_new_pin("1234"));
+        auto app = f.make("Smartphone");
+        QVERIFY(app->init_instance());
+        message_box_t::set_next_answer(QMessageBox::Ok);
+        QCoreApplication::processEvents();
+        QCOMPARE(box_texts(), QStringList{"Зачисление 500,00 руб. "});
+        app->exit_instance();
+    }
+
+    void a_second_copy_pings_the_first_which_replays() {
+        started_t s;
+        QVERIFY(s.app->init_application());
+        s.queue(u"Пришло, пока программа была закрыта APP_PORT=2201");
+        message_box_t::set_next_answer(QMessageBox::Ok);
+        QProcess second;
+        second.setProgram(qEnvironmentVariable("OSTREVAN_BINARY_DIR") + "/app/ostrevan");
+        second.setArguments({"-platform", "offscreen", "--config-dir", QString::fromStdString(s.f.config.string()),
+                             "--registry", QString::fromStdString(s.f.registry.string()), "--platform-type",
+                             "PocketPC"});
+        QSignalSpy finished(&second, &QProcess::finished);
+        second.start();
+        QVERIFY(finished.wait(60000));
+        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second.exitCode(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(message_box_t::record().size(), 1, 60000);
+        QCOMPARE(box_texts(), QStringList{"Пришло, пока программа была закрыта "});
+    }
+
+    // The whole road on the simulated modem and bank: a request out, the bank's answer back through the
+    // registry queue (touch screen) or straight from the inbox watch (keypad phone), and a payment confirmed.
+    void the_simulated_bank_answers_and_a_payment_is_confirmed() {
+        for (const char* platform : {"PocketPC", "Smartphone"}) {
+            app_fixture_t f;
+            f.simulated_bank = true;
+            dialog_driver_t driver;
+            driver.then(set_new_pin("1234"));
+            auto app = f.make(platform);
+            QVERIFY(app->init_instance());
+            message_box_t::clear_record();
+            ppc_messaging_t* messaging = app->messaging();
+            QVERIFY(messaging);
+            // What the send action does; the sending dialog ends by itself once the modem took the message.
+            auto send = [&](const std::u16string& request) {
+                driver.then([](QDialog*) {});
+                messaging->set_number(u"+79001234567");
+                messaging->set_text(request);
+                return messaging->send();
+            };
+            QVERIFY(send(u"BAL 4276123456781234"));
+            message_box_t::set_next_answer(QMessageBox::Ok);
+            QTRY_COMPARE_WITH_TIMEOUT(message_box_t::record().size(), 1, 60000);
+            QCOMPARE(box_texts(), QStringList{"Баланс карты: 12 345,67 руб. Доступно: 12 000,00 руб. "});
+
+            message_box_t::clear_record();
+            QVERIFY(send(u"PAY OP1 4276123456781234 +79005551234 100"));
+            message_box_t::set_next_answer(QMessageBox::Yes);
+            driver.then([](QDialog*) {});  // sending the code
+            message_box_t::set_next_answer(QMessageBox::Ok);
+            QTRY_COMPARE_WITH_TIMEOUT(message_box_t::record().size(), 2, 60000);
+            QVERIFY2(message_box_t::record()[0].text.contains("CFM"), qPrintable(message_box_t::record()[0].text));
+            QCOMPARE(message_box_t::record()[0].icon, message_box_t::icon_t::question);
+            QCOMPARE(message_box_t::record()[1].text, QString("Платёж подтверждён. Спасибо! Чек отправлен по СМС. "));
+            QCOMPARE(driver.pending(), size_t(0));
+            app->exit_instance();
+        }
+    }
+};
+
+QTEST_MAIN(queue_test)
+#include "queue_test.moc"
