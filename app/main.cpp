@@ -8,16 +8,8 @@
 #include "core/u16.h"
 #include "resources/texts.h"
 #include "storage/storage_errors.h"
+#include "ui/ppc/qt_translations.h"
 
-namespace {
-
-// Qt's Russian catalogue for its own texts (standard buttons, context menus) is installed on `qt` here, before
-// any window exists.
-void install_translations(QApplication& qt) {
-    (void)qt;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     // Asking for help needs no display.
@@ -33,7 +25,8 @@ int main(int argc, char** argv) {
         std::cerr << to_utf8(format_text(texts::app_bad_arguments, {from_utf8(options.error)})) << '\n';
         return 2;
     }
-    install_translations(qt);
+    // Qt's own texts (standard buttons, context menus) in Russian, before any window exists.
+    install_qt_translations(qt);
     QApplication::setApplicationName(QString::fromUtf16(texts::app_name));
 
     CKestrelpodApp app(options, argv[0]);
