@@ -232,24 +232,50 @@ void modem_service_t::stop() {
     }
     queue_changed_.notify_all();
     if (thread_.joinable()) thread_.join();
-    // Whoever still waits learns that nothing was sent.
-    for (auto& job : queue_) job();
+    // Whoever still waits learns that nothing was sent, and nothing is.
+    std::lock_guard lock(queue_mutex_);
+    for (auto& job : queue_) fail_unsent(*job, "modem service stopped; not sent");
     queue_.clear();
+    stopping_ = false;  // single-threaded use may follow
+    queue_changed_.notify_all();
+}
+
+size_t modem_service_t::pending_sends() const {
+    std::lock_guard lock(queue_mutex_);
+    return queue_.size();
+}
+
+bool modem_service_t::stopping() const {
+    std::lock_guard lock(queue_mutex_);
+    return stopping_;
+}
+
+void modem_service_t::fail_unsent(send_job_t& job, const std::string& why) {
+    job.outcome.set_value({false, why, {}});
 }
 
 send_result_t modem_service_t::send(const sms_outgoing_t& message) {
-    std::packaged_task<send_result_t()> job([this, message] { return send_now(message); });
-    auto outcome = job.get_future();
+    auto job = std::make_shared<send_job_t>();
+    job->message = message;
+    auto outcome = job->outcome.get_future();
     {
         std::unique_lock lock(queue_mutex_);
-        if (stopping_ || !thread_.joinable()) {
+        if (stopping_) return {false, "modem service stopped; not sent", {}};
+        if (!thread_.joinable()) {
             lock.unlock();
             return send_now(message);
         }
-        queue_.push_back(std::move(job));
+        queue_.push_back(job);
+        queue_changed_.notify_all();
+        const bool started = queue_changed_.wait_for(lock, options_.send_start_wait, [&] {
+            return job->started || outcome.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+        });
+        if (!started) {
+            // Withdrawn before it started: it can no longer leave after the caller was told "not sent".
+            std::erase(queue_, job);
+            return {false, "modem busy; not sent", {}};
+        }
     }
-    queue_changed_.notify_all();
-    if (outcome.wait_for(send_wait) != std::future_status::ready) return {false, "modem did not answer in time", {}};
     return outcome.get();
 }
 
@@ -262,25 +288,23 @@ void modem_service_t::loop() {
         if (!connected() && !connect()) {
             // Sends fail at once while there is no modem, instead of waiting for one.
             std::unique_lock lock(queue_mutex_);
-            while (!queue_.empty()) {
-                auto job = std::move(queue_.front());
-                queue_.pop_front();
-                lock.unlock();
-                job();
-                lock.lock();
-            }
+            for (auto& job : queue_) fail_unsent(*job, "modem not connected");
+            queue_.clear();
+            queue_changed_.notify_all();
             queue_changed_.wait_for(lock, reconnect_delay, [this] { return stopping_; });
             continue;
         }
         for (;;) {
-            std::packaged_task<send_result_t()> job;
+            std::shared_ptr<send_job_t> job;
             {
                 std::lock_guard lock(queue_mutex_);
                 if (queue_.empty() || stopping_) break;
                 job = std::move(queue_.front());
                 queue_.pop_front();
+                job->started = true;
             }
-            job();
+            queue_changed_.notify_all();
+            job->outcome.set_value(send_now(job->message));
         }
         pump(idle_poll);
     }

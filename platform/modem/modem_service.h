@@ -23,6 +23,8 @@ struct modem_options_t {
     std::filesystem::path ledger_file;  // empty: nothing kept on disk
     sms_ledger_t::wall_clock_t wall_clock;
     std::function<void(const std::string&)> warn;  // diagnostics; dropped when empty
+    // Longest a caller waits for its send to start (the modem busy with earlier ones, or not yet there).
+    std::chrono::milliseconds send_start_wait{std::chrono::seconds(180)};
 };
 
 struct send_result_t {
@@ -40,7 +42,6 @@ public:
     static constexpr modem_time_t idle_poll{100};
     static constexpr modem_time_t walk_interval{30'000};  // when the modem announces nothing
     static constexpr modem_time_t reconnect_delay{2'000};
-    static constexpr std::chrono::seconds send_wait{180};  // longest a caller waits for its send
     static constexpr int send_retries = 2;                 // after a temporary refusal
     static constexpr modem_time_t send_retry_pause{3'000};
 
@@ -67,8 +68,12 @@ public:
     // ---- threaded use ----
     void start();
     void stop();
-    // Queues the send for the service's thread and waits for its outcome.
+    // Queues the send for the service's thread and waits for its outcome. A send that has not started
+    // within options.send_start_wait is withdrawn and never starts; one that has started is waited for to
+    // its end (every command it runs has its own deadline), so the answer is what really happened.
     send_result_t send(const sms_outgoing_t& message);
+    size_t pending_sends() const;  // queued, not started
+    bool stopping() const;         // stop() has begun
 
 private:
     void warn(const std::string& text);
@@ -98,9 +103,16 @@ private:
     std::mutex handler_mutex_;
     std::function<void()> new_messages_;
 
-    std::mutex queue_mutex_;
+    mutable std::mutex queue_mutex_;
     std::condition_variable queue_changed_;
-    std::deque<std::packaged_task<send_result_t()>> queue_;
+    struct send_job_t {
+        sms_outgoing_t message;
+        std::promise<send_result_t> outcome;
+        bool started = false;  // under queue_mutex_; from here on the caller waits for the end
+    };
+    std::deque<std::shared_ptr<send_job_t>> queue_;
+    // Ends a queued job that must not send: "not sent" for its caller.
+    static void fail_unsent(send_job_t& job, const std::string& why);
     bool stopping_ = false;
     std::thread thread_;
 };

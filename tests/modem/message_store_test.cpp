@@ -2,6 +2,8 @@
 #include <unistd.h>
 
 #include <condition_variable>
+#include <future>
+#include <thread>
 #include <filesystem>
 #include <fstream>
 
@@ -345,4 +347,53 @@ TEST(SmsLedger, SurvivesRestartsSetsADamagedFileAsideAndStaysBounded) {
     o.ledger_file = rig.ledger;
     modem_service_t service(std::move(o));
     EXPECT_FALSE(sms_message_store_t(service).logon());
+}
+
+TEST(ModemServiceQueue, ASendWhoseCallerWasToldNotSentNeverLeaves) {
+    // The modem is slow to come up: the service's thread is still connecting while sends queue up.
+    struct case_t {
+        const char* what;
+        bool caller_gives_up;  // else the service is stopped while the send still waits in the queue
+    };
+    for (const case_t c : {case_t{"caller gave up", true}, case_t{"service stopped", false}}) {
+        SCOPED_TRACE(c.what);
+        manual_clock_t clock;
+        sim_modem_t modem{clock};
+        std::mutex mutex;
+        std::condition_variable changed;
+        bool release = false;
+        std::unique_ptr<modem_service_t> service;
+        modem_options_t o;
+        o.connect = [&] {
+            std::unique_lock lock(mutex);
+            changed.wait(lock, [&] { return release || (!c.caller_gives_up && service->stopping()); });
+            return std::make_unique<memory_transport_t>(modem, clock);
+        };
+        o.clock = &clock;
+        o.send_start_wait = c.caller_gives_up ? std::chrono::milliseconds(50) : std::chrono::hours(1);
+        service = std::make_unique<modem_service_t>(std::move(o));
+        service->start();
+        sms_outgoing_t message;
+        message.address = bank;
+        message.text = u"PAY 100";
+        if (c.caller_gives_up) {
+            EXPECT_FALSE(service->send(message).ok);
+            {
+                std::lock_guard lock(mutex);
+                release = true;
+            }
+            changed.notify_all();
+            service->stop();
+        } else {
+            auto outcome = std::async(std::launch::async, [&] { return service->send(message); });
+            while (service->pending_sends() == 0) std::this_thread::yield();
+            std::thread stopper([&] { service->stop(); });
+            while (!service->stopping()) std::this_thread::yield();
+            { std::lock_guard lock(mutex); }  // the connecting thread waits now, or sees the stop when it looks
+            changed.notify_all();
+            stopper.join();
+            EXPECT_FALSE(outcome.get().ok);
+        }
+        EXPECT_TRUE(modem.sent().empty()) << "sent after its caller was told it was not";
+    }
 }
