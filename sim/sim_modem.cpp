@@ -129,6 +129,15 @@ void sim_modem_t::command(const std::string& raw) {
     if (line.size() > max_command) return error();
     if (line.size() < 2 || upper(line.substr(0, 2)) != "AT") return;  // not a command: modems stay silent
     if (take_fault(sim_fault_t::no_answer)) return;
+    sim_fault_spec_t noise;
+    if (take_fault(sim_fault_t::noise, &noise)) {
+        modem_time_t at = std::max(answer_at_, clock_.now());
+        for (long t = 0; t < noise.value; t += 500) {
+            at += modem_time_t(500);
+            output_queue_.emplace_back(at, "\r\n+CREG: 1\r\n");
+        }
+        answer_at_ = at;
+    }
     const std::string body = line.substr(2);
     const std::string head = upper(body);
     if (head.empty()) return ok();
@@ -293,7 +302,15 @@ void sim_modem_t::submit(const std::string& hex) {
     sim_fault_spec_t f;
     if (take_fault(sim_fault_t::cms_error, &f)) return cms_error(int(f.value));
     if (take_fault(sim_fault_t::cmti_during_send, &f)) deliver(from_utf8(bank_number_), from_utf8(f.text));
-    answer("+CMGS: " + std::to_string(reference_++) + "\r\n\r\nOK");
+    if (take_fault(sim_fault_t::no_carrier_during_send)) {
+        emit("\r\nRING\r\n");
+        answer_at_ = std::max(answer_at_, clock_.now()) + modem_time_t(2'000);
+        output_queue_.emplace_back(answer_at_, "\r\nNO CARRIER\r\n");
+    }
+    if (take_fault(sim_fault_t::lost_acknowledgement))
+        ++reference_;  // the network took it; the answer is lost on the way
+    else
+        answer("+CMGS: " + std::to_string(reference_++) + "\r\n\r\nOK");
 
     // The network joins the parts of a long message before anybody reads it.
     sms_deliver_t as_received;

@@ -19,6 +19,10 @@ enum class sim_fault_t {
     full_storage,      // the storage fills up with other people's messages; new ones wait in the network
     cmti_during_send,  // during the next AT+CMGS, a message (`text`, from the bank) arrives between the
                        // prompt and the result
+    no_carrier_during_send,  // during the next AT+CMGS, a call rings and is hung up: "RING", "NO CARRIER"
+                             // come between the PDU and the result
+    lost_acknowledgement,    // the next AT+CMGS goes out to the network, but its +CMGS and OK never come
+    noise,                   // the next command is answered only after `value` ms of "+CREG: 1" every 500 ms
 };
 
 struct sim_fault_spec_t {

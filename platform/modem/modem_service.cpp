@@ -180,8 +180,9 @@ send_result_t modem_service_t::send_now(const sms_outgoing_t& message) {
         at_response_t r;
         for (int attempt = 0;; ++attempt) {
             r = engine_->run_with_data("AT+CMGS=" + std::to_string(part.tpdu_length), part.hex);
-            // A temporary refusal (congestion, SIM busy) is worth a second try a little later; the
-            // message was not sent, so this cannot duplicate it.
+            // A temporary refusal that proves nothing left (congestion, SIM busy) is worth a second try a
+            // little later. An error that may come after the message left is never repeated here: a
+            // payment must not go twice; the user is asked instead.
             if (r.status != at_status_t::cms_error || classify_cms_error(r.code) != cms_class_t::retry ||
                 attempt == send_retries)
                 break;
@@ -189,7 +190,8 @@ send_result_t modem_service_t::send_now(const sms_outgoing_t& message) {
         }
         if (!r.ok()) {
             if (r.status == at_status_t::cms_error) {
-                static constexpr const char* class_names[] = {"temporary", "refused", "modem unusable"};
+                static constexpr const char* class_names[] = {"temporary", "refused", "modem unusable",
+                                                             "may have been sent"};
                 const cms_class_t cls = classify_cms_error(r.code);
                 result.error = "+CMS ERROR: " + std::to_string(r.code) + " (" + class_names[int(cls)] + ")";
                 // A modem that cannot do SMS any more is started afresh before the next use.

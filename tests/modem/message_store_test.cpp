@@ -263,6 +263,38 @@ TEST(SmsProvider, RetriesTemporaryRefusalsOnlyAndRestartsABrokenModem) {
     EXPECT_EQ(rig.modem.sent().size(), 2u);
 }
 
+TEST(SmsProvider, AnswersThatMayComeAfterTheMessageLeftAreNeverRepeated) {
+    // Each fault hits the first AT+CMGS; `copies` is what the network may have got, `ok` the answer.
+    struct case_t {
+        const char* what;
+        sim_fault_spec_t fault;
+        int32_t result;
+        size_t copies;
+    };
+    const case_t cases[] = {
+        {"network time-out", {sim_fault_t::cms_error, 332}, sms_error_not_sent, 0},
+        {"unknown error", {sim_fault_t::cms_error, 500}, sms_error_not_sent, 0},
+        {"acknowledgement lost", {sim_fault_t::lost_acknowledgement}, sms_error_not_sent, 1},
+        {"a call rang and hung up", {sim_fault_t::no_carrier_during_send}, sms_ok, 1},
+        {"noise past the time-out", {sim_fault_t::noise, 20'000}, sms_error_not_sent, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        rig_t rig;
+        rig.boot();
+        rig.modem.set_bank_delay(modem_time_t(3'600'000));
+        rig.modem.inject(c.fault);
+        const modem_time_t start = rig.clock.now();
+        EXPECT_EQ(rig.send(bank, u"PAY 100"), c.result);
+        EXPECT_LT(rig.clock.now() - start, modem_time_t(100'000)) << "a send must end in bounded time";
+        EXPECT_EQ(rig.modem.sent().size(), c.copies) << "repeated without the user asking";
+        // The replies stay in step: the next request gets its own answer.
+        EXPECT_EQ(rig.send(bank, u"BAL"), sms_ok);
+        EXPECT_EQ(rig.modem.sent().size(), c.copies + 1);
+        EXPECT_EQ(rig.modem.sent().back().text, u"BAL");
+    }
+}
+
 TEST(MessageStore, ThreadedServiceNotifiesASinkThatMaySendItself) {
     rig_t rig;
     rig.boot();
