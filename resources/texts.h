@@ -145,8 +145,6 @@ inline constexpr char16_t pdu_bad_user_data_length[] = u"Длина данных
 inline constexpr char16_t pdu_bad_header_length[] = u"Заголовок данных длиннее самих данных";
 inline constexpr char16_t pdu_bad_header_element[] = u"Элемент заголовка данных выходит за границу заголовка";
 inline constexpr char16_t pdu_at_octet[] = u" (байт ";
-inline constexpr char16_t pdu_parts_file_damaged[] = u"Файл частей составных SMS повреждён и отложен в сторону: ";
-inline constexpr char16_t pdu_parts_file_not_saved[] = u"Не удалось сохранить части составных SMS: ";
 
 // ---- application shell --------------------------------------------------------------------------
 

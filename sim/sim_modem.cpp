@@ -52,7 +52,7 @@ sim_modem_t::sim_modem_t(modem_clock_t& clock, sim_bank_t bank, std::string bank
       bank_(std::move(bank)),
       bank_number_(std::move(bank_number)),
       slots_(capacity),
-      network_({}, std::chrono::hours(1)) {}
+      network_(std::chrono::hours(1)) {}
 
 size_t sim_modem_t::stored() const {
     return size_t(std::count_if(slots_.begin(), slots_.end(), [](const auto& s) { return s.has_value(); }));

@@ -53,6 +53,20 @@ void modem_service_t::notify(size_t fresh) {
     if (handler) handler();
 }
 
+void modem_service_t::set_intake(sms_intake_filter_t intake) {
+    {
+        std::lock_guard lock(intake_mutex_);
+        options_.intake = std::move(intake);
+    }
+    walk_wanted_ = true;
+    if (!thread_.joinable() && engine_) walk();
+}
+
+sms_intake_filter_t modem_service_t::intake() const {
+    std::lock_guard lock(intake_mutex_);
+    return options_.intake;
+}
+
 bool modem_service_t::connect() {
     engine_.reset();
     transport_.reset();
@@ -84,6 +98,14 @@ bool modem_service_t::walk() {
     walk_wanted_ = false;
     last_walk_ = clock_.now();
     if (!engine_) return false;
+    const bool ok = walk_storage();
+    // A walk that failed is tried again on its own, sooner at first, then less and less often.
+    walk_retry_pause_ = ok ? modem_time_t(0)
+                           : std::min(walk_retry_longest, std::max(walk_retry_first, walk_retry_pause_ * 2));
+    return ok;
+}
+
+bool modem_service_t::walk_storage() {
     const at_response_t listing = engine_->run("AT+CMGL=4", modem_time_t(30'000));
     if (!listing.ok()) {
         warn("modem: listing the message storage failed");
@@ -95,21 +117,23 @@ bool modem_service_t::walk() {
         if (listing_index(listing.lines[i], index) && is_hex(listing.lines[i + 1]))
             stored.emplace_back(index, listing.lines[++i]);
     }
+    const sms_intake_filter_t filter = intake();
     std::set<std::string> listed;
-    std::vector<int> to_delete;
+    std::vector<std::pair<int, std::string>> known;
     for (const auto& [index, hex] : stored) {
         const std::string key = sms_ledger_t::key_of(hex, std::to_string(index));
         listed.insert(key);
-        if (ledger_.take(hex, key))
-            to_delete.push_back(index);
+        if (ledger_.take(hex, key, filter))
+            known.emplace_back(index, key);
         else
             warn("modem: message " + std::to_string(index) + " cannot be read; left in the modem");
     }
     ledger_.forget_taken_except(listed);
-    const size_t fresh = ledger_.settle();
-    // Nothing is deleted: the modem keeps every message until the ledger holds it on disk.
+    const size_t fresh = ledger_.settle(filter);
+    // Nothing is deleted before the ledger holds it on disk, and only what the intake took.
     if (!save_ledger()) return false;
-    for (const int index : to_delete) engine_->run("AT+CMGD=" + std::to_string(index));
+    for (const auto& [index, key] : known)
+        if (ledger_.releasable(key)) engine_->run("AT+CMGD=" + std::to_string(index));
     check_storage_fill();
     notify(fresh);
     return true;
@@ -144,15 +168,23 @@ void modem_service_t::handle_announced() {
     if (!direct_pdus_.empty()) {
         const std::vector<std::string> pdus = std::move(direct_pdus_);
         direct_pdus_.clear();
+        // The modem keeps no copy of these: whatever the intake would leave is kept in the ledger instead.
+        const sms_intake_filter_t filter = intake();
+        const sms_intake_filter_t keep_all = [&filter](const std::u16string& text) {
+            const sms_intake_t verdict = filter ? filter(text) : sms_intake_t::leave;
+            return verdict == sms_intake_t::leave ? sms_intake_t::keep : verdict;
+        };
         for (const auto& hex : pdus)
-            if (!ledger_.take(hex, sms_ledger_t::key_of(hex, direct_place())))
+            if (!ledger_.take(hex, sms_ledger_t::key_of(hex, direct_place()), keep_all))
                 warn("modem: a directly delivered message cannot be read");
-        const size_t fresh = ledger_.settle();
+        const size_t fresh = ledger_.settle(keep_all);
         save_ledger();
         notify(fresh);
     }
     const bool quiet_modem = setup_.indications == sms_indications_t::none;
-    if (walk_wanted_ || (quiet_modem && clock_.now() - last_walk_ >= walk_interval)) walk();
+    const modem_time_t since = clock_.now() - last_walk_;
+    const bool retry_due = walk_retry_pause_ > modem_time_t(0) && since >= walk_retry_pause_;
+    if (walk_wanted_ || retry_due || (quiet_modem && since >= walk_interval)) walk();
 }
 
 void modem_service_t::pump(modem_time_t duration) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <filesystem>
@@ -23,6 +24,8 @@ struct modem_options_t {
     std::filesystem::path ledger_file;  // empty: nothing kept on disk
     sms_ledger_t::wall_clock_t wall_clock;
     std::function<void(const std::string&)> warn;  // diagnostics; dropped when empty
+    // Which incoming texts are taken from the modem; see set_intake. Empty: none, until set.
+    sms_intake_filter_t intake;
     // Longest a caller waits for its send to start (the modem busy with earlier ones, or not yet there).
     std::chrono::milliseconds send_start_wait{std::chrono::seconds(180)};
 };
@@ -44,6 +47,9 @@ public:
     static constexpr modem_time_t reconnect_delay{2'000};
     static constexpr int send_retries = 2;                 // after a temporary refusal
     static constexpr modem_time_t send_retry_pause{3'000};
+    // A failed walk of the storage is tried again after this, doubling up to the longest pause.
+    static constexpr modem_time_t walk_retry_first{5'000};
+    static constexpr modem_time_t walk_retry_longest{300'000};
 
     explicit modem_service_t(modem_options_t options);
     ~modem_service_t();
@@ -53,6 +59,10 @@ public:
     sms_ledger_t& ledger() { return ledger_; }
     // Called after an intake that brought new messages: on the service's thread once started.
     void on_new_messages(std::function<void()> handler);
+    // Sets which incoming texts are recorded and which of them leave the modem. Until a filter is set
+    // nothing is taken, so that the modem keeps every message nobody has claimed. Any thread; the storage
+    // is walked again soon (at once in single-threaded use).
+    void set_intake(sms_intake_filter_t intake);
 
     // ---- single-threaded use ----
     // Opens the link, starts the modem and takes in what is stored. False (with a warning) on failure.
@@ -79,6 +89,7 @@ private:
     void warn(const std::string& text);
     void on_unsolicited(const at_urc_t& urc);
     void handle_announced();
+    bool walk_storage();
     std::string direct_place();
     void check_storage_fill();
     // Puts the ledger on the disk; false (with a warning) when it cannot be written.
@@ -93,7 +104,10 @@ private:
     std::unique_ptr<transport_t> transport_;
     std::unique_ptr<at_engine_t> engine_;
     modem_setup_t setup_;
-    bool walk_wanted_ = false;
+    sms_intake_filter_t intake() const;
+    std::atomic<bool> walk_wanted_{false};
+    modem_time_t walk_retry_pause_{0};  // zero while the last walk went through
+    mutable std::mutex intake_mutex_;
     std::vector<std::string> direct_pdus_;  // from +CMT, not yet taken
     uint64_t direct_count_ = 0;
     bool storage_was_full_ = false;
