@@ -54,8 +54,26 @@ sim_modem_t::sim_modem_t(modem_clock_t& clock, sim_bank_t bank, std::string bank
       slots_(capacity),
       network_(std::chrono::hours(1)) {}
 
+size_t sim_modem_t::stored_in(const std::vector<std::optional<slot_t>>& slots) {
+    return size_t(std::count_if(slots.begin(), slots.end(), [](const auto& s) { return s.has_value(); }));
+}
+
 size_t sim_modem_t::stored() const {
-    return size_t(std::count_if(slots_.begin(), slots_.end(), [](const auto& s) { return s.has_value(); }));
+    return stored_in(slots_);
+}
+
+void sim_modem_t::store_in_modem_memory(const std::u16string& sender, const std::u16string& text) {
+    sms_outgoing_t message;
+    message.address = sender;
+    message.text = text;
+    message.message_class = std::nullopt;
+    message.reference = concat_reference_++;
+    for (const auto& part : encode_deliver(message, wall_timestamp())) {
+        const auto free = std::find_if(me_slots_.begin(), me_slots_.end(), [](const auto& s) { return !s; });
+        if (free == me_slots_.end()) return;
+        *free = slot_t{part.hex, part.tpdu_length, false};
+        emit("\r\n+CMTI: \"ME\"," + std::to_string(free - me_slots_.begin() + 1) + "\r\n");
+    }
 }
 
 void sim_modem_t::receive(std::string_view bytes) {
@@ -211,14 +229,18 @@ void sim_modem_t::command(const std::string& raw) {
         return args == "0" ? ok("+CSMS: 1,1,1") : cms_error(303);
     }
     if (name == "+CPMS") {
-        // One storage, the SIM's, so that no client sees a message twice under two names.
-        if (test) return ok("+CPMS: (\"SM\"),(\"SM\"),(\"SM\")");
+        // The SIM's storage, where messages arrive, and the modem's own, where some land all the same.
+        if (test) return ok("+CPMS: (\"SM\",\"ME\"),(\"SM\",\"ME\"),(\"SM\")");
         const std::string u = std::to_string(stored()), t = std::to_string(slots_.size());
-        if (query) return ok("+CPMS: \"SM\"," + u + "," + t + ",\"SM\"," + u + "," + t + ",\"SM\"," + u + "," + t);
+        const std::string first = mem1_me_ ? "\"ME\"," + std::to_string(stored_in(me_slots_)) + "," +
+                                                 std::to_string(me_slots_.size())
+                                           : "\"SM\"," + u + "," + t;
+        if (query) return ok("+CPMS: " + first + ",\"SM\"," + u + "," + t + ",\"SM\"," + u + "," + t);
         const auto names = split(upper(args), ',');
         if (names.size() > 3) return cms_error(302);
-        for (const auto& s : names)
-            if (s != "\"SM\"") return cms_error(302);
+        for (size_t i = 0; i < names.size(); ++i)
+            if (names[i] != "\"SM\"" && (i == 2 || names[i] != "\"ME\"")) return cms_error(302);
+        mem1_me_ = names[0] == "\"ME\"";
         return ok("+CPMS: " + storage_fill());
     }
     if (name == "+CNMI") {
@@ -240,22 +262,22 @@ void sim_modem_t::command(const std::string& raw) {
         return list(stat);
     }
     if (name == "+CMGR") {
-        if (!parse_int(args, n) || n < 1 || size_t(n) > slots_.size() || !slots_[size_t(n) - 1]) return cms_error(321);
-        slot_t& s = *slots_[size_t(n) - 1];
+        if (!parse_int(args, n) || n < 1 || size_t(n) > mem1().size() || !mem1()[size_t(n) - 1]) return cms_error(321);
+        slot_t& s = *mem1()[size_t(n) - 1];
         const int stat = s.read ? 1 : 0;
         s.read = true;
         return ok("+CMGR: " + std::to_string(stat) + ",," + std::to_string(s.tpdu_length) + "\r\n" + s.pdu);
     }
     if (name == "+CMGD") {
-        if (test) return ok("+CMGD: (1-" + std::to_string(slots_.size()) + "),(0-4)");
+        if (test) return ok("+CMGD: (1-" + std::to_string(mem1().size()) + "),(0-4)");
         const auto values = split(args, ',');
         int flag = 0;
         if (!parse_int(values[0], n) || (values.size() > 1 && (!parse_int(values[1], flag) || flag > 4)) ||
             values.size() > 2)
             return cms_error(302);
-        if (flag == 0 && (n < 1 || size_t(n) > slots_.size())) return cms_error(321);
-        for (size_t i = 0; i < slots_.size(); ++i)
-            if (slots_[i] && (flag == 0 ? i + 1 == size_t(n) : flag == 4 || slots_[i]->read)) slots_[i].reset();
+        if (flag == 0 && (n < 1 || size_t(n) > mem1().size())) return cms_error(321);
+        for (size_t i = 0; i < mem1().size(); ++i)
+            if (mem1()[i] && (flag == 0 ? i + 1 == size_t(n) : flag == 4 || mem1()[i]->read)) mem1()[i].reset();
         // A freed place lets a message waiting in the network in.
         while (!network_queue_.empty() && stored() < slots_.size()) {
             auto [pdu, length] = network_queue_.front();
@@ -276,9 +298,9 @@ void sim_modem_t::command(const std::string& raw) {
 
 void sim_modem_t::list(int wanted) {
     std::string info;
-    for (size_t i = 0; i < slots_.size(); ++i) {
-        if (!slots_[i]) continue;
-        slot_t& s = *slots_[i];
+    for (size_t i = 0; i < mem1().size(); ++i) {
+        if (!mem1()[i]) continue;
+        slot_t& s = *mem1()[i];
         const int stat = s.read ? 1 : 0;
         if (wanted != 4 && wanted != stat) continue;
         s.read = true;  // like most modems: listing marks a message read

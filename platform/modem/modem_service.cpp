@@ -89,7 +89,17 @@ bool modem_service_t::connect() {
 
 void modem_service_t::on_unsolicited(const at_urc_t& urc) {
     // Only take note here: a command may be running. Both kinds of indication end in the same intake.
-    if (urc.name == "+CMTI") walk_wanted_ = true;
+    if (urc.name == "+CMTI") {
+        walk_wanted_ = true;
+        // "+CMTI: "ME",5": a message that landed in another storage than the one read is walked there too.
+        const size_t open = urc.args.find('"'), close = urc.args.find('"', open + 1);
+        if (open == 0 && close != std::string::npos && close >= 3 && close <= 5) {
+            const std::string name = urc.args.substr(1, close - 1);
+            const bool plain = name.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ") == std::string::npos;
+            if (plain && !setup_.storage.empty() && name != setup_.storage && other_storages_.size() < 4)
+                other_storages_.insert(name);
+        }
+    }
     if (urc.name == "+CMT" && is_hex(urc.pdu) && direct_pdus_.size() < sms_ledger_t::max_parts)
         direct_pdus_.push_back(urc.pdu);
 }
@@ -98,14 +108,30 @@ bool modem_service_t::walk() {
     walk_wanted_ = false;
     last_walk_ = clock_.now();
     if (!engine_) return false;
-    const bool ok = walk_storage();
+    std::set<std::string> listed;
+    bool ok = walk_storage({}, listed);
+    for (const auto& other : other_storages_) {
+        // Reading moves to the other storage for this walk only; the messages keep arriving where they did.
+        if (!engine_->run("AT+CPMS=\"" + other + "\"").ok()) {
+            ok = false;
+            continue;
+        }
+        ok = walk_storage(other, listed) && ok;
+        if (!engine_ || !engine_->run("AT+CPMS=\"" + setup_.storage + "\"").ok()) {
+            warn("modem: cannot return to the message storage " + setup_.storage);
+            ok = false;
+            break;
+        }
+    }
+    // Keys of copies no longer in the modem are forgotten, once every storage has been listed.
+    if (ok) ledger_.forget_taken_except(listed);
     // A walk that failed is tried again on its own, sooner at first, then less and less often.
     walk_retry_pause_ = ok ? modem_time_t(0)
                            : std::min(walk_retry_longest, std::max(walk_retry_first, walk_retry_pause_ * 2));
     return ok;
 }
 
-bool modem_service_t::walk_storage() {
+bool modem_service_t::walk_storage(const std::string& storage, std::set<std::string>& listed) {
     const at_response_t listing = engine_->run("AT+CMGL=4", modem_time_t(30'000));
     if (!listing.ok()) {
         warn("modem: listing the message storage failed");
@@ -118,23 +144,23 @@ bool modem_service_t::walk_storage() {
             stored.emplace_back(index, listing.lines[++i]);
     }
     const sms_intake_filter_t filter = intake();
-    std::set<std::string> listed;
     std::vector<std::pair<int, std::string>> known;
     for (const auto& [index, hex] : stored) {
-        const std::string key = sms_ledger_t::key_of(hex, std::to_string(index));
+        // The storage the modem was set to keeps plain indexes as places; another is named in front.
+        const std::string place = (storage.empty() ? "" : storage + ":") + std::to_string(index);
+        const std::string key = sms_ledger_t::key_of(hex, place);
         listed.insert(key);
         if (ledger_.take(hex, key, filter))
             known.emplace_back(index, key);
         else
             warn("modem: message " + std::to_string(index) + " cannot be read; left in the modem");
     }
-    ledger_.forget_taken_except(listed);
     const size_t fresh = ledger_.settle(filter);
     // Nothing is deleted before the ledger holds it on disk, and only what the intake took.
     if (!save_ledger()) return false;
     for (const auto& [index, key] : known)
         if (ledger_.releasable(key)) engine_->run("AT+CMGD=" + std::to_string(index));
-    check_storage_fill();
+    if (storage.empty()) check_storage_fill();
     notify(fresh);
     return true;
 }

@@ -8,6 +8,7 @@
 #include <future>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -89,7 +90,8 @@ private:
     void warn(const std::string& text);
     void on_unsolicited(const at_urc_t& urc);
     void handle_announced();
-    bool walk_storage();
+    // Lists one storage (empty: the one chosen at start, else the one AT+CPMS has just selected) and takes in.
+    bool walk_storage(const std::string& storage, std::set<std::string>& listed);
     std::string direct_place();
     void check_storage_fill();
     // Puts the ledger on the disk; false (with a warning) when it cannot be written.
@@ -108,6 +110,7 @@ private:
     std::atomic<bool> walk_wanted_{false};
     modem_time_t walk_retry_pause_{0};  // zero while the last walk went through
     mutable std::mutex intake_mutex_;
+    std::set<std::string> other_storages_;  // named by +CMTI, walked after the main one
     std::vector<std::string> direct_pdus_;  // from +CMT, not yet taken
     uint64_t direct_count_ = 0;
     bool storage_was_full_ = false;

@@ -369,6 +369,24 @@ TEST(MessageStore, PartsRepeatedOrUnderAReusedReferenceNeverMakeASecondOrMixedMe
     EXPECT_EQ(rig.modem.stored(), 0u);
 }
 
+TEST(MessageStore, MessageInTheStorageTheIndicationNamesIsTaken) {
+    // The modem reads the SIM, but a message lands in its own memory and is announced there.
+    rig_t rig;
+    rig.boot();
+    rig.modem.store_in_modem_memory(bank, u"APP_PORT=2201 в памяти модема");
+    rig.service->pump(modem_time_t(100));
+    rig.watch();
+    EXPECT_EQ(rig.handed, std::vector<std::u16string>{u"APP_PORT=2201 в памяти модема"});
+    EXPECT_EQ(rig.modem.stored_in_modem_memory(), 0u);
+    // Reading is back on the SIM: what arrives there next is taken as before.
+    rig.modem.deliver(bank, u"APP_PORT=2201 на SIM");
+    rig.service->pump(modem_time_t(100));
+    rig.watch();
+    EXPECT_EQ(rig.handed.size(), 2u);
+    EXPECT_EQ(rig.modem.stored(), 0u);
+    EXPECT_TRUE(rig.warnings.empty()) << rig.warnings.front();
+}
+
 TEST(MessageStore, ThreadedServiceNotifiesASinkThatMaySendItself) {
     rig_t rig;
     rig.boot();
