@@ -229,7 +229,9 @@ TEST(SmsProvider, FillsTheSmsFromTheRecordsAndRefusesBadCalls) {
     EXPECT_EQ(rig.modem.sent()[0].destination, u"89001234567");
     EXPECT_EQ(rig.modem.sent()[0].text, u"Проверка €");
     EXPECT_FALSE(rig.modem.sent()[0].port);
-    EXPECT_EQ(rig.send(u"+7 900", u"BAL"), sms_error_not_sent);  // a number the network cannot take
+    EXPECT_EQ(rig.send(u"+7 900 12x", u"BAL"), sms_error_not_sent);  // a number the network cannot take
+    EXPECT_EQ(rig.send(u"8 (900) 123-45-67", u"BAL"), sms_ok);        // as a person types it
+    EXPECT_EQ(rig.modem.sent().back().destination, u"89001234567");
 
     sms_provider_t provider(*rig.service);
     sms_handle_t h = 0;
