@@ -4,8 +4,8 @@
 
 #include "core/u16.h"
 #include "messaging/sms_rule.h"
-#include "platform/pdu/sms_reassembler.h"
 #include "platform/modem/sms_message_store.h"
+#include "platform/pdu/sms_reassembler.h"
 
 namespace {
 

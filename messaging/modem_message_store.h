@@ -3,7 +3,6 @@
 #include <functional>
 
 #include "messaging/message_store.h"
-
 #include "platform/modem/sms_ledger.h"
 
 class sms_message_store_t;

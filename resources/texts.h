@@ -144,6 +144,18 @@ inline constexpr char16_t pdu_bad_header_length[] = u"Заголовок дан�
 inline constexpr char16_t pdu_bad_header_element[] = u"Элемент заголовка данных выходит за границу заголовка";
 inline constexpr char16_t pdu_at_octet[] = u" (байт ";
 
+// Why the modem cannot send or receive, found at its start.
+inline constexpr char16_t modem_sim_pin[] =
+    u"SIM-карта модема ждёт PIN-код: введите его в модеме или телефоне и запустите программу снова";
+inline constexpr char16_t modem_sim_puk[] = u"SIM-карта модема заблокирована и ждёт PUK-код";
+inline constexpr char16_t modem_no_sim[] = u"В модеме нет SIM-карты";
+inline constexpr char16_t modem_sim_not_ready[] = u"SIM-карта модема не готова: ";
+inline constexpr char16_t modem_no_service_centre[] =
+    u"В SIM-карте модема не задан номер SMS-центра: сообщения не будут отправлены";
+inline constexpr char16_t modem_not_registered[] =
+    u"Модем не зарегистрирован в сети: сообщения уйдут, когда он найдёт сеть";
+inline constexpr char16_t modem_registration_denied[] = u"Сеть отказала модему в регистрации";
+
 // ---- application shell --------------------------------------------------------------------------
 
 }  // namespace texts

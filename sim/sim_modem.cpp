@@ -232,9 +232,9 @@ void sim_modem_t::command(const std::string& raw) {
         // The SIM's storage, where messages arrive, and the modem's own, where some land all the same.
         if (test) return ok("+CPMS: (\"SM\",\"ME\"),(\"SM\",\"ME\"),(\"SM\")");
         const std::string u = std::to_string(stored()), t = std::to_string(slots_.size());
-        const std::string first = mem1_me_ ? "\"ME\"," + std::to_string(stored_in(me_slots_)) + "," +
-                                                 std::to_string(me_slots_.size())
-                                           : "\"SM\"," + u + "," + t;
+        const std::string first =
+            mem1_me_ ? "\"ME\"," + std::to_string(stored_in(me_slots_)) + "," + std::to_string(me_slots_.size())
+                     : "\"SM\"," + u + "," + t;
         if (query) return ok("+CPMS: " + first + ",\"SM\"," + u + "," + t + ",\"SM\"," + u + "," + t);
         const auto names = split(upper(args), ',');
         if (names.size() > 3) return cms_error(302);

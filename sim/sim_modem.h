@@ -12,13 +12,13 @@
 
 // Faults the simulated modem can be told to show, each once, on the next command it fits.
 enum class sim_fault_t {
-    delay,             // the next answer comes `value` milliseconds late
-    cms_error,         // the next AT+CMGS ends in +CMS ERROR: `value` after the PDU was given
-    no_answer,         // the next command gets no answer at all
-    garbage,           // noise (`text`) comes before the next answer
-    full_storage,      // the storage fills up with other people's messages; new ones wait in the network
-    cmti_during_send,  // during the next AT+CMGS, a message (`text`, from the bank) arrives between the
-                       // prompt and the result
+    delay,                   // the next answer comes `value` milliseconds late
+    cms_error,               // the next AT+CMGS ends in +CMS ERROR: `value` after the PDU was given
+    no_answer,               // the next command gets no answer at all
+    garbage,                 // noise (`text`) comes before the next answer
+    full_storage,            // the storage fills up with other people's messages; new ones wait in the network
+    cmti_during_send,        // during the next AT+CMGS, a message (`text`, from the bank) arrives between the
+                             // prompt and the result
     no_carrier_during_send,  // during the next AT+CMGS, a call rings and is hung up: "RING", "NO CARRIER"
                              // come between the PDU and the result
     lost_acknowledgement,    // the next AT+CMGS goes out to the network, but its +CMGS and OK never come

@@ -74,10 +74,10 @@ struct urc_entry_t {
 // call is ours: "NO CARRIER" is a call of somebody else's ending (one that rang during a send), not the
 // final result of the command running, which still gets its own answer.
 constexpr urc_entry_t unsolicited_results[] = {
-    {"+CMTI", false},      {"+CMT", true},    {"+CDSI", false},  {"+CDS", true},   {"+CBM", true},
-    {"+CREG", false},      {"+CGREG", false}, {"+CEREG", false}, {"+CUSD", false}, {"+CRING", false},
-    {"+CLIP", false},      {"+CIEV", false},  {"+CPIN", false},  {"+CFUN", false}, {"^RSSI", false},
-    {"^BOOT", false},      {"^MODE", false},  {"RING", false},   {"RDY", false},   {"SMS Ready", false},
+    {"+CMTI", false},      {"+CMT", true},        {"+CDSI", false},  {"+CDS", true},   {"+CBM", true},
+    {"+CREG", false},      {"+CGREG", false},     {"+CEREG", false}, {"+CUSD", false}, {"+CRING", false},
+    {"+CLIP", false},      {"+CIEV", false},      {"+CPIN", false},  {"+CFUN", false}, {"^RSSI", false},
+    {"^BOOT", false},      {"^MODE", false},      {"RING", false},   {"RDY", false},   {"SMS Ready", false},
     {"Call Ready", false}, {"NO CARRIER", false},
 };
 
@@ -139,21 +139,21 @@ struct cms_range_t {
 // that prove the message did not leave are retried: a network cause is the network's refusal of it, the
 // others stop it before it goes. Anything not listed is treated as a refusal.
 constexpr cms_range_t cms_classes[] = {
-    {38, 38, cms_class_t::retry},     // network out of order
-    {41, 42, cms_class_t::retry},     // temporary failure, congestion
-    {47, 47, cms_class_t::retry},     // resources unavailable
-    {98, 98, cms_class_t::retry},     // message not compatible with protocol state
-    {111, 111, cms_class_t::retry},   // protocol error
-    {300, 303, cms_class_t::broken},  // ME failure, SMS service reserved, not allowed, not supported
-    {310, 313, cms_class_t::broken},  // SIM missing, PIN needed, SIM failure
-    {314, 314, cms_class_t::retry},   // SIM busy
-    {315, 318, cms_class_t::broken},  // SIM wrong, PUK needed
-    {320, 320, cms_class_t::broken},  // memory failure
-    {322, 322, cms_class_t::broken},  // memory full
-    {331, 331, cms_class_t::retry},   // no network service: nothing left the modem
+    {38, 38, cms_class_t::retry},      // network out of order
+    {41, 42, cms_class_t::retry},      // temporary failure, congestion
+    {47, 47, cms_class_t::retry},      // resources unavailable
+    {98, 98, cms_class_t::retry},      // message not compatible with protocol state
+    {111, 111, cms_class_t::retry},    // protocol error
+    {300, 303, cms_class_t::broken},   // ME failure, SMS service reserved, not allowed, not supported
+    {310, 313, cms_class_t::broken},   // SIM missing, PIN needed, SIM failure
+    {314, 314, cms_class_t::retry},    // SIM busy
+    {315, 318, cms_class_t::broken},   // SIM wrong, PUK needed
+    {320, 320, cms_class_t::broken},   // memory failure
+    {322, 322, cms_class_t::broken},   // memory full
+    {331, 331, cms_class_t::retry},    // no network service: nothing left the modem
     {332, 332, cms_class_t::unknown},  // network time-out: the service centre may have the message
     {500, 500, cms_class_t::unknown},  // unknown error: may come after the message left
-    {512, 515, cms_class_t::retry},   // vendor codes for "busy, try again" (515: initialising)
+    {512, 515, cms_class_t::retry},    // vendor codes for "busy, try again" (515: initialising)
 };
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <set>
 
 #include "core/text_error.h"
+#include "core/u16.h"
 
 namespace {
 
@@ -53,6 +54,11 @@ void modem_service_t::notify(size_t fresh) {
     if (handler) handler();
 }
 
+std::u16string modem_service_t::problem() const {
+    std::lock_guard lock(handler_mutex_);
+    return problem_;
+}
+
 void modem_service_t::set_intake(sms_intake_filter_t intake) {
     {
         std::lock_guard lock(intake_mutex_);
@@ -77,9 +83,17 @@ bool modem_service_t::connect() {
         setup_ = start_modem(*engine_);
     } catch (const std::exception& e) {
         warn(std::string("modem: ") + e.what());
+        {
+            std::lock_guard lock(handler_mutex_);
+            problem_ = from_utf8(e.what());
+        }
         engine_.reset();
         transport_.reset();
         return false;
+    }
+    {
+        std::lock_guard lock(handler_mutex_);
+        problem_ = setup_.notices.empty() ? std::u16string() : setup_.notices.front();
     }
     for (const auto& w : setup_.warnings) warn("modem: " + w);
     storage_was_full_ = setup_.storage_full();
@@ -126,8 +140,8 @@ bool modem_service_t::walk() {
     // Keys of copies no longer in the modem are forgotten, once every storage has been listed.
     if (ok) ledger_.forget_taken_except(listed);
     // A walk that failed is tried again on its own, sooner at first, then less and less often.
-    walk_retry_pause_ = ok ? modem_time_t(0)
-                           : std::min(walk_retry_longest, std::max(walk_retry_first, walk_retry_pause_ * 2));
+    walk_retry_pause_ =
+        ok ? modem_time_t(0) : std::min(walk_retry_longest, std::max(walk_retry_first, walk_retry_pause_ * 2));
     return ok;
 }
 
@@ -249,7 +263,7 @@ send_result_t modem_service_t::send_now(const sms_outgoing_t& message) {
         if (!r.ok()) {
             if (r.status == at_status_t::cms_error) {
                 static constexpr const char* class_names[] = {"temporary", "refused", "modem unusable",
-                                                             "may have been sent"};
+                                                              "may have been sent"};
                 const cms_class_t cls = classify_cms_error(r.code);
                 result.error = "+CMS ERROR: " + std::to_string(r.code) + " (" + class_names[int(cls)] + ")";
                 // A modem that cannot do SMS any more is started afresh before the next use.

@@ -46,7 +46,7 @@ public:
     static constexpr modem_time_t idle_poll{100};
     static constexpr modem_time_t walk_interval{30'000};  // when the modem announces nothing
     static constexpr modem_time_t reconnect_delay{2'000};
-    static constexpr int send_retries = 2;                 // after a temporary refusal
+    static constexpr int send_retries = 2;  // after a temporary refusal
     static constexpr modem_time_t send_retry_pause{3'000};
     // A failed walk of the storage is tried again after this, doubling up to the longest pause.
     static constexpr modem_time_t walk_retry_first{5'000};
@@ -70,6 +70,9 @@ public:
     bool connect();
     bool connected() const { return engine_ && engine_->link_up(); }
     const modem_setup_t& setup() const { return setup_; }
+    // Why the modem cannot serve, or will not send yet, in the user's words; empty when nothing is known
+    // against it. Set by connect().
+    std::u16string problem() const;
     // Lists the modem's storage, takes every PDU into the ledger, saves it, then deletes the modem's copies.
     bool walk();
     send_result_t send_now(const sms_outgoing_t& message);
@@ -106,6 +109,7 @@ private:
     std::unique_ptr<transport_t> transport_;
     std::unique_ptr<at_engine_t> engine_;
     modem_setup_t setup_;
+    std::u16string problem_;  // under handler_mutex_
     sms_intake_filter_t intake() const;
     std::atomic<bool> walk_wanted_{false};
     modem_time_t walk_retry_pause_{0};  // zero while the last walk went through
@@ -117,7 +121,7 @@ private:
     modem_time_t last_walk_{0};
     uint8_t next_reference_ = 0;
 
-    std::mutex handler_mutex_;
+    mutable std::mutex handler_mutex_;
     std::function<void()> new_messages_;
 
     mutable std::mutex queue_mutex_;

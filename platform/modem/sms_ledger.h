@@ -46,8 +46,8 @@ public:
     // Unread messages are kept up to this many; past it (a flood of messages nobody reads) the oldest
     // unread go too, so that the file stays bounded.
     static constexpr size_t max_unread = 2000;
-    static constexpr size_t max_taken = 4096;  // keys of PDUs taken but maybe not yet deleted
-    static constexpr size_t max_parts = 4096;  // parts waiting for their set
+    static constexpr size_t max_taken = 4096;   // keys of PDUs taken but maybe not yet deleted
+    static constexpr size_t max_parts = 4096;   // parts waiting for their set
     static constexpr size_t max_joined = 4096;  // parts of joined messages remembered against repeats
 
     // $XDG_STATE_HOME/ostrevan/sms-inbox.ledger (or ~/.local/state/...): where the program keeps it.

@@ -201,7 +201,7 @@ sms_status_report_t read_status_report(reader_t& in, sms_address_t smsc, uint8_t
     // report without them rather than no report.
     try {
         sms_status_report_t more = pdu;
-        const uint8_t indicator = in.octet();  // which optional fields follow
+        const uint8_t indicator = in.octet();                                           // which optional fields follow
         for (uint8_t extension = indicator; extension & 0x80;) extension = in.octet();  // none defined yet
         if (indicator & 0x01) more.pid = in.octet();
         if (indicator & 0x02) more.dcs = decode_dcs(in.octet());

@@ -23,7 +23,7 @@ struct fake_provider_t {
     int32_t open_result = 0;
     sms_handle_t handle = 7;
     int32_t send_result = 0;
-    std::vector<int32_t> results;  // per submit, in order, when set; send_result for the rest
+    std::vector<int32_t> results;         // per submit, in order, when set; send_result for the rest
     std::function<void()> while_sending;  // runs on the worker inside the submit
     std::function<void()> on_close;       // runs on the worker after the close
 

@@ -4,6 +4,7 @@
 
 #include "platform/modem/memory_transport.h"
 #include "platform/modem/modem_setup.h"
+#include "resources/texts.h"
 #include "tests/modem/scripted_modem.h"
 
 namespace {
@@ -58,6 +59,16 @@ TEST(AtEngine, StartUpProbesAndFallsBack) {
     }
 }
 
+TEST(AtEngine, StartUpSaysWhyNothingWillLeaveYet) {
+    rig_t rig("startup_no_network.at");
+    const modem_setup_t setup = start_modem(rig.engine);
+    rig.expect_script_followed();
+    EXPECT_EQ(setup.notices,
+              (std::vector<std::u16string>{texts::modem_no_service_centre, texts::modem_not_registered}));
+    EXPECT_EQ(parse_registration("+CREG: 5"), 5);
+    EXPECT_EQ(parse_registration("+CREG: x"), -1);
+}
+
 TEST(AtEngine, StartUpFailuresNameTheCause) {
     struct case_t {
         const char* file;
@@ -65,7 +76,9 @@ TEST(AtEngine, StartUpFailuresNameTheCause) {
     };
     for (const case_t c :
          {case_t{"startup_no_pdu.at", "modem has no PDU mode (AT+CMGF=0 refused)"},
-          case_t{"startup_silent.at", "modem does not answer AT"}, case_t{"startup_hangup.at", "modem link is down"}}) {
+          case_t{"startup_silent.at", "modem does not answer AT"}, case_t{"startup_hangup.at", "modem link is down"},
+          case_t{"startup_sim_pin.at",
+                 "SIM-карта модема ждёт PIN-код: введите его в модеме или телефоне и запустите программу снова"}}) {
         rig_t rig(c.file);
         try {
             start_modem(rig.engine);

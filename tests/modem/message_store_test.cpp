@@ -2,10 +2,10 @@
 #include <unistd.h>
 
 #include <condition_variable>
-#include <future>
-#include <thread>
 #include <filesystem>
 #include <fstream>
+#include <future>
+#include <thread>
 
 #include "core/u16.h"
 #include "platform/modem/modem_service.h"
@@ -230,7 +230,7 @@ TEST(SmsProvider, FillsTheSmsFromTheRecordsAndRefusesBadCalls) {
     EXPECT_EQ(rig.modem.sent()[0].text, u"Проверка €");
     EXPECT_FALSE(rig.modem.sent()[0].port);
     EXPECT_EQ(rig.send(u"+7 900 12x", u"BAL"), sms_error_not_sent);  // a number the network cannot take
-    EXPECT_EQ(rig.send(u"8 (900) 123-45-67", u"BAL"), sms_ok);        // as a person types it
+    EXPECT_EQ(rig.send(u"8 (900) 123-45-67", u"BAL"), sms_ok);       // as a person types it
     EXPECT_EQ(rig.modem.sent().back().destination, u"89001234567");
 
     sms_provider_t provider(*rig.service);
@@ -308,7 +308,14 @@ TEST(SmsProvider, AnswersThatMayComeAfterTheMessageLeftAreNeverRepeated) {
 TEST(MessageStore, OnlyTheBankMessagesLeaveTheModem) {
     rig_t rig;
     // A status report and a stored submit of the phone's own, a stranger's message, and the bank's.
-    const std::string report = "0006" "2A" "0B91" "9701214365F7" "62211001000012" "62211001000512" "00";
+    const std::string report =
+        "0006"
+        "2A"
+        "0B91"
+        "9701214365F7"
+        "62211001000012"
+        "62211001000512"
+        "00";
     rig.modem.store_raw(report, report.size() / 2 - 1);
     sms_outgoing_t own;
     own.address = bank;
