@@ -104,10 +104,12 @@ void sms_ledger_t::note_taken(const std::string& key, bool released) {
 
 namespace {
 
-// What a part says, wherever it lies: a part delivered again has the same fingerprint.
+// What a part says, wherever it lies: a part delivered again has the same fingerprint, its service-centre
+// time included, while a later message that reuses the reference and repeats a part's text does not.
 std::string part_fingerprint(const sms_deliver_t& d) {
     const auto& c = *d.user_data.concat;
-    std::string source = std::to_string(d.originator.type) + ":" + std::to_string(c.reference) + ":" +
+    std::string source = std::to_string(sms_timestamp_seconds(d.sc_timestamp)) + ":" +
+                         std::to_string(d.originator.type) + ":" + std::to_string(c.reference) + ":" +
                          std::to_string(c.wide_reference) + ":" + std::to_string(c.count) + ":" +
                          std::to_string(c.sequence) + ":";
     for (const char16_t u : d.originator.value + u'\n' + d.user_data.text) source += std::to_string(u) + ",";

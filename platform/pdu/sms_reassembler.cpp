@@ -34,6 +34,8 @@ sms_reassembler_t::sets_t::iterator sms_reassembler_t::place(const key_t& key, c
     int64_t best_distance = 0;
     const auto [first, last] = sets_.equal_range(key);
     for (auto it = first; it != last; ++it) {
+        const int64_t distance = std::abs(sms_timestamp_seconds(it->second.sc_timestamp) - stamp);
+        if (distance > max_part_spread.count()) continue;  // another message's set
         const auto held = it->second.parts.find(concat.sequence);
         if (held != it->second.parts.end()) {
             if (held->second.text == message.user_data.text) {
@@ -42,8 +44,6 @@ sms_reassembler_t::sets_t::iterator sms_reassembler_t::place(const key_t& key, c
             }
             continue;  // that place is another message's
         }
-        const int64_t distance = std::abs(sms_timestamp_seconds(it->second.sc_timestamp) - stamp);
-        if (distance > max_part_spread.count()) continue;
         if (best == sets_.end() || distance < best_distance) {
             best = it;
             best_distance = distance;

@@ -376,6 +376,12 @@ TEST(MessageStore, PartsRepeatedOrUnderAReusedReferenceNeverMakeASecondOrMixedMe
     ASSERT_EQ(messages.size(), 2u) << "the repeated part became a message of its own";
     EXPECT_FALSE(messages[1].complete);
     EXPECT_EQ(rig.modem.stored(), 0u);
+    // The bank sends the same text again under the same reference: a new message, not a repeat.
+    for (const auto& p : parts(second, 7, 30)) rig.modem.store_raw(p.hex, p.tpdu_length);
+    rig.service->pump(modem_time_t(100));
+    rig.watch();
+    EXPECT_EQ(rig.handed.size(), 3u);
+    EXPECT_EQ(rig.handed.back(), second);
 }
 
 TEST(MessageStore, MessageInTheStorageTheIndicationNamesIsTaken) {

@@ -83,6 +83,10 @@ TEST_F(SmsReassembler, AReusedReferenceNeverMixesTwoMessages) {
     far.sc_timestamp.day += 1;
     EXPECT_TRUE(r.add(far).empty());
     EXPECT_EQ(r.pending_sets(), 2u);
+    // The same text under that reference a day later is the later message's part, not a repeat.
+    auto again = part(u"+7900", u"old ", 8, 2, 1, false, 0);
+    again.sc_timestamp.day += 1;
+    EXPECT_EQ(texts_of(r.add(again)), std::vector<std::u16string>{u"old new"});
 }
 
 TEST_F(SmsReassembler, HandsOutAnIncompleteSetAfterTheTimeoutInsteadOfLosingIt) {
