@@ -3,7 +3,9 @@
 #include <vector>
 
 #include "core/u16.h"
+#include "messaging/sms_rule.h"
 #include "platform/modem/sms_message_store.h"
+#include "platform/pdu/sms_reassembler.h"
 
 namespace {
 
@@ -15,7 +17,11 @@ public:
     message_t(sms_message_store_t& store, inbox_message_t message) : store_(store), message_(std::move(message)) {}
 
     uint32_t object_type() override { return object_type_message; }
-    std::optional<std::u16string> subject() override { return message_.text; }
+    std::optional<std::u16string> subject() override {
+        std::u16string text = message_.text;
+        if (!message_.complete) break_cut_codes(text, sms_reassembler_t::missing_mark);
+        return text;
+    }
     std::optional<uint32_t> flags() override { return message_.read ? message_flag_read : 0; }
     bool set_flags(uint32_t flags) override {
         // Only the read flag is kept, and it is never taken back.
@@ -131,7 +137,13 @@ private:
 }  // namespace
 
 modem_message_store_t::modem_message_store_t(sms_message_store_t& store, std::function<bool()> modem_ready)
-    : store_(store), modem_ready_(std::move(modem_ready)) {}
+    : store_(store), modem_ready_(std::move(modem_ready)) {
+    store_.set_intake(bank_intake);
+}
+
+sms_intake_t bank_intake(const std::u16string& text) {
+    return carries_bank_marker(text) ? sms_intake_t::take : sms_intake_t::leave;
+}
 
 std::unique_ptr<mapi_session_t> modem_message_store_t::logon() {
     if (!store_.logon()) return nullptr;

@@ -38,10 +38,14 @@ void ppc_messaging_t::set_port_present(bool present) {
 }
 
 bool ppc_messaging_t::send_guarded(const std::u16string& outgoing) {
+    // A send started from inside the sending dialog's own loop (a bank message handled meanwhile) is refused:
+    // only one request is in flight, and the caller's retry question leaves the choice to the user.
+    if (current_dialog_) return false;
     std::erase_if(senders_, [](const auto& sender) { return sender->finished(); });
     auto sender = std::make_unique<sms_messaging_api_t>(sms_library_);
     auto dialog = make_dialog_();
     current_dialog_ = dialog.get();
+    current_sender_ = sender.get();
     dialog_hold_.unlock();
     bool sent = false;
     try {
@@ -50,20 +54,23 @@ bool ppc_messaging_t::send_guarded(const std::u16string& outgoing) {
     } catch (...) {
         dialog_hold_.lock();
         current_dialog_ = nullptr;
+        current_sender_ = nullptr;
+        senders_.push_back(std::move(sender));
         throw;
     }
     // From here on the worker can no longer reach the dialog.
     dialog_hold_.lock();
     current_dialog_ = nullptr;
+    current_sender_ = nullptr;
     dialog.reset();
     // After a cancel the worker may still be sending; it is joined later.
     senders_.push_back(std::move(sender));
     return sent;
 }
 
-void ppc_messaging_t::end_dialog(bool sent) {
+void ppc_messaging_t::end_dialog(const sms_messaging_api_t* from, bool sent) {
     std::unique_lock hold(dialog_lock_, 10ms);
-    if (!hold.owns_lock() || !current_dialog_) return;
+    if (!hold.owns_lock() || !current_dialog_ || current_sender_ != from) return;
     if (sent)
         current_dialog_->end_success();
     else

@@ -47,10 +47,12 @@ private:
     friend class sms_messaging_api_t;
 
     bool send_guarded(const std::u16string& outgoing);
-    // The worker's end of the current dialog: gives up after 10 ms when the sender holds the dialog lock.
-    void end_dialog(bool sent);
+    // The worker's end of the dialog of its own send: gives up after 10 ms when the sender holds the dialog
+    // lock, and leaves alone a dialog that belongs to a later send (the result of a cancelled send is late).
+    void end_dialog(const sms_messaging_api_t* from, bool sent);
 
     sms_dialog_t* current_dialog_ = nullptr;
+    const sms_messaging_api_t* current_sender_ = nullptr;  // whose result the current dialog waits for
     // Held by the user-interface thread except while a sending dialog is shown.
     timed_lock_t dialog_lock_;
     std::unique_lock<timed_lock_t> dialog_hold_{dialog_lock_};

@@ -47,14 +47,14 @@ bool sms_messaging_api_t::send_now(const std::u16string& text, const std::u16str
     sms_handle_t handle = 0;
     if (!library_.open || !library_.send || !library_.close ||
         library_.open(sms_text_provider, sms_mode_send, handle) != 0 || handle == 0) {
-        if (owner_) owner_->end_dialog(false);
+        if (owner_) owner_->end_dialog(this, false);
         return false;
     }
     const sms_address_record_t address = make_address(number);
     const sms_text_provider_data_t data = make_provider_data(!port.empty());
     const bool sent = library_.send(handle, address, text, data, sms_data_encoding_default, 0) == 0;
     library_.close(handle);
-    if (owner_) owner_->end_dialog(sent);
+    if (owner_) owner_->end_dialog(this, sent);
     return sent;
 }
 

@@ -49,7 +49,22 @@ std::u16string sms_rule_t::confirmation_code(std::u16string_view text) const {
 
 bool qlt_sms_rule_t::match(std::u16string& text) {
     if (!sms_rule_t::match(text)) return false;
-    return text.find(bank_marker) != std::u16string::npos || text.find(bank_marker_short) != std::u16string::npos;
+    return carries_bank_marker(text);
+}
+
+bool carries_bank_marker(std::u16string_view text) {
+    return text.find(bank_marker) != std::u16string_view::npos ||
+           text.find(bank_marker_short) != std::u16string_view::npos;
+}
+
+void break_cut_codes(std::u16string& text, std::u16string_view missing) {
+    if (missing.empty()) return;
+    for (size_t at = text.find(code_start); at != std::u16string::npos; at = text.find(code_start, at + 1)) {
+        size_t end = at + code_start.size();
+        while (end < text.size() && text[end] >= u'0' && text[end] <= u'9') ++end;
+        if (end < text.size() && std::u16string_view(text).substr(end).starts_with(missing))
+            text.insert(at + 2, 1, u'\u2060');
+    }
 }
 
 void remove_bank_markers(std::u16string& text) {

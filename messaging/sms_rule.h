@@ -38,3 +38,11 @@ public:
 
 // Removes the first occurrence of each marker, the long one first.
 void remove_bank_markers(std::u16string& text);
+
+// One of the two markers anywhere in the text: a message from the bank for this program.
+bool carries_bank_marker(std::u16string_view text);
+
+// In a message whose parts did not all come, `missing` stands for each lost part. A code whose digits run
+// into a lost part may be cut short; it is broken up (a word joiner inside "CFM", which the reader does not
+// see) so that confirmation_code never finds it.
+void break_cut_codes(std::u16string& text, std::u16string_view missing);

@@ -142,16 +142,24 @@ inline constexpr char16_t pdu_bad_class[] = u"Класс сообщения до
 inline constexpr char16_t pdu_text_too_long[] = u"Текст не помещается в 255 частей SMS";
 inline constexpr char16_t pdu_bad_hex[] = u"PDU должен быть записан парами шестнадцатеричных цифр";
 inline constexpr char16_t pdu_truncated[] = u"PDU обрывается";
-inline constexpr char16_t pdu_trailing_octets[] = u"Лишние байты после данных PDU";
-inline constexpr char16_t pdu_unknown_type[] = u"Неизвестный тип PDU";
 inline constexpr char16_t pdu_bad_smsc_length[] = u"Длина адреса сервисного центра больше 11 байт";
 inline constexpr char16_t pdu_bad_address_length[] = u"Длина адреса больше 20 цифр";
 inline constexpr char16_t pdu_bad_user_data_length[] = u"Длина данных сообщения больше 140 байт";
 inline constexpr char16_t pdu_bad_header_length[] = u"Заголовок данных длиннее самих данных";
 inline constexpr char16_t pdu_bad_header_element[] = u"Элемент заголовка данных выходит за границу заголовка";
 inline constexpr char16_t pdu_at_octet[] = u" (байт ";
-inline constexpr char16_t pdu_parts_file_damaged[] = u"Файл частей составных SMS повреждён и отложен в сторону: ";
-inline constexpr char16_t pdu_parts_file_not_saved[] = u"Не удалось сохранить части составных SMS: ";
+
+// Why the modem cannot send or receive, found at its start.
+inline constexpr char16_t modem_sim_pin[] =
+    u"SIM-карта модема ждёт PIN-код: введите его в модеме или телефоне и запустите программу снова";
+inline constexpr char16_t modem_sim_puk[] = u"SIM-карта модема заблокирована и ждёт PUK-код";
+inline constexpr char16_t modem_no_sim[] = u"В модеме нет SIM-карты";
+inline constexpr char16_t modem_sim_not_ready[] = u"SIM-карта модема не готова: ";
+inline constexpr char16_t modem_no_service_centre[] =
+    u"В SIM-карте модема не задан номер SMS-центра: сообщения не будут отправлены";
+inline constexpr char16_t modem_not_registered[] =
+    u"Модем не зарегистрирован в сети: сообщения уйдут, когда он найдёт сеть";
+inline constexpr char16_t modem_registration_denied[] = u"Сеть отказала модему в регистрации";
 
 // ---- application shell --------------------------------------------------------------------------
 

@@ -52,10 +52,28 @@ sim_modem_t::sim_modem_t(modem_clock_t& clock, sim_bank_t bank, std::string bank
       bank_(std::move(bank)),
       bank_number_(std::move(bank_number)),
       slots_(capacity),
-      network_({}, std::chrono::hours(1)) {}
+      network_(std::chrono::hours(1)) {}
+
+size_t sim_modem_t::stored_in(const std::vector<std::optional<slot_t>>& slots) {
+    return size_t(std::count_if(slots.begin(), slots.end(), [](const auto& s) { return s.has_value(); }));
+}
 
 size_t sim_modem_t::stored() const {
-    return size_t(std::count_if(slots_.begin(), slots_.end(), [](const auto& s) { return s.has_value(); }));
+    return stored_in(slots_);
+}
+
+void sim_modem_t::store_in_modem_memory(const std::u16string& sender, const std::u16string& text) {
+    sms_outgoing_t message;
+    message.address = sender;
+    message.text = text;
+    message.message_class = std::nullopt;
+    message.reference = concat_reference_++;
+    for (const auto& part : encode_deliver(message, wall_timestamp())) {
+        const auto free = std::find_if(me_slots_.begin(), me_slots_.end(), [](const auto& s) { return !s; });
+        if (free == me_slots_.end()) return;
+        *free = slot_t{part.hex, part.tpdu_length, false};
+        emit("\r\n+CMTI: \"ME\"," + std::to_string(free - me_slots_.begin() + 1) + "\r\n");
+    }
 }
 
 void sim_modem_t::receive(std::string_view bytes) {
@@ -129,6 +147,15 @@ void sim_modem_t::command(const std::string& raw) {
     if (line.size() > max_command) return error();
     if (line.size() < 2 || upper(line.substr(0, 2)) != "AT") return;  // not a command: modems stay silent
     if (take_fault(sim_fault_t::no_answer)) return;
+    sim_fault_spec_t noise;
+    if (take_fault(sim_fault_t::noise, &noise)) {
+        modem_time_t at = std::max(answer_at_, clock_.now());
+        for (long t = 0; t < noise.value; t += 500) {
+            at += modem_time_t(500);
+            output_queue_.emplace_back(at, "\r\n+CREG: 1\r\n");
+        }
+        answer_at_ = at;
+    }
     const std::string body = line.substr(2);
     const std::string head = upper(body);
     if (head.empty()) return ok();
@@ -202,14 +229,18 @@ void sim_modem_t::command(const std::string& raw) {
         return args == "0" ? ok("+CSMS: 1,1,1") : cms_error(303);
     }
     if (name == "+CPMS") {
-        // One storage, the SIM's, so that no client sees a message twice under two names.
-        if (test) return ok("+CPMS: (\"SM\"),(\"SM\"),(\"SM\")");
+        // The SIM's storage, where messages arrive, and the modem's own, where some land all the same.
+        if (test) return ok("+CPMS: (\"SM\",\"ME\"),(\"SM\",\"ME\"),(\"SM\")");
         const std::string u = std::to_string(stored()), t = std::to_string(slots_.size());
-        if (query) return ok("+CPMS: \"SM\"," + u + "," + t + ",\"SM\"," + u + "," + t + ",\"SM\"," + u + "," + t);
+        const std::string first =
+            mem1_me_ ? "\"ME\"," + std::to_string(stored_in(me_slots_)) + "," + std::to_string(me_slots_.size())
+                     : "\"SM\"," + u + "," + t;
+        if (query) return ok("+CPMS: " + first + ",\"SM\"," + u + "," + t + ",\"SM\"," + u + "," + t);
         const auto names = split(upper(args), ',');
         if (names.size() > 3) return cms_error(302);
-        for (const auto& s : names)
-            if (s != "\"SM\"") return cms_error(302);
+        for (size_t i = 0; i < names.size(); ++i)
+            if (names[i] != "\"SM\"" && (i == 2 || names[i] != "\"ME\"")) return cms_error(302);
+        mem1_me_ = names[0] == "\"ME\"";
         return ok("+CPMS: " + storage_fill());
     }
     if (name == "+CNMI") {
@@ -231,22 +262,22 @@ void sim_modem_t::command(const std::string& raw) {
         return list(stat);
     }
     if (name == "+CMGR") {
-        if (!parse_int(args, n) || n < 1 || size_t(n) > slots_.size() || !slots_[size_t(n) - 1]) return cms_error(321);
-        slot_t& s = *slots_[size_t(n) - 1];
+        if (!parse_int(args, n) || n < 1 || size_t(n) > mem1().size() || !mem1()[size_t(n) - 1]) return cms_error(321);
+        slot_t& s = *mem1()[size_t(n) - 1];
         const int stat = s.read ? 1 : 0;
         s.read = true;
         return ok("+CMGR: " + std::to_string(stat) + ",," + std::to_string(s.tpdu_length) + "\r\n" + s.pdu);
     }
     if (name == "+CMGD") {
-        if (test) return ok("+CMGD: (1-" + std::to_string(slots_.size()) + "),(0-4)");
+        if (test) return ok("+CMGD: (1-" + std::to_string(mem1().size()) + "),(0-4)");
         const auto values = split(args, ',');
         int flag = 0;
         if (!parse_int(values[0], n) || (values.size() > 1 && (!parse_int(values[1], flag) || flag > 4)) ||
             values.size() > 2)
             return cms_error(302);
-        if (flag == 0 && (n < 1 || size_t(n) > slots_.size())) return cms_error(321);
-        for (size_t i = 0; i < slots_.size(); ++i)
-            if (slots_[i] && (flag == 0 ? i + 1 == size_t(n) : flag == 4 || slots_[i]->read)) slots_[i].reset();
+        if (flag == 0 && (n < 1 || size_t(n) > mem1().size())) return cms_error(321);
+        for (size_t i = 0; i < mem1().size(); ++i)
+            if (mem1()[i] && (flag == 0 ? i + 1 == size_t(n) : flag == 4 || mem1()[i]->read)) mem1()[i].reset();
         // A freed place lets a message waiting in the network in.
         while (!network_queue_.empty() && stored() < slots_.size()) {
             auto [pdu, length] = network_queue_.front();
@@ -267,9 +298,9 @@ void sim_modem_t::command(const std::string& raw) {
 
 void sim_modem_t::list(int wanted) {
     std::string info;
-    for (size_t i = 0; i < slots_.size(); ++i) {
-        if (!slots_[i]) continue;
-        slot_t& s = *slots_[i];
+    for (size_t i = 0; i < mem1().size(); ++i) {
+        if (!mem1()[i]) continue;
+        slot_t& s = *mem1()[i];
         const int stat = s.read ? 1 : 0;
         if (wanted != 4 && wanted != stat) continue;
         s.read = true;  // like most modems: listing marks a message read
@@ -293,7 +324,15 @@ void sim_modem_t::submit(const std::string& hex) {
     sim_fault_spec_t f;
     if (take_fault(sim_fault_t::cms_error, &f)) return cms_error(int(f.value));
     if (take_fault(sim_fault_t::cmti_during_send, &f)) deliver(from_utf8(bank_number_), from_utf8(f.text));
-    answer("+CMGS: " + std::to_string(reference_++) + "\r\n\r\nOK");
+    if (take_fault(sim_fault_t::no_carrier_during_send)) {
+        emit("\r\nRING\r\n");
+        answer_at_ = std::max(answer_at_, clock_.now()) + modem_time_t(2'000);
+        output_queue_.emplace_back(answer_at_, "\r\nNO CARRIER\r\n");
+    }
+    if (take_fault(sim_fault_t::lost_acknowledgement))
+        ++reference_;  // the network took it; the answer is lost on the way
+    else
+        answer("+CMGS: " + std::to_string(reference_++) + "\r\n\r\nOK");
 
     // The network joins the parts of a long message before anybody reads it.
     sms_deliver_t as_received;

@@ -12,13 +12,17 @@
 
 // Faults the simulated modem can be told to show, each once, on the next command it fits.
 enum class sim_fault_t {
-    delay,             // the next answer comes `value` milliseconds late
-    cms_error,         // the next AT+CMGS ends in +CMS ERROR: `value` after the PDU was given
-    no_answer,         // the next command gets no answer at all
-    garbage,           // noise (`text`) comes before the next answer
-    full_storage,      // the storage fills up with other people's messages; new ones wait in the network
-    cmti_during_send,  // during the next AT+CMGS, a message (`text`, from the bank) arrives between the
-                       // prompt and the result
+    delay,                   // the next answer comes `value` milliseconds late
+    cms_error,               // the next AT+CMGS ends in +CMS ERROR: `value` after the PDU was given
+    no_answer,               // the next command gets no answer at all
+    garbage,                 // noise (`text`) comes before the next answer
+    full_storage,            // the storage fills up with other people's messages; new ones wait in the network
+    cmti_during_send,        // during the next AT+CMGS, a message (`text`, from the bank) arrives between the
+                             // prompt and the result
+    no_carrier_during_send,  // during the next AT+CMGS, a call rings and is hung up: "RING", "NO CARRIER"
+                             // come between the PDU and the result
+    lost_acknowledgement,    // the next AT+CMGS goes out to the network, but its +CMGS and OK never come
+    noise,                   // the next command is answered only after `value` ms of "+CREG: 1" every 500 ms
 };
 
 struct sim_fault_spec_t {
@@ -60,8 +64,12 @@ public:
     // A message from the network: stored and announced, or waiting when the storage is full.
     void deliver(const std::u16string& sender, const std::u16string& text, std::optional<uint16_t> port = {});
 
+    // A message that lands in the modem's own memory ("ME") instead of the SIM, announced as such.
+    void store_in_modem_memory(const std::u16string& sender, const std::u16string& text);
+
     const std::vector<sim_sent_t>& sent() const { return sent_; }
-    size_t stored() const;
+    size_t stored() const;  // in the SIM's storage
+    size_t stored_in_modem_memory() const { return stored_in(me_slots_); }
     size_t capacity() const { return slots_.size(); }
     // Hangs up the in-memory link (the cable is pulled).
     void hang_up() { connected_ = false; }
@@ -78,6 +86,8 @@ private:
         size_t tpdu_length = 0;
         bool read = false;
     };
+    static size_t stored_in(const std::vector<std::optional<slot_t>>& slots);
+    std::vector<std::optional<slot_t>>& mem1() { return mem1_me_ ? me_slots_ : slots_; }
     void command(const std::string& line);
     void submit(const std::string& hex);
     void emit(const std::string& bytes);
@@ -97,6 +107,8 @@ private:
     std::string bank_number_;
     modem_time_t bank_delay_ = default_bank_delay;
     std::vector<std::optional<slot_t>> slots_;
+    std::vector<std::optional<slot_t>> me_slots_ = std::vector<std::optional<slot_t>>(100);
+    bool mem1_me_ = false;  // reading, listing and deleting work on "ME" instead of "SM"
     std::deque<std::pair<std::string, size_t>> network_queue_;  // waiting for a free slot
     std::vector<sim_fault_spec_t> faults_;
     std::vector<sim_sent_t> sent_;

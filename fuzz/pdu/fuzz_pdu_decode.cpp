@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
 
     int64_t seconds = 0;
-    sms_reassembler_t reassembler({}, std::chrono::seconds(30), [&seconds] {
+    sms_reassembler_t reassembler(std::chrono::seconds(30), [&seconds] {
         return std::chrono::system_clock::time_point(std::chrono::seconds(seconds));
     });
     for (size_t at = 0; at < input.size(); seconds += 7) {

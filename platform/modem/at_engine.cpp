@@ -107,12 +107,11 @@ at_response_t at_engine_t::exchange(const std::string& command, const std::strin
             else
                 ++garbage_;
         }
-        if (!fill(deadline)) {
-            if (!link_up_) {
-                response.status = at_status_t::link_down;
-                return response;
-            }
-            if (clock_.now() >= deadline) break;
+        // The deadline holds whatever arrives: a peer that keeps talking must not hold a command for ever.
+        if (clock_.now() >= deadline) break;
+        if (!fill(deadline) && !link_up_) {
+            response.status = at_status_t::link_down;
+            return response;
         }
     }
     response.status = at_status_t::timeout;

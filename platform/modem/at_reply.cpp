@@ -61,7 +61,6 @@ constexpr final_entry_t final_results[] = {
     {"ERROR", at_status_t::error, false},
     {"+CME ERROR:", at_status_t::cme_error, true},
     {"+CMS ERROR:", at_status_t::cms_error, true},
-    {"NO CARRIER", at_status_t::error, false},
     {"COMMAND NOT SUPPORT", at_status_t::error, false},
     {"TOO MANY PARAMETERS", at_status_t::error, false},
 };
@@ -71,13 +70,15 @@ struct urc_entry_t {
     bool pdu_follows;
 };
 
-// Results a modem may send at any time, also between a command and its final result.
+// Results a modem may send at any time, also between a command and its final result. We never dial, so no
+// call is ours: "NO CARRIER" is a call of somebody else's ending (one that rang during a send), not the
+// final result of the command running, which still gets its own answer.
 constexpr urc_entry_t unsolicited_results[] = {
-    {"+CMTI", false},      {"+CMT", true},    {"+CDSI", false},  {"+CDS", true},   {"+CBM", true},
-    {"+CREG", false},      {"+CGREG", false}, {"+CEREG", false}, {"+CUSD", false}, {"+CRING", false},
-    {"+CLIP", false},      {"+CIEV", false},  {"+CPIN", false},  {"+CFUN", false}, {"^RSSI", false},
-    {"^BOOT", false},      {"^MODE", false},  {"RING", false},   {"RDY", false},   {"SMS Ready", false},
-    {"Call Ready", false},
+    {"+CMTI", false},      {"+CMT", true},        {"+CDSI", false},  {"+CDS", true},   {"+CBM", true},
+    {"+CREG", false},      {"+CGREG", false},     {"+CEREG", false}, {"+CUSD", false}, {"+CRING", false},
+    {"+CLIP", false},      {"+CIEV", false},      {"+CPIN", false},  {"+CFUN", false}, {"^RSSI", false},
+    {"^BOOT", false},      {"^MODE", false},      {"RING", false},   {"RDY", false},   {"SMS Ready", false},
+    {"Call Ready", false}, {"NO CARRIER", false},
 };
 
 // The name of a "+NAME: args" line, or the whole line when it has no colon.
@@ -134,24 +135,25 @@ struct cms_range_t {
     cms_class_t cls;
 };
 
-// Codes of TS 27.005 (300-511) and the network causes of TS 24.011 (0-127) that modems pass on.
-// Anything not listed is treated as a refusal: repeating an unknown failure blindly helps nobody.
+// Codes of TS 27.005 (300-511) and the network causes of TS 24.011 (0-127) that modems pass on. Only codes
+// that prove the message did not leave are retried: a network cause is the network's refusal of it, the
+// others stop it before it goes. Anything not listed is treated as a refusal.
 constexpr cms_range_t cms_classes[] = {
-    {38, 38, cms_class_t::retry},     // network out of order
-    {41, 42, cms_class_t::retry},     // temporary failure, congestion
-    {47, 47, cms_class_t::retry},     // resources unavailable
-    {98, 98, cms_class_t::retry},     // message not compatible with protocol state
-    {111, 111, cms_class_t::retry},   // protocol error
-    {300, 303, cms_class_t::broken},  // ME failure, SMS service reserved, not allowed, not supported
-    {310, 313, cms_class_t::broken},  // SIM missing, PIN needed, SIM failure
-    {314, 314, cms_class_t::retry},   // SIM busy
-    {315, 318, cms_class_t::broken},  // SIM wrong, PUK needed
-    {320, 320, cms_class_t::broken},  // memory failure
-    {322, 322, cms_class_t::broken},  // memory full
-    {331, 332, cms_class_t::retry},   // no network service, network time-out
-    {340, 340, cms_class_t::retry},   // no +CNMA acknowledgement expected
-    {500, 500, cms_class_t::retry},   // unknown error
-    {512, 515, cms_class_t::retry},   // vendor codes for "busy, try again" (515: initialising)
+    {38, 38, cms_class_t::retry},      // network out of order
+    {41, 42, cms_class_t::retry},      // temporary failure, congestion
+    {47, 47, cms_class_t::retry},      // resources unavailable
+    {98, 98, cms_class_t::retry},      // message not compatible with protocol state
+    {111, 111, cms_class_t::retry},    // protocol error
+    {300, 303, cms_class_t::broken},   // ME failure, SMS service reserved, not allowed, not supported
+    {310, 313, cms_class_t::broken},   // SIM missing, PIN needed, SIM failure
+    {314, 314, cms_class_t::retry},    // SIM busy
+    {315, 318, cms_class_t::broken},   // SIM wrong, PUK needed
+    {320, 320, cms_class_t::broken},   // memory failure
+    {322, 322, cms_class_t::broken},   // memory full
+    {331, 331, cms_class_t::retry},    // no network service: nothing left the modem
+    {332, 332, cms_class_t::unknown},  // network time-out: the service centre may have the message
+    {500, 500, cms_class_t::unknown},  // unknown error: may come after the message left
+    {512, 515, cms_class_t::retry},    // vendor codes for "busy, try again" (515: initialising)
 };
 
 }  // namespace

@@ -41,9 +41,10 @@ enum class at_status_t {
 
 // How the SMS layer treats a +CMS ERROR code.
 enum class cms_class_t {
-    retry,   // temporary: network congestion, SIM busy; the same request may succeed later
-    refuse,  // the request itself was refused (number barred, bad PDU): do not repeat it
-    broken,  // the modem or SIM is not usable for SMS: start it again or give up
+    retry,    // temporary: network congestion, SIM busy; the same request may succeed later
+    refuse,   // the request itself was refused (number barred, bad PDU): do not repeat it
+    broken,   // the modem or SIM is not usable for SMS: start it again or give up
+    unknown,  // the message may have left (network time-out, unknown error): never repeated automatically
 };
 
 cms_class_t classify_cms_error(int code);

@@ -11,6 +11,8 @@ struct modem_quirks_t {
     // Indication settings to try, best first, before falling back to what AT+CNMI=? offers.
     std::string_view cnmi;
     bool cmee_supported;  // some firmware answers ERROR to AT+CMEE and then works fine
+    bool pin_query;       // AT+CPIN? tells the SIM's state; some terminals answer it only after a delay
+    bool smsc_query;      // AT+CSCA? reads the service centre; some firmware has no such command
 };
 
 const modem_quirks_t& find_modem_quirks(std::string_view identity);

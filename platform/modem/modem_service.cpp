@@ -4,6 +4,7 @@
 #include <set>
 
 #include "core/text_error.h"
+#include "core/u16.h"
 
 namespace {
 
@@ -53,6 +54,25 @@ void modem_service_t::notify(size_t fresh) {
     if (handler) handler();
 }
 
+std::u16string modem_service_t::problem() const {
+    std::lock_guard lock(handler_mutex_);
+    return problem_;
+}
+
+void modem_service_t::set_intake(sms_intake_filter_t intake) {
+    {
+        std::lock_guard lock(intake_mutex_);
+        options_.intake = std::move(intake);
+    }
+    walk_wanted_ = true;
+    if (!thread_.joinable() && engine_) walk();
+}
+
+sms_intake_filter_t modem_service_t::intake() const {
+    std::lock_guard lock(intake_mutex_);
+    return options_.intake;
+}
+
 bool modem_service_t::connect() {
     engine_.reset();
     transport_.reset();
@@ -63,9 +83,17 @@ bool modem_service_t::connect() {
         setup_ = start_modem(*engine_);
     } catch (const std::exception& e) {
         warn(std::string("modem: ") + e.what());
+        {
+            std::lock_guard lock(handler_mutex_);
+            problem_ = from_utf8(e.what());
+        }
         engine_.reset();
         transport_.reset();
         return false;
+    }
+    {
+        std::lock_guard lock(handler_mutex_);
+        problem_ = setup_.notices.empty() ? std::u16string() : setup_.notices.front();
     }
     for (const auto& w : setup_.warnings) warn("modem: " + w);
     storage_was_full_ = setup_.storage_full();
@@ -75,7 +103,17 @@ bool modem_service_t::connect() {
 
 void modem_service_t::on_unsolicited(const at_urc_t& urc) {
     // Only take note here: a command may be running. Both kinds of indication end in the same intake.
-    if (urc.name == "+CMTI") walk_wanted_ = true;
+    if (urc.name == "+CMTI") {
+        walk_wanted_ = true;
+        // "+CMTI: "ME",5": a message that landed in another storage than the one read is walked there too.
+        const size_t open = urc.args.find('"'), close = urc.args.find('"', open + 1);
+        if (open == 0 && close != std::string::npos && close >= 3 && close <= 5) {
+            const std::string name = urc.args.substr(1, close - 1);
+            const bool plain = name.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ") == std::string::npos;
+            if (plain && !setup_.storage.empty() && name != setup_.storage && other_storages_.size() < 4)
+                other_storages_.insert(name);
+        }
+    }
     if (urc.name == "+CMT" && is_hex(urc.pdu) && direct_pdus_.size() < sms_ledger_t::max_parts)
         direct_pdus_.push_back(urc.pdu);
 }
@@ -84,6 +122,30 @@ bool modem_service_t::walk() {
     walk_wanted_ = false;
     last_walk_ = clock_.now();
     if (!engine_) return false;
+    std::set<std::string> listed;
+    bool ok = walk_storage({}, listed);
+    for (const auto& other : other_storages_) {
+        // Reading moves to the other storage for this walk only; the messages keep arriving where they did.
+        if (!engine_->run("AT+CPMS=\"" + other + "\"").ok()) {
+            ok = false;
+            continue;
+        }
+        ok = walk_storage(other, listed) && ok;
+        if (!engine_ || !engine_->run("AT+CPMS=\"" + setup_.storage + "\"").ok()) {
+            warn("modem: cannot return to the message storage " + setup_.storage);
+            ok = false;
+            break;
+        }
+    }
+    // Keys of copies no longer in the modem are forgotten, once every storage has been listed.
+    if (ok) ledger_.forget_taken_except(listed);
+    // A walk that failed is tried again on its own, sooner at first, then less and less often.
+    walk_retry_pause_ =
+        ok ? modem_time_t(0) : std::min(walk_retry_longest, std::max(walk_retry_first, walk_retry_pause_ * 2));
+    return ok;
+}
+
+bool modem_service_t::walk_storage(const std::string& storage, std::set<std::string>& listed) {
     const at_response_t listing = engine_->run("AT+CMGL=4", modem_time_t(30'000));
     if (!listing.ok()) {
         warn("modem: listing the message storage failed");
@@ -95,22 +157,24 @@ bool modem_service_t::walk() {
         if (listing_index(listing.lines[i], index) && is_hex(listing.lines[i + 1]))
             stored.emplace_back(index, listing.lines[++i]);
     }
-    std::set<std::string> listed;
-    std::vector<int> to_delete;
+    const sms_intake_filter_t filter = intake();
+    std::vector<std::pair<int, std::string>> known;
     for (const auto& [index, hex] : stored) {
-        const std::string key = sms_ledger_t::key_of(hex, std::to_string(index));
+        // The storage the modem was set to keeps plain indexes as places; another is named in front.
+        const std::string place = (storage.empty() ? "" : storage + ":") + std::to_string(index);
+        const std::string key = sms_ledger_t::key_of(hex, place);
         listed.insert(key);
-        if (ledger_.take(hex, key))
-            to_delete.push_back(index);
+        if (ledger_.take(hex, key, filter))
+            known.emplace_back(index, key);
         else
             warn("modem: message " + std::to_string(index) + " cannot be read; left in the modem");
     }
-    ledger_.forget_taken_except(listed);
-    const size_t fresh = ledger_.settle();
-    // Nothing is deleted: the modem keeps every message until the ledger holds it on disk.
+    const size_t fresh = ledger_.settle(filter);
+    // Nothing is deleted before the ledger holds it on disk, and only what the intake took.
     if (!save_ledger()) return false;
-    for (const int index : to_delete) engine_->run("AT+CMGD=" + std::to_string(index));
-    check_storage_fill();
+    for (const auto& [index, key] : known)
+        if (ledger_.releasable(key)) engine_->run("AT+CMGD=" + std::to_string(index));
+    if (storage.empty()) check_storage_fill();
     notify(fresh);
     return true;
 }
@@ -144,15 +208,23 @@ void modem_service_t::handle_announced() {
     if (!direct_pdus_.empty()) {
         const std::vector<std::string> pdus = std::move(direct_pdus_);
         direct_pdus_.clear();
+        // The modem keeps no copy of these: whatever the intake would leave is kept in the ledger instead.
+        const sms_intake_filter_t filter = intake();
+        const sms_intake_filter_t keep_all = [&filter](const std::u16string& text) {
+            const sms_intake_t verdict = filter ? filter(text) : sms_intake_t::leave;
+            return verdict == sms_intake_t::leave ? sms_intake_t::keep : verdict;
+        };
         for (const auto& hex : pdus)
-            if (!ledger_.take(hex, sms_ledger_t::key_of(hex, direct_place())))
+            if (!ledger_.take(hex, sms_ledger_t::key_of(hex, direct_place()), keep_all))
                 warn("modem: a directly delivered message cannot be read");
-        const size_t fresh = ledger_.settle();
+        const size_t fresh = ledger_.settle(keep_all);
         save_ledger();
         notify(fresh);
     }
     const bool quiet_modem = setup_.indications == sms_indications_t::none;
-    if (walk_wanted_ || (quiet_modem && clock_.now() - last_walk_ >= walk_interval)) walk();
+    const modem_time_t since = clock_.now() - last_walk_;
+    const bool retry_due = walk_retry_pause_ > modem_time_t(0) && since >= walk_retry_pause_;
+    if (walk_wanted_ || retry_due || (quiet_modem && since >= walk_interval)) walk();
 }
 
 void modem_service_t::pump(modem_time_t duration) {
@@ -180,8 +252,9 @@ send_result_t modem_service_t::send_now(const sms_outgoing_t& message) {
         at_response_t r;
         for (int attempt = 0;; ++attempt) {
             r = engine_->run_with_data("AT+CMGS=" + std::to_string(part.tpdu_length), part.hex);
-            // A temporary refusal (congestion, SIM busy) is worth a second try a little later; the
-            // message was not sent, so this cannot duplicate it.
+            // A temporary refusal that proves nothing left (congestion, SIM busy) is worth a second try a
+            // little later. An error that may come after the message left is never repeated here: a
+            // payment must not go twice; the user is asked instead.
             if (r.status != at_status_t::cms_error || classify_cms_error(r.code) != cms_class_t::retry ||
                 attempt == send_retries)
                 break;
@@ -189,7 +262,8 @@ send_result_t modem_service_t::send_now(const sms_outgoing_t& message) {
         }
         if (!r.ok()) {
             if (r.status == at_status_t::cms_error) {
-                static constexpr const char* class_names[] = {"temporary", "refused", "modem unusable"};
+                static constexpr const char* class_names[] = {"temporary", "refused", "modem unusable",
+                                                              "may have been sent"};
                 const cms_class_t cls = classify_cms_error(r.code);
                 result.error = "+CMS ERROR: " + std::to_string(r.code) + " (" + class_names[int(cls)] + ")";
                 // A modem that cannot do SMS any more is started afresh before the next use.
@@ -232,24 +306,50 @@ void modem_service_t::stop() {
     }
     queue_changed_.notify_all();
     if (thread_.joinable()) thread_.join();
-    // Whoever still waits learns that nothing was sent.
-    for (auto& job : queue_) job();
+    // Whoever still waits learns that nothing was sent, and nothing is.
+    std::lock_guard lock(queue_mutex_);
+    for (auto& job : queue_) fail_unsent(*job, "modem service stopped; not sent");
     queue_.clear();
+    stopping_ = false;  // single-threaded use may follow
+    queue_changed_.notify_all();
+}
+
+size_t modem_service_t::pending_sends() const {
+    std::lock_guard lock(queue_mutex_);
+    return queue_.size();
+}
+
+bool modem_service_t::stopping() const {
+    std::lock_guard lock(queue_mutex_);
+    return stopping_;
+}
+
+void modem_service_t::fail_unsent(send_job_t& job, const std::string& why) {
+    job.outcome.set_value({false, why, {}});
 }
 
 send_result_t modem_service_t::send(const sms_outgoing_t& message) {
-    std::packaged_task<send_result_t()> job([this, message] { return send_now(message); });
-    auto outcome = job.get_future();
+    auto job = std::make_shared<send_job_t>();
+    job->message = message;
+    auto outcome = job->outcome.get_future();
     {
         std::unique_lock lock(queue_mutex_);
-        if (stopping_ || !thread_.joinable()) {
+        if (stopping_) return {false, "modem service stopped; not sent", {}};
+        if (!thread_.joinable()) {
             lock.unlock();
             return send_now(message);
         }
-        queue_.push_back(std::move(job));
+        queue_.push_back(job);
+        queue_changed_.notify_all();
+        const bool started = queue_changed_.wait_for(lock, options_.send_start_wait, [&] {
+            return job->started || outcome.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+        });
+        if (!started) {
+            // Withdrawn before it started: it can no longer leave after the caller was told "not sent".
+            std::erase(queue_, job);
+            return {false, "modem busy; not sent", {}};
+        }
     }
-    queue_changed_.notify_all();
-    if (outcome.wait_for(send_wait) != std::future_status::ready) return {false, "modem did not answer in time", {}};
     return outcome.get();
 }
 
@@ -262,25 +362,23 @@ void modem_service_t::loop() {
         if (!connected() && !connect()) {
             // Sends fail at once while there is no modem, instead of waiting for one.
             std::unique_lock lock(queue_mutex_);
-            while (!queue_.empty()) {
-                auto job = std::move(queue_.front());
-                queue_.pop_front();
-                lock.unlock();
-                job();
-                lock.lock();
-            }
+            for (auto& job : queue_) fail_unsent(*job, "modem not connected");
+            queue_.clear();
+            queue_changed_.notify_all();
             queue_changed_.wait_for(lock, reconnect_delay, [this] { return stopping_; });
             continue;
         }
         for (;;) {
-            std::packaged_task<send_result_t()> job;
+            std::shared_ptr<send_job_t> job;
             {
                 std::lock_guard lock(queue_mutex_);
                 if (queue_.empty() || stopping_) break;
                 job = std::move(queue_.front());
                 queue_.pop_front();
+                job->started = true;
             }
-            job();
+            queue_changed_.notify_all();
+            job->outcome.set_value(send_now(job->message));
         }
         pump(idle_poll);
     }

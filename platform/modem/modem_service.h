@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <filesystem>
@@ -7,6 +8,7 @@
 #include <future>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -23,6 +25,10 @@ struct modem_options_t {
     std::filesystem::path ledger_file;  // empty: nothing kept on disk
     sms_ledger_t::wall_clock_t wall_clock;
     std::function<void(const std::string&)> warn;  // diagnostics; dropped when empty
+    // Which incoming texts are taken from the modem; see set_intake. Empty: none, until set.
+    sms_intake_filter_t intake;
+    // Longest a caller waits for its send to start (the modem busy with earlier ones, or not yet there).
+    std::chrono::milliseconds send_start_wait{std::chrono::seconds(180)};
 };
 
 struct send_result_t {
@@ -40,9 +46,11 @@ public:
     static constexpr modem_time_t idle_poll{100};
     static constexpr modem_time_t walk_interval{30'000};  // when the modem announces nothing
     static constexpr modem_time_t reconnect_delay{2'000};
-    static constexpr std::chrono::seconds send_wait{180};  // longest a caller waits for its send
-    static constexpr int send_retries = 2;                 // after a temporary refusal
+    static constexpr int send_retries = 2;  // after a temporary refusal
     static constexpr modem_time_t send_retry_pause{3'000};
+    // A failed walk of the storage is tried again after this, doubling up to the longest pause.
+    static constexpr modem_time_t walk_retry_first{5'000};
+    static constexpr modem_time_t walk_retry_longest{300'000};
 
     explicit modem_service_t(modem_options_t options);
     ~modem_service_t();
@@ -52,12 +60,19 @@ public:
     sms_ledger_t& ledger() { return ledger_; }
     // Called after an intake that brought new messages: on the service's thread once started.
     void on_new_messages(std::function<void()> handler);
+    // Sets which incoming texts are recorded and which of them leave the modem. Until a filter is set
+    // nothing is taken, so that the modem keeps every message nobody has claimed. Any thread; the storage
+    // is walked again soon (at once in single-threaded use).
+    void set_intake(sms_intake_filter_t intake);
 
     // ---- single-threaded use ----
     // Opens the link, starts the modem and takes in what is stored. False (with a warning) on failure.
     bool connect();
     bool connected() const { return engine_ && engine_->link_up(); }
     const modem_setup_t& setup() const { return setup_; }
+    // Why the modem cannot serve, or will not send yet, in the user's words; empty when nothing is known
+    // against it. Set by connect().
+    std::u16string problem() const;
     // Lists the modem's storage, takes every PDU into the ledger, saves it, then deletes the modem's copies.
     bool walk();
     send_result_t send_now(const sms_outgoing_t& message);
@@ -67,13 +82,19 @@ public:
     // ---- threaded use ----
     void start();
     void stop();
-    // Queues the send for the service's thread and waits for its outcome.
+    // Queues the send for the service's thread and waits for its outcome. A send that has not started
+    // within options.send_start_wait is withdrawn and never starts; one that has started is waited for to
+    // its end (every command it runs has its own deadline), so the answer is what really happened.
     send_result_t send(const sms_outgoing_t& message);
+    size_t pending_sends() const;  // queued, not started
+    bool stopping() const;         // stop() has begun
 
 private:
     void warn(const std::string& text);
     void on_unsolicited(const at_urc_t& urc);
     void handle_announced();
+    // Lists one storage (empty: the one chosen at start, else the one AT+CPMS has just selected) and takes in.
+    bool walk_storage(const std::string& storage, std::set<std::string>& listed);
     std::string direct_place();
     void check_storage_fill();
     // Puts the ledger on the disk; false (with a warning) when it cannot be written.
@@ -88,19 +109,31 @@ private:
     std::unique_ptr<transport_t> transport_;
     std::unique_ptr<at_engine_t> engine_;
     modem_setup_t setup_;
-    bool walk_wanted_ = false;
+    std::u16string problem_;  // under handler_mutex_
+    sms_intake_filter_t intake() const;
+    std::atomic<bool> walk_wanted_{false};
+    modem_time_t walk_retry_pause_{0};  // zero while the last walk went through
+    mutable std::mutex intake_mutex_;
+    std::set<std::string> other_storages_;  // named by +CMTI, walked after the main one
     std::vector<std::string> direct_pdus_;  // from +CMT, not yet taken
     uint64_t direct_count_ = 0;
     bool storage_was_full_ = false;
     modem_time_t last_walk_{0};
     uint8_t next_reference_ = 0;
 
-    std::mutex handler_mutex_;
+    mutable std::mutex handler_mutex_;
     std::function<void()> new_messages_;
 
-    std::mutex queue_mutex_;
+    mutable std::mutex queue_mutex_;
     std::condition_variable queue_changed_;
-    std::deque<std::packaged_task<send_result_t()>> queue_;
+    struct send_job_t {
+        sms_outgoing_t message;
+        std::promise<send_result_t> outcome;
+        bool started = false;  // under queue_mutex_; from here on the caller waits for the end
+    };
+    std::deque<std::shared_ptr<send_job_t>> queue_;
+    // Ends a queued job that must not send: "not sent" for its caller.
+    static void fail_unsent(send_job_t& job, const std::string& why);
     bool stopping_ = false;
     std::thread thread_;
 };

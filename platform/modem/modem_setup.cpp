@@ -2,7 +2,9 @@
 
 #include <charconv>
 
+#include "core/u16.h"
 #include "platform/modem/modem_quirks.h"
+#include "resources/texts.h"
 
 namespace {
 
@@ -178,6 +180,55 @@ bool parse_storage_fill(const std::string& line, int& used, int& total) {
     return true;
 }
 
+std::string parse_pin_state(const std::string& line) {
+    return strip(args_of(line), " \"");
+}
+
+int parse_registration(const std::string& line) {
+    const std::vector<std::string> fields = split_top(args_of(line));
+    int state = -1;
+    if (!to_int(strip(fields.size() >= 2 ? fields[1] : fields[0], " "), state)) return -1;
+    return state;
+}
+
+namespace {
+
+// A SIM that is not ready stops the start with the reason; a modem that cannot tell goes on.
+void check_sim(at_engine_t& engine) {
+    const at_response_t r = engine.run("AT+CPIN?");
+    if (r.status == at_status_t::cme_error && r.code == 10) throw modem_error_t(to_utf8(texts::modem_no_sim));
+    if (!r.ok()) return;
+    const std::string* line = first_info(r, "+CPIN:");
+    if (!line) return;
+    const std::string state = parse_pin_state(*line);
+    if (state == "READY") return;
+    if (state == "SIM PIN") throw modem_error_t(to_utf8(texts::modem_sim_pin));
+    if (state == "SIM PUK") throw modem_error_t(to_utf8(texts::modem_sim_puk));
+    throw modem_error_t(to_utf8(texts::modem_sim_not_ready) + state);
+}
+
+void check_service_centre(at_engine_t& engine, modem_setup_t& setup) {
+    const at_response_t r = engine.run("AT+CSCA?");
+    if (!r.ok()) return;
+    const std::string* line = first_info(r, "+CSCA:");
+    if (line && strip(split_top(args_of(*line))[0], " \"").empty())
+        setup.notices.push_back(texts::modem_no_service_centre);
+}
+
+void check_registration(at_engine_t& engine, modem_setup_t& setup) {
+    const at_response_t r = engine.run("AT+CREG?");
+    if (!r.ok()) return;
+    const std::string* line = first_info(r, "+CREG:");
+    if (!line) return;
+    const int state = parse_registration(*line);
+    if (state == 3)
+        setup.notices.push_back(texts::modem_registration_denied);
+    else if (state == 0 || state == 2 || state == 4)
+        setup.notices.push_back(texts::modem_not_registered);
+}
+
+}  // namespace
+
 std::string storage_full_warning(int used, int total) {
     return "modem message storage is full (" + std::to_string(used) + " of " + std::to_string(total) +
            "): new messages are refused until some are deleted";
@@ -190,18 +241,27 @@ modem_setup_t start_modem(at_engine_t& engine) {
         answered = engine.run("AT", modem_time_t(2'000)).ok();
         if (!engine.link_up()) throw modem_error_t("modem link is down");
     }
-    if (!answered) throw modem_error_t("modem does not answer AT");
+    if (!answered) {
+        // A modem set to numeric result codes answers "0", which is no answer to us: ask for words once.
+        answered = engine.run("ATV1", modem_time_t(2'000)).ok();
+        if (!answered) throw modem_error_t("modem does not answer AT");
+    }
     engine.run("ATE0");
+    engine.run("ATV1");
     for (const char* query : {"AT+CGMI", "AT+CGMM"}) {
         const at_response_t r = engine.run(query);
         if (r.ok() && !r.lines.empty()) setup.identity += (setup.identity.empty() ? "" : " ") + args_of(r.lines[0]);
     }
     const modem_quirks_t& quirks = find_modem_quirks(setup.identity);
     if (quirks.cmee_supported) engine.run("AT+CMEE=1");
+    if (quirks.pin_query) check_sim(engine);
     if (!engine.run("AT+CMGF=0").ok()) throw modem_error_t("modem has no PDU mode (AT+CMGF=0 refused)");
     choose_storage(engine, quirks, setup);
     if (setup.storage_full()) setup.warnings.push_back(storage_full_warning(setup.used, setup.total));
     choose_indications(engine, quirks, setup);
+    if (quirks.smsc_query) check_service_centre(engine, setup);
+    check_registration(engine, setup);
+    for (const auto& notice : setup.notices) setup.warnings.push_back(to_utf8(notice));
     if (!engine.link_up()) throw modem_error_t("modem link is down");
     return setup;
 }

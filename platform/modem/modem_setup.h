@@ -26,13 +26,16 @@ struct modem_setup_t {
     int total = 0;         // its size
     sms_indications_t indications = sms_indications_t::none;
     std::vector<std::string> warnings;
+    // Why sending or receiving will not work yet (no service centre, no network), in the user's words.
+    std::vector<std::u16string> notices;
 
     bool storage_full() const { return total > 0 && used >= total; }
 };
 
-// Brings the modem into the state the SMS layer needs: echo off, numeric error codes, PDU mode, a
-// message storage, new-message indications. Each setting is probed and falls back to what the modem
-// offers. Throws modem_error_t when the modem cannot serve.
+// Brings the modem into the state the SMS layer needs: echo off, verbose result codes, numeric error codes,
+// a SIM that is ready, PDU mode, a message storage, new-message indications; then reads the service centre
+// and the network registration. Each setting is probed and falls back to what the modem offers. Throws
+// modem_error_t when the modem cannot serve; a SIM waiting for its PIN is named in the user's words.
 modem_setup_t start_modem(at_engine_t& engine);
 
 // Parsers of the probe answers; exposed for the tests.
@@ -40,6 +43,10 @@ modem_setup_t start_modem(at_engine_t& engine);
 std::vector<std::vector<std::string>> parse_storage_lists(const std::string& line);
 // "+CNMI: (0-2),(0-3),(0,2),(0-2),(0,1)" to the allowed values of each parameter.
 std::vector<std::set<int>> parse_value_ranges(const std::string& line);
+// "+CPIN: SIM PIN" to "SIM PIN".
+std::string parse_pin_state(const std::string& line);
+// "+CREG: 0,1" (or "+CREG: 1" unsolicited-style) to the registration state, -1 when unreadable.
+int parse_registration(const std::string& line);
 // "+CPMS: 3,30,3,30,3,30" (or with storage names first) to used and total of the first storage.
 bool parse_storage_fill(const std::string& line, int& used, int& total);
 

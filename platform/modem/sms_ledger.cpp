@@ -83,7 +83,42 @@ bool sms_ledger_t::taken(const std::string& key) const {
     return std::find(taken_.begin(), taken_.end(), key) != taken_.end();
 }
 
-bool sms_ledger_t::take(std::string_view pdu_hex, const std::string& key) {
+bool sms_ledger_t::releasable(const std::string& key) const {
+    std::lock_guard lock(mutex_);
+    return std::find(taken_.begin(), taken_.end(), key) != taken_.end() && !kept_.contains(key);
+}
+
+void sms_ledger_t::note_taken(const std::string& key, bool released) {
+    if (std::find(taken_.begin(), taken_.end(), key) == taken_.end()) {
+        taken_.push_back(key);
+        if (taken_.size() > max_taken) {
+            kept_.erase(taken_.front());
+            taken_.erase(taken_.begin());
+        }
+    }
+    if (released)
+        kept_.erase(key);
+    else
+        kept_.insert(key);
+}
+
+namespace {
+
+// What a part says, wherever it lies: a part delivered again has the same fingerprint, its service-centre
+// time included, while a later message that reuses the reference and repeats a part's text does not.
+std::string part_fingerprint(const sms_deliver_t& d) {
+    const auto& c = *d.user_data.concat;
+    std::string source = std::to_string(sms_timestamp_seconds(d.sc_timestamp)) + ":" +
+                         std::to_string(d.originator.type) + ":" + std::to_string(c.reference) + ":" +
+                         std::to_string(c.wide_reference) + ":" + std::to_string(c.count) + ":" +
+                         std::to_string(c.sequence) + ":";
+    for (const char16_t u : d.originator.value + u'\n' + d.user_data.text) source += std::to_string(u) + ",";
+    return fnv_hex(source);
+}
+
+}  // namespace
+
+bool sms_ledger_t::take(std::string_view pdu_hex, const std::string& key, const sms_intake_filter_t& intake) {
     std::lock_guard lock(mutex_);
     if (std::find(taken_.begin(), taken_.end(), key) != taken_.end()) return true;
     sms_pdu_t pdu;
@@ -92,18 +127,30 @@ bool sms_ledger_t::take(std::string_view pdu_hex, const std::string& key) {
     } catch (const text_error_t&) {
         return false;
     }
-    if (const auto* deliver = std::get_if<sms_deliver_t>(&pdu)) {
-        const auto& concat = deliver->user_data.concat;
-        if (concat && concat->count > 1) {
-            if (parts_.size() >= max_parts) return false;  // stays in the modem until the spool drains
-            parts_.push_back({key, clock_(), std::string(pdu_hex)});
-        } else {
-            add_message({key, deliver->originator.value, deliver->user_data.text, false, true});
-        }
+    const auto* deliver = std::get_if<sms_deliver_t>(&pdu);
+    if (!deliver) {
+        // Status reports and our own stored submits carry nothing for the user: seen, and left alone.
+        note_taken(key, false);
+        return true;
     }
-    // Status reports and anything else carry nothing for the user; they are taken so that they go.
-    taken_.push_back(key);
-    if (taken_.size() > max_taken) taken_.erase(taken_.begin());
+    const auto& concat = deliver->user_data.concat;
+    if (concat && concat->count > 1) {
+        const std::string fingerprint = part_fingerprint(*deliver);
+        for (const auto& j : joined_) {
+            if (j.fingerprint != fingerprint) continue;
+            note_taken(key, j.released);  // delivered again after its message was joined
+            return true;
+        }
+        if (parts_.size() >= max_parts) return false;  // stays in the modem until the spool drains
+        parts_.push_back({key, clock_(), std::string(pdu_hex)});
+        note_taken(key, false);  // the modem keeps it until its message is joined and taken
+        return true;
+    }
+    // A text left alone is not noted, so that it is judged again by a later filter.
+    const sms_intake_t verdict = intake ? intake(deliver->user_data.text) : sms_intake_t::leave;
+    if (verdict == sms_intake_t::leave) return true;
+    add_message({key, deliver->originator.value, deliver->user_data.text, false, true});
+    note_taken(key, verdict == sms_intake_t::take);
     return true;
 }
 
@@ -118,48 +165,44 @@ void sms_ledger_t::add_message(inbox_message_t message) {
     if (messages_.size() > max_unread) messages_.erase(messages_.begin(), messages_.end() - max_unread);
 }
 
-size_t sms_ledger_t::settle() {
+size_t sms_ledger_t::settle(const sms_intake_filter_t& intake) {
     std::lock_guard lock(mutex_);
-    // Parts grouped as the reassembler groups them, one group at a time, so that what it hands out
-    // can be told apart from what it keeps.
-    struct group_t {
-        std::vector<size_t> parts;
-    };
-    std::map<std::tuple<std::u16string, uint8_t, uint16_t, bool, uint8_t>, group_t> groups;
-    std::vector<std::pair<size_t, sms_deliver_t>> decoded;
-    for (size_t i = 0; i < parts_.size(); ++i) {
-        const auto pdu = decode_pdu_hex(parts_[i].hex);
-        const auto& d = std::get<sms_deliver_t>(pdu);
-        const auto& c = *d.user_data.concat;
-        groups[{d.originator.value, d.originator.type, c.reference, c.wide_reference, c.count}].parts.push_back(i);
-        decoded.emplace_back(i, d);
-    }
-    std::vector<bool> consumed(parts_.size(), false);
     const int64_t now = clock_();
-    for (auto& [key, group] : groups) {
-        int64_t at = 0;
-        sms_reassembler_t reassembler(
-            {}, part_timeout, [&at] { return std::chrono::system_clock::time_point(std::chrono::seconds(at)); });
-        std::stable_sort(group.parts.begin(), group.parts.end(),
-                         [&](size_t a, size_t b) { return parts_[a].arrival < parts_[b].arrival; });
-        std::vector<size_t> open;  // fed since the last set was handed out
-        std::string id_source;
-        auto hand_out = [&](std::vector<sms_text_t> texts) {
-            if (texts.empty() || reassembler.pending_sets() != 0) return;
-            for (auto& t : texts) add_message({fnv_hex(id_source), t.sender.value, t.text, false, t.complete});
-            for (const size_t i : open) consumed[i] = true;
-            open.clear();
-            id_source.clear();
-        };
-        for (const size_t i : group.parts) {
-            at = parts_[i].arrival;
-            open.push_back(i);
-            id_source += parts_[i].key;
-            hand_out(reassembler.add(decoded[i].second));
+    std::erase_if(joined_, [&](const joined_t& j) { return j.at + part_timeout.count() <= now; });
+    // The parts replayed in order of arrival, each under its own index as tag; what comes out joined names
+    // the parts it was made of.
+    std::vector<size_t> order(parts_.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](size_t a, size_t b) { return parts_[a].arrival < parts_[b].arrival; });
+    int64_t at = 0;
+    sms_reassembler_t reassembler(part_timeout,
+                                  [&at] { return std::chrono::system_clock::time_point(std::chrono::seconds(at)); });
+    std::vector<sms_deliver_t> decoded(parts_.size());
+    std::vector<bool> consumed(parts_.size(), false);
+    auto hand_out = [&](const std::vector<sms_text_t>& texts) {
+        for (const auto& t : texts) {
+            std::string id_source;
+            for (const auto& tag : t.tags) id_source += parts_[std::stoul(tag)].key;
+            const sms_intake_t verdict = intake ? intake(t.text) : sms_intake_t::leave;
+            if (verdict != sms_intake_t::leave)
+                add_message({fnv_hex(id_source), t.sender.value, t.text, false, t.complete});
+            for (const auto& tag : t.tags) {
+                const size_t i = std::stoul(tag);
+                consumed[i] = true;
+                note_taken(parts_[i].key, verdict == sms_intake_t::take);
+                joined_.push_back({part_fingerprint(decoded[i]), now, verdict == sms_intake_t::take});
+            }
         }
-        at = now;
-        hand_out(reassembler.expire());
+    };
+    for (const size_t i : order) {
+        decoded[i] = std::get<sms_deliver_t>(decode_pdu_hex(parts_[i].hex));
+        at = parts_[i].arrival;
+        hand_out(reassembler.add(decoded[i], std::to_string(i)));
     }
+    at = now;
+    hand_out(reassembler.expire());
+    if (joined_.size() > max_joined) joined_.erase(joined_.begin(), joined_.end() - max_joined);
     std::vector<part_t> kept;
     for (size_t i = 0; i < parts_.size(); ++i)
         if (!consumed[i]) kept.push_back(std::move(parts_[i]));
@@ -170,6 +213,7 @@ size_t sms_ledger_t::settle() {
 void sms_ledger_t::forget_taken_except(const std::set<std::string>& listed_keys) {
     std::lock_guard lock(mutex_);
     std::erase_if(taken_, [&](const std::string& k) { return !listed_keys.contains(k); });
+    std::erase_if(kept_, [&](const std::string& k) { return !listed_keys.contains(k); });
 }
 
 std::vector<inbox_message_t> sms_ledger_t::messages() const {
@@ -202,7 +246,9 @@ void sms_ledger_t::save() {
 void sms_ledger_t::save_locked() {
     if (file_.empty()) return;
     std::string out = std::string(signature) + "\n";
-    for (const auto& k : taken_) out += "T " + k + "\n";
+    for (const auto& k : taken_) out += (kept_.contains(k) ? "K " : "T ") + k + "\n";
+    for (const auto& j : joined_)
+        out += "J " + j.fingerprint + " " + std::to_string(j.at) + " " + (j.released ? "r" : "k") + "\n";
     for (const auto& p : parts_) out += "P " + p.key + " " + std::to_string(p.arrival) + " " + p.hex + "\n";
     for (const auto& m : messages_)
         out += "M " + m.id + " " + (m.read ? "r" : "u") + (m.complete ? "c" : "i") + " " + units_hex(m.sender) + " " +
@@ -232,8 +278,18 @@ void sms_ledger_t::load() {
         std::istringstream fields(line);
         std::string kind, a, b, c, d;
         fields >> kind >> a;
-        if (kind == "T" && a.size() == 16 && taken_.size() < max_taken) {
+        if ((kind == "T" || kind == "K") && a.size() == 16 && taken_.size() < max_taken) {
             taken_.push_back(a);
+            if (kind == "K") kept_.insert(a);
+        } else if (kind == "J" && (fields >> b >> c) && a.size() == 16 && (c == "r" || c == "k") &&
+                   joined_.size() < max_joined) {
+            try {
+                size_t used = 0;
+                joined_.push_back({a, std::stoll(b, &used), c == "r"});
+                if (used != b.size()) fault = "bad joined part";
+            } catch (const std::exception&) {
+                fault = "bad joined part";
+            }
         } else if (kind == "P" && (fields >> b >> c) && a.size() == 16 && parts_.size() < max_parts) {
             try {
                 const auto pdu = decode_pdu_hex(c);
@@ -253,7 +309,9 @@ void sms_ledger_t::load() {
     }
     if (fault.empty()) return;
     taken_.clear();
+    kept_.clear();
     parts_.clear();
+    joined_.clear();
     messages_.clear();
     in.close();
     const std::filesystem::path aside = set_aside_damaged(file_);

@@ -39,6 +39,10 @@ bool sms_message_store_t::set_read(const std::string& id) {
     return open_ && modem_.ledger().set_read(id);
 }
 
+void sms_message_store_t::set_intake(sms_intake_filter_t intake) {
+    modem_.set_intake(std::move(intake));
+}
+
 int sms_message_store_t::advise(std::function<void()> sink) {
     std::lock_guard lock(mutex_);
     if (!thread_.joinable()) {

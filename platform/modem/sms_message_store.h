@@ -35,6 +35,8 @@ public:
     std::vector<inbox_message_t> messages() const;
     // Sets the read flag; it is on disk when this returns true.
     bool set_read(const std::string& id);
+    // Which incoming texts the store takes from the modem (modem_service_t::set_intake).
+    void set_intake(sms_intake_filter_t intake);
 
     // Registers a sink called when a message is created in the store. Sinks run on the store's own
     // notification thread, never on the modem's, so a sink may send an SMS. Returns the connection (>0).

@@ -121,7 +121,7 @@ void read_header(std::span<const uint8_t> header, size_t base, sms_user_data_t& 
     }
 }
 
-// The user data from the UDL octet to the end of the PDU, which it must fill exactly.
+// The user data from the UDL octet on, as long as its length says.
 sms_user_data_t read_user_data(reader_t& in, const sms_dcs_t& dcs, bool has_header) {
     const size_t udl_at = in.offset();
     const size_t udl = in.octet();
@@ -130,8 +130,9 @@ sms_user_data_t read_user_data(reader_t& in, const sms_dcs_t& dcs, bool has_head
     const size_t octets = septets ? (udl * 7 + 7) / 8 : udl;
     const size_t data_at = in.offset();
     if (in.left() < octets) fail(texts::pdu_truncated, data_at + in.left());
-    if (in.left() > octets) fail(texts::pdu_trailing_octets, data_at + octets);
+    // What follows the length's worth (modems pad with FF, some leave junk) is no part of the message.
     const auto data = in.take(octets);
+    in.rest();
 
     sms_user_data_t ud;
     size_t header_octets = 0;
@@ -196,13 +197,19 @@ sms_status_report_t read_status_report(reader_t& in, sms_address_t smsc, uint8_t
     pdu.discharge_time = read_timestamp(in);
     pdu.status = in.octet();
     if (in.left() == 0) return pdu;
-    const uint8_t indicator = in.octet();  // which optional fields follow
-    for (uint8_t more = indicator; more & 0x80;) more = in.octet();  // extension octets, none defined yet
-    if (indicator & 0x01) pdu.pid = in.octet();
-    if (indicator & 0x02) pdu.dcs = decode_dcs(in.octet());
-    if (indicator & 0x04) pdu.user_data = read_user_data(in, pdu.dcs.value_or(sms_dcs_t{}), first & 0x40);
-    if (in.left() > 0) fail(texts::pdu_trailing_octets, in.offset());
-    return pdu;
+    // The optional fields tell nothing the report needs; padding where they would stand (FF) leaves a
+    // report without them rather than no report.
+    try {
+        sms_status_report_t more = pdu;
+        const uint8_t indicator = in.octet();                                           // which optional fields follow
+        for (uint8_t extension = indicator; extension & 0x80;) extension = in.octet();  // none defined yet
+        if (indicator & 0x01) more.pid = in.octet();
+        if (indicator & 0x02) more.dcs = decode_dcs(in.octet());
+        if (indicator & 0x04) more.user_data = read_user_data(in, more.dcs.value_or(sms_dcs_t{}), first & 0x40);
+        return more;
+    } catch (const text_error_t&) {
+        return pdu;
+    }
 }
 
 }  // namespace
@@ -231,17 +238,14 @@ sms_dcs_t decode_dcs(uint8_t raw) {
 sms_pdu_t decode_pdu(std::span<const uint8_t> pdu) {
     reader_t in(pdu);
     sms_address_t smsc = read_smsc(in);
-    const size_t first_at = in.offset();
     const uint8_t first = in.octet();
     switch (first & 0x03) {
-        case 0:
-            return read_deliver(in, std::move(smsc), first);
         case 1:
             return read_submit(in, std::move(smsc), first);
         case 2:
             return read_status_report(in, std::move(smsc), first);
-        default:
-            fail(texts::pdu_unknown_type, first_at);
+        default:  // 0, and the reserved 3, which a phone reads as an SMS-DELIVER
+            return read_deliver(in, std::move(smsc), first);
     }
 }
 

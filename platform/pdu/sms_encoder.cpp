@@ -159,7 +159,12 @@ std::vector<encoded_pdu_t> assemble(const sms_outgoing_t& message, const std::ve
 
 }  // namespace
 
-sms_address_t parse_phone_number(std::u16string_view number) {
+sms_address_t parse_phone_number(std::u16string_view typed) {
+    // A number as a person types it: "+7 900 123-45-67", "8 (900) 123 45 67". The spacing goes; anything
+    // else that is not a digit (or the "+" in front) is refused.
+    std::u16string number;
+    for (const char16_t c : typed)
+        if (c != u' ' && c != u'-' && c != u'(' && c != u')' && c != u'\u00A0') number += c;
     sms_address_t address;
     address.type = sms_address_national;
     std::u16string_view digits = number;

@@ -30,5 +30,6 @@ std::vector<encoded_pdu_t> encode_submit(const sms_outgoing_t& message);
 // An originator that is not "+" and digits goes out as an alphanumeric address (at most 11 characters).
 std::vector<encoded_pdu_t> encode_deliver(const sms_outgoing_t& message, const sms_timestamp_t& sc_timestamp);
 
-// The address as the PDU carries it for a destination: refused unless "+" and digits, or digits (1..20).
+// The address as the PDU carries it for a destination: spaces, dashes and brackets dropped, then refused
+// unless "+" and digits, or digits (1..20).
 sms_address_t parse_phone_number(std::u16string_view number);

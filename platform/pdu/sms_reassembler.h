@@ -2,12 +2,10 @@
 
 #include <chrono>
 #include <cstdint>
-#include <filesystem>
 #include <functional>
 #include <map>
 #include <optional>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "platform/pdu/sms_types.h"
@@ -18,37 +16,37 @@ struct sms_text_t {
     std::u16string text;           // the parts' texts in order; a missing part reads as sms_reassembler_t::missing_mark
     sms_timestamp_t sc_timestamp;  // of the first part that arrived
     std::optional<sms_ports_t> ports;
-    bool complete = true;  // false for a set handed out after the time-out with parts missing
+    bool complete = true;           // false for a set handed out after the time-out with parts missing
+    std::vector<std::string> tags;  // the tags given with the parts it was made of, in order of sequence
 };
 
-// Joins the parts of concatenated messages. Parts are grouped by sender, reference, reference width and
-// part count, so parts of different senders (or of two messages that happen to share a reference) never
-// mix; they may come in any order, and a repeated part replaces nothing. Sets waiting for parts are kept in
-// a file, written crash-safely after every change, so a restart loses none; a set still incomplete after
-// the time-out is handed out as incomplete rather than dropped. add and expire throw text_error_t when the
-// file cannot be written; nothing is then changed or handed out, so the caller can offer the message again.
+// Joins the parts of concatenated messages, in memory. Parts are grouped by sender, reference, reference
+// width and part count, so parts of different senders never mix; they may come in any order, and a
+// repeated part replaces nothing. A reference is only 8 or 16 bits and gets reused: a part whose place in
+// every open set of its group is taken by another text, or whose service-centre time is far from every
+// open set's, starts a set of its own, and a part joins the open set whose time is nearest to its own, so
+// two messages that share a reference are never mixed. A set still incomplete after the time-out is handed
+// out marked incomplete rather than dropped.
 class sms_reassembler_t {
 public:
     using clock_t = std::function<std::chrono::system_clock::time_point()>;
 
     static constexpr char16_t missing_mark[] = u"[…]";
     static constexpr size_t max_pending_sets = 64;  // beyond this the oldest set is handed out incomplete
+    // Parts of one message reach the service centre together; parts further apart are other messages.
+    static constexpr std::chrono::seconds max_part_spread{3600};
 
-    // `state_file` empty keeps nothing on disk; its folder is created when missing. A missing file is an empty state; a
-    // damaged one is set aside as `state_file` + ".bad" and the reassembler starts empty (load_error() says why).
-    sms_reassembler_t(std::filesystem::path state_file, std::chrono::seconds timeout, clock_t clock = nullptr);
+    explicit sms_reassembler_t(std::chrono::seconds timeout, clock_t clock = nullptr);
 
     // Takes one received message. A message that is not a part (or whose concatenation element is unusable)
-    // comes straight back; a part comes back joined with its set once the set is complete. Status reports
-    // and submits carry no text for the user and are not taken here. Also hands out expired sets, so a
-    // caller that only ever calls add still sees them.
-    std::vector<sms_text_t> add(const sms_deliver_t& message);
+    // comes straight back; a part comes back joined with its set once the set is complete. `tag` comes back
+    // in the joined text's tags. Also hands out expired sets, so a caller that only ever calls add sees them.
+    std::vector<sms_text_t> add(const sms_deliver_t& message, const std::string& tag = {});
 
     // Sets whose first part arrived at least `timeout` ago, joined as far as they go, marked incomplete.
     std::vector<sms_text_t> expire();
 
     size_t pending_sets() const { return sets_.size(); }
-    const std::u16string& load_error() const { return load_error_; }
 
 private:
     struct key_t {
@@ -59,23 +57,27 @@ private:
         uint8_t count = 0;
         auto operator<=>(const key_t&) const = default;
     };
+    struct part_t {
+        std::u16string text;
+        std::string tag;
+    };
     struct set_t {
         int64_t first_seen = 0;  // seconds since the epoch
         sms_timestamp_t sc_timestamp;
         std::optional<sms_ports_t> ports;
-        std::map<uint8_t, std::u16string> parts;  // by sequence number
+        std::map<uint8_t, part_t> parts;  // by sequence number
     };
+    using sets_t = std::multimap<key_t, set_t>;
 
     sms_text_t join(const key_t& key, const set_t& set) const;
-    void load();
-    void save() const;
-    void save_or_undo(std::map<key_t, set_t> before);
-    bool take_expired(std::vector<sms_text_t>& out);
+    sets_t::iterator place(const key_t& key, const sms_deliver_t& message, bool& repeated);
+    void take_expired(std::vector<sms_text_t>& out);
     int64_t now() const;
 
-    std::filesystem::path state_file_;
     std::chrono::seconds timeout_;
     clock_t clock_;
-    std::map<key_t, set_t> sets_;
-    std::u16string load_error_;
+    sets_t sets_;
 };
+
+// Seconds since the epoch of a service-centre time stamp, its zone taken off; for comparing stamps.
+int64_t sms_timestamp_seconds(const sms_timestamp_t& t);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
@@ -22,6 +23,7 @@ struct fake_provider_t {
     int32_t open_result = 0;
     sms_handle_t handle = 7;
     int32_t send_result = 0;
+    std::vector<int32_t> results;         // per submit, in order, when set; send_result for the rest
     std::function<void()> while_sending;  // runs on the worker inside the submit
     std::function<void()> on_close;       // runs on the worker after the close
 
@@ -51,7 +53,8 @@ struct fake_provider_t {
             if (while_sending) while_sending();
             std::lock_guard hold(lock);
             sent.push_back({to, std::u16string(text), data, encoding, options});
-            return h == handle ? send_result : -1;
+            const int32_t result = sent.size() <= results.size() ? results[sent.size() - 1] : send_result;
+            return h == handle ? result : -1;
         };
         lib.close = [this](sms_handle_t) {
             {
@@ -90,6 +93,12 @@ class fake_dialog_t : public sms_dialog_t {
 public:
     std::function<void()> before_initialised;
     std::function<void(fake_dialog_t&)> while_shown;  // e.g. the user presses "Отмена"
+
+    // For a worker that must not be the one to end this dialog: waits at most `limit` for the end.
+    void wait_closed(std::chrono::milliseconds limit) {
+        std::unique_lock hold(lock_);
+        closed_changed_.wait_for(hold, limit, [this] { return closed_; });
+    }
 
 protected:
     void exec_modal() override {

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <optional>
+
 #include "core/u16.h"
 #include "messaging/ppc_messaging.h"
 #include "messaging/sms_messaging_api.h"
@@ -179,6 +182,53 @@ TEST_F(Sending, CancelWhileTheWorkerSends) {
     messaging.reset();
     EXPECT_EQ(provider.sent.size(), 1u);
     EXPECT_EQ(provider.closes, 1);
+}
+
+TEST_F(Sending, LateResultOfACancelledSendNeverEndsTheRetry) {
+    // The first send is cancelled while its worker still sends; the user answers "повторить?" with Yes.
+    // The retry's worker lets the first one finish and waits (boundedly) for its own dialog to be ended by
+    // someone else: only the late worker of the first send could do it, and must not.
+    latch_t first_in_submit, release_first, retry_shown;
+    std::atomic<int> submits{0};
+    std::atomic<fake_dialog_t*> retry_dialog{nullptr};
+    provider.results = {0, 1};  // the first submit went out; the retry is refused by the modem
+    provider.while_sending = [&] {
+        if (submits++ == 0) {
+            first_in_submit.open();
+            release_first.wait();
+            return;
+        }
+        retry_shown.wait();
+        release_first.open();
+        retry_dialog.load()->wait_closed(std::chrono::seconds(2));
+    };
+    int shown = 0;
+    while_shown = [&](fake_dialog_t& dialog) {
+        if (++shown == 1) {
+            first_in_submit.wait();
+            dialog.end_cancel();
+        } else {
+            retry_dialog = &dialog;
+            retry_shown.open();
+        }
+    };
+    make(provider.library());
+    EXPECT_FALSE(messaging->send());
+    EXPECT_FALSE(messaging->send()) << "the first send's late success ended the retry's dialog";
+    messaging.reset();
+    EXPECT_EQ(provider.sent.size(), 2u);
+}
+
+TEST_F(Sending, SendFromInsideTheSendingDialogIsRefusedCleanly) {
+    // A bank confirmation handled by the dialog's nested loop asks for a second send meanwhile.
+    std::optional<bool> nested;
+    while_shown = [&](fake_dialog_t&) { nested = messaging->send(); };
+    make(provider.library());
+    EXPECT_TRUE(messaging->send());
+    ASSERT_TRUE(nested.has_value());
+    EXPECT_FALSE(*nested);
+    messaging.reset();
+    EXPECT_EQ(provider.sent.size(), 1u) << "only the request in flight leaves";
 }
 
 TEST_F(Sending, WorkerFinishingBeforeTheDialogIsInitialised) {

@@ -1,6 +1,6 @@
 // Sends with the user cancelling, the modem failing and both threads stalling at random points, to find
 // hangs, crashes and data races in the hand-over between the sender, the worker and the dialog. Runs in
-// every build; `scripts/tsan-messaging` runs it under ThreadSanitizer.
+// every build; `./dev tsan` runs it under ThreadSanitizer.
 #include <gtest/gtest.h>
 
 #include <random>

@@ -101,4 +101,20 @@ TEST(SmsRule, RemoveBankMarkers) {
     }
 }
 
+TEST(SmsRule, CodeCutByALostPartIsNeverFound) {
+    // The text of a message handed out with parts missing, and the code that may still be read from it.
+    const std::pair<const char16_t*, const char16_t*> cases[] = {
+        {u"Код CFM12[…] APP_PORT=2201", u""},                // the digits run into the lost part
+        {u"Код CFM[…]", u""},                                // nothing but the letters before it
+        {u"[…]Код CFM123456. APP_PORT=2201", u"CFM123456"},  // whole within a part that came
+        {u"Код CFM123456 и […]", u"CFM123456"},
+    };
+    sms_rule_t rule;
+    for (const auto& [text, code] : cases) {
+        std::u16string t = text;
+        break_cut_codes(t, u"[…]");
+        EXPECT_EQ(rule.confirmation_code(t), code) << to_utf8(text);
+    }
+}
+
 }  // namespace

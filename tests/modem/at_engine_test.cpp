@@ -4,6 +4,7 @@
 
 #include "platform/modem/memory_transport.h"
 #include "platform/modem/modem_setup.h"
+#include "resources/texts.h"
 #include "tests/modem/scripted_modem.h"
 
 namespace {
@@ -58,6 +59,16 @@ TEST(AtEngine, StartUpProbesAndFallsBack) {
     }
 }
 
+TEST(AtEngine, StartUpSaysWhyNothingWillLeaveYet) {
+    rig_t rig("startup_no_network.at");
+    const modem_setup_t setup = start_modem(rig.engine);
+    rig.expect_script_followed();
+    EXPECT_EQ(setup.notices,
+              (std::vector<std::u16string>{texts::modem_no_service_centre, texts::modem_not_registered}));
+    EXPECT_EQ(parse_registration("+CREG: 5"), 5);
+    EXPECT_EQ(parse_registration("+CREG: x"), -1);
+}
+
 TEST(AtEngine, StartUpFailuresNameTheCause) {
     struct case_t {
         const char* file;
@@ -65,7 +76,9 @@ TEST(AtEngine, StartUpFailuresNameTheCause) {
     };
     for (const case_t c :
          {case_t{"startup_no_pdu.at", "modem has no PDU mode (AT+CMGF=0 refused)"},
-          case_t{"startup_silent.at", "modem does not answer AT"}, case_t{"startup_hangup.at", "modem link is down"}}) {
+          case_t{"startup_silent.at", "modem does not answer AT"}, case_t{"startup_hangup.at", "modem link is down"},
+          case_t{"startup_sim_pin.at",
+                 "SIM-карта модема ждёт PIN-код: введите его в модеме или телефоне и запустите программу снова"}}) {
         rig_t rig(c.file);
         try {
             start_modem(rig.engine);
@@ -87,6 +100,7 @@ TEST(AtEngine, SendsThroughThePromptWhateverComesBetween) {
         {"send_cmti_inside.at", at_status_t::ok, -1, 2},
         {"send_cms_error.at", at_status_t::cms_error, 42, 0},
         {"send_refused_before_prompt.at", at_status_t::cms_error, 310, 0},
+        {"send_no_carrier.at", at_status_t::ok, -1, 2},
     };
     for (const auto& c : cases) {
         rig_t rig(c.file);
@@ -138,6 +152,31 @@ TEST(AtEngine, RecoversAfterTimeOutGarbageAndKeepsLinesBounded) {
     }
 }
 
+TEST(AtEngine, DeadlineHoldsWhileThePeerKeepsTalking) {
+    // Unsolicited results every half second for twenty seconds, and only then an answer.
+    std::string transcript = "> AT+CSQ\n";
+    for (int i = 0; i < 40; ++i) transcript += "~ 500\n< +CREG: 1\n";
+    transcript += "< +CSQ: 20,99\n< OK\n";
+    manual_clock_t clock;
+    scripted_modem_t modem(transcript, clock);
+    memory_transport_t pipe(modem, clock);
+    // Like a serial line, every read takes a while, so the clock moves on while the noise keeps coming.
+    struct slow_link_t : transport_t {
+        memory_transport_t& pipe;
+        manual_clock_t& clock;
+        slow_link_t(memory_transport_t& p, manual_clock_t& c) : pipe(p), clock(c) {}
+        void write(std::string_view bytes) override { pipe.write(bytes); }
+        std::string read(modem_time_t deadline, size_t limit) override {
+            clock.sleep_until(clock.now() + modem_time_t(600));
+            return pipe.read(deadline, limit);
+        }
+    } link(pipe, clock);
+    at_engine_t engine(link, clock);
+    const modem_time_t start = clock.now();
+    EXPECT_EQ(engine.run("AT+CSQ").status, at_status_t::timeout);
+    EXPECT_LE(clock.now() - start, at_engine_t::default_timeout + modem_time_t(1'000));
+}
+
 TEST(AtEngine, DirectDeliveryCarriesItsPdu) {
     rig_t rig("cmt_idle.at");
     rig.engine.poll(modem_time_t(1000));
@@ -167,6 +206,7 @@ TEST(AtReply, ClassifiesByTable) {
         {"+CREG: 1", "AT+CSQ", at_line_kind_t::unsolicited, at_status_t::ok, -1},
         {"+CMTI: \"SM\",1", "AT+CMGS=20", at_line_kind_t::unsolicited, at_status_t::ok, -1},
         {"+CMT", "", at_line_kind_t::info, at_status_t::ok, -1},  // no arguments: not the real thing
+        {"NO CARRIER", "AT+CMGS=20", at_line_kind_t::unsolicited, at_status_t::ok, -1},  // no call is ours
         {"OKAY", "", at_line_kind_t::info, at_status_t::ok, -1},
     };
     for (const auto& c : cases) {
@@ -177,6 +217,8 @@ TEST(AtReply, ClassifiesByTable) {
     }
     EXPECT_EQ(classify_cms_error(42), cms_class_t::retry);
     EXPECT_EQ(classify_cms_error(314), cms_class_t::retry);
+    EXPECT_EQ(classify_cms_error(332), cms_class_t::unknown);  // may have reached the service centre
+    EXPECT_EQ(classify_cms_error(500), cms_class_t::unknown);
     EXPECT_EQ(classify_cms_error(310), cms_class_t::broken);
     EXPECT_EQ(classify_cms_error(322), cms_class_t::broken);
     EXPECT_EQ(classify_cms_error(21), cms_class_t::refuse);

@@ -4,6 +4,8 @@
 #include <condition_variable>
 #include <filesystem>
 #include <fstream>
+#include <future>
+#include <thread>
 
 #include "core/u16.h"
 #include "platform/modem/modem_service.h"
@@ -15,6 +17,14 @@
 namespace {
 
 const std::u16string bank = u"+79001234567";
+
+// The program's intake, as the messaging layer hands it down: the bank's messages only.
+sms_intake_t bank_only(const std::u16string& text) {
+    return text.find(u"APP_PORT=2201") != std::u16string::npos ? sms_intake_t::take : sms_intake_t::leave;
+}
+sms_intake_t take_all(const std::u16string&) {
+    return sms_intake_t::take;
+}
 
 // The simulated modem outlives the program on top of it, so that a restart finds the modem as it was.
 struct rig_t {
@@ -52,6 +62,7 @@ struct rig_t {
         o.ledger_file = ledger;
         o.wall_clock = [this] { return wall; };
         o.warn = [this](const std::string& w) { warnings.push_back(w); };
+        o.intake = bank_only;
         service = std::make_unique<modem_service_t>(std::move(o));
         service->on_new_messages([this] { ++notified; });
         store = std::make_unique<sms_message_store_t>(*service);
@@ -122,16 +133,14 @@ TEST(MessageStore, BankAnswerHandedOverOnceOthersNeverAlsoAfterRestart) {
     rig.watch();
     rig.watch();
     EXPECT_EQ(rig.handed, std::vector<std::u16string>{u"Баланс карты: 12 345,67 руб. APP_PORT=2201"});
-    EXPECT_EQ(rig.modem.stored(), 0u);  // our ledger holds both, the modem neither
+    EXPECT_EQ(rig.modem.stored(), 1u);  // our ledger holds the bank's answer; the stranger's stays in the modem
 
     rig.boot();
     rig.service->pump(modem_time_t(2'000));
     rig.watch();
     EXPECT_EQ(rig.handed.size(), 1u);
-    const auto messages = rig.store->messages();
-    ASSERT_EQ(messages.size(), 2u);
-    EXPECT_FALSE(messages[0].read);  // the stranger's message stays unread
-    EXPECT_EQ(messages[0].text, u"Привет, это не банк");
+    EXPECT_EQ(rig.store->messages().size(), 1u);
+    EXPECT_EQ(rig.modem.stored(), 1u) << "a message that is not ours is never deleted";
     EXPECT_TRUE(rig.warnings.empty()) << rig.warnings.front();
 }
 
@@ -154,8 +163,8 @@ TEST(MessageStore, ConcatenatedPartsJoinPerSenderInAnyOrderAcrossRestarts) {
     rig.watch();
     EXPECT_EQ(rig.handed, std::vector<std::u16string>{long_text(u'Б')});
 
-    rig.boot();  // the waiting parts survive in the ledger, not in the modem
-    EXPECT_EQ(rig.modem.stored(), 0u);
+    rig.boot();  // the waiting parts stay in the modem until their message is taken, and are not taken twice
+    EXPECT_EQ(rig.modem.stored(), 2u);
     rig.store_parts(u"+79001234567", long_text(u'А'), 7, {1});
     rig.service->pump(modem_time_t(100));
     rig.watch();
@@ -182,7 +191,8 @@ TEST(MessageStore, FailuresWhileWalkingLoseNothing) {
     EXPECT_TRUE(rig.store->messages().empty());
     EXPECT_EQ(rig.modem.stored(), 1u);
     EXPECT_EQ(rig.warnings, std::vector<std::string>{"modem: listing the message storage failed"});
-    rig.service->walk();
+    // No new indication comes: the failed listing is tried again on its own after a pause.
+    rig.service->pump(modem_service_t::walk_retry_first);
     rig.watch();
     EXPECT_EQ(rig.handed, std::vector<std::u16string>{u"APP_PORT=2201 первое"});
 
@@ -203,12 +213,12 @@ TEST(MessageStore, DirectDeliveryAndFullStorageGoThroughTheSamePath) {
     EXPECT_EQ(rig.warnings.at(0),
               "modem: modem message storage is full (30 of 30): new messages are refused until some are deleted");
     EXPECT_EQ(rig.service->setup().indications, sms_indications_t::direct);
-    EXPECT_EQ(rig.modem.stored(), 0u);  // the walk at start took the storage in and emptied it
+    EXPECT_EQ(rig.modem.stored(), 30u);  // other people's messages are not ours to delete
     EXPECT_EQ(rig.send(bank, u"BAL"), sms_ok);
     rig.service->pump(modem_time_t(2'000));
     rig.watch();
     EXPECT_EQ(rig.handed, std::vector<std::u16string>{u"Баланс карты: 12 345,67 руб. APP_PORT=2201"});
-    EXPECT_EQ(rig.store->messages().size(), 31u);
+    EXPECT_EQ(rig.store->messages().size(), 1u);
 }
 
 TEST(SmsProvider, FillsTheSmsFromTheRecordsAndRefusesBadCalls) {
@@ -219,7 +229,9 @@ TEST(SmsProvider, FillsTheSmsFromTheRecordsAndRefusesBadCalls) {
     EXPECT_EQ(rig.modem.sent()[0].destination, u"89001234567");
     EXPECT_EQ(rig.modem.sent()[0].text, u"Проверка €");
     EXPECT_FALSE(rig.modem.sent()[0].port);
-    EXPECT_EQ(rig.send(u"+7 900", u"BAL"), sms_error_not_sent);  // a number the network cannot take
+    EXPECT_EQ(rig.send(u"+7 900 12x", u"BAL"), sms_error_not_sent);  // a number the network cannot take
+    EXPECT_EQ(rig.send(u"8 (900) 123-45-67", u"BAL"), sms_ok);       // as a person types it
+    EXPECT_EQ(rig.modem.sent().back().destination, u"89001234567");
 
     sms_provider_t provider(*rig.service);
     sms_handle_t h = 0;
@@ -259,6 +271,135 @@ TEST(SmsProvider, RetriesTemporaryRefusalsOnlyAndRestartsABrokenModem) {
     EXPECT_TRUE(rig.service->connect());
     EXPECT_EQ(rig.send(bank, u"BAL"), sms_ok);
     EXPECT_EQ(rig.modem.sent().size(), 2u);
+}
+
+TEST(SmsProvider, AnswersThatMayComeAfterTheMessageLeftAreNeverRepeated) {
+    // Each fault hits the first AT+CMGS; `copies` is what the network may have got, `ok` the answer.
+    struct case_t {
+        const char* what;
+        sim_fault_spec_t fault;
+        int32_t result;
+        size_t copies;
+    };
+    const case_t cases[] = {
+        {"network time-out", {sim_fault_t::cms_error, 332}, sms_error_not_sent, 0},
+        {"unknown error", {sim_fault_t::cms_error, 500}, sms_error_not_sent, 0},
+        {"acknowledgement lost", {sim_fault_t::lost_acknowledgement}, sms_error_not_sent, 1},
+        {"a call rang and hung up", {sim_fault_t::no_carrier_during_send}, sms_ok, 1},
+        {"noise past the time-out", {sim_fault_t::noise, 20'000}, sms_error_not_sent, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        rig_t rig;
+        rig.boot();
+        rig.modem.set_bank_delay(modem_time_t(3'600'000));
+        rig.modem.inject(c.fault);
+        const modem_time_t start = rig.clock.now();
+        EXPECT_EQ(rig.send(bank, u"PAY 100"), c.result);
+        EXPECT_LT(rig.clock.now() - start, modem_time_t(100'000)) << "a send must end in bounded time";
+        EXPECT_EQ(rig.modem.sent().size(), c.copies) << "repeated without the user asking";
+        // The replies stay in step: the next request gets its own answer.
+        EXPECT_EQ(rig.send(bank, u"BAL"), sms_ok);
+        EXPECT_EQ(rig.modem.sent().size(), c.copies + 1);
+        EXPECT_EQ(rig.modem.sent().back().text, u"BAL");
+    }
+}
+
+TEST(MessageStore, OnlyTheBankMessagesLeaveTheModem) {
+    rig_t rig;
+    // A status report and a stored submit of the phone's own, a stranger's message, and the bank's.
+    const std::string report =
+        "0006"
+        "2A"
+        "0B91"
+        "9701214365F7"
+        "62211001000012"
+        "62211001000512"
+        "00";
+    rig.modem.store_raw(report, report.size() / 2 - 1);
+    sms_outgoing_t own;
+    own.address = bank;
+    own.text = u"BAL";
+    const auto submit = encode_submit(own).at(0);
+    rig.modem.store_raw(submit.hex, submit.tpdu_length);
+    rig.modem.deliver(u"+79995550000", u"Привет!");
+    rig.modem.deliver(bank, u"Зачисление APP_PORT=2201");
+    rig.boot();
+    rig.service->pump(modem_time_t(100));
+    rig.watch();
+    EXPECT_EQ(rig.handed, std::vector<std::u16string>{u"Зачисление APP_PORT=2201"});
+    EXPECT_EQ(rig.modem.stored(), 3u) << "what is not ours stays where it was";
+    EXPECT_TRUE(rig.warnings.empty()) << rig.warnings.front();
+    rig.boot();  // and it is not taken in on a later walk either
+    rig.watch();
+    EXPECT_EQ(rig.store->messages().size(), 1u);
+    EXPECT_EQ(rig.modem.stored(), 3u);
+}
+
+TEST(MessageStore, PartsRepeatedOrUnderAReusedReferenceNeverMakeASecondOrMixedMessage) {
+    rig_t rig;
+    rig.boot();
+    auto parts = [&](const std::u16string& text, uint8_t reference, int minute) {
+        sms_outgoing_t m;
+        m.address = bank;
+        m.text = text;
+        m.message_class = std::nullopt;
+        m.reference = reference;
+        return encode_deliver(m, {2026, 12, 10, 9, minute, 0, 12});
+    };
+    const std::u16string first = std::u16string(150, u'А') + u" код CFM123456 APP_PORT=2201";
+    const std::u16string second = std::u16string(150, u'Б') + u" баланс 100 APP_PORT=2201";
+    const auto a = parts(first, 7, 0);
+    const auto b = parts(second, 7, 5);
+    ASSERT_EQ(a.size(), 3u);
+    ASSERT_EQ(b.size(), 3u);
+    // The first message loses its middle part; the second reuses the reference.
+    rig.modem.store_raw(a[0].hex, a[0].tpdu_length);
+    rig.modem.store_raw(a[2].hex, a[2].tpdu_length);
+    rig.service->pump(modem_time_t(100));
+    for (const auto& p : b) rig.modem.store_raw(p.hex, p.tpdu_length);
+    rig.service->pump(modem_time_t(100));
+    rig.watch();
+    EXPECT_EQ(rig.handed, std::vector<std::u16string>{second});
+    // A part of the joined message delivered again, into the same place, an hour later.
+    rig.wall += 3600;
+    rig.modem.store_raw(b[1].hex, b[1].tpdu_length);
+    rig.service->pump(modem_time_t(100));
+    // A day on, the first message goes out incomplete, and its cut code cannot be mistaken for a whole one.
+    rig.wall += 24 * 3600;
+    rig.service->walk();
+    rig.watch();
+    ASSERT_EQ(rig.handed.size(), 2u);
+    EXPECT_TRUE(rig.handed[1].starts_with(first.substr(0, 60)));
+    EXPECT_NE(rig.handed[1].find(u"[…]"), std::u16string::npos);
+    const auto messages = rig.store->messages();
+    ASSERT_EQ(messages.size(), 2u) << "the repeated part became a message of its own";
+    EXPECT_FALSE(messages[1].complete);
+    EXPECT_EQ(rig.modem.stored(), 0u);
+    // The bank sends the same text again under the same reference: a new message, not a repeat.
+    for (const auto& p : parts(second, 7, 30)) rig.modem.store_raw(p.hex, p.tpdu_length);
+    rig.service->pump(modem_time_t(100));
+    rig.watch();
+    EXPECT_EQ(rig.handed.size(), 3u);
+    EXPECT_EQ(rig.handed.back(), second);
+}
+
+TEST(MessageStore, MessageInTheStorageTheIndicationNamesIsTaken) {
+    // The modem reads the SIM, but a message lands in its own memory and is announced there.
+    rig_t rig;
+    rig.boot();
+    rig.modem.store_in_modem_memory(bank, u"APP_PORT=2201 в памяти модема");
+    rig.service->pump(modem_time_t(100));
+    rig.watch();
+    EXPECT_EQ(rig.handed, std::vector<std::u16string>{u"APP_PORT=2201 в памяти модема"});
+    EXPECT_EQ(rig.modem.stored_in_modem_memory(), 0u);
+    // Reading is back on the SIM: what arrives there next is taken as before.
+    rig.modem.deliver(bank, u"APP_PORT=2201 на SIM");
+    rig.service->pump(modem_time_t(100));
+    rig.watch();
+    EXPECT_EQ(rig.handed.size(), 2u);
+    EXPECT_EQ(rig.modem.stored(), 0u);
+    EXPECT_TRUE(rig.warnings.empty()) << rig.warnings.front();
 }
 
 TEST(MessageStore, ThreadedServiceNotifiesASinkThatMaySendItself) {
@@ -306,10 +447,10 @@ TEST(SmsLedger, SurvivesRestartsSetsADamagedFileAsideAndStaysBounded) {
     };
     {
         sms_ledger_t ledger(rig.ledger);
-        EXPECT_TRUE(ledger.take(pdu(1), sms_ledger_t::key_of(pdu(1), "1")));
-        EXPECT_TRUE(ledger.take(pdu(2), sms_ledger_t::key_of(pdu(2), "2")));
-        EXPECT_FALSE(ledger.take("0004zz", sms_ledger_t::key_of("0004zz", "3")));  // unreadable: stays in the modem
-        EXPECT_EQ(ledger.settle(), 2u);
+        EXPECT_TRUE(ledger.take(pdu(1), sms_ledger_t::key_of(pdu(1), "1"), take_all));
+        EXPECT_TRUE(ledger.take(pdu(2), sms_ledger_t::key_of(pdu(2), "2"), take_all));
+        EXPECT_FALSE(ledger.take("0004zz", sms_ledger_t::key_of("0004zz", "3"), take_all));  // unreadable: stays
+        EXPECT_EQ(ledger.settle(take_all), 2u);
         ledger.save();
         EXPECT_TRUE(ledger.set_read(ledger.messages()[0].id));
     }
@@ -323,7 +464,7 @@ TEST(SmsLedger, SurvivesRestartsSetsADamagedFileAsideAndStaysBounded) {
         EXPECT_EQ(messages[1].text, u"APP_PORT=2201 №2");
         EXPECT_TRUE(ledger.taken(sms_ledger_t::key_of(pdu(1), "1")));
         for (int i = 0; i < int(sms_ledger_t::max_unread) + 5; ++i)
-            ledger.take(pdu(i), sms_ledger_t::key_of(pdu(i), "x"));
+            ledger.take(pdu(i), sms_ledger_t::key_of(pdu(i), "x"), take_all);
         EXPECT_EQ(ledger.messages().size(), sms_ledger_t::max_unread);
         EXPECT_EQ(ledger.messages().back().text, u"APP_PORT=2201 №2004");
     }
@@ -345,4 +486,53 @@ TEST(SmsLedger, SurvivesRestartsSetsADamagedFileAsideAndStaysBounded) {
     o.ledger_file = rig.ledger;
     modem_service_t service(std::move(o));
     EXPECT_FALSE(sms_message_store_t(service).logon());
+}
+
+TEST(ModemServiceQueue, ASendWhoseCallerWasToldNotSentNeverLeaves) {
+    // The modem is slow to come up: the service's thread is still connecting while sends queue up.
+    struct case_t {
+        const char* what;
+        bool caller_gives_up;  // else the service is stopped while the send still waits in the queue
+    };
+    for (const case_t c : {case_t{"caller gave up", true}, case_t{"service stopped", false}}) {
+        SCOPED_TRACE(c.what);
+        manual_clock_t clock;
+        sim_modem_t modem{clock};
+        std::mutex mutex;
+        std::condition_variable changed;
+        bool release = false;
+        std::unique_ptr<modem_service_t> service;
+        modem_options_t o;
+        o.connect = [&] {
+            std::unique_lock lock(mutex);
+            changed.wait(lock, [&] { return release || (!c.caller_gives_up && service->stopping()); });
+            return std::make_unique<memory_transport_t>(modem, clock);
+        };
+        o.clock = &clock;
+        o.send_start_wait = c.caller_gives_up ? std::chrono::milliseconds(50) : std::chrono::hours(1);
+        service = std::make_unique<modem_service_t>(std::move(o));
+        service->start();
+        sms_outgoing_t message;
+        message.address = bank;
+        message.text = u"PAY 100";
+        if (c.caller_gives_up) {
+            EXPECT_FALSE(service->send(message).ok);
+            {
+                std::lock_guard lock(mutex);
+                release = true;
+            }
+            changed.notify_all();
+            service->stop();
+        } else {
+            auto outcome = std::async(std::launch::async, [&] { return service->send(message); });
+            while (service->pending_sends() == 0) std::this_thread::yield();
+            std::thread stopper([&] { service->stop(); });
+            while (!service->stopping()) std::this_thread::yield();
+            { std::lock_guard lock(mutex); }  // the connecting thread waits now, or sees the stop when it looks
+            changed.notify_all();
+            stopper.join();
+            EXPECT_FALSE(outcome.get().ok);
+        }
+        EXPECT_TRUE(modem.sent().empty()) << "sent after its caller was told it was not";
+    }
 }

@@ -126,7 +126,7 @@ TEST(GammuInterop, WeDecodeAndJoinGammusDeliverPdus) {
     for (const auto& text : originals) args.push_back(utf8_hex(text));
     const auto lines = run_python(encode_script, args);
 
-    sms_reassembler_t reassembler({}, std::chrono::hours(1));
+    sms_reassembler_t reassembler(std::chrono::hours(1));
     std::vector<std::vector<sms_deliver_t>> messages;
     for (const auto& line : lines) {
         if (line.starts_with("message")) {

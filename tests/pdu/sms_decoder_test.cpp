@@ -115,6 +115,22 @@ TEST(SmsDecoder, ReadsEveryCodingSchemeGroup) {
     }
 }
 
+TEST(SmsDecoder, ReadsWhatRealPhonesSendPastTheLengthsAndReservedTypes) {
+    // "hellohello" in 7-bit, then padding or junk that a modem leaves after the user data.
+    const std::string body = cat({bank, "00", "00", stamp, "0A", "E8329BFD4697D9EC37"});
+    for (const std::string tail : {"", "FF", "FFFFFFFF", "00", "1234"}) {
+        const auto d = deliver(cat({"00", "04", body, tail}));
+        EXPECT_EQ(d.user_data.text, u"hellohello") << tail;
+        EXPECT_EQ(d.sc_timestamp, stamp_value);
+    }
+    // The reserved message type is read as an SMS-DELIVER.
+    EXPECT_EQ(deliver(cat({"00", "07", body})).user_data.text, u"hellohello");
+    // A status report with a padding octet after it.
+    const auto report =
+        std::get<sms_status_report_t>(decode_pdu_hex(cat({"00", "06", "2A", bank, stamp, stamp, "00", "FF"})));
+    EXPECT_EQ(report.message_reference, 0x2A);
+}
+
 TEST(SmsDecoder, RefusesBrokenPdusWithTheOffset) {
     struct Case {
         std::string hex;
@@ -125,7 +141,6 @@ TEST(SmsDecoder, RefusesBrokenPdusWithTheOffset) {
         {"0G", u"PDU должен быть записан парами шестнадцатеричных цифр"},
         {"", u"PDU обрывается (байт 0)"},
         {"0C91", u"Длина адреса сервисного центра больше 11 байт (байт 0)"},
-        {"0003", u"Неизвестный тип PDU (байт 1)"},
         {"0004", u"PDU обрывается (байт 2)"},
         {"000415", u"Длина адреса больше 20 цифр (байт 2)"},
         // The user data length octet is at offset 19 and the user data at 20.
@@ -133,8 +148,6 @@ TEST(SmsDecoder, RefusesBrokenPdusWithTheOffset) {
         {cat({"00", "04", bank, "00", "00", stamp, "A1"}), u"Длина данных сообщения больше 140 байт (байт 19)"},
         {cat({"00", "04", bank, "00", "04", stamp, "8D"}), u"Длина данных сообщения больше 140 байт (байт 19)"},
         {cat({"00", "04", bank, "00", "00", stamp, "0A", "E8329BFD4697D9EC"}), u"PDU обрывается (байт 28)"},
-        {cat({"00", "04", bank, "00", "00", stamp, "0A", "E8329BFD4697D9EC37", "00"}),
-         u"Лишние байты после данных PDU (байт 29)"},
         {cat({"00", "44", bank, "00", "04", stamp, "03", "050003"}),
          u"Заголовок данных длиннее самих данных (байт 20)"},
         {cat({"00", "44", bank, "00", "04", stamp, "04", "03000501"}),

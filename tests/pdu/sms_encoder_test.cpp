@@ -111,14 +111,23 @@ TEST(SmsEncoder, RefusesBadNumbersClassesAndEndlessTexts) {
         {{u"", u"x"}, bad_number},
         {{u"+", u"x"}, bad_number},
         {{u"12a3", u"x"}, bad_number},
-        {{u"+7 900", u"x"}, bad_number},
-        {{u" 123", u"x"}, bad_number},
+        {{u"+7 900 12a", u"x"}, bad_number},
+        {{u"7 900 + 1", u"x"}, bad_number},
+        {{u"8.900.123", u"x"}, bad_number},
+        {{u" - ( ) ", u"x"}, bad_number},
         {{u"++7", u"x"}, bad_number},
         {{u"+123456789012345678901", u"x"}, u"Номер длиннее 20 цифр"},
         {{u"123", u"x", std::nullopt, 4}, u"Класс сообщения должен быть от 0 до 3"},
         {{u"123", std::u16string(255 * 153 + 1, u'a')}, u"Текст не помещается в 255 частей SMS"},
     };
     for (const auto& c : cases) EXPECT_EQ(error_of(c.message), c.error);
+    // Numbers as people write them lose their spacing: "+" and digits remain.
+    const std::pair<const char16_t*, sms_address_t> typed[] = {
+        {u"+7 900 123-45-67", {sms_address_international, u"+79001234567"}},
+        {u"8 (900) 123 45 67", {sms_address_national, u"89001234567"}},
+        {u" 900\u00A0123", {sms_address_national, u"900123"}},
+    };
+    for (const auto& [number, address] : typed) EXPECT_EQ(parse_phone_number(number), address);
     // The largest lengths that still go.
     EXPECT_EQ(encode_submit({u"+12345678901234567890", u"x"}).size(), 1u);
     EXPECT_EQ(encode_submit({u"123", std::u16string(255 * 153, u'a')}).size(), 255u);

@@ -75,6 +75,7 @@ TEST(ModemLink, SerialAndTcpReachTheSimulatedBank) {
         {
             modem_options_t o;
             o.connect = modem_connector(parse_modem_uri(uri), clock);
+            o.intake = [](const std::u16string&) { return sms_intake_t::take; };
             modem_service_t service(std::move(o));
             ASSERT_TRUE(service.connect()) << uri;
             sms_outgoing_t request;

@@ -70,7 +70,7 @@ TEST(OstrevanModemPdu, ReportsFaultsWithStatus) {
         {"pdu encode --to 123 --port 65536 x", 2, "ostrevan-modem: bad port 65536\n"},
         {"pdu decode 0004", 1, "pdu 1:\n  error: PDU обрывается (байт 2)\n"},
         {"pdu decode --json 00 0003", 1,
-         "{\"pdus\": [{\"error\": \"PDU обрывается (байт 1)\"}, {\"error\": \"Неизвестный тип PDU (байт 1)\"}], "
+         "{\"pdus\": [{\"error\": \"PDU обрывается (байт 1)\"}, {\"error\": \"PDU обрывается (байт 2)\"}], "
          "\"joined\": []}\n"},
         {"nonsense", 2, ""},
     };

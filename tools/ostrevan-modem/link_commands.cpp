@@ -14,10 +14,11 @@
 namespace {
 
 constexpr char send_usage[] = "usage: ostrevan-modem send --modem URI --to NUMBER [--port N] TEXT\n";
-constexpr char listen_usage[] = "usage: ostrevan-modem listen --modem URI [--ledger FILE]\n";
+constexpr char listen_usage[] = "usage: ostrevan-modem listen --modem URI [--ledger FILE] [--take]\n";
 constexpr char uri_help[] =
     "  URI: sim | serial:DEVICE[:BAUD] | tcp:HOST:PORT\n"
-    "  --ledger FILE  record of messages already shown (default $XDG_STATE_HOME/ostrevan/ostrevan-modem.ledger)\n";
+    "  --ledger FILE  record of messages already shown (default $XDG_STATE_HOME/ostrevan/ostrevan-modem.ledger)\n"
+    "  --take         delete each message from the modem once shown; without it the modem keeps them all\n";
 
 std::atomic<bool> stop_requested{false};
 void on_link_signal(int) {
@@ -101,12 +102,15 @@ int send_command(const std::vector<std::string>& args) {
 int listen_command(const std::vector<std::string>& args) {
     std::string uri;
     std::filesystem::path ledger = default_ledger();
+    bool take = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const bool has_value = i + 1 < args.size();
         if (args[i] == "--modem" && has_value)
             uri = args[++i];
         else if (args[i] == "--ledger" && has_value)
             ledger = args[++i];
+        else if (args[i] == "--take")
+            take = true;
         else
             uri.clear(), i = args.size();
     }
@@ -116,7 +120,11 @@ int listen_command(const std::vector<std::string>& args) {
     }
     try {
         system_modem_clock_t clock;
-        modem_service_t modem(options_for(uri, clock, ledger));
+        modem_options_t options = options_for(uri, clock, ledger);
+        // Looking does not take: the messages stay in the modem for the program, unless asked otherwise.
+        const sms_intake_t verdict = take ? sms_intake_t::take : sms_intake_t::keep;
+        options.intake = [verdict](const std::u16string&) { return verdict; };
+        modem_service_t modem(std::move(options));
         sms_message_store_t store(modem);
         if (!store.logon() || !store.open_inbox(sms_message_store_t::sms_store_name)) return 1;
         std::signal(SIGINT, on_link_signal);

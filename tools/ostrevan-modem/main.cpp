@@ -13,7 +13,7 @@ const command_t commands[] = {
      pdu_command},
     {"sim", "sim [--listen tcp:HOST:PORT | --pty PATH] [--bank-number N] [--bank-rules FILE]", sim_command},
     {"send", "send --modem URI --to NUMBER [--port N] TEXT", send_command},
-    {"listen", "listen --modem URI [--ledger FILE]", listen_command},
+    {"listen", "listen --modem URI [--ledger FILE] [--take]", listen_command},
     {"queue", "queue [--registry DIR] TEXT", queue_command},
 };
 

@@ -211,7 +211,7 @@ int decode(const std::vector<std::string>& args) {
 
     // Parts are joined as the program joins them; what is still missing at the end is shown as incomplete.
     bool finished = false;
-    sms_reassembler_t reassembler({}, std::chrono::hours(1), [&finished] {
+    sms_reassembler_t reassembler(std::chrono::hours(1), [&finished] {
         return finished ? std::chrono::system_clock::time_point::max() : std::chrono::system_clock::time_point();
     });
     std::vector<sms_text_t> joined;
