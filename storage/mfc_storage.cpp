@@ -163,3 +163,7 @@ uint64_t mfc_storage_t::offset() const {
     if (writer_) return writer_->offset();
     return 0;
 }
+
+uint64_t mfc_storage_t::remaining() const {
+    return reader_ ? reader_->remaining() : 0;
+}

@@ -50,6 +50,7 @@ public:
     storage_t& read_bool(bool& value) override;
     storage_t& read_int(int32_t& value) override;
     uint64_t offset() const override;
+    uint64_t remaining() const override;
 
     bool is_open() const { return is_open_; }
     int mode() const { return mode_; }

@@ -122,10 +122,38 @@ TEST_F(CfgTool, CompileRefusesWhatTheProgramCouldNotReadNamingLineAndColumn) {
         EXPECT_EQ(result.err, source.string() + ":" + bad.message + "\n");
         EXPECT_FALSE(fs::exists(dir / "bad.cfg"));
     }
-    std::string deep = "<cfg><tree>";
-    for (int i = 0; i < 150; ++i) deep += "<List><ScriptList>";
-    const result_t result = run("compile " + file("deep.xml", deep).string() + " -o " + (dir / "bad.cfg").string());
-    EXPECT_EQ(result.err, (dir / "deep.xml").string() + ":1:2315: теги вложены глубже 256 уровней\n");
+}
+
+// One depth limit for the compiler and the loader: a tree of exactly 256 levels compiles, checks and dumps;
+// one level more is refused by both.
+TEST_F(CfgTool, CompilerAndLoaderShareTheDepthLimit) {
+    auto nested = [](int levels) {
+        std::string open, close;
+        for (int level = 1; level <= levels; ++level) {
+            const std::string name = level % 2 ? "List" : "ScriptList";
+            open += "<" + name + ">";
+            close = "</" + name + ">" + close;
+        }
+        return "<cfg><tree>" + open + close + "</tree></cfg>";
+    };
+    const fs::path deepest = file("deepest.xml", nested(256));
+    ASSERT_EQ(run("compile " + deepest.string() + " -o " + (dir / "deepest.cfg").string()).status, 0);
+    EXPECT_EQ(run("check " + (dir / "deepest.cfg").string()).status, 0);
+    const result_t dumped = run("dump " + (dir / "deepest.cfg").string());
+    EXPECT_EQ(dumped.status, 0) << dumped.err;
+
+    const fs::path deeper = file("deeper.xml", nested(257));
+    const result_t refused = run("compile " + deeper.string() + " -o " + (dir / "deeper.cfg").string());
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err, deeper.string() + ":1:2321: теги вложены глубже 256 уровней\n");
+
+    cfg_bytes_t bytes;
+    bytes.header().i32(0).i32(1);
+    for (int level = 1; level <= 257; ++level) bytes.i32(level % 2 ? 5 : 31).i32(level < 257);
+    const fs::path too_deep = file("deeper.cfg", bytes.bytes);
+    const result_t checked = run("check " + too_deep.string());
+    EXPECT_EQ(checked.status, 1);
+    EXPECT_NE(checked.err.find("глубже 256 уровней"), std::string::npos) << checked.err;
 }
 
 TEST_F(CfgTool, DumpAndCheckRefuseBadFilesNamingTheOffset) {

@@ -5,7 +5,7 @@
 #include "script/script_context.h"
 #include "storage/storage.h"
 #include "storage/storage_errors.h"
-#include "vars/var_count.h"
+#include "storage/record_count.h"
 
 namespace {
 
@@ -33,7 +33,7 @@ std::unique_ptr<MenuApplet_tag_t> new_cfg_root() {
 
 cfg_file_t read_cfg(storage_t& storage) {
     cfg_file_t file;
-    for (int32_t n = read_count(storage); n > 0; --n) {
+    for (int32_t n = read_count(storage, record_bytes::word + record_bytes::string + 1); n > 0; --n) {
         const uint64_t at = storage.offset();
         int32_t type = 0;
         cfg_var_t record;

@@ -212,7 +212,7 @@ private:
     }
 
     void parse_tag(tag_t& parent, int depth) {
-        if (depth >= max_tag_depth) fail(format_text(texts::cfg_too_deep, {number_text(max_tag_depth)}));
+        if (depth > max_tag_depth) fail(format_text(texts::cfg_too_deep, {number_text(max_tag_depth)}));
         const QString element = reader_.name().toString();
         int32_t code = 0;
         try {
