@@ -110,7 +110,7 @@ std::u16string archive_reader_t::read_string() {
     return text;
 }
 
-archive_writer_t::archive_writer_t(file_ops_t& ops, int handle) : ops_(ops), handle_(handle) {}
+archive_writer_t::archive_writer_t(atomic_writer_t& out) : out_(out) {}
 
 void archive_writer_t::check() const {
     if (failed_) throw mfc_storage_ex_t(texts::storage_save_failed);
@@ -118,17 +118,9 @@ void archive_writer_t::check() const {
 
 bool archive_writer_t::flush() {
     if (failed_) return false;
-    size_t done = 0;
-    while (done < used_) {
-        long n = ops_.write(handle_, buffer_.data() + done, used_ - done);
-        if (n <= 0) {
-            failed_ = true;
-            return false;
-        }
-        done += static_cast<size_t>(n);
-    }
+    failed_ = !out_.write(buffer_.data(), used_);
     used_ = 0;
-    return true;
+    return !failed_;
 }
 
 void archive_writer_t::put(const uint8_t* bytes, size_t n) {

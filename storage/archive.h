@@ -5,7 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "storage/file_ops.h"
+#include "core/atomic_writer.h"
+#include "core/file_ops.h"
 
 // The archive's encoding of values, little-endian throughout. A string is stored as the Unicode marker
 // (FF FE FF), its length in UTF-16 units (one byte below 255; else FF and 16 bits below 0xFFFE; else FF FF FF
@@ -43,14 +44,14 @@ private:
     size_t end_ = 0;
 };
 
-// Buffered sequential writer over an open file. The file is written when the buffer fills and on flush.
-// After a failed write the writer stays failed: every later call throws the same mfc_storage_ex_t, so that a
-// file with a hole in it can never be completed and put in place.
+// Buffered sequential writer into the crash-safe writer's file. The file is written when the buffer fills
+// and on flush. After a failed write the writer stays failed: every later call throws the same
+// mfc_storage_ex_t, so that a file with a hole in it can never be completed and put in place.
 class archive_writer_t {
 public:
     static constexpr size_t buffer_size = 4096;
 
-    archive_writer_t(file_ops_t& ops, int handle);
+    explicit archive_writer_t(atomic_writer_t& out);
 
     void write_u8(uint8_t v);
     void write_u16(uint16_t v);
@@ -68,8 +69,7 @@ private:
     void put(const uint8_t* bytes, size_t n);
     void check() const;
 
-    file_ops_t& ops_;
-    int handle_;
+    atomic_writer_t& out_;
     uint64_t offset_ = 0;
     std::array<uint8_t, buffer_size> buffer_{};
     size_t used_ = 0;

@@ -10,7 +10,7 @@
 #include "script/menu_applet_tag.h"
 #include "script/script_context.h"
 #include "script/tag_errors.h"
-#include "storage/memory_file_ops.h"
+#include "core/memory_file_ops.h"
 #include "storage/mfc_storage.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include "core/u16.h"
 #include "resources/texts.h"
-#include "storage/memory_file_ops.h"
+#include "core/memory_file_ops.h"
 #include "storage/mfc_storage.h"
 #include "storage/password.h"
 

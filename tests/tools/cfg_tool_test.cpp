@@ -1,6 +1,7 @@
 // ostrevan-cfg run as a program: round trips, the summary of check, and the refusals with their messages.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -39,9 +40,10 @@ protected:
         return file(name, std::string(bytes.begin(), bytes.end()));
     }
 
-    result_t run(const std::string& args) {
+    // Runs the tool with its standard output going to `out` (the file "out" of the test's folder by default).
+    result_t run(const std::string& args, const std::string& out = {}) {
         const std::string command = std::string(std::getenv("OSTREVAN_CFG")) + " " + args + " >" +
-                                    (dir / "out").string() + " 2>" + (dir / "err").string();
+                                    (out.empty() ? (dir / "out").string() : out) + " 2>" + (dir / "err").string();
         const int status = std::system(command.c_str());
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read_all(dir / "out"), read_all(dir / "err")};
     }
@@ -112,7 +114,7 @@ TEST_F(CfgTool, CompileRefusesWhatTheProgramCouldNotReadNamingLineAndColumn) {
         {"<cfg><tree><List a=\"1\"><cfg.attribute key=\"b c\" value=\"\"/></List></tree></cfg>",
          "1:58: атрибуты тега \"List\" записаны и атрибутами XML, и элементами cfg.attribute"},
         {"<tree/>", "1:7: ожидался элемент <cfg>"},
-        {"<cfg><tree>", "1:11: Premature end of document."},
+        {"<cfg><tree>", "1:11: документ XML обрывается раньше конца"},
     };
     for (const auto& bad : cases) {
         SCOPED_TRACE(bad.xml);
@@ -195,6 +197,70 @@ TEST_F(CfgTool, DumpAndCheckRefuseBadFilesNamingTheOffset) {
     const result_t checked = run("check " + trailing.string());
     EXPECT_EQ(checked.status, 0);
     EXPECT_EQ(checked.err, trailing.string() + ": после дерева тегов остались байты, которые программа не читает: 4\n");
+}
+
+// A document type declaration could declare entities the program would never see (an external one was
+// silently dropped: "a&x;b" compiled to "ab"). It is refused with its place; XML's own entities and
+// character references still work.
+TEST_F(CfgTool, CompileRefusesDocumentTypesAndUnknownEntities) {
+    const std::string body = "<cfg><tree><List><ScriptItem><Name>a&x;b</Name></ScriptItem></List></tree></cfg>";
+    struct bad_t {
+        std::string xml, message;
+    };
+    const bad_t cases[] = {
+        {"<!DOCTYPE cfg [<!ENTITY x SYSTEM \"file:///etc/hostname\">]>" + body,
+         "1:58: объявление <!DOCTYPE> не допускается: сущности, кроме стандартных, не поддерживаются"},
+        {"<!DOCTYPE cfg [<!ENTITY x \"y\">]>" + body,
+         "1:32: объявление <!DOCTYPE> не допускается: сущности, кроме стандартных, не поддерживаются"},
+        {body, "1:39: документ XML построен неверно"},
+    };
+    for (const auto& bad : cases) {
+        SCOPED_TRACE(bad.xml);
+        const fs::path source = file("bad.xml", bad.xml);
+        const result_t result = run("compile " + source.string() + " -o " + (dir / "bad.cfg").string());
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.err, source.string() + ":" + bad.message + "\n");
+        EXPECT_FALSE(fs::exists(dir / "bad.cfg"));
+    }
+    const fs::path good =
+        file("good.xml", "<cfg><tree><List><ScriptItem><Name>&lt;&amp;&#1041;&#x42;</Name></ScriptItem></List></tree></cfg>");
+    ASSERT_EQ(run("compile " + good.string() + " -o " + (dir / "good.cfg").string()).status, 0);
+    EXPECT_NE(run("dump " + (dir / "good.cfg").string()).out.find("<Name>&lt;&amp;БB</Name>"), std::string::npos);
+}
+
+// What dump, check and --help print is their result: a full disk fails them.
+TEST_F(CfgTool, OutputThatCannotBeWrittenFails) {
+    ASSERT_EQ(run("compile " + fixture("bank.xml").string() + " -o " + (dir / "bank.cfg").string()).status, 0);
+    for (const std::string& args : {"dump " + (dir / "bank.cfg").string(), "check " + (dir / "bank.cfg").string(),
+                                   std::string("--help")}) {
+        SCOPED_TRACE(args);
+        const result_t result = run(args, "/dev/full");
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.err, "ostrevan-cfg: не удаётся записать стандартный вывод\n");
+    }
+}
+
+// A compiled script is for the user's program to read: a new one gets the usual mode under the umask, a
+// settings file (with a PIN) is private, and a file replaced keeps its mode.
+TEST_F(CfgTool, CompiledFilesGetTheUsualModeAndReplacedOnesKeepTheirs) {
+    const mode_t saved = ::umask(022);
+    auto mode = [](const fs::path& path) {
+        struct stat st {};
+        ::stat(path.c_str(), &st);
+        return st.st_mode & 07777;
+    };
+    const std::string source = fixture("bank.xml").string();
+    EXPECT_EQ(run("compile " + source + " -o " + (dir / "config.cfg").string()).status, 0);
+    EXPECT_EQ(mode(dir / "config.cfg"), 0644u);
+    EXPECT_EQ(run("compile " + source + " -o " + (dir / "settings.cfg").string() + " --pin 1234").status, 0);
+    EXPECT_EQ(mode(dir / "settings.cfg"), 0600u);
+    fs::permissions(dir / "config.cfg", fs::perms(0640));
+    fs::permissions(dir / "settings.cfg", fs::perms(0640));
+    EXPECT_EQ(run("compile " + source + " -o " + (dir / "config.cfg").string()).status, 0);
+    EXPECT_EQ(run("compile " + source + " -o " + (dir / "settings.cfg").string() + " --pin 1234").status, 0);
+    EXPECT_EQ(mode(dir / "config.cfg"), 0640u);
+    EXPECT_EQ(mode(dir / "settings.cfg"), 0640u);
+    ::umask(saved);
 }
 
 TEST_F(CfgTool, WrongPinAndBadArguments) {

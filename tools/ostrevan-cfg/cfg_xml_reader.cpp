@@ -50,8 +50,8 @@ public:
         }
         // Nothing but comments may follow the document element.
         while (!reader_.atEnd()) {
-            reader_.readNext();
-            if (reader_.hasError()) fail(u16(reader_.errorString()));
+            next_token();
+            if (reader_.hasError()) fail(xml_error());
         }
         return file;
     }
@@ -63,6 +63,31 @@ private:
         throw cfg_error_t{u16(place), message};
     }
 
+    // The next token. A document type declaration is refused: it could declare entities, internal ones that
+    // would be expanded behind the author's back, or external ones that would be silently dropped. Without
+    // it only XML's predefined entities and character references can appear, which the reader resolves.
+    QXmlStreamReader::TokenType next_token() {
+        const auto token = reader_.readNext();
+        if (reader_.hasError()) fail(xml_error());
+        if (token == QXmlStreamReader::DTD) fail(texts::cfg_dtd_refused);
+        if (token == QXmlStreamReader::EntityReference) fail(format_text(texts::cfg_unknown_entity, {u16(reader_.name())}));
+        return token;
+    }
+
+    // The reader's error in the language of the tool's other messages.
+    std::u16string xml_error() const {
+        switch (reader_.error()) {
+            case QXmlStreamReader::PrematureEndOfDocumentError:
+                return texts::cfg_xml_cut_short;
+            case QXmlStreamReader::NoError:
+            case QXmlStreamReader::CustomError:
+            case QXmlStreamReader::NotWellFormedError:
+            case QXmlStreamReader::UnexpectedElementError:
+                break;
+        }
+        return texts::cfg_xml_malformed;
+    }
+
     [[noreturn]] void fail_unexpected_element() {
         fail(format_text(texts::cfg_unexpected_element, {u16(reader_.name())}));
     }
@@ -72,7 +97,7 @@ private:
     // before the document element).
     bool next_element(const QString* parent) {
         while (!reader_.atEnd()) {
-            switch (reader_.readNext()) {
+            switch (next_token()) {
                 case QXmlStreamReader::StartElement:
                     return true;
                 case QXmlStreamReader::EndElement:
@@ -86,14 +111,14 @@ private:
                     break;
             }
         }
-        fail(u16(reader_.errorString()));
+        fail(xml_error());
     }
 
     // The whole text up to the end of the current element, which may hold no elements.
     std::u16string element_text() {
         std::u16string text;
         while (!reader_.atEnd()) {
-            switch (reader_.readNext()) {
+            switch (next_token()) {
                 case QXmlStreamReader::Characters:
                     text += u16(reader_.text());
                     break;
@@ -105,7 +130,7 @@ private:
                     break;
             }
         }
-        fail(u16(reader_.errorString()));
+        fail(xml_error());
     }
 
     void check_attributes(std::initializer_list<QString> allowed) {
@@ -249,7 +274,7 @@ private:
         std::u16string text;
         bool after_content = false;  // a child tag or text other than white space was met
         while (!reader_.atEnd()) {
-            const auto token = reader_.readNext();
+            const auto token = next_token();
             if (token == QXmlStreamReader::EndElement) break;
             if (token == QXmlStreamReader::Characters) {
                 if (node && !reader_.isWhitespace()) fail(format_text(texts::cfg_complex_has_text, {u16(element)}));
@@ -268,7 +293,7 @@ private:
                 }
             }
         }
-        if (reader_.hasError()) fail(u16(reader_.errorString()));
+        if (reader_.hasError()) fail(xml_error());
         if (!node) static_cast<tag_simple_t&>(*tag).text = std::move(text);
         static_cast<tag_complex_t&>(parent).children.push_back(std::move(tag));
     }

@@ -95,7 +95,10 @@ int compile(const arguments_t& args) {
     if (!in.open(QIODevice::ReadOnly)) return fail(args.input, texts::cfg_cannot_read);
     try {
         const cfg_file_t file = parse_cfg_xml(in.readAll(), args.input);
-        mfc_storage_t out(args.output.toStdU16String(), mfc_storage_t::mode_write, args.pin);
+        // A settings file (with a PIN) is private; a script is for others to read. A file replaced keeps its mode.
+        const file_permissions_t permissions = args.pin.empty() ? shared_file : file_permissions_t{0600, true};
+        mfc_storage_t out(args.output.toStdU16String(), mfc_storage_t::mode_write, args.pin, posix_file_ops(),
+                          permissions);
         write_cfg(out, file);
         if (!out.close()) return fail(args.output, format_text(texts::cfg_cannot_write, {out.last_error}));
         return 0;
@@ -169,19 +172,28 @@ int check(const arguments_t& args) {
     });
 }
 
+// What a command prints is its result: output that did not reach its file (a full disk) fails the command.
+int with_output_checked(int status) {
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        print(stderr, std::u16string(u"ostrevan-cfg: ") + texts::cfg_output_failed + u"\n");
+        return 1;
+    }
+    return status;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
         print(stdout, texts::cfg_usage);
-        return 0;
+        return with_output_checked(0);
     }
     const auto args = parse_arguments(argc, argv);
     if (!args) {
         print(stderr, std::u16string(texts::cfg_bad_arguments) + u"\n");
         return 1;
     }
-    if (args->command == QLatin1String("compile")) return compile(*args);
-    if (args->command == QLatin1String("dump")) return dump(*args);
-    return check(*args);
+    if (args->command == QLatin1String("compile")) return with_output_checked(compile(*args));
+    if (args->command == QLatin1String("dump")) return with_output_checked(dump(*args));
+    return with_output_checked(check(*args));
 }
