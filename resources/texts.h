@@ -98,6 +98,16 @@ inline constexpr char16_t cfg_dtd_refused[] = u"объявление <!DOCTYPE> 
 inline constexpr char16_t cfg_unknown_entity[] = u"неизвестная сущность &%1;";
 inline constexpr char16_t cfg_xml_cut_short[] = u"документ XML обрывается раньше конца";
 inline constexpr char16_t cfg_xml_malformed[] = u"документ XML построен неверно";
+// dump's warnings about forms that the compiler writes differently, so that compiling the dump gives other
+// bytes. %1 is the byte offset of the value.
+inline constexpr char16_t cfg_warn_string_without_marker[] =
+    u"предупреждение: строка на смещении %1 записана без метки Юникода, после компиляции она будет с меткой";
+inline constexpr char16_t cfg_warn_long_length[] =
+    u"предупреждение: длина строки на смещении %1 записана длиннее, чем нужно, после компиляции она будет короче";
+inline constexpr char16_t cfg_warn_flag_byte[] =
+    u"предупреждение: флаг на смещении %1 записан байтом, отличным от 0 и 1, после компиляции он будет 1";
+inline constexpr char16_t cfg_warn_repeated_attribute[] =
+    u"предупреждение: ключ атрибута на смещении %1 повторяется, в XML попадает только последнее значение";
 inline constexpr char16_t cfg_output_failed[] = u"не удаётся записать стандартный вывод";
 
 // ---- screens ------------------------------------------------------------------------------------

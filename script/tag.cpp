@@ -41,7 +41,9 @@ void tag_t::load() {
     const int32_t count = read_count(storage(), 2 * record_bytes::string);
     for (int32_t i = 0; i < count; ++i) {
         std::u16string key, value;
+        const uint64_t at = storage().offset();
         storage().read_string(key).read_string(value);
+        if (script_context.on_repeated_attribute && attributes->contains(key)) script_context.on_repeated_attribute(at);
         attributes->set(key, std::move(value));
     }
 }

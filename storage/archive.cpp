@@ -14,8 +14,8 @@ namespace {
 
 }  // namespace
 
-archive_reader_t::archive_reader_t(file_ops_t& ops, int handle, uint64_t file_size)
-    : ops_(ops), handle_(handle), size_(file_size) {}
+archive_reader_t::archive_reader_t(file_ops_t& ops, int handle, uint64_t file_size, stored_form_observer_t observer)
+    : ops_(ops), observer_(std::move(observer)), handle_(handle), size_(file_size) {}
 
 void archive_reader_t::read_bytes(void* out, size_t n) {
     if (n > remaining()) damaged(texts::storage_unexpected_end, {number_text(static_cast<int64_t>(size_))});
@@ -75,10 +75,25 @@ uint64_t archive_reader_t::read_length(uint64_t start, bool& wide) {
         // A second marker is no length at all.
         if (w == 0xFFFE) damaged(texts::storage_bad_string_marker, {number_text(static_cast<int64_t>(start))});
     }
-    if (w < 0xFFFE) return w;
-    uint32_t d = read_u32();
-    if (d < 0xFFFFFFFF) return d;
-    return read_u64();
+    return read_escaped_length(start, w);
+}
+
+// The rest of a length after its first escape byte; `w` is the 16-bit part already read.
+uint64_t archive_reader_t::read_escaped_length(uint64_t start, uint16_t w) {
+    uint64_t length = w;
+    int level = 1;
+    if (w == 0xFFFF) {
+        const uint32_t d = read_u32();
+        length = d;
+        level = 2;
+        if (d == 0xFFFFFFFF) {
+            length = read_u64();
+            level = 3;
+        }
+    }
+    const int needed = length < 0xFF ? 0 : length < 0xFFFE ? 1 : length < 0xFFFFFFFF ? 2 : 3;
+    if (level > needed) tell(stored_form_t::long_length, start);
+    return length;
 }
 
 std::u16string archive_reader_t::read_string() {
@@ -94,6 +109,7 @@ std::u16string archive_reader_t::read_string() {
     }
     const auto n = static_cast<size_t>(length);
     if (!wide) {
+        tell(stored_form_t::string_without_marker, start);
         std::string bytes(n, '\0');
         read_bytes(bytes.data(), n);
         return decode_windows1251(bytes);

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -13,13 +14,23 @@
 // and 32 bits below 0xFFFFFFFF; else also FF FF FF FF and 64 bits), then the units. Strings without the
 // marker (from other writers) hold 8-bit Windows-1251 characters.
 
+// A form the reader accepts but the writer never produces; the same data is written back in the writer's
+// form, so a file holding one does not come out byte for byte the same.
+enum class stored_form_t {
+    string_without_marker,  // an 8-bit string from another writer
+    long_length,            // a length written with a longer escape than it needs
+    flag_byte,              // a flag stored as a byte other than 0 and 1
+};
+// Told of each such form met while reading, with the byte offset of the value.
+using stored_form_observer_t = std::function<void(stored_form_t form, uint64_t offset)>;
+
 // Buffered sequential reader over an open file. It never trusts a stored length beyond the bytes left in
 // the file: every fault of the data is an mfc_storage_ex_t naming its byte offset.
 class archive_reader_t {
 public:
     static constexpr size_t buffer_size = 4096;
 
-    archive_reader_t(file_ops_t& ops, int handle, uint64_t file_size);
+    archive_reader_t(file_ops_t& ops, int handle, uint64_t file_size, stored_form_observer_t observer = {});
 
     uint8_t read_u8();
     uint16_t read_u16();
@@ -34,8 +45,13 @@ public:
 private:
     void read_bytes(void* out, size_t n);
     uint64_t read_length(uint64_t start, bool& wide);
+    uint64_t read_escaped_length(uint64_t start, uint16_t first);
+    void tell(stored_form_t form, uint64_t offset) const {
+        if (observer_) observer_(form, offset);
+    }
 
     file_ops_t& ops_;
+    stored_form_observer_t observer_;
     int handle_;
     uint64_t size_;
     uint64_t offset_ = 0;

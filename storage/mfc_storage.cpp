@@ -89,7 +89,7 @@ void mfc_storage_t::open_mode(int mode) {
         close_handle();
         throw mfc_storage_open_file_ex_t(texts::storage_cannot_open_read);
     }
-    reader_ = std::make_unique<archive_reader_t>(ops_, handle_, size);
+    reader_ = std::make_unique<archive_reader_t>(ops_, handle_, size, observer_);
     std::u16string header;
     try {
         header = reader_->read_string();
@@ -136,7 +136,10 @@ storage_t& mfc_storage_t::read_string(std::u16string& text) {
 
 storage_t& mfc_storage_t::read_bool(bool& value) {
     ensure_mode(mode_read);
-    value = reader_->read_u8() != 0;
+    const uint64_t at = reader_->offset();
+    const uint8_t byte = reader_->read_u8();
+    if (byte > 1 && observer_) observer_(stored_form_t::flag_byte, at);
+    value = byte != 0;
     return *this;
 }
 

@@ -45,6 +45,9 @@ public:
     // Ends what is open. A write is put in place; false (with last_error) when it could not be, in which case
     // the previous file is unchanged, unless the failure came after the rename (the folder sync).
     bool close();
+    // Told of each value read in a form the writer does not produce (see stored_form_t), from the next
+    // opening for reading on; for the tools that show what a load and save would change.
+    void set_form_observer(stored_form_observer_t observer) { observer_ = std::move(observer); }
     // Sets the password of the next write opening; reading keeps its own.
     void set_write_password(const std::u16string& password) { write_password_ = password; }
 
@@ -79,6 +82,7 @@ private:
     std::unique_ptr<atomic_writer_t> file_writer_;
     std::unique_ptr<archive_reader_t> reader_;
     std::unique_ptr<archive_writer_t> writer_;
+    stored_form_observer_t observer_;
     std::u16string read_password_;
     std::u16string write_password_;
 };

@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "cfg_file.h"
 #include "cfg_xml.h"
@@ -109,9 +110,34 @@ int compile(const arguments_t& args) {
     }
 }
 
+std::u16string form_warning(stored_form_t form, uint64_t at) {
+    const char16_t* pattern = form == stored_form_t::string_without_marker ? texts::cfg_warn_string_without_marker
+                              : form == stored_form_t::long_length         ? texts::cfg_warn_long_length
+                                                                           : texts::cfg_warn_flag_byte;
+    return format_text(pattern, {number_text(int64_t(at))});
+}
+
+// The file as the model reads it, with a warning for each value that the compiler would write back in
+// another form (dumping and compiling gives the same bytes only for files in the form the writer produces).
+cfg_file_t read_cfg_warning(const arguments_t& args, mfc_storage_t& storage) {
+    std::vector<std::u16string> warnings;
+    storage.set_form_observer([&](stored_form_t form, uint64_t at) { warnings.push_back(form_warning(form, at)); });
+    // Read again from the header, now with the observer.
+    if (!storage.open(storage.path(), mfc_storage_t::mode_read)) throw text_error_t(storage.last_error);
+    script_context.on_repeated_attribute = [&](uint64_t at) {
+        warnings.push_back(format_text(texts::cfg_warn_repeated_attribute, {number_text(int64_t(at))}));
+    };
+    struct unhook_t {
+        ~unhook_t() { script_context.on_repeated_attribute = nullptr; }
+    } unhook;
+    cfg_file_t file = read_cfg(storage);
+    for (const auto& warning : warnings) fail(args.input, warning);
+    return file;
+}
+
 int dump(const arguments_t& args) {
     return read_file(args, [&](mfc_storage_t& storage) {
-        const cfg_file_t file = read_cfg(storage);
+        const cfg_file_t file = read_cfg_warning(args, storage);
         warn_trailing_bytes(args, storage);
         const QByteArray xml = write_cfg_xml(file, args.input);
         std::fwrite(xml.constData(), 1, size_t(xml.size()), stdout);
