@@ -4,6 +4,7 @@
 #include "resources/texts.h"
 #include "script/factory.h"
 #include "script/script_context.h"
+#include "script/tag_errors.h"
 #include "storage/storage.h"
 #include "storage/storage_errors.h"
 #include "storage/record_count.h"
@@ -86,17 +87,23 @@ void tag_complex_t::load() {
     for (int32_t i = 0; i < count; ++i) {
         const uint64_t at = storage().offset();
         if (load_level > max_tag_depth) {
-            throw text_error_t(
+            throw damaged_file_error(
                 format_text(texts::tags_too_deep, {number_text(max_tag_depth), number_text(int64_t(at))}));
         }
         int32_t word = 0;
         storage().read_int(word);
         // A root inside the tree would take over the global variables; no file holds one.
         const bool nested_root = (word & ~attributes_bit) == 1;
-        std::unique_ptr<tag_t> child(nested_root ? nullptr : create_child(word, this));
+        std::unique_ptr<tag_t> child;
+        try {
+            if (!nested_root) child = create_child(word, this);
+        } catch (const text_error_t& e) {
+            if (e.text() != texts::image_misplaced) throw;
+            throw image_misplaced_ex_t(code, at);
+        }
         if (!child) {
             // The record's body cannot be read without its class, so the file cannot be read on.
-            throw text_error_t(format_text(
+            throw damaged_file_error(format_text(
                 texts::tag_not_accepted, {tag_name(word & ~attributes_bit), tag_name(code), number_text(int64_t(at))}));
         }
         child->load();

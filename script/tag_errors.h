@@ -4,6 +4,8 @@
 #include <exception>
 #include <string>
 
+#include "core/text_error.h"
+
 class tag_t;
 
 // A tag code or tag name that is not in the tag table.
@@ -34,4 +36,15 @@ public:
     const char* what() const noexcept override { return "card list empty"; }
 
     tag_t* tag;
+};
+
+// The factory's error "nnn" for an "Image" under a parent other than "Logo" or "Form", met while reading a
+// file: the same text for the user, with the parent and the place for the tools.
+class image_misplaced_ex_t : public text_error_t {
+public:
+    image_misplaced_ex_t(int32_t parent_code, uint64_t offset);
+
+    int32_t parent_code;
+    // Of the record's code word.
+    uint64_t offset;
 };

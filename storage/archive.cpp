@@ -9,7 +9,7 @@
 namespace {
 
 [[noreturn]] void damaged(std::u16string_view pattern, std::initializer_list<std::u16string_view> args) {
-    throw mfc_storage_ex_t(format_text(pattern, args));
+    throw damaged_file_error(format_text(pattern, args));
 }
 
 }  // namespace
@@ -23,7 +23,11 @@ void archive_reader_t::read_bytes(void* out, size_t n) {
     while (n > 0) {
         if (begin_ == end_) {
             long got = ops_.read(handle_, buffer_.data(), buffer_.size());
-            if (got < 0) damaged(texts::storage_read_failed, {number_text(static_cast<int64_t>(offset_))});
+            if (got < 0) {
+                const std::u16string at = number_text(static_cast<int64_t>(offset_));
+                throw mfc_storage_ex_t(format_text(texts::storage_read_failed, {at}),
+                                       format_text(texts::storage_read_failed_detail, {at}));
+            }
             // The file is shorter than it was when opened.
             if (got == 0) damaged(texts::storage_unexpected_end, {number_text(static_cast<int64_t>(offset_))});
             begin_ = 0;
@@ -129,7 +133,7 @@ std::u16string archive_reader_t::read_string() {
 archive_writer_t::archive_writer_t(atomic_writer_t& out) : out_(out) {}
 
 void archive_writer_t::check() const {
-    if (failed_) throw mfc_storage_ex_t(texts::storage_save_failed);
+    if (failed_) throw mfc_storage_ex_t(texts::storage_save_failed, texts::storage_save_failed_detail);
 }
 
 bool archive_writer_t::flush() {

@@ -41,8 +41,8 @@ void mfc_storage_t::finish() {
     const bool flushed = writer_->flush();
     const auto outcome = flushed ? file_writer_->commit() : atomic_writer_t::outcome_t::failed;
     close_handle();
-    if (outcome == atomic_writer_t::outcome_t::failed) throw mfc_storage_ex_t(texts::storage_save_failed);
-    if (outcome == atomic_writer_t::outcome_t::unconfirmed) throw mfc_storage_ex_t(texts::storage_save_unconfirmed);
+    if (outcome == atomic_writer_t::outcome_t::failed) throw mfc_storage_ex_t(texts::storage_save_failed, texts::storage_save_failed_detail);
+    if (outcome == atomic_writer_t::outcome_t::unconfirmed) throw mfc_storage_ex_t(texts::storage_save_unconfirmed, texts::storage_save_unconfirmed_detail);
 }
 
 bool mfc_storage_t::close() {
@@ -51,6 +51,7 @@ bool mfc_storage_t::close() {
         return true;
     } catch (const mfc_storage_ex_t& e) {
         last_error = e.text();
+        last_error_detail = e.detail();
         return false;
     }
 }
@@ -64,6 +65,7 @@ bool mfc_storage_t::open(const std::u16string& path, int mode) {
     } catch (const mfc_storage_ex_t& e) {
         path_ = path;
         last_error = e.text();
+        last_error_detail = e.detail();
         return false;
     }
 }
@@ -75,7 +77,7 @@ void mfc_storage_t::open_mode(int mode) {
         file_writer_ = std::make_unique<atomic_writer_t>(ops_, path, permissions_);
         if (!file_writer_->created()) {
             file_writer_.reset();
-            throw mfc_storage_open_file_ex_t(texts::storage_cannot_open_write);
+            throw mfc_storage_open_file_ex_t(texts::storage_cannot_open_write, texts::storage_cannot_open_write_detail);
         }
         writer_ = std::make_unique<archive_writer_t>(*file_writer_);
         writer_->write_string(scramble(header_text, write_password_));  // fits the empty buffer
@@ -83,11 +85,11 @@ void mfc_storage_t::open_mode(int mode) {
         return;
     }
     handle_ = ops_.open_read(path);
-    if (handle_ < 0) throw mfc_storage_open_file_ex_t(texts::storage_cannot_open_read);
+    if (handle_ < 0) throw mfc_storage_open_file_ex_t(texts::storage_cannot_open_read, texts::storage_cannot_open_read_detail);
     uint64_t size = 0;
     if (!ops_.size(handle_, size)) {
         close_handle();
-        throw mfc_storage_open_file_ex_t(texts::storage_cannot_open_read);
+        throw mfc_storage_open_file_ex_t(texts::storage_cannot_open_read, texts::storage_cannot_open_read_detail);
     }
     reader_ = std::make_unique<archive_reader_t>(ops_, handle_, size, observer_);
     std::u16string header;
@@ -95,7 +97,7 @@ void mfc_storage_t::open_mode(int mode) {
         header = reader_->read_string();
     } catch (const mfc_storage_ex_t&) {
         close_handle();
-        throw mfc_storage_open_file_ex_t(texts::storage_damaged);
+        throw mfc_storage_open_file_ex_t(texts::storage_damaged, texts::storage_damaged_detail);
     }
     if (scramble(header, read_password_) != header_text) {
         close_handle();

@@ -66,6 +66,8 @@ public:
 
     // Message of the last failed open() or close().
     std::u16string last_error;
+    // The same failure without naming the settings file (mfc_storage_ex_t::detail), for the tools.
+    std::u16string last_error_detail;
 
 private:
     void open_mode(int mode);    // throws the storage errors

@@ -80,7 +80,7 @@ void var_registry_t::load(storage_t& storage) {
         storage.read_int(type).read_string(name);
         std::unique_ptr<var_t> var = create_var(type);
         if (!var)
-            throw mfc_storage_ex_t(
+            throw damaged_file_error(
                 format_text(texts::var_unknown_type, {number_text(type), number_text(static_cast<int64_t>(at))}));
         var->load(storage);
         put(name, std::move(var));

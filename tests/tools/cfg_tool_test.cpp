@@ -101,7 +101,9 @@ TEST_F(CfgTool, CompileRefusesWhatTheProgramCouldNotReadNamingLineAndColumn) {
         {"<cfg><tree>\n<List><Item/></List></tree></cfg>", "2:13: тег \"Item\" не может стоять внутри тега \"List\""},
         {"<cfg><tree><MenuApplet/></tree></cfg>",
          "1:24: тег \"MenuApplet\" не может стоять внутри тега \"MenuApplet\""},
-        {"<cfg><tree><List><ScriptItem><Image/></ScriptItem></List></tree></cfg>", "1:37: nnn"},
+        {"<cfg><tree><List><ScriptItem><Image/></ScriptItem></List></tree></cfg>",
+         "1:37: nnn: тег \"Image\" может стоять только внутри тега \"Logo\" или \"Form\", а стоит внутри тега "
+         "\"ScriptItem\""},
         {"<cfg><tree><List> x </List></tree></cfg>", "1:21: составной тег \"List\" не может содержать текст"},
         {"<cfg><tree><Logo><Image><Src>a<Src/></Src></Image></Logo></tree></cfg>",
          "1:36: простой тег \"Src\" не может содержать теги"},
@@ -166,13 +168,17 @@ TEST_F(CfgTool, DumpAndCheckRefuseBadFilesNamingTheOffset) {
     };
     const bad_t cases[] = {
         {tree(1).i32(72).bytes, "смещение 32: Неизвестный код тега 72"},
-        {tree(1).i32(5).i32(1).i32(33).i32(1).i32(24).i32(0).bytes, "смещение 48: nnn"},
+        {tree(1).i32(-1).bytes, "смещение 32: Неизвестный код тега -1"},
+        {tree(1).i32(5).i32(1).i32(33).i32(1).i32(24).i32(0).bytes,
+         "смещение 48: nnn: тег \"Image\" может стоять только внутри тега \"Logo\" или \"Form\", а стоит внутри "
+         "тега \"ScriptItem\""},
         {tree(1).i32(5).i32(1).i32(53).bytes,
-         "Файл настроек испорчен: тег \"Item\" на смещении 40 не может стоять внутри тега \"List\""},
-        {tree(2).i32(22).i32(0).bytes, "Файл настроек испорчен: данные обрываются на смещении 40"},
+         "файл испорчен: тег \"Item\" на смещении 40 не может стоять внутри тега \"List\""},
+        {tree(2).i32(22).i32(0).bytes, "файл испорчен: данные обрываются на смещении 40"},
         {cfg_bytes_t().header().i32(1).i32(9).str(u"x").bytes,
-         "Файл настроек испорчен: неизвестный тип переменной 9 на смещении 28"},
+         "файл испорчен: неизвестный тип переменной 9 на смещении 28"},
         {cfg_bytes_t().str(u"mfc arhivf").bytes, "Неверный пароль"},
+        {{}, "файл пуст или его заголовок испорчен"},
     };
     for (const auto& bad : cases) {
         SCOPED_TRACE(bad.message);
@@ -184,6 +190,13 @@ TEST_F(CfgTool, DumpAndCheckRefuseBadFilesNamingTheOffset) {
             EXPECT_EQ(result.err, path.string() + ": " + bad.message + "\n");
         }
     }
+    // A missing file, and a file that cannot be created, are named as files, not as "the settings file".
+    const fs::path absent = dir / "absent.cfg";
+    EXPECT_EQ(run("check " + absent.string()).err, absent.string() + ": не удаётся открыть файл для чтения\n");
+    const fs::path nowhere = dir / "no" / "config.cfg";
+    EXPECT_EQ(run("compile " + fixture("bank.xml").string() + " -o " + nowhere.string()).err,
+              nowhere.string() + ": не удаётся создать файл для записи\n");
+
     // A character XML cannot carry is refused by dump and named with the tag that holds it; check loads
     // the same file.
     const fs::path control = file("c.cfg", tree(1).i32(5).i32(1).i32(26).str(u"a\x01").bytes);

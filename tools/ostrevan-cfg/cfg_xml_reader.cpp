@@ -258,7 +258,8 @@ private:
         try {
             tag = create_tag(xml_attributes.isEmpty() ? code : code | attributes_bit, &parent);
         } catch (const text_error_t& e) {
-            fail(e.text());
+            if (e.text() != texts::image_misplaced) fail(e.text());
+            fail(format_text(texts::cfg_image_misplaced, {e.text(), parent_name}));
         }
         if (!tag->accepted) fail(format_text(texts::cfg_tag_not_accepted, {u16(element), parent_name}));
         if (!empty_map) {

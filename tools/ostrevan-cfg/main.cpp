@@ -6,6 +6,7 @@
 #include <QString>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <optional>
 #include <string>
@@ -61,21 +62,37 @@ int fail(const QString& place, const std::u16string& message) {
     return 1;
 }
 
-std::u16string at_code_word(const storage_t& storage, const std::u16string& message) {
-    return format_text(texts::cfg_at_offset, {number_text(int64_t(storage.offset() - 4)), message});
+std::u16string at_offset(uint64_t offset, const std::u16string& message) {
+    return format_text(texts::cfg_at_offset, {number_text(int64_t(offset)), message});
 }
 
-// Runs a reading of `path` and turns its errors into the message that names the place. The factory's
-// own errors (an unknown code, a misplaced "Image") come right after the record's 4-byte code word.
+// The code word as it stands in the file (the factory reports it with the attributes bit cleared, which turns
+// a stored -1 into -32769); integers are never scrambled.
+std::u16string stored_code_text(const arguments_t& args, uint64_t offset, int32_t reported) {
+    std::ifstream in(args.input.toStdString(), std::ios::binary);
+    unsigned char b[4] = {};
+    if (!in.seekg(std::streamoff(offset)) || !in.read(reinterpret_cast<char*>(b), 4)) return number_text(reported);
+    const auto word = int32_t(uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24);
+    return number_text(word >= 0 && word <= 0xFFFF ? word & ~attributes_bit : word);
+}
+
+// Runs a reading of `path` and turns its errors into the message that names the place. An unknown code
+// comes right after the record's 4-byte code word.
 int read_file(const arguments_t& args, const std::function<int(mfc_storage_t&)>& body) {
     std::unique_ptr<mfc_storage_t> storage;
     try {
         storage = std::make_unique<mfc_storage_t>(args.input.toStdU16String(), mfc_storage_t::mode_read, args.pin);
         return body(*storage);
     } catch (const tag_unknown_ex_t& e) {
-        return fail(args.input, at_code_word(*storage, e.text()));
+        const uint64_t at = storage->offset() - 4;
+        return fail(args.input,
+                    at_offset(at, format_text(texts::tag_code_unknown, {stored_code_text(args, at, e.code)})));
+    } catch (const image_misplaced_ex_t& e) {
+        return fail(args.input,
+                    at_offset(e.offset, format_text(texts::cfg_image_misplaced, {e.text(), tag_name(e.parent_code)})));
+    } catch (const mfc_storage_ex_t& e) {
+        return fail(args.input, e.detail());
     } catch (const text_error_t& e) {
-        if (storage && e.text() == texts::image_misplaced) return fail(args.input, at_code_word(*storage, e.text()));
         return fail(args.input, e.text());
     } catch (const cfg_error_t& e) {
         return fail(QString::fromStdU16String(e.place), e.message);
@@ -101,10 +118,12 @@ int compile(const arguments_t& args) {
         mfc_storage_t out(args.output.toStdU16String(), mfc_storage_t::mode_write, args.pin, posix_file_ops(),
                           permissions);
         write_cfg(out, file);
-        if (!out.close()) return fail(args.output, format_text(texts::cfg_cannot_write, {out.last_error}));
+        if (!out.close()) return fail(args.output, out.last_error_detail);
         return 0;
     } catch (const cfg_error_t& e) {
         return fail(QString::fromStdU16String(e.place), e.message);
+    } catch (const mfc_storage_ex_t& e) {
+        return fail(args.output, e.detail());
     } catch (const text_error_t& e) {
         return fail(args.output, format_text(texts::cfg_cannot_write, {e.text()}));
     }
