@@ -1,13 +1,20 @@
+include(GoogleTest)
+
 # ostrevan_add_gtest(NAME SOURCES a.cpp b.cpp LIBS lib1 lib2 [ENV VAR=value...])
-# One test program per group of related tests, registered with CTest as one test.
+# One test program per group of related tests. Each of its test cases is its own CTest entry, named
+# NAME.Suite.Case, so that `ctest -R NAME` runs the program's cases and `ctest -R Suite.Case` one of them.
 function(ostrevan_add_gtest name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;ENV" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
-  add_test(NAME ${name} COMMAND ${name})
-  set_tests_properties(${name} PROPERTIES
-    ENVIRONMENT "OSTREVAN_SOURCE_DIR=${PROJECT_SOURCE_DIR};OSTREVAN_BINARY_DIR=${PROJECT_BINARY_DIR};${ARG_ENV}"
-    TIMEOUT 300)
+  set(environment "OSTREVAN_SOURCE_DIR=${PROJECT_SOURCE_DIR}" "OSTREVAN_BINARY_DIR=${PROJECT_BINARY_DIR}" ${ARG_ENV})
+  # The list goes into the properties as one value.
+  string(REPLACE ";" "\\;" environment "${environment}")
+  gtest_discover_tests(${name}
+    TEST_PREFIX "${name}."
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "${environment}" TIMEOUT 300)
 endfunction()
 
 # ostrevan_add_qtest(NAME SOURCES a.cpp LIBS lib1)
@@ -42,16 +49,18 @@ function(ostrevan_add_fuzzer name)
 endfunction()
 
 # ostrevan_add_folders(FOLDERS a b ... [QT_ONLY c ...])
-# Adds each folder below the current one that has a CMakeLists.txt (one not written yet is skipped);
-# the QT_ONLY ones are left out of builds without Qt (the fuzz build).
+# Adds each folder below the current one; the QT_ONLY ones are left out of builds without Qt (the fuzz build).
+# A folder named that has no CMakeLists.txt stops the configure, rather than vanishing with its tests.
 function(ostrevan_add_folders)
   cmake_parse_arguments(ARG "" "" "FOLDERS;QT_ONLY" ${ARGN})
   foreach(dir IN LISTS ARG_FOLDERS)
+    if(NOT EXISTS "${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt")
+      message(FATAL_ERROR "${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt does not exist: "
+                          "remove ${dir} from the list or add the folder")
+    endif()
     if(NOT OSTREVAN_GUI AND dir IN_LIST ARG_QT_ONLY)
       continue()
     endif()
-    if(EXISTS "${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt")
-      add_subdirectory(${dir})
-    endif()
+    add_subdirectory(${dir})
   endforeach()
 endfunction()

@@ -30,8 +30,8 @@ public:
     int create_temp(const std::string& target, std::string& temp_path, file_permissions_t permissions) override {
         // The file is made by open() with the mode asked for, so that the umask applies as to any new file.
         struct stat existing {};
-        const bool keep = permissions.keep_existing && ::stat(target.c_str(), &existing) == 0 &&
-                          S_ISREG(existing.st_mode);
+        const bool keep =
+            permissions.keep_existing && ::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
         static std::atomic<unsigned> serial{0};
         for (int attempt = 0; attempt < 100; ++attempt) {
             const std::string name = target + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(serial++);

@@ -103,7 +103,8 @@ inline constexpr char16_t cfg_in_tag[] = u"теге %1";
 inline constexpr char16_t cfg_trailing_bytes[] = u"после дерева тегов остались байты, которые программа не читает: %1";
 inline constexpr char16_t cfg_at_offset[] = u"смещение %1: %2";
 inline constexpr char16_t cfg_summary[] = u"Переменных: %1\nТегов: %2\nМеню:\n";
-inline constexpr char16_t cfg_dtd_refused[] = u"объявление <!DOCTYPE> не допускается: сущности, кроме стандартных, не поддерживаются";
+inline constexpr char16_t cfg_dtd_refused[] =
+    u"объявление <!DOCTYPE> не допускается: сущности, кроме стандартных, не поддерживаются";
 inline constexpr char16_t cfg_unknown_entity[] = u"неизвестная сущность &%1;";
 inline constexpr char16_t cfg_xml_cut_short[] = u"документ XML обрывается раньше конца";
 inline constexpr char16_t cfg_xml_malformed[] = u"документ XML построен неверно";

@@ -5,9 +5,9 @@
 #include "script/factory.h"
 #include "script/script_context.h"
 #include "script/tag_errors.h"
+#include "storage/record_count.h"
 #include "storage/storage.h"
 #include "storage/storage_errors.h"
-#include "storage/record_count.h"
 #include "vars/var_scope.h"
 
 namespace {

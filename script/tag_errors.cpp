@@ -1,8 +1,8 @@
 #include "script/tag_errors.h"
 
+#include "core/text_format.h"
 #include "core/u16.h"
 #include "resources/texts.h"
-#include "core/text_format.h"
 
 tag_unknown_ex_t::tag_unknown_ex_t(int32_t code) : code(code), name(texts::tag_name_unknown), unknown_code_(true) {
     what_ = to_utf8(text());

@@ -41,8 +41,10 @@ void mfc_storage_t::finish() {
     const bool flushed = writer_->flush();
     const auto outcome = flushed ? file_writer_->commit() : atomic_writer_t::outcome_t::failed;
     close_handle();
-    if (outcome == atomic_writer_t::outcome_t::failed) throw mfc_storage_ex_t(texts::storage_save_failed, texts::storage_save_failed_detail);
-    if (outcome == atomic_writer_t::outcome_t::unconfirmed) throw mfc_storage_ex_t(texts::storage_save_unconfirmed, texts::storage_save_unconfirmed_detail);
+    if (outcome == atomic_writer_t::outcome_t::failed)
+        throw mfc_storage_ex_t(texts::storage_save_failed, texts::storage_save_failed_detail);
+    if (outcome == atomic_writer_t::outcome_t::unconfirmed)
+        throw mfc_storage_ex_t(texts::storage_save_unconfirmed, texts::storage_save_unconfirmed_detail);
 }
 
 bool mfc_storage_t::close() {
@@ -85,7 +87,8 @@ void mfc_storage_t::open_mode(int mode) {
         return;
     }
     handle_ = ops_.open_read(path);
-    if (handle_ < 0) throw mfc_storage_open_file_ex_t(texts::storage_cannot_open_read, texts::storage_cannot_open_read_detail);
+    if (handle_ < 0)
+        throw mfc_storage_open_file_ex_t(texts::storage_cannot_open_read, texts::storage_cannot_open_read_detail);
     uint64_t size = 0;
     if (!ops_.size(handle_, size)) {
         close_handle();

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "core/atomic_writer.h"
-#include "storage/archive.h"
 #include "core/file_ops.h"
+#include "storage/archive.h"
 #include "storage/storage.h"
 #include "storage/storage_errors.h"
 

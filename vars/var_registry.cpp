@@ -1,8 +1,8 @@
 #include "vars/var_registry.h"
 
+#include "storage/record_count.h"
 #include "storage/storage.h"
 #include "storage/storage_errors.h"
-#include "storage/record_count.h"
 
 var_registry_t::~var_registry_t() {
     for (entry_t& e : entries_)

@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "resources/texts.h"
+#include "storage/record_count.h"
 #include "storage/storage.h"
 #include "storage/storage_errors.h"
 #include "vars/bool_var.h"
@@ -11,7 +12,6 @@
 #include "vars/fav_list_var.h"
 #include "vars/fav_var.h"
 #include "vars/string_var.h"
-#include "storage/record_count.h"
 
 std::unique_ptr<var_t> create_var(int32_t type_code) {
     switch (type_code) {

@@ -5,12 +5,12 @@
 #include <cstdint>
 #include <string>
 
+#include "core/memory_file_ops.h"
 #include "core/text_error.h"
 #include "script/factory.h"
 #include "script/menu_applet_tag.h"
 #include "script/script_context.h"
 #include "script/tag_errors.h"
-#include "core/memory_file_ops.h"
 #include "storage/mfc_storage.h"
 
 namespace {

@@ -196,7 +196,7 @@ sms_status_report_t read_status_report(reader_t& in, sms_address_t smsc, uint8_t
     pdu.discharge_time = read_timestamp(in);
     pdu.status = in.octet();
     if (in.left() == 0) return pdu;
-    const uint8_t indicator = in.octet();  // which optional fields follow
+    const uint8_t indicator = in.octet();                            // which optional fields follow
     for (uint8_t more = indicator; more & 0x80;) more = in.octet();  // extension octets, none defined yet
     if (indicator & 0x01) pdu.pid = in.octet();
     if (indicator & 0x02) pdu.dcs = decode_dcs(in.octet());

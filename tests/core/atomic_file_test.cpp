@@ -4,8 +4,8 @@
 #include <sys/stat.h>
 
 #include <fstream>
-#include <set>
 #include <iterator>
+#include <set>
 #include <string>
 
 #include "tests/core/faulty_file_ops.h"

@@ -236,7 +236,8 @@ TEST_F(CfgTool, CompileRefusesDocumentTypesAndUnknownEntities) {
         EXPECT_FALSE(fs::exists(dir / "bad.cfg"));
     }
     const fs::path good =
-        file("good.xml", "<cfg><tree><List><ScriptItem><Name>&lt;&amp;&#1041;&#x42;</Name></ScriptItem></List></tree></cfg>");
+        file("good.xml",
+             "<cfg><tree><List><ScriptItem><Name>&lt;&amp;&#1041;&#x42;</Name></ScriptItem></List></tree></cfg>");
     ASSERT_EQ(run("compile " + good.string() + " -o " + (dir / "good.cfg").string()).status, 0);
     EXPECT_NE(run("dump " + (dir / "good.cfg").string()).out.find("<Name>&lt;&amp;БB</Name>"), std::string::npos);
 }
@@ -244,8 +245,8 @@ TEST_F(CfgTool, CompileRefusesDocumentTypesAndUnknownEntities) {
 // What dump, check and --help print is their result: a full disk fails them.
 TEST_F(CfgTool, OutputThatCannotBeWrittenFails) {
     ASSERT_EQ(run("compile " + fixture("bank.xml").string() + " -o " + (dir / "bank.cfg").string()).status, 0);
-    for (const std::string& args : {"dump " + (dir / "bank.cfg").string(), "check " + (dir / "bank.cfg").string(),
-                                   std::string("--help")}) {
+    for (const std::string& args :
+         {"dump " + (dir / "bank.cfg").string(), "check " + (dir / "bank.cfg").string(), std::string("--help")}) {
         SCOPED_TRACE(args);
         const result_t result = run(args, "/dev/full");
         EXPECT_EQ(result.status, 1);

@@ -3,9 +3,9 @@
 #include "resources/texts.h"
 #include "script/factory.h"
 #include "script/script_context.h"
+#include "storage/record_count.h"
 #include "storage/storage.h"
 #include "storage/storage_errors.h"
-#include "storage/record_count.h"
 
 namespace {
 
@@ -40,7 +40,8 @@ cfg_file_t read_cfg(storage_t& storage) {
         storage.read_int(type).read_string(record.name);
         record.var = create_var(type);
         if (!record.var) {
-            throw damaged_file_error(format_text(texts::var_unknown_type, {number_text(type), number_text(int64_t(at))}));
+            throw damaged_file_error(
+                format_text(texts::var_unknown_type, {number_text(type), number_text(int64_t(at))}));
         }
         record.var->load(storage);
         file.vars.push_back(std::move(record));

@@ -70,7 +70,8 @@ private:
         const auto token = reader_.readNext();
         if (reader_.hasError()) fail(xml_error());
         if (token == QXmlStreamReader::DTD) fail(texts::cfg_dtd_refused);
-        if (token == QXmlStreamReader::EntityReference) fail(format_text(texts::cfg_unknown_entity, {u16(reader_.name())}));
+        if (token == QXmlStreamReader::EntityReference)
+            fail(format_text(texts::cfg_unknown_entity, {u16(reader_.name())}));
         return token;
     }
 
