@@ -98,6 +98,7 @@ inline constexpr char16_t cfg_empty_attributes_alone[] =
 inline constexpr char16_t cfg_too_deep[] = u"теги вложены глубже %1 уровней";
 // %1 is the character's code, %2 one of the two places below.
 inline constexpr char16_t cfg_not_xml_char[] = u"символ U+%1 в %2 нельзя записать в XML";
+inline constexpr char16_t cfg_duplicate_var[] = u"переменная \"%1\" уже описана выше";
 inline constexpr char16_t cfg_in_var[] = u"переменной \"%1\"";
 inline constexpr char16_t cfg_in_tag[] = u"теге %1";
 inline constexpr char16_t cfg_trailing_bytes[] = u"после дерева тегов остались байты, которые программа не читает: %1";
@@ -119,6 +120,8 @@ inline constexpr char16_t cfg_warn_flag_byte[] =
 inline constexpr char16_t cfg_warn_repeated_attribute[] =
     u"предупреждение: ключ атрибута на смещении %1 повторяется, в XML попадает только последнее значение";
 // %1 is the program's own text for a misplaced "Image", %2 the tag it stood in.
+inline constexpr char16_t cfg_warn_other_bytes[] =
+    u"предупреждение: после компиляции байты файла будут другими, начиная со смещения %1";
 inline constexpr char16_t cfg_image_misplaced[] =
     u"%1: тег \"Image\" может стоять только внутри тега \"Logo\" или \"Form\", а стоит внутри тега \"%2\"";
 inline constexpr char16_t cfg_output_failed[] = u"не удаётся записать стандартный вывод";

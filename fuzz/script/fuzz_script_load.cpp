@@ -31,7 +31,6 @@ bool load_and_save(memory_file_ops_t& ops, const std::u16string& path, const std
         if (!writer.close()) __builtin_trap();
         return true;
     } catch (const text_error_t&) {
-    } catch (const tag_unknown_ex_t&) {
     }
     return false;
 }

@@ -16,6 +16,12 @@
 
 namespace {
 
+// One variable as its XML element gives it.
+struct cfg_var_t {
+    std::u16string name;
+    std::unique_ptr<var_t> var;
+};
+
 std::u16string u16(const QString& s) {
     return s.toStdU16String();
 }
@@ -39,7 +45,11 @@ public:
             if (reader_.name() == cfg_xml::vars && !seen_vars && !seen_tree) {
                 seen_vars = true;
                 check_attributes({});
-                while (next_element(&cfg_xml::vars)) file.vars.push_back(parse_var());
+                while (next_element(&cfg_xml::vars)) {
+                    cfg_var_t record = parse_var();
+                    if (file.vars->lookup(record.name)) fail(format_text(texts::cfg_duplicate_var, {record.name}));
+                    file.vars->put(record.name, std::move(record.var));
+                }
             } else if (reader_.name() == cfg_xml::tree && !seen_tree) {
                 seen_tree = true;
                 check_attributes({});

@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QFile>
 #include <QString>
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -14,6 +15,7 @@
 
 #include "cfg_file.h"
 #include "cfg_xml.h"
+#include "core/memory_file_ops.h"
 #include "core/text_error.h"
 #include "core/u16.h"
 #include "resources/texts.h"
@@ -129,6 +131,25 @@ int compile(const arguments_t& args) {
     }
 }
 
+// The first offset at which the file as compiling would write it differs from the input's first `length` bytes.
+std::optional<uint64_t> first_difference_when_written(const arguments_t& args, const cfg_file_t& file,
+                                                      uint64_t length) {
+    memory_file_ops_t memory;
+    {
+        mfc_storage_t out(u"written.cfg", mfc_storage_t::mode_write, args.pin, memory);
+        write_cfg(out, file);
+        if (!out.close()) return std::nullopt;
+    }
+    const std::vector<unsigned char>& written = memory.files["written.cfg"];
+    std::ifstream in(args.input.toStdString(), std::ios::binary);
+    std::vector<unsigned char> original(length);
+    in.read(reinterpret_cast<char*>(original.data()), std::streamsize(length));
+    original.resize(size_t(in.gcount()));
+    const auto mismatch = std::mismatch(original.begin(), original.end(), written.begin(), written.end());
+    if (mismatch.first == original.end() && mismatch.second == written.end()) return std::nullopt;
+    return uint64_t(mismatch.first - original.begin());
+}
+
 std::u16string form_warning(stored_form_t form, uint64_t at) {
     const char16_t* pattern = form == stored_form_t::string_without_marker ? texts::cfg_warn_string_without_marker
                               : form == stored_form_t::long_length         ? texts::cfg_warn_long_length
@@ -150,6 +171,12 @@ cfg_file_t read_cfg_warning(const arguments_t& args, mfc_storage_t& storage) {
         ~unhook_t() { script_context.on_repeated_attribute = nullptr; }
     } unhook;
     cfg_file_t file = read_cfg(storage);
+    if (warnings.empty()) {
+        // Anything else the model's reader normalises (a variable name stored twice, of which the registry
+        // keeps the last) still shows as a difference from the bytes compiling would write.
+        if (auto at = first_difference_when_written(args, file, storage.offset()))
+            warnings.push_back(format_text(texts::cfg_warn_other_bytes, {number_text(int64_t(*at))}));
+    }
     for (const auto& warning : warnings) fail(args.input, warning);
     return file;
 }
