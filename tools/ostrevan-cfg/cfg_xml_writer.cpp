@@ -191,12 +191,12 @@ private:
 
 namespace cfg_xml {
 
-bool is_plain_key(const QString& key) {
-    if (key.isEmpty() || key.startsWith(QStringLiteral("xml"), Qt::CaseInsensitive) || key.startsWith(own_prefix)) {
+bool is_plain_key(const QString& candidate) {
+    if (candidate.isEmpty() || candidate.startsWith(QStringLiteral("xml"), Qt::CaseInsensitive) || candidate.startsWith(own_prefix)) {
         return false;
     }
-    for (qsizetype i = 0; i < key.size(); ++i) {
-        const char16_t c = key[i].unicode();
+    for (qsizetype i = 0; i < candidate.size(); ++i) {
+        const char16_t c = candidate[i].unicode();
         const bool start = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || (c >= 0xC0 && c <= 0xD6) ||
                            (c >= 0xD8 && c <= 0xF6) || (c >= 0xF8 && c <= 0x2FF) || (c >= 0x370 && c <= 0x37D) ||
                            (c >= 0x37F && c <= 0x1FFF) || c == 0x200C || c == 0x200D || (c >= 0x2070 && c <= 0x218F) ||
