@@ -1,13 +1,31 @@
+include(GoogleTest)
+
+# ostrevan_strict_warnings(TARGET...)
+# The warnings beyond -Wall -Wextra, for the targets whose code is clean of them. Not yet clean, so not
+# listed: the script's tags and the recording display (constructor parameters named after the members they
+# set) and the modem library (a lock declared inside the scope of another).
+function(ostrevan_strict_warnings)
+  foreach(target IN LISTS ARGN)
+    target_compile_options(${target} PRIVATE -Wshadow -Woverloaded-virtual -Wimplicit-fallthrough -Wformat=2)
+  endforeach()
+endfunction()
+
 # ostrevan_add_gtest(NAME SOURCES a.cpp b.cpp LIBS lib1 lib2 [ENV VAR=value...])
-# One test program per group of related tests, registered with CTest as one test.
+# One test program per group of related tests. Each of its test cases is its own CTest entry, named
+# NAME.Suite.Case, so that `ctest -R NAME` runs the program's cases and `ctest -R Suite.Case` one of them.
 function(ostrevan_add_gtest name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;ENV" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
-  add_test(NAME ${name} COMMAND ${name})
-  set_tests_properties(${name} PROPERTIES
-    ENVIRONMENT "OSTREVAN_SOURCE_DIR=${PROJECT_SOURCE_DIR};OSTREVAN_BINARY_DIR=${PROJECT_BINARY_DIR};${ARG_ENV}"
-    TIMEOUT 300)
+  # The environment is given by running the program through `cmake -E env`, so that it holds for listing
+  # the cases (which runs the program when CTest starts) as well as for each case.
+  set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR
+    "${CMAKE_COMMAND};-E;env;OSTREVAN_SOURCE_DIR=${PROJECT_SOURCE_DIR};OSTREVAN_BINARY_DIR=${PROJECT_BINARY_DIR};${ARG_ENV}")
+  gtest_discover_tests(${name}
+    TEST_PREFIX "${name}."
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES TIMEOUT 300)
 endfunction()
 
 # ostrevan_add_qtest(NAME SOURCES a.cpp LIBS lib1)
@@ -42,16 +60,18 @@ function(ostrevan_add_fuzzer name)
 endfunction()
 
 # ostrevan_add_folders(FOLDERS a b ... [QT_ONLY c ...])
-# Adds each folder below the current one that has a CMakeLists.txt (one not written yet is skipped);
-# the QT_ONLY ones are left out of builds without Qt (the fuzz build).
+# Adds each folder below the current one; the QT_ONLY ones are left out of builds without Qt (the fuzz build).
+# A folder named that has no CMakeLists.txt stops the configure, rather than vanishing with its tests.
 function(ostrevan_add_folders)
   cmake_parse_arguments(ARG "" "" "FOLDERS;QT_ONLY" ${ARGN})
   foreach(dir IN LISTS ARG_FOLDERS)
+    if(NOT EXISTS "${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt")
+      message(FATAL_ERROR "${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt does not exist: "
+                          "remove ${dir} from the list or add the folder")
+    endif()
     if(NOT OSTREVAN_GUI AND dir IN_LIST ARG_QT_ONLY)
       continue()
     endif()
-    if(EXISTS "${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt")
-      add_subdirectory(${dir})
-    endif()
+    add_subdirectory(${dir})
   endforeach()
 endfunction()

@@ -3,13 +3,16 @@
 #include <filesystem>
 #include <string_view>
 
-// Replaces `file` by `content` so that a crash leaves either the old or the new file, never a piece: the content
-// goes to `file` + ".tmp" (created with mode 0600, the parent folders made first), is flushed to the disk and
-// renamed over `file`, then the folder is flushed so that the rename itself is on the disk. Returns false when
-// the file could not be replaced; the old file is then untouched and the temp file is removed. `failed` (when
-// given) receives the path that could not be written: the temp file when it could not be created, else `file`.
+#include "core/file_ops.h"
+
+// Replaces `file` by `content` through the crash-safe writer (core/atomic_writer.h): a crash leaves either the
+// old or the new file, never a piece. The file is private to the user (mode 0600); missing parent folders are
+// made first. Returns true only when the new file is in place and on the disk. False when it could not be
+// replaced (the old file is then untouched) and also when the folder's flush after the rename failed (the
+// new file is in place but may not survive a crash), so that nothing that depends on the file being kept
+// (deleting the modem's copy of a message) goes ahead. `failed` (when given) receives `file`.
 bool write_file_atomically(const std::filesystem::path& file, std::string_view content,
-                           std::filesystem::path* failed = nullptr);
+                           std::filesystem::path* failed = nullptr, file_ops_t& ops = posix_file_ops());
 
 // Moves a damaged `file` aside to `file` + ".bad" (replacing an older one) for a person to look at, so that
 // the program can start afresh; returns the new name. A failure to move is ignored: the next save replaces

@@ -15,26 +15,36 @@ inline constexpr char16_t storage_cannot_open_read[] = u"невозможно о
 inline constexpr char16_t storage_damaged[] =
     u"Файл настроек испорчен, для создания нового, выберите \"Новый пин-код\"";
 inline constexpr char16_t storage_wrong_password[] = u"Неверный пароль";
-// Faults in the data after the header. %1, %2 are filled with numbers; offsets count bytes from the
-// start of the file.
-inline constexpr char16_t storage_unexpected_end[] = u"Файл настроек испорчен: данные обрываются на смещении %1";
-inline constexpr char16_t storage_bad_string_length[] =
-    u"Файл настроек испорчен: длина строки %1 на смещении %2 больше остатка файла";
-inline constexpr char16_t storage_bad_string_marker[] =
-    u"Файл настроек испорчен: повторная метка строки на смещении %1";
+// Faults in the data after the header: the user sees storage_damaged_data with one of the faults (here and
+// in the sections of variables and tags) in place of %1. Other places in the faults are numbers; offsets
+// count bytes from the start of the file.
+inline constexpr char16_t storage_damaged_data[] = u"Файл настроек испорчен: %1";
+inline constexpr char16_t storage_unexpected_end[] = u"данные обрываются на смещении %1";
+inline constexpr char16_t storage_bad_string_length[] = u"длина строки %1 на смещении %2 больше остатка файла";
+inline constexpr char16_t storage_bad_string_marker[] = u"повторная метка строки на смещении %1";
 inline constexpr char16_t storage_read_failed[] = u"Ошибка чтения файла настроек на смещении %1";
 // Saving writes a new file beside the old one and puts it in place only when all of it is on disk.
 inline constexpr char16_t storage_save_failed[] = u"Не удалось сохранить файл настроек, прежний файл не изменён";
 inline constexpr char16_t storage_save_unconfirmed[] =
     u"Файл настроек сохранён, но система не подтвердила запись каталога на диск";
+// The failures above told without naming the settings file, for the tools, which name the file (a script
+// or a settings file) themselves.
+inline constexpr char16_t storage_damaged_data_detail[] = u"файл испорчен: %1";
+inline constexpr char16_t storage_cannot_open_write_detail[] = u"не удаётся создать файл для записи";
+inline constexpr char16_t storage_cannot_open_read_detail[] = u"не удаётся открыть файл для чтения";
+inline constexpr char16_t storage_damaged_detail[] = u"файл пуст или его заголовок испорчен";
+inline constexpr char16_t storage_read_failed_detail[] = u"ошибка чтения на смещении %1";
+inline constexpr char16_t storage_save_failed_detail[] = u"не удалось записать файл, прежний файл не изменён";
+inline constexpr char16_t storage_save_unconfirmed_detail[] =
+    u"файл записан, но система не подтвердила запись каталога на диск";
 
 // ---- user variables -----------------------------------------------------------------------------
 
 inline constexpr char16_t var_wrong_type[] = u"Не тот тип переменной";
-// %1 is the stored code, %2 the byte offset of the record in the file.
-inline constexpr char16_t var_unknown_type[] = u"Файл настроек испорчен: неизвестный тип переменной %1 на смещении %2";
+// Faults shown within storage_damaged_data. %1 is the stored code, %2 the byte offset of the record.
+inline constexpr char16_t var_unknown_type[] = u"неизвестный тип переменной %1 на смещении %2";
 // %1 is the stored count, %2 the byte offset where it stands.
-inline constexpr char16_t var_bad_count[] = u"Файл настроек испорчен: неверное число записей %1 на смещении %2";
+inline constexpr char16_t var_bad_count[] = u"неверное число записей %1 на смещении %2";
 
 // ---- script model -------------------------------------------------------------------------------
 
@@ -44,11 +54,10 @@ inline constexpr char16_t tag_name_unknown[] = u"Не известно";
 inline constexpr char16_t image_misplaced[] = u"nnn";
 inline constexpr char16_t tag_code_unknown[] = u"Неизвестный код тега %1";
 inline constexpr char16_t tag_unknown[] = u"Неизвестный тег \"%1\"";
-// Faults of a damaged script or settings file. %1, %2 are tag names, the other places numbers; offsets
-// count bytes from the start of the file.
-inline constexpr char16_t tag_not_accepted[] =
-    u"Файл настроек испорчен: тег \"%1\" на смещении %3 не может стоять внутри тега \"%2\"";
-inline constexpr char16_t tags_too_deep[] = u"Файл настроек испорчен: теги на смещении %2 вложены глубже %1 уровней";
+// Faults of a damaged script or settings file (shown within storage_damaged_data). %1, %2 are tag names,
+// the other places numbers; offsets count bytes from the start of the file.
+inline constexpr char16_t tag_not_accepted[] = u"тег \"%1\" на смещении %3 не может стоять внутри тега \"%2\"";
+inline constexpr char16_t tags_too_deep[] = u"теги на смещении %2 вложены глубже %1 уровней";
 // The captions an input and a check box group show until a "Caption" replaces them.
 inline constexpr char16_t input_caption[] = u"Ввод:";
 inline constexpr char16_t checkbox_caption[] = u"Выберите:";
@@ -94,11 +103,33 @@ inline constexpr char16_t cfg_empty_attributes_alone[] =
 inline constexpr char16_t cfg_too_deep[] = u"теги вложены глубже %1 уровней";
 // %1 is the character's code, %2 one of the two places below.
 inline constexpr char16_t cfg_not_xml_char[] = u"символ U+%1 в %2 нельзя записать в XML";
+inline constexpr char16_t cfg_duplicate_var[] = u"переменная \"%1\" уже описана выше";
 inline constexpr char16_t cfg_in_var[] = u"переменной \"%1\"";
 inline constexpr char16_t cfg_in_tag[] = u"теге %1";
 inline constexpr char16_t cfg_trailing_bytes[] = u"после дерева тегов остались байты, которые программа не читает: %1";
 inline constexpr char16_t cfg_at_offset[] = u"смещение %1: %2";
 inline constexpr char16_t cfg_summary[] = u"Переменных: %1\nТегов: %2\nМеню:\n";
+inline constexpr char16_t cfg_dtd_refused[] =
+    u"объявление <!DOCTYPE> не допускается: сущности, кроме стандартных, не поддерживаются";
+inline constexpr char16_t cfg_unknown_entity[] = u"неизвестная сущность &%1;";
+inline constexpr char16_t cfg_xml_cut_short[] = u"документ XML обрывается раньше конца";
+inline constexpr char16_t cfg_xml_malformed[] = u"документ XML построен неверно";
+// dump's warnings about forms that the compiler writes differently, so that compiling the dump gives other
+// bytes. %1 is the byte offset of the value.
+inline constexpr char16_t cfg_warn_string_without_marker[] =
+    u"предупреждение: строка на смещении %1 записана без метки Юникода, после компиляции она будет с меткой";
+inline constexpr char16_t cfg_warn_long_length[] =
+    u"предупреждение: длина строки на смещении %1 записана длиннее, чем нужно, после компиляции она будет короче";
+inline constexpr char16_t cfg_warn_flag_byte[] =
+    u"предупреждение: флаг на смещении %1 записан байтом, отличным от 0 и 1, после компиляции он будет 1";
+inline constexpr char16_t cfg_warn_repeated_attribute[] =
+    u"предупреждение: ключ атрибута на смещении %1 повторяется, в XML попадает только последнее значение";
+// %1 is the program's own text for a misplaced "Image", %2 the tag it stood in.
+inline constexpr char16_t cfg_warn_other_bytes[] =
+    u"предупреждение: после компиляции байты файла будут другими, начиная со смещения %1";
+inline constexpr char16_t cfg_image_misplaced[] =
+    u"%1: тег \"Image\" может стоять только внутри тега \"Logo\" или \"Form\", а стоит внутри тега \"%2\"";
+inline constexpr char16_t cfg_output_failed[] = u"не удаётся записать стандартный вывод";
 
 // ---- screens ------------------------------------------------------------------------------------
 

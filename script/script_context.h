@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <unordered_map>
 
@@ -20,6 +22,9 @@ struct script_context_t {
     messaging_t* messaging = nullptr;
     // Script items by their `Id`; owned by the root, which creates it.
     tags_by_id_t* tags_by_id = nullptr;
+    // When set, told of each attribute key that repeats within one record being loaded (the later value wins,
+    // so the record is written back shorter), with the byte offset of the repeated key. For the tools.
+    std::function<void(uint64_t offset)> on_repeated_attribute;
 };
 
 inline script_context_t script_context;

@@ -4,9 +4,10 @@
 #include "resources/texts.h"
 #include "script/factory.h"
 #include "script/script_context.h"
+#include "script/tag_errors.h"
+#include "storage/record_count.h"
 #include "storage/storage.h"
 #include "storage/storage_errors.h"
-#include "vars/var_count.h"
 #include "vars/var_scope.h"
 
 namespace {
@@ -15,18 +16,13 @@ storage_t& storage() {
     return *script_context.current_storage;
 }
 
-// Depth of the complex records being loaded, to bound the recursion on a damaged file.
-int load_depth = 0;
+// Level below the root of the records being read: the children of the complex record being loaded stand
+// at this level. It bounds the recursion on a damaged file.
+int load_level = 0;
 
-struct depth_guard_t {
-    depth_guard_t() {
-        if (load_depth >= max_tag_depth) {
-            throw text_error_t(format_text(texts::tags_too_deep,
-                                           {number_text(max_tag_depth), number_text(int64_t(storage().offset()))}));
-        }
-        ++load_depth;
-    }
-    ~depth_guard_t() { --load_depth; }
+struct level_guard_t {
+    level_guard_t() { ++load_level; }
+    ~level_guard_t() { --load_level; }
 };
 
 }  // namespace
@@ -43,10 +39,12 @@ bool tag_t::parent_is(const tag_t* parent, std::initializer_list<int32_t> codes)
 
 void tag_t::load() {
     if (!attributes) return;
-    const int32_t count = read_count(storage());
+    const int32_t count = read_count(storage(), 2 * record_bytes::string);
     for (int32_t i = 0; i < count; ++i) {
         std::u16string key, value;
+        const uint64_t at = storage().offset();
         storage().read_string(key).read_string(value);
+        if (script_context.on_repeated_attribute && attributes->contains(key)) script_context.on_repeated_attribute(at);
         attributes->set(key, std::move(value));
     }
 }
@@ -82,18 +80,30 @@ void tag_simple_t::save() {
 
 void tag_complex_t::load() {
     tag_t::load();
-    depth_guard_t depth;
-    const int32_t count = read_count(storage());
+    level_guard_t level;
+    // A child record is at least its code word.
+    const int32_t count = read_count(storage(), record_bytes::word);
+    children.reserve(size_t(count));
     for (int32_t i = 0; i < count; ++i) {
         const uint64_t at = storage().offset();
+        if (load_level > max_tag_depth) {
+            throw damaged_file_error(
+                format_text(texts::tags_too_deep, {number_text(max_tag_depth), number_text(int64_t(at))}));
+        }
         int32_t word = 0;
         storage().read_int(word);
         // A root inside the tree would take over the global variables; no file holds one.
         const bool nested_root = (word & ~attributes_bit) == 1;
-        std::unique_ptr<tag_t> child(nested_root ? nullptr : create_child(word, this));
+        std::unique_ptr<tag_t> child;
+        try {
+            if (!nested_root) child = create_child(word, this);
+        } catch (const text_error_t& e) {
+            if (e.text() != texts::image_misplaced) throw;
+            throw image_misplaced_ex_t(code, at);
+        }
         if (!child) {
             // The record's body cannot be read without its class, so the file cannot be read on.
-            throw text_error_t(format_text(
+            throw damaged_file_error(format_text(
                 texts::tag_not_accepted, {tag_name(word & ~attributes_bit), tag_name(code), number_text(int64_t(at))}));
         }
         child->load();

@@ -15,8 +15,9 @@ using bank_options_t = std::unordered_map<std::u16string, const attribute_map_t*
 // The code word of a record carries this bit when an attribute block follows.
 inline constexpr int32_t attributes_bit = 0x8000;
 
-// Complex tags nest at most this deep in a file. Real scripts nest about ten levels; the limit only
-// keeps a damaged or hostile file from exhausting the stack.
+// A tag stands at most this many levels below the root (the root's children are level 1), in a file and in
+// the compiler's XML alike. Real scripts nest about ten levels; the limit only keeps a damaged or hostile
+// file from exhausting the stack.
 inline constexpr int max_tag_depth = 256;
 
 // Base of every node of the script tree. The tree is walked in passes: load, link, show, commit, save.

@@ -9,13 +9,13 @@
 namespace {
 
 [[noreturn]] void damaged(std::u16string_view pattern, std::initializer_list<std::u16string_view> args) {
-    throw mfc_storage_ex_t(format_text(pattern, args));
+    throw damaged_file_error(format_text(pattern, args));
 }
 
 }  // namespace
 
-archive_reader_t::archive_reader_t(file_ops_t& ops, int handle, uint64_t file_size)
-    : ops_(ops), handle_(handle), size_(file_size) {}
+archive_reader_t::archive_reader_t(file_ops_t& ops, int handle, uint64_t file_size, stored_form_observer_t observer)
+    : ops_(ops), observer_(std::move(observer)), handle_(handle), size_(file_size) {}
 
 void archive_reader_t::read_bytes(void* out, size_t n) {
     if (n > remaining()) damaged(texts::storage_unexpected_end, {number_text(static_cast<int64_t>(size_))});
@@ -23,7 +23,11 @@ void archive_reader_t::read_bytes(void* out, size_t n) {
     while (n > 0) {
         if (begin_ == end_) {
             long got = ops_.read(handle_, buffer_.data(), buffer_.size());
-            if (got < 0) damaged(texts::storage_read_failed, {number_text(static_cast<int64_t>(offset_))});
+            if (got < 0) {
+                const std::u16string at = number_text(static_cast<int64_t>(offset_));
+                throw mfc_storage_ex_t(format_text(texts::storage_read_failed, {at}),
+                                       format_text(texts::storage_read_failed_detail, {at}));
+            }
             // The file is shorter than it was when opened.
             if (got == 0) damaged(texts::storage_unexpected_end, {number_text(static_cast<int64_t>(offset_))});
             begin_ = 0;
@@ -75,10 +79,25 @@ uint64_t archive_reader_t::read_length(uint64_t start, bool& wide) {
         // A second marker is no length at all.
         if (w == 0xFFFE) damaged(texts::storage_bad_string_marker, {number_text(static_cast<int64_t>(start))});
     }
-    if (w < 0xFFFE) return w;
-    uint32_t d = read_u32();
-    if (d < 0xFFFFFFFF) return d;
-    return read_u64();
+    return read_escaped_length(start, w);
+}
+
+// The rest of a length after its first escape byte; `w` is the 16-bit part already read.
+uint64_t archive_reader_t::read_escaped_length(uint64_t start, uint16_t w) {
+    uint64_t length = w;
+    int level = 1;
+    if (w == 0xFFFF) {
+        const uint32_t d = read_u32();
+        length = d;
+        level = 2;
+        if (d == 0xFFFFFFFF) {
+            length = read_u64();
+            level = 3;
+        }
+    }
+    const int needed = length < 0xFF ? 0 : length < 0xFFFE ? 1 : length < 0xFFFFFFFF ? 2 : 3;
+    if (level > needed) tell(stored_form_t::long_length, start);
+    return length;
 }
 
 std::u16string archive_reader_t::read_string() {
@@ -94,6 +113,7 @@ std::u16string archive_reader_t::read_string() {
     }
     const auto n = static_cast<size_t>(length);
     if (!wide) {
+        tell(stored_form_t::string_without_marker, start);
         std::string bytes(n, '\0');
         read_bytes(bytes.data(), n);
         return decode_windows1251(bytes);
@@ -110,25 +130,17 @@ std::u16string archive_reader_t::read_string() {
     return text;
 }
 
-archive_writer_t::archive_writer_t(file_ops_t& ops, int handle) : ops_(ops), handle_(handle) {}
+archive_writer_t::archive_writer_t(atomic_writer_t& out) : out_(out) {}
 
 void archive_writer_t::check() const {
-    if (failed_) throw mfc_storage_ex_t(texts::storage_save_failed);
+    if (failed_) throw mfc_storage_ex_t(texts::storage_save_failed, texts::storage_save_failed_detail);
 }
 
 bool archive_writer_t::flush() {
     if (failed_) return false;
-    size_t done = 0;
-    while (done < used_) {
-        long n = ops_.write(handle_, buffer_.data() + done, used_ - done);
-        if (n <= 0) {
-            failed_ = true;
-            return false;
-        }
-        done += static_cast<size_t>(n);
-    }
+    failed_ = !out_.write(buffer_.data(), used_);
     used_ = 0;
-    return true;
+    return !failed_;
 }
 
 void archive_writer_t::put(const uint8_t* bytes, size_t n) {

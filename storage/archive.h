@@ -2,15 +2,27 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
-#include "storage/file_ops.h"
+#include "core/atomic_writer.h"
+#include "core/file_ops.h"
 
 // The archive's encoding of values, little-endian throughout. A string is stored as the Unicode marker
 // (FF FE FF), its length in UTF-16 units (one byte below 255; else FF and 16 bits below 0xFFFE; else FF FF FF
 // and 32 bits below 0xFFFFFFFF; else also FF FF FF FF and 64 bits), then the units. Strings without the
 // marker (from other writers) hold 8-bit Windows-1251 characters.
+
+// A form the reader accepts but the writer never produces; the same data is written back in the writer's
+// form, so a file holding one does not come out byte for byte the same.
+enum class stored_form_t {
+    string_without_marker,  // an 8-bit string from another writer
+    long_length,            // a length written with a longer escape than it needs
+    flag_byte,              // a flag stored as a byte other than 0 and 1
+};
+// Told of each such form met while reading, with the byte offset of the value.
+using stored_form_observer_t = std::function<void(stored_form_t form, uint64_t offset)>;
 
 // Buffered sequential reader over an open file. It never trusts a stored length beyond the bytes left in
 // the file: every fault of the data is an mfc_storage_ex_t naming its byte offset.
@@ -18,7 +30,7 @@ class archive_reader_t {
 public:
     static constexpr size_t buffer_size = 4096;
 
-    archive_reader_t(file_ops_t& ops, int handle, uint64_t file_size);
+    archive_reader_t(file_ops_t& ops, int handle, uint64_t file_size, stored_form_observer_t observer = {});
 
     uint8_t read_u8();
     uint16_t read_u16();
@@ -33,8 +45,13 @@ public:
 private:
     void read_bytes(void* out, size_t n);
     uint64_t read_length(uint64_t start, bool& wide);
+    uint64_t read_escaped_length(uint64_t start, uint16_t first);
+    void tell(stored_form_t form, uint64_t offset) const {
+        if (observer_) observer_(form, offset);
+    }
 
     file_ops_t& ops_;
+    stored_form_observer_t observer_;
     int handle_;
     uint64_t size_;
     uint64_t offset_ = 0;
@@ -43,14 +60,14 @@ private:
     size_t end_ = 0;
 };
 
-// Buffered sequential writer over an open file. The file is written when the buffer fills and on flush.
-// After a failed write the writer stays failed: every later call throws the same mfc_storage_ex_t, so that a
-// file with a hole in it can never be completed and put in place.
+// Buffered sequential writer into the crash-safe writer's file. The file is written when the buffer fills
+// and on flush. After a failed write the writer stays failed: every later call throws the same
+// mfc_storage_ex_t, so that a file with a hole in it can never be completed and put in place.
 class archive_writer_t {
 public:
     static constexpr size_t buffer_size = 4096;
 
-    archive_writer_t(file_ops_t& ops, int handle);
+    explicit archive_writer_t(atomic_writer_t& out);
 
     void write_u8(uint8_t v);
     void write_u16(uint16_t v);
@@ -68,8 +85,7 @@ private:
     void put(const uint8_t* bytes, size_t n);
     void check() const;
 
-    file_ops_t& ops_;
-    int handle_;
+    atomic_writer_t& out_;
     uint64_t offset_ = 0;
     std::array<uint8_t, buffer_size> buffer_{};
     size_t used_ = 0;

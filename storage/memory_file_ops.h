@@ -1,36 +1,4 @@
 #pragma once
 
-#include <map>
-#include <string>
-#include <vector>
-
-#include "storage/file_ops.h"
-
-// Files held in memory: for fuzzing and for tests that need no disk. Renames and removals act on the map;
-// fsync does nothing.
-class memory_file_ops_t final : public file_ops_t {
-public:
-    std::map<std::string, std::vector<unsigned char>> files;
-
-    int open_read(const std::string& path) override;
-    int create_temp(const std::string& target, std::string& temp_path) override;
-    bool size(int handle, uint64_t& bytes) override;
-    long read(int handle, void* buffer, size_t n) override;
-    long write(int handle, const void* buffer, size_t n) override;
-    bool fsync(int handle) override;
-    bool close(int handle) override;
-    bool rename(const std::string& from, const std::string& to) override;
-    bool fsync_dir(const std::string& dir) override;
-    bool remove(const std::string& path) override;
-
-private:
-    struct open_file_t {
-        std::string path;
-        size_t position = 0;
-    };
-    open_file_t* find(int handle);
-
-    std::map<int, open_file_t> open_;
-    int next_handle_ = 3;
-    int next_temp_ = 0;
-};
+// The in-memory files live in core/ now; this name stays for older includes.
+#include "core/memory_file_ops.h"

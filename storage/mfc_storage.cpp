@@ -14,14 +14,14 @@ mfc_storage_t::mfc_storage_t(const std::u16string& path, file_ops_t& ops) : ops_
     open_mode(mode_read);
 }
 
-mfc_storage_t::mfc_storage_t(const std::u16string& path, int mode, const std::u16string& password, file_ops_t& ops)
-    : ops_(ops), path_(path), read_password_(password), write_password_(password) {
+mfc_storage_t::mfc_storage_t(const std::u16string& path, int mode, const std::u16string& password, file_ops_t& ops,
+                             file_permissions_t permissions)
+    : ops_(ops), path_(path), permissions_(permissions), read_password_(password), write_password_(password) {
     open_mode(mode);
 }
 
 mfc_storage_t::~mfc_storage_t() {
-    if (writer_) drop_write();
-    close_handle();
+    close_handle();  // an unfinished write is dropped: see the class comment
 }
 
 void mfc_storage_t::close_handle() {
@@ -29,13 +29,8 @@ void mfc_storage_t::close_handle() {
     handle_ = -1;
     reader_.reset();
     writer_.reset();
+    file_writer_.reset();  // abandons a write that was not committed
     is_open_ = false;
-}
-
-void mfc_storage_t::drop_write() {
-    close_handle();
-    if (!temp_path_.empty()) ops_.remove(temp_path_);
-    temp_path_.clear();
 }
 
 void mfc_storage_t::finish() {
@@ -43,18 +38,13 @@ void mfc_storage_t::finish() {
         close_handle();
         return;
     }
-    // Every step is checked; until the rename the target is untouched.
-    bool written = writer_->flush() && ops_.fsync(handle_);
-    int handle = handle_;
-    handle_ = -1;
-    written = ops_.close(handle) && written;
-    if (!written || !ops_.rename(temp_path_, to_utf8(path_))) {
-        drop_write();
-        throw mfc_storage_ex_t(texts::storage_save_failed);
-    }
-    temp_path_.clear();
+    const bool flushed = writer_->flush();
+    const auto outcome = flushed ? file_writer_->commit() : atomic_writer_t::outcome_t::failed;
     close_handle();
-    if (!ops_.fsync_dir(folder_of(to_utf8(path_)))) throw mfc_storage_ex_t(texts::storage_save_unconfirmed);
+    if (outcome == atomic_writer_t::outcome_t::failed)
+        throw mfc_storage_ex_t(texts::storage_save_failed, texts::storage_save_failed_detail);
+    if (outcome == atomic_writer_t::outcome_t::unconfirmed)
+        throw mfc_storage_ex_t(texts::storage_save_unconfirmed, texts::storage_save_unconfirmed_detail);
 }
 
 bool mfc_storage_t::close() {
@@ -63,6 +53,7 @@ bool mfc_storage_t::close() {
         return true;
     } catch (const mfc_storage_ex_t& e) {
         last_error = e.text();
+        last_error_detail = e.detail();
         return false;
     }
 }
@@ -76,6 +67,7 @@ bool mfc_storage_t::open(const std::u16string& path, int mode) {
     } catch (const mfc_storage_ex_t& e) {
         path_ = path;
         last_error = e.text();
+        last_error_detail = e.detail();
         return false;
     }
 }
@@ -84,30 +76,31 @@ void mfc_storage_t::open_mode(int mode) {
     mode_ = mode == mode_write ? mode_write : mode_read;
     const std::string path = to_utf8(path_);
     if (mode_ == mode_write) {
-        handle_ = ops_.create_temp(path, temp_path_);
-        if (handle_ < 0) {
-            temp_path_.clear();
-            throw mfc_storage_open_file_ex_t(texts::storage_cannot_open_write);
+        file_writer_ = std::make_unique<atomic_writer_t>(ops_, path, permissions_);
+        if (!file_writer_->created()) {
+            file_writer_.reset();
+            throw mfc_storage_open_file_ex_t(texts::storage_cannot_open_write, texts::storage_cannot_open_write_detail);
         }
-        writer_ = std::make_unique<archive_writer_t>(ops_, handle_);
+        writer_ = std::make_unique<archive_writer_t>(*file_writer_);
         writer_->write_string(scramble(header_text, write_password_));  // fits the empty buffer
         is_open_ = true;
         return;
     }
     handle_ = ops_.open_read(path);
-    if (handle_ < 0) throw mfc_storage_open_file_ex_t(texts::storage_cannot_open_read);
+    if (handle_ < 0)
+        throw mfc_storage_open_file_ex_t(texts::storage_cannot_open_read, texts::storage_cannot_open_read_detail);
     uint64_t size = 0;
     if (!ops_.size(handle_, size)) {
         close_handle();
-        throw mfc_storage_open_file_ex_t(texts::storage_cannot_open_read);
+        throw mfc_storage_open_file_ex_t(texts::storage_cannot_open_read, texts::storage_cannot_open_read_detail);
     }
-    reader_ = std::make_unique<archive_reader_t>(ops_, handle_, size);
+    reader_ = std::make_unique<archive_reader_t>(ops_, handle_, size, observer_);
     std::u16string header;
     try {
         header = reader_->read_string();
     } catch (const mfc_storage_ex_t&) {
         close_handle();
-        throw mfc_storage_open_file_ex_t(texts::storage_damaged);
+        throw mfc_storage_open_file_ex_t(texts::storage_damaged, texts::storage_damaged_detail);
     }
     if (scramble(header, read_password_) != header_text) {
         close_handle();
@@ -148,7 +141,10 @@ storage_t& mfc_storage_t::read_string(std::u16string& text) {
 
 storage_t& mfc_storage_t::read_bool(bool& value) {
     ensure_mode(mode_read);
-    value = reader_->read_u8() != 0;
+    const uint64_t at = reader_->offset();
+    const uint8_t byte = reader_->read_u8();
+    if (byte > 1 && observer_) observer_(stored_form_t::flag_byte, at);
+    value = byte != 0;
     return *this;
 }
 
@@ -162,4 +158,8 @@ uint64_t mfc_storage_t::offset() const {
     if (reader_) return reader_->offset();
     if (writer_) return writer_->offset();
     return 0;
+}
+
+uint64_t mfc_storage_t::remaining() const {
+    return reader_ ? reader_->remaining() : 0;
 }

@@ -4,19 +4,23 @@
 #include <memory>
 #include <string>
 
+#include "core/atomic_writer.h"
+#include "core/file_ops.h"
 #include "storage/archive.h"
-#include "storage/file_ops.h"
 #include "storage/storage.h"
 #include "storage/storage_errors.h"
 
 // The storage of "config.cfg" and "settings.cfg": a sequential archive whose head is the text "mfc arhive"
 // scrambled with the password, and whose strings are all scrambled with it.
 //
-// Writing never touches the existing file until the whole new content is on disk: a write opening creates a
-// temporary file beside the target, and close() (or a change to reading, or open()) flushes it, syncs it,
-// renames it over the target and syncs the folder. Any failure before the rename removes the temporary file
-// and leaves the old file byte-identical. Because a destructor cannot report a failure, the destructor does
-// NOT put an unfinished write in place: callers end every write with close() and check its result.
+// Writing goes through the crash-safe writer (core/atomic_writer.h) and never touches the existing file
+// until the whole new content is on disk: a write opening creates a temporary file beside the target, and
+// close() (or a change to reading, or open()) flushes it, syncs it, renames it over the target and syncs the
+// folder. Any failure before the rename removes the temporary file and leaves the old file byte-identical.
+//
+// A WRITE LANDS ONLY AT close(). The destructor cannot report a failure, and a write that a throwing save
+// left half done must never replace a good file; so the destructor DROPS an unfinished write and the old file
+// stays. Every writer (the program's exit, the tools) ends its write with close() and checks the result.
 class mfc_storage_t : public storage_t {
 public:
     static constexpr int mode_read = 0;
@@ -26,8 +30,9 @@ public:
     // mfc_storage_open_file_ex_t or mfc_storage_wrong_pass_ex_t.
     explicit mfc_storage_t(const std::u16string& path, file_ops_t& ops = posix_file_ops());
     // Opens `path` in `mode` with both passwords set to `password`. Throws as above.
+    // A file written gets `permissions` (the settings are private; a compiled script is not).
     mfc_storage_t(const std::u16string& path, int mode, const std::u16string& password,
-                  file_ops_t& ops = posix_file_ops());
+                  file_ops_t& ops = posix_file_ops(), file_permissions_t permissions = private_file);
     // Closes a reading; drops an unfinished write (the old file stays as it was).
     ~mfc_storage_t();
 
@@ -40,6 +45,9 @@ public:
     // Ends what is open. A write is put in place; false (with last_error) when it could not be, in which case
     // the previous file is unchanged, unless the failure came after the rename (the folder sync).
     bool close();
+    // Told of each value read in a form the writer does not produce (see stored_form_t), from the next
+    // opening for reading on; for the tools that show what a load and save would change.
+    void set_form_observer(stored_form_observer_t observer) { observer_ = std::move(observer); }
     // Sets the password of the next write opening; reading keeps its own.
     void set_write_password(const std::u16string& password) { write_password_ = password; }
 
@@ -50,6 +58,7 @@ public:
     storage_t& read_bool(bool& value) override;
     storage_t& read_int(int32_t& value) override;
     uint64_t offset() const override;
+    uint64_t remaining() const override;
 
     bool is_open() const { return is_open_; }
     int mode() const { return mode_; }
@@ -57,22 +66,25 @@ public:
 
     // Message of the last failed open() or close().
     std::u16string last_error;
+    // The same failure without naming the settings file (mfc_storage_ex_t::detail), for the tools.
+    std::u16string last_error_detail;
 
 private:
     void open_mode(int mode);    // throws the storage errors
     void ensure_mode(int mode);  // reopens when the mode differs or nothing is open
     void finish();               // ends what is open; throws mfc_storage_ex_t when a write failed
-    void drop_write();           // closes and removes the temporary file
-    void close_handle();
+    void close_handle();         // closes a reading, drops a write
 
     file_ops_t& ops_;
     std::u16string path_;
     int mode_ = mode_read;
     bool is_open_ = false;
-    int handle_ = -1;
-    std::string temp_path_;
+    file_permissions_t permissions_ = private_file;
+    int handle_ = -1;  // of a reading
+    std::unique_ptr<atomic_writer_t> file_writer_;
     std::unique_ptr<archive_reader_t> reader_;
     std::unique_ptr<archive_writer_t> writer_;
+    stored_form_observer_t observer_;
     std::u16string read_password_;
     std::u16string write_password_;
 };

@@ -17,6 +17,8 @@ public:
     // Byte position in the file of the next value to be read or written, so that an error in the
     // callers' data can name the place where the file went wrong.
     virtual uint64_t offset() const = 0;
+    // Bytes left to read after offset(); 0 when writing. Lets a reader check a stored count against them.
+    virtual uint64_t remaining() const = 0;
 
 protected:
     // Storages are owned and deleted as their concrete class, never through this interface.

@@ -1,17 +1,24 @@
 #pragma once
 
-#include <cstdint>
-#include <initializer_list>
 #include <string>
-#include <string_view>
 
 #include "core/text_error.h"
+#include "core/text_format.h"  // the storage's messages are built with it; kept here for older includes
 
 // Errors of the settings archive. They are text errors, so that a damaged file met anywhere is shown to the
 // user with its message; the login tells the two kinds of a failed opening apart by their classes.
 class mfc_storage_ex_t : public text_error_t {
 public:
-    explicit mfc_storage_ex_t(std::u16string message) : text_error_t(std::move(message)) {}
+    // `detail` is the same fault told without naming the settings file (see detail()).
+    explicit mfc_storage_ex_t(std::u16string message, std::u16string detail = {})
+        : text_error_t(std::move(message)), detail_(std::move(detail)) {}
+
+    // The fault without the kind of file, for the tools, which name the file (a script or a settings file)
+    // themselves; the message when there is no other.
+    const std::u16string& detail() const { return detail_.empty() ? text() : detail_; }
+
+private:
+    std::u16string detail_;
 };
 
 // The file cannot be opened, or its header cannot be read.
@@ -26,8 +33,6 @@ public:
     using mfc_storage_ex_t::mfc_storage_ex_t;
 };
 
-// Replaces %1, %2, ... in a message pattern by the given texts.
-std::u16string format_text(std::u16string_view pattern, std::initializer_list<std::u16string_view> args);
-
-// Decimal form of a number, for messages.
-std::u16string number_text(int64_t value);
+// Damaged data after the header: the message is "Файл настроек испорчен: " and the fault; detail() says
+// "файл испорчен: " and the fault.
+mfc_storage_ex_t damaged_file_error(std::u16string fault);

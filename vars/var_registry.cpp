@@ -1,8 +1,8 @@
 #include "vars/var_registry.h"
 
+#include "storage/record_count.h"
 #include "storage/storage.h"
 #include "storage/storage_errors.h"
-#include "vars/var_count.h"
 
 var_registry_t::~var_registry_t() {
     for (entry_t& e : entries_)
@@ -44,7 +44,12 @@ void var_registry_t::replace(const std::u16string& name, var_t* var, bool borrow
         return;
     }
     entry_t& e = entries_[it->second];
-    if (!e.borrowed && e.var != var) delete e.var;
+    // A variable bound onto the name it is already owned under stays owned, or nothing would free it.
+    if (e.var == var) {
+        e.borrowed = e.borrowed && borrowed;
+        return;
+    }
+    if (!e.borrowed) delete e.var;
     e.var = var;
     e.borrowed = borrowed;
 }
@@ -67,14 +72,15 @@ void var_registry_t::save(storage_t& storage) const {
 }
 
 void var_registry_t::load(storage_t& storage) {
-    for (int32_t n = read_count(storage); n > 0; --n) {
+    // A record is a type word, a name and a value of at least one byte.
+    for (int32_t n = read_count(storage, record_bytes::word + record_bytes::string + 1); n > 0; --n) {
         const uint64_t at = storage.offset();
         int32_t type = 0;
         std::u16string name;
         storage.read_int(type).read_string(name);
         std::unique_ptr<var_t> var = create_var(type);
         if (!var)
-            throw mfc_storage_ex_t(
+            throw damaged_file_error(
                 format_text(texts::var_unknown_type, {number_text(type), number_text(static_cast<int64_t>(at))}));
         var->load(storage);
         put(name, std::move(var));

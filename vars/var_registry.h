@@ -51,7 +51,7 @@ public:
     fav_list_var_t* get_fav_list(const std::u16string& name) { return get<fav_list_var_t>(name); }
 
     // Puts a variable owned elsewhere under `name`. An owned variable already there is destroyed; a borrowed
-    // one is left alone.
+    // one is left alone. Binding a variable onto the name it is owned under changes nothing.
     void bind(const std::u16string& name, var_t* var);
     // Puts an owned variable under `name`, replacing (and destroying, unless borrowed) any entry there.
     void put(const std::u16string& name, std::unique_ptr<var_t> var);

@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "resources/texts.h"
+#include "storage/record_count.h"
 #include "storage/storage.h"
 #include "storage/storage_errors.h"
 #include "vars/bool_var.h"
@@ -11,7 +12,6 @@
 #include "vars/fav_list_var.h"
 #include "vars/fav_var.h"
 #include "vars/string_var.h"
-#include "vars/var_count.h"
 
 std::unique_ptr<var_t> create_var(int32_t type_code) {
     switch (type_code) {
@@ -30,16 +30,6 @@ std::unique_ptr<var_t> create_var(int32_t type_code) {
         default:
             return nullptr;
     }
-}
-
-int32_t read_count(storage_t& storage) {
-    const uint64_t at = storage.offset();
-    int32_t n = 0;
-    storage.read_int(n);
-    if (n < 0)
-        throw mfc_storage_ex_t(
-            format_text(texts::var_bad_count, {number_text(n), number_text(static_cast<int64_t>(at))}));
-    return n;
 }
 
 void bool_var_t::load(storage_t& storage) {
@@ -64,8 +54,9 @@ void card_var_t::save(storage_t& storage) const {
 }
 
 void card_list_var_t::load(storage_t& storage) {
-    // No room is reserved for the stored count: each card costs bytes, so a false count ends at the file's end.
-    for (int32_t n = read_count(storage); n > 0; --n) {
+    int32_t n = read_count(storage, 3 * record_bytes::string);
+    cards.reserve(cards.size() + size_t(n));
+    for (; n > 0; --n) {
         card_t card;
         storage.read_string(card.id0).read_string(card.id1).read_string(card.id2);
         cards.push_back(std::move(card));
@@ -109,7 +100,9 @@ void fav_var_t::save(storage_t& storage) const {
 }
 
 void fav_list_var_t::load(storage_t& storage) {
-    for (int32_t n = read_count(storage); n > 0; --n) {
+    int32_t n = read_count(storage, 2 * record_bytes::string);
+    favourites.reserve(favourites.size() + size_t(n));
+    for (; n > 0; --n) {
         fav_t fav;
         storage.read_string(fav.id).read_string(fav.name);
         favourites.push_back(std::move(fav));

@@ -5,12 +5,12 @@
 #include <cstdint>
 #include <string>
 
+#include "core/memory_file_ops.h"
 #include "core/text_error.h"
 #include "script/factory.h"
 #include "script/menu_applet_tag.h"
 #include "script/script_context.h"
 #include "script/tag_errors.h"
-#include "storage/memory_file_ops.h"
 #include "storage/mfc_storage.h"
 
 namespace {
@@ -31,7 +31,6 @@ bool load_and_save(memory_file_ops_t& ops, const std::u16string& path, const std
         if (!writer.close()) __builtin_trap();
         return true;
     } catch (const text_error_t&) {
-    } catch (const tag_unknown_ex_t&) {
     }
     return false;
 }

@@ -8,7 +8,7 @@
 #include <variant>
 #include <vector>
 
-#include "storage/memory_file_ops.h"
+#include "core/memory_file_ops.h"
 #include "storage/mfc_storage.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "storage/memory_file_ops.h"
+#include "core/memory_file_ops.h"
 #include "storage/mfc_storage.h"
 #include "vars/var_registry.h"
 

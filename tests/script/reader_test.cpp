@@ -128,6 +128,36 @@ TEST(Reader, ReinstalledScriptTakesVariablesFromSettingsAndTreeFromScript) {
     EXPECT_NO_THROW(root->load());
 }
 
+// The depth limit counts levels below the root, the same as the compiler's: 256 levels load, 257 do not.
+TEST(Reader, LoadsTreesExactlyAsDeepAsTheLimit) {
+    cfg_bytes_t deepest = script(1);
+    for (int level = 1; level <= max_tag_depth; ++level) deepest.i32(level % 2 ? 5 : 31).i32(level < max_tag_depth);
+    script_files_t files;
+    files.put("config.cfg", deepest);
+    auto root = files.load("config.cfg");
+    int levels = 0;
+    for (const tag_t* tag = root.get(); tag; ++levels) {
+        const auto& children = static_cast<const tag_complex_t*>(tag)->children;
+        tag = children.empty() ? nullptr : children.front().get();
+    }
+    EXPECT_EQ(levels - 1, max_tag_depth);
+}
+
+// Every error of a file that carries a user text is a text error, so that the one catch of the start-up and
+// the menu dispatch shows it; an unknown tag code once needed a second catch.
+TEST(Reader, AnUnknownTagCodeIsATextError) {
+    script_files_t files;
+    files.put("config.cfg", script(1).i32(72));
+    try {
+        files.load("config.cfg");
+        ADD_FAILURE() << "loaded";
+    } catch (const text_error_t& e) {
+        EXPECT_EQ(e.text(), u"Неизвестный код тега 72");
+    } catch (...) {
+        ADD_FAILURE() << "not a text error";
+    }
+}
+
 TEST(Reader, RefusesDamagedFilesNamingThePlace) {
     struct bad_t {
         const char* what;
@@ -150,10 +180,10 @@ TEST(Reader, RefusesDamagedFilesNamingThePlace) {
          u"Файл настроек испорчен: неверное число записей -3 на смещении 36"},
         {"file ends inside a record", script(2).i32(22).i32(0).i32(9),
          u"Файл настроек испорчен: данные обрываются на смещении 44"},
-        {"huge count", script(1).i32(5).i32(0x7FFFFFFF).i32(26).str(u"x"),
-         u"Файл настроек испорчен: данные обрываются на смещении 50"},
+        {"child count beyond the bytes left", script(1).i32(5).i32(0x7FFFFFFF).i32(26).str(u"x"),
+         u"Файл настроек испорчен: неверное число записей 2147483647 на смещении 36"},
         {"nesting beyond the limit", too_deep,
-         u"Файл настроек испорчен: теги на смещении 2076 вложены глубже 256 уровней"},
+         u"Файл настроек испорчен: теги на смещении 2080 вложены глубже 256 уровней"},
     };
     script_files_t files;
     for (const auto& bad : cases) {
@@ -162,11 +192,11 @@ TEST(Reader, RefusesDamagedFilesNamingThePlace) {
         try {
             files.load("config.cfg");
             ADD_FAILURE() << "loaded";
-        } catch (const text_error_t& e) {
-            EXPECT_EQ(e.text(), bad.message) << e.what();
         } catch (const tag_unknown_ex_t& e) {
             EXPECT_EQ(e.text(), bad.message) << e.what();
             EXPECT_EQ(e.name, u"Не известно");
+        } catch (const text_error_t& e) {
+            EXPECT_EQ(e.text(), bad.message) << e.what();
         }
     }
 }

@@ -3,9 +3,9 @@
 
 #include <vector>
 
+#include "core/memory_file_ops.h"
 #include "core/u16.h"
 #include "resources/texts.h"
-#include "storage/memory_file_ops.h"
 #include "storage/mfc_storage.h"
 #include "storage/password.h"
 

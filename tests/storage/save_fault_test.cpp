@@ -4,7 +4,7 @@
 
 #include "resources/texts.h"
 #include "storage/mfc_storage.h"
-#include "tests/storage/faulty_file_ops.h"
+#include "tests/core/faulty_file_ops.h"
 #include "tests/storage/temp_dir.h"
 
 namespace {

@@ -1,6 +1,7 @@
 #include "tests/support/recording_display.h"
 
-#include "script/tag_interfaces.h"
+#include "ui/action.h"
+#include "ui/param.h"
 
 namespace {
 

@@ -1,6 +1,7 @@
 // ostrevan-cfg run as a program: round trips, the summary of check, and the refusals with their messages.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -39,9 +40,10 @@ protected:
         return file(name, std::string(bytes.begin(), bytes.end()));
     }
 
-    result_t run(const std::string& args) {
+    // Runs the tool with its standard output going to `out` (the file "out" of the test's folder by default).
+    result_t run(const std::string& args, const std::string& out = {}) {
         const std::string command = std::string(std::getenv("OSTREVAN_CFG")) + " " + args + " >" +
-                                    (dir / "out").string() + " 2>" + (dir / "err").string();
+                                    (out.empty() ? (dir / "out").string() : out) + " 2>" + (dir / "err").string();
         const int status = std::system(command.c_str());
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read_all(dir / "out"), read_all(dir / "err")};
     }
@@ -99,7 +101,9 @@ TEST_F(CfgTool, CompileRefusesWhatTheProgramCouldNotReadNamingLineAndColumn) {
         {"<cfg><tree>\n<List><Item/></List></tree></cfg>", "2:13: тег \"Item\" не может стоять внутри тега \"List\""},
         {"<cfg><tree><MenuApplet/></tree></cfg>",
          "1:24: тег \"MenuApplet\" не может стоять внутри тега \"MenuApplet\""},
-        {"<cfg><tree><List><ScriptItem><Image/></ScriptItem></List></tree></cfg>", "1:37: nnn"},
+        {"<cfg><tree><List><ScriptItem><Image/></ScriptItem></List></tree></cfg>",
+         "1:37: nnn: тег \"Image\" может стоять только внутри тега \"Logo\" или \"Form\", а стоит внутри тега "
+         "\"ScriptItem\""},
         {"<cfg><tree><List> x </List></tree></cfg>", "1:21: составной тег \"List\" не может содержать текст"},
         {"<cfg><tree><Logo><Image><Src>a<Src/></Src></Image></Logo></tree></cfg>",
          "1:36: простой тег \"Src\" не может содержать теги"},
@@ -112,7 +116,7 @@ TEST_F(CfgTool, CompileRefusesWhatTheProgramCouldNotReadNamingLineAndColumn) {
         {"<cfg><tree><List a=\"1\"><cfg.attribute key=\"b c\" value=\"\"/></List></tree></cfg>",
          "1:58: атрибуты тега \"List\" записаны и атрибутами XML, и элементами cfg.attribute"},
         {"<tree/>", "1:7: ожидался элемент <cfg>"},
-        {"<cfg><tree>", "1:11: Premature end of document."},
+        {"<cfg><tree>", "1:11: документ XML обрывается раньше конца"},
     };
     for (const auto& bad : cases) {
         SCOPED_TRACE(bad.xml);
@@ -122,10 +126,38 @@ TEST_F(CfgTool, CompileRefusesWhatTheProgramCouldNotReadNamingLineAndColumn) {
         EXPECT_EQ(result.err, source.string() + ":" + bad.message + "\n");
         EXPECT_FALSE(fs::exists(dir / "bad.cfg"));
     }
-    std::string deep = "<cfg><tree>";
-    for (int i = 0; i < 150; ++i) deep += "<List><ScriptList>";
-    const result_t result = run("compile " + file("deep.xml", deep).string() + " -o " + (dir / "bad.cfg").string());
-    EXPECT_EQ(result.err, (dir / "deep.xml").string() + ":1:2315: теги вложены глубже 256 уровней\n");
+}
+
+// One depth limit for the compiler and the loader: a tree of exactly 256 levels compiles, checks and dumps;
+// one level more is refused by both.
+TEST_F(CfgTool, CompilerAndLoaderShareTheDepthLimit) {
+    auto nested = [](int levels) {
+        std::string open, close;
+        for (int level = 1; level <= levels; ++level) {
+            const std::string name = level % 2 ? "List" : "ScriptList";
+            open += "<" + name + ">";
+            close = "</" + name + ">" + close;
+        }
+        return "<cfg><tree>" + open + close + "</tree></cfg>";
+    };
+    const fs::path deepest = file("deepest.xml", nested(256));
+    ASSERT_EQ(run("compile " + deepest.string() + " -o " + (dir / "deepest.cfg").string()).status, 0);
+    EXPECT_EQ(run("check " + (dir / "deepest.cfg").string()).status, 0);
+    const result_t dumped = run("dump " + (dir / "deepest.cfg").string());
+    EXPECT_EQ(dumped.status, 0) << dumped.err;
+
+    const fs::path deeper = file("deeper.xml", nested(257));
+    const result_t refused = run("compile " + deeper.string() + " -o " + (dir / "deeper.cfg").string());
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err, deeper.string() + ":1:2321: теги вложены глубже 256 уровней\n");
+
+    cfg_bytes_t bytes;
+    bytes.header().i32(0).i32(1);
+    for (int level = 1; level <= 257; ++level) bytes.i32(level % 2 ? 5 : 31).i32(level < 257);
+    const fs::path too_deep = file("deeper.cfg", bytes.bytes);
+    const result_t checked = run("check " + too_deep.string());
+    EXPECT_EQ(checked.status, 1);
+    EXPECT_NE(checked.err.find("глубже 256 уровней"), std::string::npos) << checked.err;
 }
 
 TEST_F(CfgTool, DumpAndCheckRefuseBadFilesNamingTheOffset) {
@@ -136,13 +168,17 @@ TEST_F(CfgTool, DumpAndCheckRefuseBadFilesNamingTheOffset) {
     };
     const bad_t cases[] = {
         {tree(1).i32(72).bytes, "смещение 32: Неизвестный код тега 72"},
-        {tree(1).i32(5).i32(1).i32(33).i32(1).i32(24).i32(0).bytes, "смещение 48: nnn"},
+        {tree(1).i32(-1).bytes, "смещение 32: Неизвестный код тега -1"},
+        {tree(1).i32(5).i32(1).i32(33).i32(1).i32(24).i32(0).bytes,
+         "смещение 48: nnn: тег \"Image\" может стоять только внутри тега \"Logo\" или \"Form\", а стоит внутри "
+         "тега \"ScriptItem\""},
         {tree(1).i32(5).i32(1).i32(53).bytes,
-         "Файл настроек испорчен: тег \"Item\" на смещении 40 не может стоять внутри тега \"List\""},
-        {tree(2).i32(22).i32(0).bytes, "Файл настроек испорчен: данные обрываются на смещении 40"},
+         "файл испорчен: тег \"Item\" на смещении 40 не может стоять внутри тега \"List\""},
+        {tree(2).i32(22).i32(0).bytes, "файл испорчен: данные обрываются на смещении 40"},
         {cfg_bytes_t().header().i32(1).i32(9).str(u"x").bytes,
-         "Файл настроек испорчен: неизвестный тип переменной 9 на смещении 28"},
+         "файл испорчен: неизвестный тип переменной 9 на смещении 28"},
         {cfg_bytes_t().str(u"mfc arhivf").bytes, "Неверный пароль"},
+        {{}, "файл пуст или его заголовок испорчен"},
     };
     for (const auto& bad : cases) {
         SCOPED_TRACE(bad.message);
@@ -154,6 +190,13 @@ TEST_F(CfgTool, DumpAndCheckRefuseBadFilesNamingTheOffset) {
             EXPECT_EQ(result.err, path.string() + ": " + bad.message + "\n");
         }
     }
+    // A missing file, and a file that cannot be created, are named as files, not as "the settings file".
+    const fs::path absent = dir / "absent.cfg";
+    EXPECT_EQ(run("check " + absent.string()).err, absent.string() + ": не удаётся открыть файл для чтения\n");
+    const fs::path nowhere = dir / "no" / "config.cfg";
+    EXPECT_EQ(run("compile " + fixture("bank.xml").string() + " -o " + nowhere.string()).err,
+              nowhere.string() + ": не удаётся создать файл для записи\n");
+
     // A character XML cannot carry is refused by dump and named with the tag that holds it; check loads
     // the same file.
     const fs::path control = file("c.cfg", tree(1).i32(5).i32(1).i32(26).str(u"a\x01").bytes);
@@ -167,6 +210,99 @@ TEST_F(CfgTool, DumpAndCheckRefuseBadFilesNamingTheOffset) {
     const result_t checked = run("check " + trailing.string());
     EXPECT_EQ(checked.status, 0);
     EXPECT_EQ(checked.err, trailing.string() + ": после дерева тегов остались байты, которые программа не читает: 4\n");
+}
+
+// A document type declaration could declare entities the program would never see (an external one was
+// silently dropped: "a&x;b" compiled to "ab"). It is refused with its place; XML's own entities and
+// character references still work.
+TEST_F(CfgTool, CompileRefusesDocumentTypesAndUnknownEntities) {
+    const std::string body = "<cfg><tree><List><ScriptItem><Name>a&x;b</Name></ScriptItem></List></tree></cfg>";
+    struct bad_t {
+        std::string xml, message;
+    };
+    const bad_t cases[] = {
+        {"<!DOCTYPE cfg [<!ENTITY x SYSTEM \"file:///etc/hostname\">]>" + body,
+         "1:58: объявление <!DOCTYPE> не допускается: сущности, кроме стандартных, не поддерживаются"},
+        {"<!DOCTYPE cfg [<!ENTITY x \"y\">]>" + body,
+         "1:32: объявление <!DOCTYPE> не допускается: сущности, кроме стандартных, не поддерживаются"},
+        {body, "1:39: документ XML построен неверно"},
+    };
+    for (const auto& bad : cases) {
+        SCOPED_TRACE(bad.xml);
+        const fs::path source = file("bad.xml", bad.xml);
+        const result_t result = run("compile " + source.string() + " -o " + (dir / "bad.cfg").string());
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.err, source.string() + ":" + bad.message + "\n");
+        EXPECT_FALSE(fs::exists(dir / "bad.cfg"));
+    }
+    const fs::path good =
+        file("good.xml",
+             "<cfg><tree><List><ScriptItem><Name>&lt;&amp;&#1041;&#x42;</Name></ScriptItem></List></tree></cfg>");
+    ASSERT_EQ(run("compile " + good.string() + " -o " + (dir / "good.cfg").string()).status, 0);
+    EXPECT_NE(run("dump " + (dir / "good.cfg").string()).out.find("<Name>&lt;&amp;БB</Name>"), std::string::npos);
+}
+
+// What dump, check and --help print is their result: a full disk fails them.
+TEST_F(CfgTool, OutputThatCannotBeWrittenFails) {
+    ASSERT_EQ(run("compile " + fixture("bank.xml").string() + " -o " + (dir / "bank.cfg").string()).status, 0);
+    for (const std::string& args :
+         {"dump " + (dir / "bank.cfg").string(), "check " + (dir / "bank.cfg").string(), std::string("--help")}) {
+        SCOPED_TRACE(args);
+        const result_t result = run(args, "/dev/full");
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.err, "ostrevan-cfg: не удаётся записать стандартный вывод\n");
+    }
+}
+
+// A compiled script is for the user's program to read: a new one gets the usual mode under the umask, a
+// settings file (with a PIN) is private, and a file replaced keeps its mode.
+TEST_F(CfgTool, CompiledFilesGetTheUsualModeAndReplacedOnesKeepTheirs) {
+    const mode_t saved = ::umask(022);
+    auto mode = [](const fs::path& path) {
+        struct stat st {};
+        ::stat(path.c_str(), &st);
+        return st.st_mode & 07777;
+    };
+    const std::string source = fixture("bank.xml").string();
+    EXPECT_EQ(run("compile " + source + " -o " + (dir / "config.cfg").string()).status, 0);
+    EXPECT_EQ(mode(dir / "config.cfg"), 0644u);
+    EXPECT_EQ(run("compile " + source + " -o " + (dir / "settings.cfg").string() + " --pin 1234").status, 0);
+    EXPECT_EQ(mode(dir / "settings.cfg"), 0600u);
+    fs::permissions(dir / "config.cfg", fs::perms(0640));
+    fs::permissions(dir / "settings.cfg", fs::perms(0640));
+    EXPECT_EQ(run("compile " + source + " -o " + (dir / "config.cfg").string()).status, 0);
+    EXPECT_EQ(run("compile " + source + " -o " + (dir / "settings.cfg").string() + " --pin 1234").status, 0);
+    EXPECT_EQ(mode(dir / "config.cfg"), 0640u);
+    EXPECT_EQ(mode(dir / "settings.cfg"), 0640u);
+    ::umask(saved);
+}
+
+// The program reads forms that the compiler never writes; dump says so for each one, since compiling the
+// dump gives other bytes. A file in the writer's form dumps without a word (the round trip above).
+TEST_F(CfgTool, DumpWarnsOfEachFormTheCompilerWritesDifferently) {
+    cfg_bytes_t b;
+    b.header().i32(1).i32(0);
+    b.bytes.insert(b.bytes.end(), {1, 'a', 2});  // name "a" without the Unicode marker; flag byte 2
+    b.i32(1).i32(5 | 0x8000).i32(2).str(u"k").str(u"1").str(u"k").str(u"2");  // key "k" twice
+    b.i32(1).i32(26);
+    b.bytes.insert(b.bytes.end(), {0xFF, 0xFE, 0xFF, 0xFF, 3, 0, 'x', 0, 'y', 0, 'z', 0});  // 16-bit length of 3
+    const fs::path path = file("forms.cfg", b.bytes);
+    const result_t dumped = run("dump " + path.string());
+    EXPECT_EQ(dumped.status, 0);
+    const std::string p = path.string() + ": предупреждение: ";
+    EXPECT_EQ(dumped.err,
+              p + "строка на смещении 32 записана без метки Юникода, после компиляции она будет с меткой\n" + p +
+                  "флаг на смещении 34 записан байтом, отличным от 0 и 1, после компиляции он будет 1\n" + p +
+                  "ключ атрибута на смещении 59 повторяется, в XML попадает только последнее значение\n" + p +
+                  "длина строки на смещении 79 записана длиннее, чем нужно, после компиляции она будет короче\n");
+    EXPECT_NE(dumped.out.find("<bool name=\"a\" value=\"true\"/>"), std::string::npos) << dumped.out;
+    EXPECT_NE(dumped.out.find("<List k=\"2\">"), std::string::npos) << dumped.out;
+
+    file("forms.xml", dumped.out);
+    ASSERT_EQ(run("compile " + (dir / "forms.xml").string() + " -o " + (dir / "again.cfg").string()).status, 0);
+    const result_t again = run("dump " + (dir / "again.cfg").string());
+    EXPECT_EQ(again.err, "");
+    EXPECT_EQ(again.out, dumped.out);
 }
 
 TEST_F(CfgTool, WrongPinAndBadArguments) {

@@ -100,7 +100,7 @@ TEST(VarPersistence, DamagedFilesStopTheLoadWithTheirPlace) {
         {"unknown_type.cfg", u"Файл настроек испорчен: неизвестный тип переменной 9 на смещении 39", 1},
         {"negative_count.cfg", u"Файл настроек испорчен: неверное число записей -1 на смещении 24", 0},
         {"short_card_list.cfg", u"Файл настроек испорчен: данные обрываются на смещении 78", 0},
-        {"huge_count.cfg", u"Файл настроек испорчен: данные обрываются на смещении 28", 0},
+        {"huge_count.cfg", u"Файл настроек испорчен: неверное число записей 2147483647 на смещении 24", 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);

@@ -73,6 +73,21 @@ TEST(VarRegistry, BoundVariablesBelongToTheirOwner) {
     EXPECT_FALSE(second_destroyed);
 }
 
+// Binding a variable onto the name it is already owned under changes nothing: the registry still owns it
+// and destroys it (before, the entry turned borrowed and the variable was never freed).
+TEST(VarRegistry, BindingAnOwnedVariableOntoItsOwnNameKeepsItOwned) {
+    bool destroyed = false;
+    {
+        var_registry_t r;
+        r.put(u"x", std::make_unique<watched_bool_t>(destroyed));
+        var_t* own = r.lookup(u"x");
+        r.bind(u"x", own);
+        EXPECT_FALSE(destroyed);
+        EXPECT_EQ(r.lookup(u"x"), own);
+    }
+    EXPECT_TRUE(destroyed);
+}
+
 TEST(VarScope, LookupsSearchTheCurrentScopeThenTheGlobalOneForTheWantedType) {
     var_registry_t global, local;
     global_vars = &global;

@@ -16,6 +16,12 @@
 
 namespace {
 
+// One variable as its XML element gives it.
+struct cfg_var_t {
+    std::u16string name;
+    std::unique_ptr<var_t> var;
+};
+
 std::u16string u16(const QString& s) {
     return s.toStdU16String();
 }
@@ -39,7 +45,11 @@ public:
             if (reader_.name() == cfg_xml::vars && !seen_vars && !seen_tree) {
                 seen_vars = true;
                 check_attributes({});
-                while (next_element(&cfg_xml::vars)) file.vars.push_back(parse_var());
+                while (next_element(&cfg_xml::vars)) {
+                    cfg_var_t record = parse_var();
+                    if (file.vars->lookup(record.name)) fail(format_text(texts::cfg_duplicate_var, {record.name}));
+                    file.vars->put(record.name, std::move(record.var));
+                }
             } else if (reader_.name() == cfg_xml::tree && !seen_tree) {
                 seen_tree = true;
                 check_attributes({});
@@ -50,8 +60,8 @@ public:
         }
         // Nothing but comments may follow the document element.
         while (!reader_.atEnd()) {
-            reader_.readNext();
-            if (reader_.hasError()) fail(u16(reader_.errorString()));
+            next_token();
+            if (reader_.hasError()) fail(xml_error());
         }
         return file;
     }
@@ -63,6 +73,32 @@ private:
         throw cfg_error_t{u16(place), message};
     }
 
+    // The next token. A document type declaration is refused: it could declare entities, internal ones that
+    // would be expanded behind the author's back, or external ones that would be silently dropped. Without
+    // it only XML's predefined entities and character references can appear, which the reader resolves.
+    QXmlStreamReader::TokenType next_token() {
+        const auto token = reader_.readNext();
+        if (reader_.hasError()) fail(xml_error());
+        if (token == QXmlStreamReader::DTD) fail(texts::cfg_dtd_refused);
+        if (token == QXmlStreamReader::EntityReference)
+            fail(format_text(texts::cfg_unknown_entity, {u16(reader_.name())}));
+        return token;
+    }
+
+    // The reader's error in the language of the tool's other messages.
+    std::u16string xml_error() const {
+        switch (reader_.error()) {
+            case QXmlStreamReader::PrematureEndOfDocumentError:
+                return texts::cfg_xml_cut_short;
+            case QXmlStreamReader::NoError:
+            case QXmlStreamReader::CustomError:
+            case QXmlStreamReader::NotWellFormedError:
+            case QXmlStreamReader::UnexpectedElementError:
+                break;
+        }
+        return texts::cfg_xml_malformed;
+    }
+
     [[noreturn]] void fail_unexpected_element() {
         fail(format_text(texts::cfg_unexpected_element, {u16(reader_.name())}));
     }
@@ -72,7 +108,7 @@ private:
     // before the document element).
     bool next_element(const QString* parent) {
         while (!reader_.atEnd()) {
-            switch (reader_.readNext()) {
+            switch (next_token()) {
                 case QXmlStreamReader::StartElement:
                     return true;
                 case QXmlStreamReader::EndElement:
@@ -86,14 +122,14 @@ private:
                     break;
             }
         }
-        fail(u16(reader_.errorString()));
+        fail(xml_error());
     }
 
     // The whole text up to the end of the current element, which may hold no elements.
     std::u16string element_text() {
         std::u16string text;
         while (!reader_.atEnd()) {
-            switch (reader_.readNext()) {
+            switch (next_token()) {
                 case QXmlStreamReader::Characters:
                     text += u16(reader_.text());
                     break;
@@ -105,7 +141,7 @@ private:
                     break;
             }
         }
-        fail(u16(reader_.errorString()));
+        fail(xml_error());
     }
 
     void check_attributes(std::initializer_list<QString> allowed) {
@@ -212,7 +248,7 @@ private:
     }
 
     void parse_tag(tag_t& parent, int depth) {
-        if (depth >= max_tag_depth) fail(format_text(texts::cfg_too_deep, {number_text(max_tag_depth)}));
+        if (depth > max_tag_depth) fail(format_text(texts::cfg_too_deep, {number_text(max_tag_depth)}));
         const QString element = reader_.name().toString();
         int32_t code = 0;
         try {
@@ -233,7 +269,8 @@ private:
         try {
             tag = create_tag(xml_attributes.isEmpty() ? code : code | attributes_bit, &parent);
         } catch (const text_error_t& e) {
-            fail(e.text());
+            if (e.text() != texts::image_misplaced) fail(e.text());
+            fail(format_text(texts::cfg_image_misplaced, {e.text(), parent_name}));
         }
         if (!tag->accepted) fail(format_text(texts::cfg_tag_not_accepted, {u16(element), parent_name}));
         if (!empty_map) {
@@ -249,7 +286,7 @@ private:
         std::u16string text;
         bool after_content = false;  // a child tag or text other than white space was met
         while (!reader_.atEnd()) {
-            const auto token = reader_.readNext();
+            const auto token = next_token();
             if (token == QXmlStreamReader::EndElement) break;
             if (token == QXmlStreamReader::Characters) {
                 if (node && !reader_.isWhitespace()) fail(format_text(texts::cfg_complex_has_text, {u16(element)}));
@@ -268,7 +305,7 @@ private:
                 }
             }
         }
-        if (reader_.hasError()) fail(u16(reader_.errorString()));
+        if (reader_.hasError()) fail(xml_error());
         if (!node) static_cast<tag_simple_t&>(*tag).text = std::move(text);
         static_cast<tag_complex_t&>(parent).children.push_back(std::move(tag));
     }

@@ -44,8 +44,8 @@ public:
         writer_.writeStartElement(cfg_xml::root);
         newline(1);
         writer_.writeStartElement(cfg_xml::vars);
-        for (const auto& record : file.vars) write_var(record);
-        if (!file.vars.empty()) newline(1);
+        for (const auto& entry : file.vars->entries()) write_var(entry.name, *entry.var);
+        if (file.vars->size() != 0) newline(1);
         writer_.writeEndElement();
         newline(1);
         writer_.writeStartElement(cfg_xml::tree);
@@ -85,11 +85,10 @@ private:
         }
     }
 
-    void write_var(const cfg_var_t& record) {
-        const std::u16string where = format_text(texts::cfg_in_var, {record.name});
-        const QString& element = cfg_xml::var_elements[record.var->type];
+    void write_var(const std::u16string& name, const var_t& var) {
+        const std::u16string where = format_text(texts::cfg_in_var, {name});
+        const QString& element = cfg_xml::var_elements[var.type];
         newline(2);
-        const var_t& var = *record.var;
         auto card_attributes = [&](const card_t& card) {
             attribute(QStringLiteral("id0"), card.id0, where);
             attribute(QStringLiteral("id1"), card.id1, where);
@@ -102,13 +101,13 @@ private:
         switch (var.type) {
             case bool_var_t::type_code:
                 writer_.writeEmptyElement(element);
-                attribute(QStringLiteral("name"), record.name, where);
+                attribute(QStringLiteral("name"), name, where);
                 writer_.writeAttribute(cfg_xml::value, static_cast<const bool_var_t&>(var).value ? "true" : "false");
                 break;
             case card_list_var_t::type_code: {
                 const auto& cards = static_cast<const card_list_var_t&>(var).cards;
                 writer_.writeStartElement(element);
-                attribute(QStringLiteral("name"), record.name, where);
+                attribute(QStringLiteral("name"), name, where);
                 for (const card_t& card : cards) {
                     newline(3);
                     writer_.writeEmptyElement(cfg_xml::var_elements[card_var_t::type_code]);
@@ -120,13 +119,13 @@ private:
             }
             case card_var_t::type_code:
                 writer_.writeEmptyElement(element);
-                attribute(QStringLiteral("name"), record.name, where);
+                attribute(QStringLiteral("name"), name, where);
                 card_attributes(static_cast<const card_var_t&>(var).card);
                 break;
             case fav_list_var_t::type_code: {
                 const auto& favourites = static_cast<const fav_list_var_t&>(var).favourites;
                 writer_.writeStartElement(element);
-                attribute(QStringLiteral("name"), record.name, where);
+                attribute(QStringLiteral("name"), name, where);
                 for (const fav_t& fav : favourites) {
                     newline(3);
                     writer_.writeEmptyElement(cfg_xml::var_elements[fav_var_t::type_code]);
@@ -139,13 +138,13 @@ private:
             case fav_var_t::type_code: {
                 const auto& fav = static_cast<const fav_var_t&>(var);
                 writer_.writeEmptyElement(element);
-                attribute(QStringLiteral("name"), record.name, where);
+                attribute(QStringLiteral("name"), name, where);
                 fav_attributes(fav.id, fav.name);
                 break;
             }
             default:
                 writer_.writeStartElement(element);
-                attribute(QStringLiteral("name"), record.name, where);
+                attribute(QStringLiteral("name"), name, where);
                 text(static_cast<const string_var_t&>(var).value, where);
                 writer_.writeEndElement();
         }
@@ -192,12 +191,12 @@ private:
 
 namespace cfg_xml {
 
-bool is_plain_key(const QString& key) {
-    if (key.isEmpty() || key.startsWith(QStringLiteral("xml"), Qt::CaseInsensitive) || key.startsWith(own_prefix)) {
+bool is_plain_key(const QString& candidate) {
+    if (candidate.isEmpty() || candidate.startsWith(QStringLiteral("xml"), Qt::CaseInsensitive) || candidate.startsWith(own_prefix)) {
         return false;
     }
-    for (qsizetype i = 0; i < key.size(); ++i) {
-        const char16_t c = key[i].unicode();
+    for (qsizetype i = 0; i < candidate.size(); ++i) {
+        const char16_t c = candidate[i].unicode();
         const bool start = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || (c >= 0xC0 && c <= 0xD6) ||
                            (c >= 0xD8 && c <= 0xF6) || (c >= 0xF8 && c <= 0x2FF) || (c >= 0x370 && c <= 0x37D) ||
                            (c >= 0x37F && c <= 0x1FFF) || c == 0x200C || c == 0x200D || (c >= 0x2070 && c <= 0x218F) ||

@@ -3,7 +3,7 @@
 #include <cerrno>
 #include <string>
 
-#include "storage/file_ops.h"
+#include "core/file_ops.h"
 
 // A disk that fails: the fail_at-th operation that changes the disk (create, write, fsync, close of a created
 // file, rename, folder sync; counting from 1) fails without doing anything, as a full or broken disk would. Every write
@@ -17,9 +17,9 @@ public:
     bool renamed() const { return renamed_; }
 
     int open_read(const std::string& path) override { return real_.open_read(path); }
-    int create_temp(const std::string& target, std::string& temp_path) override {
+    int create_temp(const std::string& target, std::string& temp_path, file_permissions_t permissions) override {
         if (fail()) return -1;
-        int handle = real_.create_temp(target, temp_path);
+        int handle = real_.create_temp(target, temp_path, permissions);
         created_ = handle;
         return handle;
     }

@@ -2,11 +2,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
-#include <vector>
+#include <string>
 
-#include "storage/file_ops.h"
+#include "core/file_ops.h"
 
 namespace {
 
@@ -26,14 +27,29 @@ public:
         return fd;
     }
 
-    int create_temp(const std::string& target, std::string& temp_path) override {
-        std::vector<char> name(target.begin(), target.end());
-        const char suffix[] = ".tmp-XXXXXX";
-        name.insert(name.end(), suffix, suffix + sizeof suffix);  // with the terminating zero
-        int fd = ::mkostemp(name.data(), O_CLOEXEC);              // mode 0600, never an existing file
-        if (fd < 0) return -1;
-        temp_path.assign(name.data());
-        return fd;
+    int create_temp(const std::string& target, std::string& temp_path, file_permissions_t permissions) override {
+        // The file is made by open() with the mode asked for, so that the umask applies as to any new file.
+        struct stat existing {};
+        const bool keep =
+            permissions.keep_existing && ::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
+        static std::atomic<unsigned> serial{0};
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const std::string name = target + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(serial++);
+            int fd;
+            do fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, permissions.mode);
+            while (fd < 0 && errno == EINTR);
+            if (fd < 0 && errno == EEXIST) continue;
+            if (fd < 0) return -1;
+            if (keep && ::fchmod(fd, existing.st_mode & 07777) != 0) {
+                ::close(fd);
+                ::unlink(name.c_str());
+                return -1;
+            }
+            temp_path = name;
+            return fd;
+        }
+        errno = EEXIST;
+        return -1;
     }
 
     bool size(int handle, uint64_t& bytes) override {

@@ -1,4 +1,4 @@
-#include "storage/memory_file_ops.h"
+#include "core/memory_file_ops.h"
 
 #include <algorithm>
 #include <cstring>
@@ -15,7 +15,7 @@ int memory_file_ops_t::open_read(const std::string& path) {
     return next_handle_++;
 }
 
-int memory_file_ops_t::create_temp(const std::string& target, std::string& temp_path) {
+int memory_file_ops_t::create_temp(const std::string& target, std::string& temp_path, file_permissions_t) {
     std::string name;
     do name = target + ".tmp-" + std::to_string(next_temp_++);
     while (files.count(name));

@@ -1,0 +1,80 @@
+# Checks the include edges between the folders against the layering of DESIGN.md:
+#   cmake -DSOURCE_DIR=<repository> -P check_include_layers.cmake
+# Every `#include "folder/..."` of a source file must name its own folder or one its folder may use. A folder
+# not in the table below fails the check, so that a new folder gets its row.
+
+cmake_minimum_required(VERSION 3.25)
+
+# The folders, most specific first: a file belongs to the first whose path starts its own.
+set(layers core resources storage vars ui/ppc ui script platform/pdu platform messaging sim app tools tests bench
+           fuzz)
+# What each may include besides itself. "*" is everything; "-app" everything but app/. A file name allows that
+# one header only. Stand-ins under platform/ (modem, registry, ...) are the "platform" row.
+set(may_core "")
+set(may_resources "")
+set(may_storage core resources)
+set(may_vars core resources storage)
+set(may_ui core resources)
+set(may_script core resources storage vars ui messaging/messaging.h)
+set(may_ui_ppc core resources ui script vars)
+set(may_platform_pdu core resources)
+set(may_platform core resources platform/pdu)
+set(may_messaging core resources platform platform/pdu)
+set(may_sim core platform platform/pdu)
+set(may_app "*")
+set(may_tools "-app")
+set(may_tests "*")
+set(may_bench "*")
+set(may_fuzz "*")
+
+function(layer_of path out)
+  foreach(layer IN LISTS layers)
+    if(path MATCHES "^${layer}/")
+      set(${out} "${layer}" PARENT_SCOPE)
+      return()
+    endif()
+  endforeach()
+  set(${out} "" PARENT_SCOPE)
+endfunction()
+
+set(faults "")
+set(top_folders "")
+foreach(layer IN LISTS layers)
+  string(REGEX REPLACE "/.*" "" top "${layer}")
+  list(APPEND top_folders "${top}")
+endforeach()
+list(REMOVE_DUPLICATES top_folders)
+
+foreach(top IN LISTS top_folders)
+  file(GLOB_RECURSE files RELATIVE "${SOURCE_DIR}" "${SOURCE_DIR}/${top}/*.h" "${SOURCE_DIR}/${top}/*.cpp")
+  foreach(file IN LISTS files)
+    layer_of("${file}" from)
+    if(from STREQUAL "")
+      list(APPEND faults "${file}: its folder has no row in the layering table")
+      continue()
+    endif()
+    string(MAKE_C_IDENTIFIER "may_${from}" row)
+    set(may "${${row}}")
+    file(STRINGS "${SOURCE_DIR}/${file}" includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
+    foreach(line IN LISTS includes)
+      string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([^\"]*)\".*" "\\1" header "${line}")
+      string(REGEX REPLACE "/.*" "" header_top "${header}")
+      if(NOT header MATCHES "/" OR NOT header_top IN_LIST top_folders)
+        continue()  # a header beside the file, or not one of ours
+      endif()
+      layer_of("${header}" to)
+      if(to STREQUAL from OR "*" IN_LIST may OR header IN_LIST may OR to IN_LIST may)
+        continue()
+      endif()
+      if("-app" IN_LIST may AND NOT to STREQUAL "app")
+        continue()
+      endif()
+      list(APPEND faults "${file}: includes ${header}, but ${from}/ may not use ${to}/")
+    endforeach()
+  endforeach()
+endforeach()
+
+if(faults)
+  list(JOIN faults "\n  " text)
+  message(FATAL_ERROR "Include edges outside the layering of DESIGN.md:\n  ${text}")
+endif()
