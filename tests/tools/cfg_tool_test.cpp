@@ -305,6 +305,29 @@ TEST_F(CfgTool, DumpWarnsOfEachFormTheCompilerWritesDifferently) {
     EXPECT_EQ(again.out, dumped.out);
 }
 
+// The variables go through the program's registry, which keeps one variable per name: compile refuses a
+// name given twice, and dump says that a file holding one compiles to other bytes.
+TEST_F(CfgTool, AVariableNameGivenTwiceIsRefusedOrWarnedOf) {
+    const fs::path source = file(
+        "twice.xml", "<cfg><vars><bool name=\"a\" value=\"true\"/><bool name=\"a\" value=\"false\"/></vars></cfg>");
+    const result_t refused = run("compile " + source.string() + " -o " + (dir / "twice.cfg").string());
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find("переменная \"a\" уже описана выше"), std::string::npos) << refused.err;
+
+    cfg_bytes_t b;
+    b.header().i32(2).i32(0).str(u"a");
+    b.bytes.push_back(1);
+    b.i32(0).str(u"a");
+    b.bytes.push_back(0);
+    b.i32(0);
+    const fs::path path = file("twice.cfg", b.bytes);
+    const result_t dumped = run("dump " + path.string());
+    EXPECT_EQ(dumped.status, 0);
+    EXPECT_EQ(dumped.err,
+              path.string() + ": предупреждение: после компиляции байты файла будут другими, начиная со смещения 24\n");
+    EXPECT_NE(dumped.out.find("<bool name=\"a\" value=\"false\"/>"), std::string::npos) << dumped.out;
+}
+
 TEST_F(CfgTool, WrongPinAndBadArguments) {
     ASSERT_EQ(run("compile " + fixture("bank.xml").string() + " -o " + (dir / "p.cfg").string() + " --pin 1234").status,
               0);

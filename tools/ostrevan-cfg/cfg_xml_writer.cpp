@@ -192,7 +192,8 @@ private:
 namespace cfg_xml {
 
 bool is_plain_key(const QString& candidate) {
-    if (candidate.isEmpty() || candidate.startsWith(QStringLiteral("xml"), Qt::CaseInsensitive) || candidate.startsWith(own_prefix)) {
+    if (candidate.isEmpty() || candidate.startsWith(QStringLiteral("xml"), Qt::CaseInsensitive) ||
+        candidate.startsWith(own_prefix)) {
         return false;
     }
     for (qsizetype i = 0; i < candidate.size(); ++i) {
