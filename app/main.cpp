@@ -10,7 +10,6 @@
 #include "storage/storage_errors.h"
 #include "ui/ppc/qt_translations.h"
 
-
 int main(int argc, char** argv) {
     // Asking for help needs no display.
     for (int i = 1; i < argc; ++i)

@@ -94,8 +94,8 @@ void ButtonDel_tag_t::execute(int, int) {
     card_list_var_t* list = add_form->card_list;
     const int found = list ? index_of(*list, item->card) : -1;
     if (found >= 0 && !request.empty()) {
-        auto alert = script_context.display->create_alert(texts::delete_caption, expand(request, *this),
-                                                          alert_t::question);
+        auto alert =
+            script_context.display->create_alert(texts::delete_caption, expand(request, *this), alert_t::question);
         alert->show();
         if (alert->answer()) list->remove_at(found);
     }

@@ -28,15 +28,15 @@ void ButtonFavAddDel_tag_t::show() {
 
 void ButtonFavAddDel_tag_t::execute(int, int) {
     if (!script_item) return;
-    auto alert = script_context.display->create_alert(texts::confirm_caption,
-                                                      is_favourite ? request_del : request_add, alert_t::question);
+    auto alert = script_context.display->create_alert(texts::confirm_caption, is_favourite ? request_del : request_add,
+                                                      alert_t::question);
     alert->show();
     bool changed = false;
     if (alert->answer() && favourites) {
         auto& list = favourites->favourites;
         if (is_favourite) {
-            auto found = std::find_if(list.begin(), list.end(),
-                                      [this](const fav_t& fav) { return fav.id == script_item->id; });
+            auto found =
+                std::find_if(list.begin(), list.end(), [this](const fav_t& fav) { return fav.id == script_item->id; });
             if (found != list.end()) {
                 list.erase(found);
                 changed = true;

@@ -28,7 +28,8 @@ void ISDN_tag_t::link() {
         const std::pair<const char16_t*, const char16_t*> versions[] = {
             {u"appVersion", u"_app_version"}, {u"appBuild", u"_app_build"}, {u"appDate", u"_app_date"}};
         for (const auto& [attribute, var_name] : versions)
-            if (const std::u16string* value = attributes->find(attribute)) global_vars->get_string(var_name)->value = *value;
+            if (const std::u16string* value = attributes->find(attribute))
+                global_vars->get_string(var_name)->value = *value;
     }
     const std::u16string& version = global_vars->get_string(u"_app_version")->value;
     if (!version.empty() && messaging) messaging->set_version(version);

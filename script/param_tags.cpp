@@ -172,7 +172,7 @@ std::u16string Parameter_tag_t::value_text() {
     if (item) {
         const var_t* var = registry().lookup(text);
         return var && var->type == bool_var_t::type_code && static_cast<const bool_var_t*>(var)->value ? u"true"
-                                                                                                         : u"false";
+                                                                                                       : u"false";
     }
     return {};
 }

@@ -92,7 +92,8 @@ void ButtonSendSMS_tag_t::execute(int, int) {
 }
 
 std::u16string ButtonSendSMS_tag_t::resolve(const std::u16string& var_name) {
-    if (const string_var_t* var = lookup_string(var_name)) return print_for_request(*var, preview_display, preview_format);
+    if (const string_var_t* var = lookup_string(var_name))
+        return print_for_request(*var, preview_display, preview_format);
     if (const card_var_t* var = lookup_card(var_name)) {
         const card_t& card = var->card;
         whole_text = card.script_entry;

@@ -1,12 +1,13 @@
-#include <gtest/gtest.h>
-
 #include "app/app_options.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 
 TEST(AppOptions, EveryOptionAndItsFaults) {
-    const app_options_t all = parse_app_options({"--config-dir", "/c", "--registry", "/r", "--platform-type", "PocketPC",
-                                                 "--modem", "tcp:127.0.0.1:7201", "--screen", "240x320", "--verbose"});
+    const app_options_t all =
+        parse_app_options({"--config-dir", "/c", "--registry", "/r", "--platform-type", "PocketPC", "--modem",
+                           "tcp:127.0.0.1:7201", "--screen", "240x320", "--verbose"});
     EXPECT_EQ(all.error, "");
     EXPECT_EQ(all.config_dir, "/c");
     EXPECT_EQ(all.registry, "/r");

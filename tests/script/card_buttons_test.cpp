@@ -158,10 +158,9 @@ TEST(ButtonFavAddDel, AddsAndRemovesWithTheCaptionTurning) {
             EXPECT_EQ(favs->fav_at(0).name, u"Избранное");
         }
     });
-    EXPECT_EQ(captions, (std::vector<std::u16string>{texts::fav_add_caption, texts::fav_remove_caption,
-                                                     texts::fav_add_caption}));
-    EXPECT_EQ(run.alerts(),
-              (std::vector<std::u16string>{u"alert.show(Добавить?|2)", u"alert.show(Убрать?|2)"}));
+    EXPECT_EQ(captions,
+              (std::vector<std::u16string>{texts::fav_add_caption, texts::fav_remove_caption, texts::fav_add_caption}));
+    EXPECT_EQ(run.alerts(), (std::vector<std::u16string>{u"alert.show(Добавить?|2)", u"alert.show(Убрать?|2)"}));
     EXPECT_EQ(global_vars->get_fav_list(u"favs")->count(), 0);
 }
 

@@ -1,7 +1,8 @@
 // How text variables are printed into the confirmation and into the SMS.
+#include "script/request_format.h"
+
 #include <gtest/gtest.h>
 
-#include "script/request_format.h"
 #include "vars/string_var.h"
 
 namespace {

@@ -34,7 +34,8 @@ TEST(Select, ModeKeywordsAreExact) {
                                                             {u"3", select_item_t::spin},
                                                             {u"4", select_item_t::radio},
                                                             {u"5", select_item_t::radio}};
-        for (const auto& [caption, style] : expected) EXPECT_EQ(user::select(form, caption).style, style) << int(caption[0]);
+        for (const auto& [caption, style] : expected)
+            EXPECT_EQ(user::select(form, caption).style, style) << int(caption[0]);
     });
 }
 
@@ -43,13 +44,13 @@ TEST(Input, CurrencyRefusesZeroUnlessSentInMinorUnits) {
         std::u16string text;
         bool accepted;  // without the option; with it every text is accepted
     };
-    const zero_case_t cases[] = {{u"0", false},   {u"0.0", false}, {u"0.", false}, {u".00", false},
-                                 {u".0", false},  {u"0.00", false}, {u"0,00", true}, {u"00", true},
-                                 {u"10", true},   {u"", true}};
+    const zero_case_t cases[] = {{u"0", false},    {u"0.0", false}, {u"0.", false}, {u".00", false}, {u".0", false},
+                                 {u"0.00", false}, {u"0,00", true}, {u"00", true},  {u"10", true},   {u"", true}};
     script_run_t run("choices");
     run.run(u"choices", [&](recording_form_t& form) {
         for (const auto& c : cases) {
-            EXPECT_EQ(user::input(form, u"Сумма").commit(c.text), c.accepted) << std::string(c.text.begin(), c.text.end());
+            EXPECT_EQ(user::input(form, u"Сумма").commit(c.text), c.accepted)
+                << std::string(c.text.begin(), c.text.end());
             EXPECT_TRUE(user::input(form, u"Сумма в копейках").commit(c.text));
             EXPECT_TRUE(lookup_string(u"minor")->remove_point);
             EXPECT_FALSE(lookup_string(u"sum")->remove_point);
@@ -116,8 +117,8 @@ TEST(Item, SavedStateDoesNotGrowTheSettingsAndLoadsTheSame) {
     });
     for (int start = 0; start < 3; ++start) run.restart();
     using row_t = std::tuple<std::u16string, int, int>;
-    EXPECT_EQ(state_children(run), (std::vector<row_t>{{u"A", 0, 0}, {u"B", 0, 0}, {u"C", 1, 0},
-                                                        {u"Срочно", 0, 1}, {u"СМС", 0, 1}}));
+    EXPECT_EQ(state_children(run),
+              (std::vector<row_t>{{u"A", 0, 0}, {u"B", 0, 0}, {u"C", 1, 0}, {u"Срочно", 0, 1}, {u"СМС", 0, 1}}));
     run.run(u"choices", [&](recording_form_t& form) {
         EXPECT_EQ(user::select(form, u"Тариф").selected_text(), u"C");
         auto& boxes = user::find<recording_checkbox_item_t>(form, options);

@@ -51,7 +51,9 @@ TEST(SendRoad, FormToThePduAtTheModemAndTheBanksAnswerBack) {
     manual_clock_t clock;
     sim_modem_t sim{clock};
     modem_options_t options;
-    options.connect = [&]() -> std::unique_ptr<transport_t> { return std::make_unique<memory_transport_t>(sim, clock); };
+    options.connect = [&]() -> std::unique_ptr<transport_t> {
+        return std::make_unique<memory_transport_t>(sim, clock);
+    };
     options.clock = &clock;
     options.ledger_file = folder / "ledger";
     waiting_application_t app;

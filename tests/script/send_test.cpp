@@ -37,10 +37,9 @@ TEST(SendAction, ConfirmationShowsChoicesAndTheSmsCarriesCodes) {
         fill_transfer(form, run.display, {true});
         open_after_send = form.is_open();
     });
-    EXPECT_EQ(run.alerts(),
-              (std::vector<std::u16string>{
-                  question(u"Перевести 12.5 Доллары с карты " + card_one + u" на счёт 00000042 до 1209?"),
-                  told(texts::send_succeeded, 0)}));
+    EXPECT_EQ(run.alerts(), (std::vector<std::u16string>{
+                                question(u"Перевести 12.5 Доллары с карты " + card_one + u" на счёт 00000042 до 1209?"),
+                                told(texts::send_succeeded, 0)}));
     ASSERT_EQ(run.sms.sent.size(), 1u);
     EXPECT_EQ(run.sms.sent[0].number, u"+79001234567");
     EXPECT_EQ(run.sms.sent[0].text, u"PAY 4276000011112222 840 01250 0912 00000042");
@@ -81,8 +80,8 @@ TEST(SendAction, RetryResendsTheFirstBodyUntilSentOrDeclined) {
         for (const auto& attempt : run.sms.attempts)
             EXPECT_EQ(attempt.text, u"PAY 4276000011112222 840 01250 0912 00000042");
         EXPECT_EQ(open, !c.succeeded);
-        EXPECT_EQ(run.alerts().back(), c.succeeded ? told(texts::send_succeeded, 0)
-                                                   : question(texts::send_retry_question));
+        EXPECT_EQ(run.alerts().back(),
+                  c.succeeded ? told(texts::send_succeeded, 0) : question(texts::send_retry_question));
         EXPECT_TRUE(run.display.answers.empty());
     }
 }
@@ -94,8 +93,9 @@ TEST(SendAction, FixedChoiceReplacesTheWholeQuestionAndBodyOnlyWhilePicked) {
         ++shows;
         if (shows == 1) {
             auto& cards = user::select(form, u"Карта");
-            EXPECT_EQ(cards.options, (std::vector<std::u16string>{card_one, u"Кредитная - 5469000033334444",
-                                                                  u"По всем картам", u"По кредитным", u"Добавить еще..."}));
+            EXPECT_EQ(cards.options,
+                      (std::vector<std::u16string>{card_one, u"Кредитная - 5469000033334444", u"По всем картам",
+                                                   u"По кредитным", u"Добавить еще..."}));
             cards.pick(2);  // the form closes and is built again
             return;
         }
@@ -151,8 +151,8 @@ TEST(SendAction, EmptyRequestIsNotReportedAsSent) {
     });
     EXPECT_TRUE(run.sms.attempts.empty());
     EXPECT_TRUE(open);
-    EXPECT_EQ(run.alerts(), (std::vector<std::u16string>{question(u"Отправить код ?"),
-                                                         told(texts::send_empty_request, 1)}));
+    EXPECT_EQ(run.alerts(),
+              (std::vector<std::u16string>{question(u"Отправить код ?"), told(texts::send_empty_request, 1)}));
 }
 
 TEST(SendAction, NumberKeptInTheSettingsWinsOverTheScripts) {
@@ -185,9 +185,9 @@ TEST(SendAction, WithoutAnyNumberTheAddFormComesFirst) {
             if (form.title() == u"Новый номер") enter_number(form, number);
         });
         // Left empty, the form that needs the number is not shown at all.
-        const std::vector<std::u16string> expected =
-            number.empty() ? std::vector<std::u16string>{u"Новый номер"}
-                           : std::vector<std::u16string>{u"Новый номер", u"Баланс"};
+        const std::vector<std::u16string> expected = number.empty()
+                                                         ? std::vector<std::u16string>{u"Новый номер"}
+                                                         : std::vector<std::u16string>{u"Новый номер", u"Баланс"};
         EXPECT_EQ(forms, expected);
         EXPECT_EQ(run.alerts().front(), u"alert.show(Номеров нет|0)");
         EXPECT_EQ(global_vars->get_card_list(u"s_phones")->count(), number.empty() ? 0 : 1);

@@ -18,8 +18,8 @@ namespace {
 // One notch of the mouse wheel over `widget`, turned towards the user (down the form) or away.
 void wheel(QWidget* widget, bool down) {
     const QPointF at(widget->width() / 2, widget->height() / 2);
-    QWheelEvent event(at, widget->mapToGlobal(at), QPoint(), QPoint(0, down ? -120 : 120), Qt::NoButton,
-                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QWheelEvent event(at, widget->mapToGlobal(at), QPoint(), QPoint(0, down ? -120 : 120), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
     QApplication::sendEvent(widget, &event);
 }
 

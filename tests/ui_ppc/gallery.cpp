@@ -79,8 +79,7 @@ void check_texts(ppc_form_t* form, const QString& name) {
             if (button->hasHeightForWidth() && button->heightForWidth(button->width()) > button->height())
                 fault(name + ": label cut: " + button->text());
         } else if (auto* label = qobject_cast<QLabel*>(w); label && label->wordWrap()) {
-            if (label->heightForWidth(label->width()) > label->height())
-                fault(name + ": text cut: " + label->text());
+            if (label->heightForWidth(label->width()) > label->height()) fault(name + ": text cut: " + label->text());
         }
     }
     for (soft_key_t* key : {form->left_soft_key(), form->right_soft_key()})
@@ -109,7 +108,8 @@ void step_through(ppc_form_t* form, const QString& name) {
     first->setFocus(Qt::TabFocusReason);
     QList<QWidget*> visited;
     for (int step = 0; step < 100; ++step) {
-        if (!focus_in_view(form)) return fault(name + QString(": step %1: the focused control is out of view").arg(step));
+        if (!focus_in_view(form))
+            return fault(name + QString(": step %1: the focused control is out of view").arg(step));
         QWidget* focused = QApplication::focusWidget();
         if (visited.contains(focused)) break;  // round to the top again
         visited << focused;
@@ -198,7 +198,8 @@ std::unique_ptr<form_t> payment_form(ppc_display_t& display, parts_t& parts) {
 
     auto account = display.create_select_item(f, u"Счёт зачисления");
     account->set_style(select_item_t::radio);
-    for (auto* name : {u"Текущий", u"Сберегательный с ежемесячной капитализацией", u"Кредитный"}) account->add_option(name, false);
+    for (auto* name : {u"Текущий", u"Сберегательный с ежемесячной капитализацией", u"Кредитный"})
+        account->add_option(name, false);
     account->bind_param(&parts.account);
     form->add_item(std::move(account));
 
@@ -232,42 +233,46 @@ void shoot_mode(bool soft_keys, screen_size_t screen) {
     auto form = payment_form(display, parts);
     auto* dialog = static_cast<ppc_form_t*>(form.get());
 
-    when_shown([&](QWidget* w) {
-        check_texts(dialog, mode + "-payment-top");
-        save(w, mode + "-payment-top");
-        // Scrolled all the way down, as the user would by dragging the bar or stepping through the fields.
-        dialog->scroll_bar()->setValue(100);
-        check_texts(dialog, mode + "-payment-bottom");
-        save(w, mode + "-payment-bottom");
-        dialog->scroll_bar()->setValue(0);
-        // The long text folded by a click.
-        parts.click.body();
-        check_texts(dialog, mode + "-payment-folded");
-        save(w, mode + "-payment-folded");
-        parts.click.body();
-        // Down to the last field with the keyboard: it is in view and has the focus.
-        step_through(dialog, mode + "-payment-keyboard");
-        save(w, mode + "-payment-keyboard");
-    }, mode + "-payment");
+    when_shown(
+        [&](QWidget* w) {
+            check_texts(dialog, mode + "-payment-top");
+            save(w, mode + "-payment-top");
+            // Scrolled all the way down, as the user would by dragging the bar or stepping through the fields.
+            dialog->scroll_bar()->setValue(100);
+            check_texts(dialog, mode + "-payment-bottom");
+            save(w, mode + "-payment-bottom");
+            dialog->scroll_bar()->setValue(0);
+            // The long text folded by a click.
+            parts.click.body();
+            check_texts(dialog, mode + "-payment-folded");
+            save(w, mode + "-payment-folded");
+            parts.click.body();
+            // Down to the last field with the keyboard: it is in view and has the focus.
+            step_through(dialog, mode + "-payment-keyboard");
+            save(w, mode + "-payment-keyboard");
+        },
+        mode + "-payment");
     form->show();
 
     // The options menu over the form.
-    when_shown([&](QWidget* w) {
-        QTimer::singleShot(0, [&, w] {
-            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
-                QImage shot(w->size(), QImage::Format_ARGB32);
-                w->render(&shot);
-                QPainter painter(&shot);
-                QPoint at = w->mapFromGlobal(menu->pos());
-                menu->render(&painter, at);
-                painter.end();
-                shot.save(out_dir + "/" + mode + "-options-menu.png");
-                menu->close();
-            }
-            static_cast<QDialog*>(w)->reject();
-        });
-        dialog->command(ppc_form_t::options_command);
-    }, mode + "-options-menu");
+    when_shown(
+        [&](QWidget* w) {
+            QTimer::singleShot(0, [&, w] {
+                if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+                    QImage shot(w->size(), QImage::Format_ARGB32);
+                    w->render(&shot);
+                    QPainter painter(&shot);
+                    QPoint at = w->mapFromGlobal(menu->pos());
+                    menu->render(&painter, at);
+                    painter.end();
+                    shot.save(out_dir + "/" + mode + "-options-menu.png");
+                    menu->close();
+                }
+                static_cast<QDialog*>(w)->reject();
+            });
+            dialog->command(ppc_form_t::options_command);
+        },
+        mode + "-options-menu");
     QTimer::singleShot(0, [] {});
     form->show();
 
@@ -291,23 +296,26 @@ void shoot_mode(bool soft_keys, screen_size_t screen) {
         long_form->add_item(std::move(input));
     }
     auto* long_dialog = static_cast<ppc_form_t*>(long_form.get());
-    when_shown([&](QWidget* w) {
-        check_texts(long_dialog, mode + "-long-top");
-        save(w, mode + "-long-top");
-        long_dialog->scroll_bar()->setValue(50);
-        save(w, mode + "-long-middle");
-        long_dialog->scroll_bar()->setValue(100);
-        save(w, mode + "-long-bottom");
-        // Stepping to a field below the page brings it into view by itself.
-        long_dialog->scroll_bar()->setValue(0);
-        auto edits = long_dialog->page()->findChildren<QLineEdit*>();
-        long_dialog->ensure_visible(edits.at(edits.size() - 6));
-        save(w, mode + "-long-focus-follow");
-        long_dialog->scroll_bar()->setValue(0);
-        step_through(long_dialog, mode + "-long-keyboard");
-        if (QApplication::focusWidget() != edits.back()) fault(mode + "-long-keyboard: the last field was not reached");
-        save(w, mode + "-long-keyboard");
-    }, mode + "-long");
+    when_shown(
+        [&](QWidget* w) {
+            check_texts(long_dialog, mode + "-long-top");
+            save(w, mode + "-long-top");
+            long_dialog->scroll_bar()->setValue(50);
+            save(w, mode + "-long-middle");
+            long_dialog->scroll_bar()->setValue(100);
+            save(w, mode + "-long-bottom");
+            // Stepping to a field below the page brings it into view by itself.
+            long_dialog->scroll_bar()->setValue(0);
+            auto edits = long_dialog->page()->findChildren<QLineEdit*>();
+            long_dialog->ensure_visible(edits.at(edits.size() - 6));
+            save(w, mode + "-long-focus-follow");
+            long_dialog->scroll_bar()->setValue(0);
+            step_through(long_dialog, mode + "-long-keyboard");
+            if (QApplication::focusWidget() != edits.back())
+                fault(mode + "-long-keyboard: the last field was not reached");
+            save(w, mode + "-long-keyboard");
+        },
+        mode + "-long");
     long_form->show();
 }
 

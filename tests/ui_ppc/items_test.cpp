@@ -1,8 +1,8 @@
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QImage>
-#include <QAbstractButton>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QScrollBar>
@@ -375,7 +375,8 @@ private slots:
     void long_texts_keep_what_tells_them_apart_on_small_screens() {
         // Two cards that differ only at the end of a long text; an option and a box label that cannot fit one
         // line of the narrowest screen.
-        const std::u16string card_a = u"Мир Зарплатная Премиальная •• 0931", card_b = u"Мир Зарплатная Премиальная •• 4417";
+        const std::u16string card_a = u"Мир Зарплатная Премиальная •• 0931",
+                             card_b = u"Мир Зарплатная Премиальная •• 4417";
         const std::u16string long_label = u"Перечислить остаток на сберегательный счёт по окончании срока вклада";
         for (screen_size_t screen : {screen_size_t{240, 320}, screen_size_t{320, 480}}) {
             for (bool soft_keys : {true, false}) {

@@ -20,12 +20,18 @@ enum class kind_t { text, input, drop_down, spin, radio, check };
 
 const char* name_of(kind_t kind) {
     switch (kind) {
-        case kind_t::text: return "static text";
-        case kind_t::input: return "input";
-        case kind_t::drop_down: return "drop-down";
-        case kind_t::spin: return "one-line list";
-        case kind_t::radio: return "radio buttons";
-        case kind_t::check: return "check boxes";
+        case kind_t::text:
+            return "static text";
+        case kind_t::input:
+            return "input";
+        case kind_t::drop_down:
+            return "drop-down";
+        case kind_t::spin:
+            return "one-line list";
+        case kind_t::radio:
+            return "radio buttons";
+        case kind_t::check:
+            return "check boxes";
     }
     return "";
 }
@@ -72,12 +78,18 @@ struct every_kind_t {
     // The control that takes the focus for an item of that kind.
     QWidget* control(kind_t kind) const {
         switch (kind) {
-            case kind_t::text: return text->control();
-            case kind_t::input: return input->control();
-            case kind_t::drop_down: return static_cast<popup_select_wnd_t*>(drop_down->window())->control();
-            case kind_t::spin: return static_cast<spin_select_wnd_t*>(spin->window())->control();
-            case kind_t::radio: return static_cast<exclusive_select_wnd_t*>(radio->window())->radios()[0];
-            case kind_t::check: return check->controls()[0];
+            case kind_t::text:
+                return text->control();
+            case kind_t::input:
+                return input->control();
+            case kind_t::drop_down:
+                return static_cast<popup_select_wnd_t*>(drop_down->window())->control();
+            case kind_t::spin:
+                return static_cast<spin_select_wnd_t*>(spin->window())->control();
+            case kind_t::radio:
+                return static_cast<exclusive_select_wnd_t*>(radio->window())->radios()[0];
+            case kind_t::check:
+                return check->controls()[0];
         }
         return nullptr;
     }
@@ -238,8 +250,10 @@ private slots:
             bool ended = false;
             while_shown(form, [&] {
                 in->control()->setFocus();
-                if (c.selection > 0) in->control()->setSelection(c.caret, c.selection);
-                else in->control()->setCursorPosition(c.caret);
+                if (c.selection > 0)
+                    in->control()->setSelection(c.caret, c.selection);
+                else
+                    in->control()->setCursorPosition(c.caret);
                 press(Qt::Key_Escape);
                 ended = !form.is_open();
                 if (!ended) QVERIFY2(in->control()->text() == c.after, c.name);

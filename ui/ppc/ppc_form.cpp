@@ -73,10 +73,10 @@ ppc_form_t::ppc_form_t(const ppc_device_t& device, QWidget* main_window, std::u1
     auto* bar_layout = new QHBoxLayout(soft_key_bar_);
     bar_layout->setContentsMargins(2, 2, 2, 2);
     bar_layout->setSpacing(2);
-    left_key_ = new soft_key_t(QString::fromUtf16(texts::soft_key_options), key_name(Qt::Key_F1), Qt::AlignLeft,
-                               soft_key_bar_);
-    right_key_ = new soft_key_t(QString::fromUtf16(texts::soft_key_back), key_name(Qt::Key_F2), Qt::AlignRight,
-                                soft_key_bar_);
+    left_key_ =
+        new soft_key_t(QString::fromUtf16(texts::soft_key_options), key_name(Qt::Key_F1), Qt::AlignLeft, soft_key_bar_);
+    right_key_ =
+        new soft_key_t(QString::fromUtf16(texts::soft_key_back), key_name(Qt::Key_F2), Qt::AlignRight, soft_key_bar_);
     for (soft_key_t* key : {left_key_, right_key_}) {
         key->setFocusPolicy(Qt::NoFocus);
         key->setAutoDefault(false);

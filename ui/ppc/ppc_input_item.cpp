@@ -24,8 +24,10 @@ bool signed_digits(const QString& text, QChar sign) {
 bool digits_and_point(const QString& text) {
     int points = 0;
     for (QChar c : text) {
-        if (c == u'.') ++points;
-        else if (!is_digit(c)) return false;
+        if (c == u'.')
+            ++points;
+        else if (!is_digit(c))
+            return false;
     }
     return points <= 1;
 }
@@ -174,11 +176,10 @@ void ppc_edit_t::keyPressEvent(QKeyEvent* event) {
         type_character(u'.');
         return;
     }
-    const bool deletion = event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete ||
-                          event->matches(QKeySequence::Cut) || event->matches(QKeySequence::DeleteStartOfWord) ||
-                          event->matches(QKeySequence::DeleteEndOfWord) ||
-                          event->matches(QKeySequence::DeleteEndOfLine) ||
-                          event->matches(QKeySequence::DeleteCompleteLine);
+    const bool deletion =
+        event->key() == Qt::Key_Backspace || event->key() == Qt::Key_Delete || event->matches(QKeySequence::Cut) ||
+        event->matches(QKeySequence::DeleteStartOfWord) || event->matches(QKeySequence::DeleteEndOfWord) ||
+        event->matches(QKeySequence::DeleteEndOfLine) || event->matches(QKeySequence::DeleteCompleteLine);
     if (deletion) {
         deleting([&] { QLineEdit::keyPressEvent(event); });
         return;

@@ -41,7 +41,8 @@ protected:
         if (focused) {
             QStyleOptionFocusRect frame;
             frame.initFrom(this);
-            frame.rect = this->fontMetrics().boundingRect(room, flags, this->text()).adjusted(-2, -1, 2, 1) & this->rect();
+            frame.rect =
+                this->fontMetrics().boundingRect(room, flags, this->text()).adjusted(-2, -1, 2, 1) & this->rect();
             painter.drawPrimitive(QStyle::PE_FrameFocusRect, frame);
         }
     }
