@@ -52,7 +52,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         script_fixture_t script(std::vector<unsigned char>(data, data + size));
         run(script);
     } catch (const text_error_t&) {
-    } catch (const tag_unknown_ex_t&) {
     }
     script_context = {};
     return 0;
