@@ -5,7 +5,6 @@
 #include "messaging/modem_message_store.h"
 #include "messaging/modem_sms_library.h"
 #include "messaging/ppc_messaging.h"
-#include "platform/modem/memory_transport.h"
 #include "platform/modem/modem_service.h"
 #include "platform/modem/sms_message_store.h"
 #include "platform/modem/sms_provider.h"
@@ -16,19 +15,10 @@
 
 namespace {
 
-// The simulated modem with the bank of `rules`; the connector keeps it alive for every link it opens.
-std::function<std::unique_ptr<transport_t>()> sim_connector(const std::filesystem::path& rules, modem_clock_t& clock) {
+// The simulated modem, with the bank of `rules` when that file is there.
+std::function<std::unique_ptr<transport_t>()> bank_of_rules(const std::filesystem::path& rules, modem_clock_t& clock) {
     std::error_code error;
-    sim_bank_t bank = std::filesystem::exists(rules, error) ? sim_bank_t::from_file(rules) : sim_bank_t();
-    auto modem = std::make_shared<sim_modem_t>(clock, std::move(bank));
-    return [modem, &clock]() -> std::unique_ptr<transport_t> {
-        struct owning_t : memory_transport_t {
-            owning_t(std::shared_ptr<sim_modem_t> m, modem_clock_t& c)
-                : memory_transport_t(*m, c), keep(std::move(m)) {}
-            std::shared_ptr<sim_modem_t> keep;
-        };
-        return std::make_unique<owning_t>(modem, clock);
-    };
+    return sim_connector(std::filesystem::exists(rules, error) ? sim_bank_t::from_file(rules) : sim_bank_t(), clock);
 }
 
 }  // namespace
@@ -38,7 +28,7 @@ modem_messaging_t::modem_messaging_t(const std::string& modem, const std::filesy
     const modem_uri_t uri = parse_modem_uri(modem);
     modem_options_t options;
     options.connect =
-        uri.kind == modem_uri_t::kind_t::sim ? sim_connector(bank_rules, *clock_) : modem_connector(uri, *clock_);
+        uri.kind == modem_uri_t::kind_t::sim ? bank_of_rules(bank_rules, *clock_) : modem_connector(uri, *clock_);
     options.clock = clock_.get();
     options.ledger_file = sms_ledger_t::default_file();
     if (verbose) options.warn = [](const std::string& text) { std::cerr << "ostrevan: " << text << '\n'; };

@@ -45,7 +45,11 @@ std::function<std::unique_ptr<transport_t>()> modem_connector(const modem_uri_t&
         case modem_uri_t::kind_t::sim:
             break;
     }
-    auto modem = std::make_shared<sim_modem_t>(clock);
+    return sim_connector(sim_bank_t(), clock);
+}
+
+std::function<std::unique_ptr<transport_t>()> sim_connector(sim_bank_t bank, modem_clock_t& clock) {
+    auto modem = std::make_shared<sim_modem_t>(clock, std::move(bank));
     return [modem, &clock]() -> std::unique_ptr<transport_t> {
         // The transport does not own the modem; the connector keeps it alive.
         struct owning_t : memory_transport_t {

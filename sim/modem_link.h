@@ -25,3 +25,6 @@ modem_uri_t parse_modem_uri(const std::string& uri);
 // What the modem service needs to reach the named modem: a function that opens the link (again after
 // a drop). For "sim" it owns the simulated modem, which lives as long as the returned function.
 std::function<std::unique_ptr<transport_t>()> modem_connector(const modem_uri_t& uri, modem_clock_t& clock);
+
+// The simulated modem with `bank`, inside this process; the returned function owns it.
+std::function<std::unique_ptr<transport_t>()> sim_connector(sim_bank_t bank, modem_clock_t& clock);

@@ -17,31 +17,11 @@
 #include "resources/texts.h"
 #include "sim/sim_modem.h"
 #include "tests/messaging/fake_sms.h"
+#include "tests/messaging/waiting_application.h"
 
 namespace {
 
 using texts_t = std::vector<std::u16string>;
-
-// Batches arrive on the store's notification thread.
-struct waiting_application_t : confirm_handler_t {
-    std::mutex lock;
-    std::condition_variable arrived;
-    std::vector<texts_t> batches;
-
-    void confirm_messages(texts_t texts, sms_rule_t&) override {
-        {
-            std::lock_guard hold(lock);
-            batches.push_back(std::move(texts));
-        }
-        arrived.notify_all();
-    }
-    // The next batch; a generous bound only turns a lost notification into a failure instead of a hang.
-    texts_t next(size_t index) {
-        std::unique_lock hold(lock);
-        if (!arrived.wait_for(hold, std::chrono::seconds(60), [&] { return batches.size() > index; })) return {};
-        return batches[index];
-    }
-};
 
 struct OnTheSimulatedModem : testing::Test {
     std::filesystem::path folder = std::filesystem::path(testing::TempDir()) / "ostrevan_modem_messaging";

@@ -18,31 +18,11 @@
 #include "script_run.h"
 #include "sim/sim_modem.h"
 #include "tests/messaging/fake_sms.h"
+#include "tests/messaging/waiting_application.h"
 
 namespace {
 
 using texts_t = std::vector<std::u16string>;
-
-// The bank's answers arrive on the store's notification thread.
-struct waiting_application_t : confirm_handler_t {
-    std::mutex lock;
-    std::condition_variable arrived;
-    std::vector<texts_t> batches;
-
-    void confirm_messages(texts_t texts, sms_rule_t&) override {
-        {
-            std::lock_guard hold(lock);
-            batches.push_back(std::move(texts));
-        }
-        arrived.notify_all();
-    }
-    // A generous bound only turns a lost notification into a failure instead of a hang.
-    texts_t next() {
-        std::unique_lock hold(lock);
-        if (!arrived.wait_for(hold, std::chrono::seconds(60), [&] { return !batches.empty(); })) return {};
-        return batches.front();
-    }
-};
 
 TEST(SendRoad, FormToThePduAtTheModemAndTheBanksAnswerBack) {
     const auto folder = std::filesystem::path(testing::TempDir()) / "ostrevan_send_road";
