@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "storage/file_ops.h"
+#include "core/file_ops.h"
 #include "storage/mfc_storage.h"
 
 class login_t;

@@ -85,6 +85,15 @@ inline dialog_driver_t::step_t set_new_pin(QString pin) {
     };
 }
 
+// The first start: the new PIN 1234 is set, and the program exits at once, saving the settings.
+inline void start_first_time(app_fixture_t& f) {
+    dialog_driver_t driver;
+    driver.then(set_new_pin("1234"));
+    auto app = f.make();
+    QVERIFY(app->init_instance());
+    app->exit_instance();
+}
+
 inline dialog_driver_t::step_t enter_pin(QString pin) {
     return [pin](QDialog* d) {
         auto* form = qobject_cast<old_pin_form_t*>(d);

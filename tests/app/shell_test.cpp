@@ -137,13 +137,7 @@ private slots:
 
     void the_reinstall_marker_is_consumed_only_after_a_login() {
         app_fixture_t f;
-        {
-            dialog_driver_t driver;
-            driver.then(set_new_pin("1234"));
-            auto app = f.make();
-            QVERIFY(app->init_instance());
-            app->exit_instance();
-        }
+        start_first_time(f);
         const auto key = registry_key_t::create(f.registry, application_key);
         QVERIFY(key && key->write(reinstall_value, "1"));
         std::string data;
@@ -168,13 +162,7 @@ private slots:
 
     void a_script_that_does_not_load_is_reported_and_the_settings_stay() {
         app_fixture_t f;
-        {
-            dialog_driver_t driver;
-            driver.then(set_new_pin("1234"));
-            auto app = f.make();
-            QVERIFY(app->init_instance());
-            app->exit_instance();
-        }
+        start_first_time(f);
         // The settings cut short after their head: the PIN is right, the data breaks off.
         auto bytes = read_bytes(f.settings());
         bytes.resize(bytes.size() / 2);

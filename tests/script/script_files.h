@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "cfg_bytes.h"
+#include "core/memory_file_ops.h"
 #include "script/factory.h"
 #include "script/menu_applet_tag.h"
-#include "storage/memory_file_ops.h"
 #include "storage/mfc_storage.h"
 
 class script_files_t {

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "core/memory_file_ops.h"
 #include "script/menu_applet_tag.h"
 #include "script/menu_tags.h"
 #include "script/tag.h"
-#include "storage/memory_file_ops.h"
 #include "storage/mfc_storage.h"
 #include "tests/support/recording_display.h"
 

@@ -48,6 +48,16 @@ protected:
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read_all(dir / "out"), read_all(dir / "err")};
     }
 
+    // Compiling `xml` fails with `message` after the source's name, and writes no output file.
+    void expect_compile_refused(const std::string& xml, const std::string& message) {
+        SCOPED_TRACE(xml);
+        const fs::path source = file("bad.xml", xml);
+        const result_t result = run("compile " + source.string() + " -o " + (dir / "bad.cfg").string());
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.err, source.string() + ":" + message + "\n");
+        EXPECT_FALSE(fs::exists(dir / "bad.cfg"));
+    }
+
     static fs::path fixture(const std::string& name) {
         return fs::path(std::getenv("OSTREVAN_SOURCE_DIR")) / "tests/tools/fixtures" / name;
     }
@@ -118,14 +128,7 @@ TEST_F(CfgTool, CompileRefusesWhatTheProgramCouldNotReadNamingLineAndColumn) {
         {"<tree/>", "1:7: ожидался элемент <cfg>"},
         {"<cfg><tree>", "1:11: документ XML обрывается раньше конца"},
     };
-    for (const auto& bad : cases) {
-        SCOPED_TRACE(bad.xml);
-        const fs::path source = file("bad.xml", bad.xml);
-        const result_t result = run("compile " + source.string() + " -o " + (dir / "bad.cfg").string());
-        EXPECT_EQ(result.status, 1);
-        EXPECT_EQ(result.err, source.string() + ":" + bad.message + "\n");
-        EXPECT_FALSE(fs::exists(dir / "bad.cfg"));
-    }
+    for (const auto& bad : cases) expect_compile_refused(bad.xml, bad.message);
 }
 
 // One depth limit for the compiler and the loader: a tree of exactly 256 levels compiles, checks and dumps;
@@ -227,14 +230,7 @@ TEST_F(CfgTool, CompileRefusesDocumentTypesAndUnknownEntities) {
          "1:32: объявление <!DOCTYPE> не допускается: сущности, кроме стандартных, не поддерживаются"},
         {body, "1:39: документ XML построен неверно"},
     };
-    for (const auto& bad : cases) {
-        SCOPED_TRACE(bad.xml);
-        const fs::path source = file("bad.xml", bad.xml);
-        const result_t result = run("compile " + source.string() + " -o " + (dir / "bad.cfg").string());
-        EXPECT_EQ(result.status, 1);
-        EXPECT_EQ(result.err, source.string() + ":" + bad.message + "\n");
-        EXPECT_FALSE(fs::exists(dir / "bad.cfg"));
-    }
+    for (const auto& bad : cases) expect_compile_refused(bad.xml, bad.message);
     const fs::path good =
         file("good.xml",
              "<cfg><tree><List><ScriptItem><Name>&lt;&amp;&#1041;&#x42;</Name></ScriptItem></List></tree></cfg>");
