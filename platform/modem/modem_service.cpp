@@ -180,13 +180,9 @@ bool modem_service_t::walk_storage(const std::string& storage, std::set<std::str
 }
 
 bool modem_service_t::save_ledger() {
-    try {
-        ledger_.save();
-        return true;
-    } catch (const std::runtime_error& e) {
-        warn(std::string("modem: ") + e.what());
-        return false;
-    }
+    const auto fault = ledger_.save();
+    if (fault) warn("modem: " + *fault);
+    return !fault;
 }
 
 void modem_service_t::check_storage_fill() {

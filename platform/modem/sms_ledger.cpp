@@ -1,16 +1,17 @@
 #include "platform/modem/sms_ledger.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <map>
 #include <sstream>
-#include <stdexcept>
 #include <utility>
 
 #include "core/atomic_file.h"
 #include "core/text_error.h"
+#include "platform/pdu/hex.h"
 #include "platform/pdu/sms_decoder.h"
 #include "platform/pdu/sms_reassembler.h"
 
@@ -19,28 +20,30 @@ namespace {
 constexpr char signature[] = "ostrevan-sms-inbox 1";
 constexpr size_t max_line = 1 << 20;
 
-std::string units_hex(std::u16string_view text) {
-    static constexpr char digits[] = "0123456789ABCDEF";
-    std::string hex = "-";
-    for (const char16_t u : text)
-        for (int shift = 12; shift >= 0; shift -= 4) hex += digits[(u >> shift) & 0x0F];
-    return hex;
+// A text field of the file: "-" and the text's UTF-16 units in hex (the dash keeps an empty text a field).
+std::string text_field(std::u16string_view text) { return "-" + units_to_hex(text); }
+
+std::optional<std::u16string> text_from_field(std::string_view field) {
+    if (field.empty() || field[0] != '-') return std::nullopt;
+    return units_from_hex(field.substr(1));
 }
 
-bool units_from_hex(const std::string& hex, std::u16string& text) {
-    if (hex.empty() || hex[0] != '-' || (hex.size() - 1) % 4 != 0) return false;
-    text.clear();
-    for (size_t i = 1; i < hex.size(); i += 4) {
-        unsigned value = 0;
-        for (size_t j = i; j < i + 4; ++j) {
-            const char c = hex[j];
-            const int d = c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
-            if (d < 0) return false;
-            value = value << 4 | unsigned(d);
-        }
-        text += char16_t(value);
+std::optional<int64_t> whole_number(std::string_view text) {
+    int64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return value;
+}
+
+// A waiting part as the file keeps it: a delivered PDU that belongs to a concatenated message.
+bool is_waiting_part(std::string_view hex) {
+    try {
+        const auto pdu = decode_pdu_hex(hex);
+        const auto* deliver = std::get_if<sms_deliver_t>(&pdu);
+        return deliver && deliver->user_data.concat;
+    } catch (const text_error_t&) {
+        return false;
     }
-    return true;
 }
 
 std::string fnv_hex(std::string_view data) {
@@ -227,35 +230,32 @@ bool sms_ledger_t::set_read(const std::string& id) {
         if (m.id != id) continue;
         if (m.read) return true;
         m.read = true;
-        try {
-            save_locked();
-        } catch (const std::runtime_error&) {
-            m.read = false;
-            return false;
-        }
-        return true;
+        if (!save_locked()) return true;
+        m.read = false;
+        return false;
     }
     return false;
 }
 
-void sms_ledger_t::save() {
+std::optional<std::string> sms_ledger_t::save() {
     std::lock_guard lock(mutex_);
-    save_locked();
+    return save_locked();
 }
 
-void sms_ledger_t::save_locked() {
-    if (file_.empty()) return;
+std::optional<std::string> sms_ledger_t::save_locked() {
+    if (file_.empty()) return std::nullopt;
     std::string out = std::string(signature) + "\n";
     for (const auto& k : taken_) out += (kept_.contains(k) ? "K " : "T ") + k + "\n";
     for (const auto& j : joined_)
         out += "J " + j.fingerprint + " " + std::to_string(j.at) + " " + (j.released ? "r" : "k") + "\n";
     for (const auto& p : parts_) out += "P " + p.key + " " + std::to_string(p.arrival) + " " + p.hex + "\n";
     for (const auto& m : messages_)
-        out += "M " + m.id + " " + (m.read ? "r" : "u") + (m.complete ? "c" : "i") + " " + units_hex(m.sender) + " " +
-               units_hex(m.text) + "\n";
+        out += "M " + m.id + " " + (m.read ? "r" : "u") + (m.complete ? "c" : "i") + " " + text_field(m.sender) + " " +
+               text_field(m.text) + "\n";
     // The rename must reach the disk before the modem's copy is deleted, which the atomic write sees to.
     std::filesystem::path failed;
-    if (!write_file_atomically(file_, out, &failed)) throw std::runtime_error("cannot write " + failed.string());
+    if (!write_file_atomically(file_, out, &failed)) return "cannot write " + failed.string();
+    return std::nullopt;
 }
 
 void sms_ledger_t::load() {
@@ -283,26 +283,24 @@ void sms_ledger_t::load() {
             if (kind == "K") kept_.insert(a);
         } else if (kind == "J" && (fields >> b >> c) && a.size() == 16 && (c == "r" || c == "k") &&
                    joined_.size() < max_joined) {
-            try {
-                size_t used = 0;
-                joined_.push_back({a, std::stoll(b, &used), c == "r"});
-                if (used != b.size()) fault = "bad joined part";
-            } catch (const std::exception&) {
+            const auto at = whole_number(b);
+            if (at)
+                joined_.push_back({a, *at, c == "r"});
+            else
                 fault = "bad joined part";
-            }
         } else if (kind == "P" && (fields >> b >> c) && a.size() == 16 && parts_.size() < max_parts) {
-            try {
-                const auto pdu = decode_pdu_hex(c);
-                const auto* deliver = std::get_if<sms_deliver_t>(&pdu);
-                if (!deliver || !deliver->user_data.concat) throw std::runtime_error("");
-                parts_.push_back({a, std::stoll(b), c});
-            } catch (const std::exception&) {
+            const auto arrival = whole_number(b);
+            if (arrival && is_waiting_part(c))
+                parts_.push_back({a, *arrival, c});
+            else
                 fault = "bad part";
-            }
         } else if (kind == "M" && (fields >> b >> c >> d) && b.size() == 2 && messages_.size() < max_unread) {
-            inbox_message_t m{a, {}, {}, b[0] == 'r', b[1] == 'c'};
-            if (!units_from_hex(c, m.sender) || !units_from_hex(d, m.text)) fault = "bad message";
-            messages_.push_back(std::move(m));
+            auto sender = text_from_field(c);
+            auto text = text_from_field(d);
+            if (sender && text)
+                messages_.push_back({a, std::move(*sender), std::move(*text), b[0] == 'r', b[1] == 'c'});
+            else
+                fault = "bad message";
         } else {
             fault = "bad record";
         }

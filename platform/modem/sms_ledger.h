@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -72,8 +73,9 @@ public:
     size_t settle(const sms_intake_filter_t& intake);
     // The modem's copy of the PDU under this key may be deleted: it is recorded and was taken.
     bool releasable(const std::string& key) const;
-    // Writes the ledger crash-safely (temp file, fsync, rename). Throws std::runtime_error.
-    void save();
+    // Writes the ledger crash-safely (temp file, fsync, rename). Nothing when it is on disk, else why not
+    // (English, for the log).
+    [[nodiscard]] std::optional<std::string> save();
     // After a complete listing: forgets taken keys of PDUs no longer in the modem.
     void forget_taken_except(const std::set<std::string>& listed_keys);
     bool taken(const std::string& key) const;
@@ -96,7 +98,7 @@ private:
     void load();
     void add_message(inbox_message_t message);
     void note_taken(const std::string& key, bool released);
-    void save_locked();
+    std::optional<std::string> save_locked();
 
     mutable std::mutex mutex_;
     std::filesystem::path file_;

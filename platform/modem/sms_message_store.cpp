@@ -17,12 +17,7 @@ sms_message_store_t::~sms_message_store_t() {
 bool sms_message_store_t::logon() {
     // A store whose ledger cannot be written could never let the modem's copies go: unusable. A damaged
     // ledger was set aside with a warning and does not stop the logon.
-    try {
-        modem_.ledger().save();
-        return true;
-    } catch (const std::runtime_error&) {
-        return false;
-    }
+    return !modem_.ledger().save();
 }
 
 bool sms_message_store_t::open_inbox(std::u16string_view store) {

@@ -451,7 +451,7 @@ TEST(SmsLedger, SurvivesRestartsSetsADamagedFileAsideAndStaysBounded) {
         EXPECT_TRUE(ledger.take(pdu(2), sms_ledger_t::key_of(pdu(2), "2"), take_all));
         EXPECT_FALSE(ledger.take("0004zz", sms_ledger_t::key_of("0004zz", "3"), take_all));  // unreadable: stays
         EXPECT_EQ(ledger.settle(take_all), 2u);
-        ledger.save();
+        EXPECT_EQ(ledger.save(), std::nullopt);
         EXPECT_TRUE(ledger.set_read(ledger.messages()[0].id));
     }
     {
@@ -486,6 +486,46 @@ TEST(SmsLedger, SurvivesRestartsSetsADamagedFileAsideAndStaysBounded) {
     o.ledger_file = rig.ledger;
     modem_service_t service(std::move(o));
     EXPECT_FALSE(sms_message_store_t(service).logon());
+}
+
+TEST(SmsLedger, AFileWrittenEarlierReadsAndIsWrittenBackByteForByte) {
+    rig_t rig;
+    sms_outgoing_t m;
+    m.address = bank;
+    m.text = std::u16string(200, u'Ж');  // long enough for parts
+    const std::string part = encode_deliver(m, {2026, 12, 10, 1, 2, 3, 0}).at(0).hex;
+    const std::string earlier = "ostrevan-sms-inbox 1\n"
+                                "T 0123456789abcdef\n"
+                                "K 1111111111111111\n"
+                                "J 2222222222222222 1800000000 r\n"
+                                "P 3333333333333333 1800000100 " +
+                                part +
+                                "\n"
+                                "M 4444444444444444 rc -002B0037003900300030 -041F04400438043204350442D83DDE00\n"
+                                "M 5555555555555555 ui - -\n";
+    std::ofstream(rig.ledger, std::ios::binary) << earlier;
+    {
+        sms_ledger_t ledger(rig.ledger);
+        EXPECT_EQ(ledger.load_warning(), "");
+        const auto messages = ledger.messages();
+        ASSERT_EQ(messages.size(), 2u);
+        EXPECT_EQ(messages[0].sender, u"+7900");
+        EXPECT_EQ(messages[0].text, u"Привет😀");
+        EXPECT_TRUE(messages[0].read);
+        EXPECT_EQ(messages[1].text, u"");
+        EXPECT_FALSE(messages[1].complete);
+        EXPECT_TRUE(ledger.releasable("0123456789abcdef"));
+        EXPECT_FALSE(ledger.releasable("1111111111111111"));
+        EXPECT_EQ(ledger.save(), std::nullopt);
+    }
+    std::ifstream in(rig.ledger, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), earlier);
+
+    for (const char* text : {"-004", "0041", "-00G1", "-+041"}) {
+        SCOPED_TRACE(text);
+        std::ofstream(rig.ledger, std::ios::binary) << "ostrevan-sms-inbox 1\nM x uc - " << text << "\n";
+        EXPECT_NE(sms_ledger_t(rig.ledger).load_warning().find("bad message at line 2"), std::string::npos);
+    }
 }
 
 TEST(ModemServiceQueue, ASendWhoseCallerWasToldNotSentNeverLeaves) {
