@@ -307,7 +307,7 @@ void CKestrelpodApp::show_messages(const std::vector<std::u16string>& texts, sms
             sender->set_text(code);
             sent = sender->send();
         }
-        if (!sent) show_error(texts::confirm_send_failed);
+        if (!sent) show_error(texts::send_failed_check_bank_number);
     }
 }
 
@@ -328,10 +328,11 @@ void CKestrelpodApp::save_settings() {
         root_->save();
         if (!settings_storage_->close())
             show_error(format_text(texts::settings_not_saved, {settings_storage_->last_error}));
-    } catch (const std::exception& e) {
+    } catch (const text_error_t& e) {
         // The unfinished write is dropped with the storage.
-        const auto* text = dynamic_cast<const text_error_t*>(&e);
-        show_error(format_text(texts::settings_not_saved, {text ? text->text() : from_utf8(e.what())}));
+        show_error(format_text(texts::settings_not_saved, {e.text()}));
+    } catch (const std::exception& e) {
+        show_error(format_text(texts::settings_not_saved, {from_utf8(e.what())}));
     }
 }
 

@@ -209,8 +209,6 @@ inline constexpr char16_t settings_not_saved[] = u"Настройки не со�
 // Payment confirmation: the bank's text stands between the two parts.
 inline constexpr char16_t confirm_payment_before[] = u"Принят запрос на подтверждение платежа:\n\n";
 inline constexpr char16_t confirm_payment_after[] = u"\n\nПодтвердить?";
-inline constexpr char16_t confirm_send_failed[] =
-    u"Не удалось отправить сообщение проверьте правильность ввода номера банка.";
 
 // The PIN login and its two dialogs.
 inline constexpr char16_t login_defaults_failed[] = u"Невозможно открыть файл настроек по умолчанию";
@@ -267,7 +265,8 @@ inline constexpr char16_t confirm_caption[] = u"Подтверждение.";
 // Sending the request.
 inline constexpr char16_t send_succeeded[] = u"Сообщение отправлено успешно";
 inline constexpr char16_t send_retry_question[] = u"Не удалось отправить сообщение, повторить?";
-inline constexpr char16_t send_no_bank_number[] =
+// A request or a payment confirmation could not go out.
+inline constexpr char16_t send_failed_check_bank_number[] =
     u"Не удалось отправить сообщение проверьте правильность ввода номера банка.";
 inline constexpr char16_t send_empty_request[] = u"Текст запроса пуст, сообщение не отправлено.";
 

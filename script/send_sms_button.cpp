@@ -70,7 +70,7 @@ void ButtonSendSMS_tag_t::execute(int, int) {
     const std::u16string number = global_vars ? global_vars->get_card(bank_number_var)->card.id1 : std::u16string();
     if (!is_number(number)) {
         // The user confirmed a payment; saying nothing would leave them believing it went.
-        tell(texts::send_no_bank_number, alert_t::error);
+        tell(texts::send_failed_check_bank_number, alert_t::error);
         return;
     }
     const std::u16string text = expand_fresh(body);

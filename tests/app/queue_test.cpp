@@ -119,7 +119,7 @@ private slots:
         message_box_t::set_next_answer(QMessageBox::Yes);
         message_box_t::set_next_answer(QMessageBox::Ok);
         s.app->replay_queued();
-        QCOMPARE(box_texts(), (QStringList{question("Код CFM42 "), text(texts::confirm_send_failed)}));
+        QCOMPARE(box_texts(), (QStringList{question("Код CFM42 "), text(texts::send_failed_check_bank_number)}));
         QVERIFY(message_box_t::record()[1].icon == message_box_t::icon_t::error);
     }
 

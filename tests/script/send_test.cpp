@@ -137,7 +137,7 @@ TEST(SendAction, WithoutBankNumberTheUserIsToldAndTheFormStays) {
         });
         EXPECT_TRUE(run.sms.attempts.empty());
         EXPECT_TRUE(open);
-        EXPECT_EQ(run.alerts().back(), told(texts::send_no_bank_number, 1));
+        EXPECT_EQ(run.alerts().back(), told(texts::send_failed_check_bank_number, 1));
     }
 }
 
