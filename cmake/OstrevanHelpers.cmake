@@ -1,15 +1,5 @@
 include(GoogleTest)
 
-# ostrevan_strict_warnings(TARGET...)
-# The warnings beyond -Wall -Wextra, for the targets whose code is clean of them. Not yet clean, so not
-# listed: the script's tags and the recording display (constructor parameters named after the members they
-# set) and the modem library (a lock declared inside the scope of another).
-function(ostrevan_strict_warnings)
-  foreach(target IN LISTS ARGN)
-    target_compile_options(${target} PRIVATE -Wshadow -Woverloaded-virtual -Wimplicit-fallthrough -Wformat=2)
-  endforeach()
-endfunction()
-
 # ostrevan_add_gtest(NAME SOURCES a.cpp b.cpp LIBS lib1 lib2 [ENV VAR=value...])
 # One test program per group of related tests. Each of its test cases is its own CTest entry, named
 # NAME.Suite.Case, so that `ctest -R NAME` runs the program's cases and `ctest -R Suite.Case` one of them.

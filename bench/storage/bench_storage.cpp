@@ -25,7 +25,7 @@ struct data_t {
 };
 
 const data_t& data() {
-    static const data_t d = [] {
+    static const data_t shared = [] {
         data_t d;
         d.path = (std::filesystem::temp_directory_path() / ("ostrevan-bench-" + std::to_string(::getpid()))).string();
         std::mt19937 rng(7);
@@ -50,7 +50,7 @@ const data_t& data() {
         std::fclose(f);
         return d;
     }();
-    return d;
+    return shared;
 }
 
 void archive_write(benchmark::State& state) {

@@ -44,7 +44,7 @@ int sms_message_store_t::advise(std::function<void()> sink) {
         thread_ = std::thread([this] { notifier(); });
         modem_.on_new_messages([this] {
             {
-                std::lock_guard lock(mutex_);
+                std::lock_guard pending_lock(mutex_);
                 ++pending_;
             }
             changed_.notify_all();
