@@ -13,7 +13,7 @@ struct scenario_step_t {
         menu,          // menu ENTRY / ENTRY ...          args: the path
         expect_form,   // expect form "TITLE"
         expect_alert,  // expect alert "TEXT"              (a prefix or the whole text)
-        expect_sms,    // expect sms "TEXT"                (the request as built)
+        expect_sms,    // expect sms "TEXT"                (the request as built: a prefix or the whole)
         fill,          // fill "CAPTION" TEXT
         pick,          // pick "CAPTION" ENTRY
         check,         // check "CAPTION" ENTRY on|off   args: caption, entry, "on" or "off"
