@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -67,6 +68,21 @@ std::pair<QPushButton*, QPushButton*> soft_keys_of(QWidget* window) {
         return {dialog->left_soft_key(), dialog->right_soft_key()};
     if (auto* frame = qobject_cast<CMainFrame*>(window)) return {frame->exit_key(), frame->menu_key()};
     return {nullptr, nullptr};
+}
+
+// Types `text` into the focused control key by key; letters without a key code of their own (Cyrillic) come as
+// the text of a key press, as an input method gives them.
+void type_text(QWidget* control, const QString& text) {
+    for (const QChar c : text) {
+        if (c.unicode() < 0x80) {
+            QTest::keyClick(control, static_cast<char>(c.unicode()));
+            continue;
+        }
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(control, &press);
+        QApplication::sendEvent(control, &release);
+    }
 }
 
 QString shown_value(QLineEdit* edit) {
@@ -550,7 +566,7 @@ scenario_runner_t::outcome_t scenario_runner_t::edit_item(const scenario_step_t&
         QTest::mouseClick(edit, Qt::LeftButton);
         QTest::keyClick(edit, Qt::Key_End);
         for (int n = static_cast<int>(edit->text().size()); n > 0; --n) QTest::keyClick(edit, Qt::Key_Backspace);
-        QTest::keyClicks(edit, value);
+        type_text(edit, value);
         return outcome_t::done;
     }
     if (step.kind == kind_t::check) {
@@ -566,7 +582,9 @@ scenario_runner_t::outcome_t scenario_runner_t::edit_item(const scenario_step_t&
     if (auto* combo = first_of(static_cast<QComboBox*>(nullptr))) {
         const int wanted = combo->findText(value, Qt::MatchExactly);
         if (wanted < 0) {
-            fail(&step, quoted(caption) + " offers no " + quoted(value));
+            std::string offered;
+            for (int i = 0; i < combo->count(); ++i) offered += (i ? ", " : "") + quoted(combo->itemText(i));
+            fail(&step, quoted(caption) + " offers no " + quoted(value) + ", only " + offered);
             return outcome_t::waiting;
         }
         combo->setFocus(Qt::TabFocusReason);
