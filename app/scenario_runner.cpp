@@ -90,6 +90,12 @@ QString shown_value(QLineEdit* edit) {
     return QString(edit->text().size(), u'*');
 }
 
+// A text item's words without the mark that tells whether it is folded.
+QString without_fold_mark(QString text) {
+    if (text.startsWith(QStringLiteral("[-]")) || text.startsWith(QStringLiteral("[+]"))) text.remove(0, 3);
+    return text;
+}
+
 }  // namespace
 
 scenario_runner_t::scenario_runner_t(std::string file_name, std::vector<scenario_step_t> steps, std::ostream& out)
@@ -206,23 +212,34 @@ std::string scenario_runner_t::seen() const {
     return "form " + quoted(window->windowTitle());
 }
 
+// What a control of a form shows: a text, a field's value (masked as on the screen), a pick.
+QString shown_text(QWidget* control) {
+    if (auto* label = qobject_cast<QLabel*>(control)) return label->text();
+    if (auto* edit = qobject_cast<QLineEdit*>(control)) return shown_value(edit);
+    if (auto* combo = qobject_cast<QComboBox*>(control)) return combo->currentText();
+    if (auto* spin = qobject_cast<spin_select_control_t*>(control)) return spin->current_text();
+    if (auto* button = qobject_cast<QAbstractButton*>(control)) return button->text();
+    return {};
+}
+
 std::string scenario_runner_t::snapshot(QWidget* window) const {
     std::string text = "== " + seen() + "\n";
     if (QWidget* page = page_of(window)) {
         for (QWidget* control : controls_of(page)) {
+            const std::string shown = u8(shown_text(control));
             std::string line;
-            if (auto* label = qobject_cast<QLabel*>(control))
-                line = u8(label->text());
-            else if (auto* edit = qobject_cast<QLineEdit*>(control))
-                line = "[" + u8(shown_value(edit)) + "]";
-            else if (auto* combo = qobject_cast<QComboBox*>(control))
-                line = "[" + u8(combo->currentText()) + " v]";
-            else if (auto* spin = qobject_cast<spin_select_control_t*>(control))
-                line = "< " + u8(spin->current_text()) + " >";
+            if (qobject_cast<QLabel*>(control))
+                line = shown;
+            else if (qobject_cast<QLineEdit*>(control))
+                line = "[" + shown + "]";
+            else if (qobject_cast<QComboBox*>(control))
+                line = "[" + shown + " v]";
+            else if (qobject_cast<spin_select_control_t*>(control))
+                line = "< " + shown + " >";
             else if (auto* radio = qobject_cast<QRadioButton*>(control))
-                line = (radio->isChecked() ? "(*) " : "( ) ") + u8(radio->text());
+                line = (radio->isChecked() ? "(*) " : "( ) ") + shown;
             else if (auto* box = qobject_cast<QCheckBox*>(control))
-                line = (box->isChecked() ? "[x] " : "[ ] ") + u8(box->text());
+                line = (box->isChecked() ? "[x] " : "[ ] ") + shown;
             if (!line.empty()) text += "   " + line + "\n";
         }
     } else if (auto* dialog = qobject_cast<soft_key_dialog_t*>(window)) {
@@ -347,6 +364,27 @@ scenario_runner_t::outcome_t scenario_runner_t::perform(const scenario_step_t& s
             auto* box = qobject_cast<QMessageBox*>(modal);
             if (box && box->text().startsWith(text)) return outcome_t::done;
             return not_yet("alert " + quoted(text));
+        }
+        case kind_t::expect_text:
+        case kind_t::click: {
+            const QString text = QString::fromStdString(step.args[0]);
+            auto* form = qobject_cast<ppc_form_t*>(modal);
+            if (!form || QApplication::activePopupWidget()) return not_yet("a form with " + quoted(text));
+            QStringList shown;
+            for (QWidget* control : controls_of(form->page())) {
+                auto* label = qobject_cast<QLabel*>(control);
+                if (step.kind == kind_t::click) {
+                    if (!label || !without_fold_mark(label->text()).startsWith(text)) continue;
+                    act([label = QPointer<QLabel>(label)] {
+                        if (label) QTest::mouseClick(label, Qt::LeftButton);
+                    });
+                    return outcome_t::done;
+                }
+                if (shown_text(control).startsWith(text)) return outcome_t::done;
+                if (!shown_text(control).isEmpty()) shown << shown_text(control);
+            }
+            return not_yet("text " + quoted(text) + " on the form; it shows " +
+                           quoted(shown.join(QStringLiteral("\", \""))));
         }
         case kind_t::answer: {
             auto* box = qobject_cast<QMessageBox*>(modal);

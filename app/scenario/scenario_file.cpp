@@ -160,8 +160,11 @@ scenario_step_t read_step(std::string_view line) {
         args = menu_path(in.rest("menu path"));
         return step;
     } else if (verb == "expect") {
-        const std::string what = one_of(in, "what to expect", {"form", "alert", "sms"});
-        step.kind = what == "form" ? kind_t::expect_form : what == "alert" ? kind_t::expect_alert : kind_t::expect_sms;
+        const std::string what = one_of(in, "what to expect", {"form", "alert", "sms", "text"});
+        step.kind = what == "form"    ? kind_t::expect_form
+                    : what == "alert" ? kind_t::expect_alert
+                    : what == "sms"   ? kind_t::expect_sms
+                                      : kind_t::expect_text;
         args.push_back(in.rest("text"));
         return step;
     } else if (verb == "fill" || verb == "pick") {
@@ -175,6 +178,10 @@ scenario_step_t read_step(std::string_view line) {
         args.push_back(in.arg("caption"));
         args.push_back(in.arg("entry"));
         args.push_back(one_of(in, "on or off", {"on", "off"}));
+    } else if (verb == "click") {
+        step.kind = kind_t::click;
+        args.push_back(in.rest("text"));
+        return step;
     } else if (verb == "key") {
         step.kind = kind_t::key;
         args.push_back(in.rest("soft key"));

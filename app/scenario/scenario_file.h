@@ -14,6 +14,8 @@ struct scenario_step_t {
         expect_form,   // expect form "TITLE"
         expect_alert,  // expect alert "TEXT"              (a prefix or the whole text)
         expect_sms,    // expect sms "TEXT"                (the request as built: a prefix or the whole)
+        expect_text,   // expect text "TEXT"               (a text, field or pick of the form: its beginning)
+        click,         // click "TEXT"                     (a text of the form, by its beginning: folds it)
         fill,          // fill "CAPTION" TEXT
         pick,          // pick "CAPTION" ENTRY
         check,         // check "CAPTION" ENTRY on|off   args: caption, entry, "on" or "off"

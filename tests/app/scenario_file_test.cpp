@@ -26,7 +26,9 @@ TEST(ScenarioFile, EveryStepWithItsArguments) {
         "modem fail-next\n"
         "screenshot pay-form_1\n"
         "restart\n"
-        "quit\n";
+        "quit\n"
+        "click \"Последние операции\"\n"
+        "expect text [+]Последние\n";
     std::vector<scenario_step_t> steps;
     scenario_error_t error;
     ASSERT_TRUE(parse_scenario(file, steps, error)) << error.line << ": " << error.message;
@@ -53,6 +55,8 @@ TEST(ScenarioFile, EveryStepWithItsArguments) {
         {kind_t::screenshot, 17, {"pay-form_1"}},
         {kind_t::restart, 18, {}},
         {kind_t::quit, 19, {}},
+        {kind_t::click, 20, {"Последние операции"}},
+        {kind_t::expect_text, 21, {"[+]Последние"}},
     };
     ASSERT_EQ(steps.size(), expected.size());
     for (size_t i = 0; i < steps.size(); ++i) {
@@ -69,7 +73,8 @@ TEST(ScenarioFile, ABadLineIsRefusedWithItsNumberAndNothingIsKept) {
         {"pin 12a4", "a PIN is digits"},
         {"pin", "missing PIN"},
         {"menu Платежи / ", "an empty menu entry"},
-        {"expect screen \"X\"", "expected form|alert|sms"},
+        {"expect screen \"X\"", "expected form|alert|sms|text"},
+        {"click", "missing text"},
         {"expect form", "missing text"},
         {"fill \"Сумма\"", "missing text"},
         {"check \"Уведомления\" \"Чек\" maybe", "expected on|off"},
