@@ -40,8 +40,8 @@ int run_scenario(const app_options_t& options, const char* executable) {
     }
     // Qt's own remarks (what the offscreen platform cannot do) only with --verbose.
     if (!options.verbose)
-        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
-            if (type == QtCriticalMsg || type == QtFatalMsg) std::cerr << text.toStdString() << '\n';
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+            if (type == QtCriticalMsg || type == QtFatalMsg) std::cerr << message.toStdString() << '\n';
         });
     scenario_runner_t runner(name, std::move(steps), std::cout);
     return runner.run(options, executable, options.screenshots);
