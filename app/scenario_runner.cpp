@@ -259,11 +259,13 @@ void scenario_runner_t::report_screen() {
     const std::string text = snapshot(window);
     if (window == reported_window_ && text == reported_text_) return;
     // A screen already shown is written again only when its values changed and it is about to be acted on.
+    last_change_ = std::chrono::steady_clock::now();
     if (window == reported_window_ && !qobject_cast<QMessageBox*>(window)) {
         reported_text_ = text;
         return;
     }
     reported_window_ = window;
+    last_change_ = std::chrono::steady_clock::now();
     printed_text_ = reported_text_ = text;
     out_ << text << std::flush;
 }
@@ -275,6 +277,15 @@ void scenario_runner_t::show_values(QWidget* window) {
     if (text == printed_text_) return;
     printed_text_ = reported_text_ = text;
     out_ << text << std::flush;
+}
+
+bool scenario_runner_t::screen_late() const {
+    // The screen is given its time from the step's start or from its last change, whichever came later, so that
+    // a slow machine that is still getting on is waited for; a send in progress is given longer.
+    const auto now = std::chrono::steady_clock::now();
+    if (now - step_started_ > longest_wait) return true;
+    const bool sending = qobject_cast<cancel_sms_dialog_t*>(QApplication::activeModalWidget()) != nullptr;
+    return now - std::max(step_started_, last_change_) > (sending ? long_wait : screen_wait);
 }
 
 void scenario_runner_t::tick() {
@@ -312,8 +323,7 @@ void scenario_runner_t::tick() {
 
 scenario_runner_t::outcome_t scenario_runner_t::perform(const scenario_step_t& step) {
     const auto waited = std::chrono::steady_clock::now() - step_started_;
-    const bool sending = qobject_cast<cancel_sms_dialog_t*>(QApplication::activeModalWidget()) != nullptr;
-    const bool screen_late = waited > (sending ? long_wait : screen_wait);
+    const bool screen_late = this->screen_late();
     const bool long_late = waited > long_wait;
     auto not_yet = [&](const std::string& expected) {
         if (!screen_late) return outcome_t::waiting;
@@ -473,11 +483,10 @@ scenario_runner_t::outcome_t scenario_runner_t::perform(const scenario_step_t& s
 
 scenario_runner_t::outcome_t scenario_runner_t::press_menu(const scenario_step_t& step) {
     auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-    const auto waited = std::chrono::steady_clock::now() - step_started_;
     if (!menu_opened_) {
         // The "Меню" soft key of the main window.
         if (QApplication::activeModalWidget() || popup) {
-            if (waited > screen_wait) fail(&step, "expected the main window, seen " + seen());
+            if (screen_late()) fail(&step, "expected the main window, seen " + seen());
             return outcome_t::waiting;
         }
         menu_opened_ = true;
@@ -487,7 +496,7 @@ scenario_runner_t::outcome_t scenario_runner_t::press_menu(const scenario_step_t
         return outcome_t::waiting;
     }
     if (!popup) {
-        if (waited > screen_wait) fail(&step, "expected a menu, seen " + seen());
+        if (screen_late()) fail(&step, "expected a menu, seen " + seen());
         return outcome_t::waiting;
     }
     return choose_entry(step.args[menu_depth_], menu_depth_ + 1 == step.args.size());
@@ -527,16 +536,15 @@ scenario_runner_t::outcome_t scenario_runner_t::choose_entry(const std::string& 
 
 scenario_runner_t::outcome_t scenario_runner_t::press_key(const scenario_step_t& step) {
     const QString text = QString::fromStdString(step.args[0]);
-    const auto waited = std::chrono::steady_clock::now() - step_started_;
     if (QApplication::activePopupWidget()) {
         if (!menu_opened_) {
-            if (waited > screen_wait) fail(&step, "expected a soft key " + quoted(text) + ", seen " + seen());
+            if (screen_late()) fail(&step, "expected a soft key " + quoted(text) + ", seen " + seen());
             return outcome_t::waiting;
         }
         return choose_entry(step.args[0], true);
     }
     if (menu_opened_) {
-        if (waited > screen_wait) fail(&step, "expected the options menu, seen " + seen());
+        if (screen_late()) fail(&step, "expected the options menu, seen " + seen());
         return outcome_t::waiting;
     }
     QWidget* window = top_window();
@@ -557,7 +565,7 @@ scenario_runner_t::outcome_t scenario_runner_t::press_key(const scenario_step_t&
     if (options)
         for (QAction* action : options->actions()) offered = offered || menu_text(action) == text;
     if (!offered || !left || left->isHidden()) {
-        if (waited > screen_wait) fail(&step, "expected a soft key or an option " + quoted(text) + ", seen " + seen());
+        if (screen_late()) fail(&step, "expected a soft key or an option " + quoted(text) + ", seen " + seen());
         return outcome_t::waiting;
     }
     show_values(window);
@@ -571,10 +579,9 @@ scenario_runner_t::outcome_t scenario_runner_t::press_key(const scenario_step_t&
 scenario_runner_t::outcome_t scenario_runner_t::edit_item(const scenario_step_t& step) {
     const QString caption = QString::fromStdString(step.args[0]);
     const QString value = QString::fromStdString(step.args[1]);
-    const auto waited = std::chrono::steady_clock::now() - step_started_;
     auto* form = qobject_cast<ppc_form_t*>(QApplication::activeModalWidget());
     if (!form || QApplication::activePopupWidget()) {
-        if (waited > screen_wait) fail(&step, "expected a form with " + quoted(caption) + ", seen " + seen());
+        if (screen_late()) fail(&step, "expected a form with " + quoted(caption) + ", seen " + seen());
         return outcome_t::waiting;
     }
     const std::vector<QWidget*> controls = controls_of(form->page());

@@ -29,6 +29,8 @@ public:
     // a send in progress) wait.
     static constexpr std::chrono::milliseconds screen_wait{3'000};
     static constexpr std::chrono::milliseconds long_wait{10'000};
+    // However busy the screen keeps, a step waits no longer than this.
+    static constexpr std::chrono::milliseconds longest_wait{30'000};
 
     scenario_runner_t(std::string file_name, std::vector<scenario_step_t> steps, std::ostream& out);
     ~scenario_runner_t() override;
@@ -52,6 +54,8 @@ private:
     std::string seen() const;
     std::string snapshot(QWidget* window) const;
     void report_screen();
+    // Whether the screen a step waits for is overdue.
+    bool screen_late() const;
     void show_values(QWidget* window);
 
     outcome_t press_menu(const scenario_step_t& step);
@@ -70,6 +74,7 @@ private:
     QTimer timer_;
     size_t next_ = 0;
     std::chrono::steady_clock::time_point step_started_;
+    std::chrono::steady_clock::time_point last_change_;  // of what the screen shows
     bool action_queued_ = false;
     bool ending_ = false;
     bool restart_ = false;
