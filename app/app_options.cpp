@@ -14,7 +14,7 @@ app_options_t parse_app_options(const std::vector<std::string>& args) {
         } else if (a == "--verbose") {
             options.verbose = true;
         } else if (!has_value && (a == "--config-dir" || a == "--registry" || a == "--platform-type" ||
-                                  a == "--modem" || a == "--screen")) {
+                                  a == "--modem" || a == "--screen" || a == "--scenario" || a == "--screenshots")) {
             options.error = a + " needs a value";
         } else if (a == "--config-dir") {
             options.config_dir = args[++i];
@@ -22,6 +22,10 @@ app_options_t parse_app_options(const std::vector<std::string>& args) {
             options.registry = args[++i];
         } else if (a == "--platform-type") {
             options.platform_type = args[++i];
+        } else if (a == "--scenario") {
+            options.scenario = args[++i];
+        } else if (a == "--screenshots") {
+            options.screenshots = args[++i];
         } else if (a == "--modem") {
             options.modem = args[++i];
         } else if (a == "--screen") {
@@ -34,6 +38,8 @@ app_options_t parse_app_options(const std::vector<std::string>& args) {
             options.error = a;
         }
     }
+    if (options.error.empty() && options.screenshots && !options.scenario)
+        options.error = "--screenshots without --scenario";
     if (options.error.empty()) {
         try {
             parse_modem_uri(options.modem);

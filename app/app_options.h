@@ -13,6 +13,8 @@ struct app_options_t {
     std::optional<std::string> platform_type;  // else OSTREVAN_PLATFORM_TYPE, else "Smartphone"
     std::string modem = "sim";
     screen_size_t screen;
+    std::optional<std::string> scenario;     // runs this scenario file instead of waiting for a user
+    std::optional<std::string> screenshots;  // where a scenario's screenshots go
     bool verbose = false;
     bool help = false;
     std::string error;  // what was wrong with the arguments; empty when they were fine

@@ -95,7 +95,7 @@ CKestrelpodApp::CKestrelpodApp(app_options_t options, std::filesystem::path exec
     if (!make_messaging_) {
         make_messaging_ = [this]() -> std::unique_ptr<messaging_host_t> {
             return std::make_unique<modem_messaging_t>(
-                options_.modem, std::filesystem::path(config_dir_ + u"bank-rules.txt"), options_.verbose);
+                options_.modem, std::filesystem::path(config_dir_ + u"bank-rules.txt"), options_.verbose, hooks_);
         };
     }
 }
@@ -292,6 +292,7 @@ void CKestrelpodApp::confirm_messages(std::vector<std::u16string> texts, sms_rul
 
 void CKestrelpodApp::show_messages(const std::vector<std::u16string>& texts, sms_rule_t& rule) {
     for (const auto& text : texts) {
+        if (bank_text_observer_) bank_text_observer_(text);
         const std::u16string code = rule.confirmation_code(text);
         if (code.empty()) {
             message_box_t::show(frame_.get(), message_box_t::icon_t::information, QString::fromStdU16String(text));

@@ -11,6 +11,7 @@
 
 #include "app/app_options.h"
 #include "app/messaging_host.h"
+#include "app/modem_messaging.h"
 #include "messaging/sms_handler.h"
 #include "ui/ppc/ppc_device.h"
 
@@ -56,6 +57,13 @@ public:
     // The same, on the GUI thread, before returning.
     void show_messages(const std::vector<std::u16string>& texts, sms_rule_t& rule);
 
+    // For the scenario runner: what the modem is told and sends, and each bank text as it is shown. Set before
+    // init_instance.
+    void set_messaging_hooks(modem_messaging_hooks_t hooks) { hooks_ = std::move(hooks); }
+    void set_bank_text_observer(std::function<void(const std::u16string&)> observer) {
+        bank_text_observer_ = std::move(observer);
+    }
+
     // For the tests and the main window.
     const std::u16string& config_dir() const { return config_dir_; }
     const std::filesystem::path& registry() const { return registry_; }
@@ -86,6 +94,8 @@ private:
     app_options_t options_;
     std::filesystem::path executable_;
     messaging_factory_t make_messaging_;
+    modem_messaging_hooks_t hooks_;
+    std::function<void(const std::u16string&)> bank_text_observer_;
 
     QPixmap background_;
     bool has_picture_ = false;

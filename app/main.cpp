@@ -1,10 +1,12 @@
 // ostrevan: the SMS banking client.
 #include <QApplication>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 
 #include "app/app_options.h"
 #include "app/kestrelpod_app.h"
+#include "app/scenario_run.h"
 #include "core/u16.h"
 #include "resources/texts.h"
 #include "storage/storage_errors.h"
@@ -17,6 +19,10 @@ int main(int argc, char** argv) {
             std::cout << to_utf8(texts::app_usage);
             return 0;
         }
+    // A scenario runs without a display unless the user chose a platform (an X server for screenshots, say).
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--scenario") == 0 && !std::getenv("QT_QPA_PLATFORM"))
+            setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication qt(argc, argv);
     // Qt has taken its own options out of argv.
     app_options_t options = parse_app_options(std::vector<std::string>(argv + 1, argv + argc));
@@ -27,6 +33,8 @@ int main(int argc, char** argv) {
     // Qt's own texts (standard buttons, context menus) in Russian, before any window exists.
     install_qt_translations(qt);
     QApplication::setApplicationName(QString::fromUtf16(texts::app_name));
+
+    if (options.scenario) return run_scenario(options, argv[0]);
 
     CKestrelpodApp app(options, argv[0]);
     if (!app.init_application()) return 0;

@@ -10,25 +10,43 @@
 #include "platform/modem/sms_provider.h"
 #include "sim/modem_link.h"
 #include "sim/sim_modem.h"
+#include "sim/sim_remote.h"
 // Qt last: its "emit" keyword would clash with the simulated modem's own names.
 #include "app/cancel_sms_dialog.h"
 
 namespace {
 
 // The simulated modem, with the bank of `rules` when that file is there.
-std::function<std::unique_ptr<transport_t>()> bank_of_rules(const std::filesystem::path& rules, modem_clock_t& clock) {
+std::function<std::unique_ptr<transport_t>()> bank_of_rules(const std::filesystem::path& rules, modem_clock_t& clock,
+                                                            std::shared_ptr<sim_remote_t> remote) {
     std::error_code error;
-    return sim_connector(std::filesystem::exists(rules, error) ? sim_bank_t::from_file(rules) : sim_bank_t(), clock);
+    return sim_connector(std::filesystem::exists(rules, error) ? sim_bank_t::from_file(rules) : sim_bank_t(), clock,
+                         std::move(remote));
+}
+
+// The library's send, telling `on_send` what went to the modem.
+sms_library_t tapped(sms_library_t library,
+                     std::function<void(const std::u16string&, const std::u16string&, bool)> on_send) {
+    if (!on_send) return library;
+    library.send = [send = std::move(library.send), on_send = std::move(on_send)](
+                       sms_handle_t handle, const sms_address_record_t& to, std::u16string_view text,
+                       const sms_text_provider_data_t& data, uint32_t encoding, uint32_t options) -> int32_t {
+        const int32_t result = send ? send(handle, to, text, data, encoding, options) : -1;
+        on_send(std::u16string(to.address), std::u16string(text), result == 0);
+        return result;
+    };
+    return library;
 }
 
 }  // namespace
 
-modem_messaging_t::modem_messaging_t(const std::string& modem, const std::filesystem::path& bank_rules, bool verbose)
+modem_messaging_t::modem_messaging_t(const std::string& modem, const std::filesystem::path& bank_rules, bool verbose,
+                                     modem_messaging_hooks_t hooks)
     : clock_(std::make_unique<system_modem_clock_t>()) {
     const modem_uri_t uri = parse_modem_uri(modem);
     modem_options_t options;
-    options.connect =
-        uri.kind == modem_uri_t::kind_t::sim ? bank_of_rules(bank_rules, *clock_) : modem_connector(uri, *clock_);
+    options.connect = uri.kind == modem_uri_t::kind_t::sim ? bank_of_rules(bank_rules, *clock_, std::move(hooks.remote))
+                                                           : modem_connector(uri, *clock_);
     options.clock = clock_.get();
     options.ledger_file = sms_ledger_t::default_file();
     if (verbose) options.warn = [](const std::string& text) { std::cerr << "ostrevan: " << text << '\n'; };
@@ -37,8 +55,9 @@ modem_messaging_t::modem_messaging_t(const std::string& modem, const std::filesy
     provider_ = std::make_unique<sms_provider_t>(*service_);
     store_ = std::make_unique<sms_message_store_t>(*service_);
     store_access_ = std::make_unique<modem_message_store_t>(*store_, [ready] { return ready; });
-    messaging_ = std::make_unique<ppc_messaging_t>(modem_sms_library(*provider_), *store_access_,
-                                                   [] { return std::make_unique<cancel_sms_dialog_t>(); });
+    messaging_ =
+        std::make_unique<ppc_messaging_t>(tapped(modem_sms_library(*provider_), std::move(hooks.on_send)),
+                                          *store_access_, [] { return std::make_unique<cancel_sms_dialog_t>(); });
     service_->start();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -11,6 +12,15 @@ class modem_message_store_t;
 class modem_service_t;
 class sms_message_store_t;
 class sms_provider_t;
+class sim_remote_t;
+
+// What the scenario runner watches and steers besides the screens.
+struct modem_messaging_hooks_t {
+    // Each SMS handed to the modem (on the sending thread): number, whole text, whether the modem took it.
+    std::function<void(const std::u16string&, const std::u16string&, bool)> on_send;
+    // Reaches the simulated modem; unused with a real one.
+    std::shared_ptr<sim_remote_t> remote;
+};
 
 // The messaging on a modem: the simulated modem and bank inside the process ("sim", the bank answering by
 // `bank_rules` when that file exists), or a real one ("serial:...", "tcp:..."). The modem runs on its own
@@ -18,7 +28,8 @@ class sms_provider_t;
 class modem_messaging_t : public messaging_host_t {
 public:
     // Throws ppc_mapi_ex_t when the modem cannot be reached; std::invalid_argument for a bad `modem` URI.
-    modem_messaging_t(const std::string& modem, const std::filesystem::path& bank_rules, bool verbose);
+    modem_messaging_t(const std::string& modem, const std::filesystem::path& bank_rules, bool verbose,
+                      modem_messaging_hooks_t hooks = {});
     ~modem_messaging_t() override;
 
     ppc_messaging_t& messaging() override { return *messaging_; }

@@ -243,6 +243,8 @@ inline constexpr char16_t app_usage[] =
     u"  --modem URI           модем: sim | serial:DEVICE[:BAUD] | tcp:HOST:PORT (по умолчанию sim)\n"
     u"  --screen WxH          размер экрана в точках (по умолчанию 320x480)\n"
     u"  --verbose             диагностика на стандартный поток ошибок\n"
+    u"  --scenario FILE       пройти сценарий из FILE вместо пользователя (см. README)\n"
+    u"  --screenshots DIR     куда сценарий сохраняет снимки экрана\n"
     u"  --help                эта справка\n";
 inline constexpr char16_t app_bad_arguments[] = u"Неверные аргументы: %1. ostrevan --help описывает их.";
 

@@ -168,7 +168,14 @@ std::u16string Parameter_tag_t::value_text() {
         });
         return shown;
     }
-    if (input) return registry().get_string(text)->value;
+    if (input) {
+        // The "+" the option put in front is the option's, not the user's: shown back in the field it would
+        // push the last digit past the field's length, and the number would go out cut short.
+        const std::u16string& value = registry().get_string(text)->value;
+        if (has_bank_option(*input, plus_sign_option) && !value.empty() && value.front() == u'+')
+            return value.substr(1);
+        return value;
+    }
     if (item) {
         const var_t* var = registry().lookup(text);
         return var && var->type == bool_var_t::type_code && static_cast<const bool_var_t*>(var)->value ? u"true"

@@ -4,6 +4,7 @@
 
 #include "platform/modem/fd_transport.h"
 #include "platform/modem/memory_transport.h"
+#include "sim/remote_sim_peer.h"
 
 modem_uri_t parse_modem_uri(const std::string& uri) {
     modem_uri_t out;
@@ -48,8 +49,20 @@ std::function<std::unique_ptr<transport_t>()> modem_connector(const modem_uri_t&
     return sim_connector(sim_bank_t(), clock);
 }
 
-std::function<std::unique_ptr<transport_t>()> sim_connector(sim_bank_t bank, modem_clock_t& clock) {
+std::function<std::unique_ptr<transport_t>()> sim_connector(sim_bank_t bank, modem_clock_t& clock,
+                                                            std::shared_ptr<sim_remote_t> remote) {
     auto modem = std::make_shared<sim_modem_t>(clock, std::move(bank));
+    if (remote) {
+        auto peer = std::make_shared<remote_sim_peer_t>(modem, std::move(remote));
+        return [peer, &clock]() -> std::unique_ptr<transport_t> {
+            struct owning_t : memory_transport_t {
+                owning_t(std::shared_ptr<remote_sim_peer_t> p, modem_clock_t& c)
+                    : memory_transport_t(*p, c), keep(std::move(p)) {}
+                std::shared_ptr<remote_sim_peer_t> keep;
+            };
+            return std::make_unique<owning_t>(peer, clock);
+        };
+    }
     return [modem, &clock]() -> std::unique_ptr<transport_t> {
         // The transport does not own the modem; the connector keeps it alive.
         struct owning_t : memory_transport_t {

@@ -26,5 +26,9 @@ modem_uri_t parse_modem_uri(const std::string& uri);
 // a drop). For "sim" it owns the simulated modem, which lives as long as the returned function.
 std::function<std::unique_ptr<transport_t>()> modem_connector(const modem_uri_t& uri, modem_clock_t& clock);
 
-// The simulated modem with `bank`, inside this process; the returned function owns it.
-std::function<std::unique_ptr<transport_t>()> sim_connector(sim_bank_t bank, modem_clock_t& clock);
+class sim_remote_t;
+
+// The simulated modem with `bank`, inside this process; the returned function owns it. With `remote`, what is
+// posted there reaches the modem on the link's thread.
+std::function<std::unique_ptr<transport_t>()> sim_connector(sim_bank_t bank, modem_clock_t& clock,
+                                                            std::shared_ptr<sim_remote_t> remote = nullptr);

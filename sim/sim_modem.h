@@ -68,11 +68,14 @@ public:
     void store_in_modem_memory(const std::u16string& sender, const std::u16string& text);
 
     const std::vector<sim_sent_t>& sent() const { return sent_; }
+    const std::string& bank_number() const { return bank_number_; }
     size_t stored() const;  // in the SIM's storage
     size_t stored_in_modem_memory() const { return stored_in(me_slots_); }
     size_t capacity() const { return slots_.size(); }
     // Hangs up the in-memory link (the cable is pulled).
     void hang_up() { connected_ = false; }
+    // Connects the link again after hang_up.
+    void plug_in() { connected_ = true; }
 
     void receive(std::string_view bytes) override;
     std::string take_output() override;

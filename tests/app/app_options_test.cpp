@@ -5,9 +5,9 @@
 namespace {
 
 TEST(AppOptions, EveryOptionAndItsFaults) {
-    const app_options_t all =
-        parse_app_options({"--config-dir", "/c", "--registry", "/r", "--platform-type", "PocketPC", "--modem",
-                           "tcp:127.0.0.1:7201", "--screen", "240x320", "--verbose"});
+    const app_options_t all = parse_app_options({"--config-dir", "/c", "--registry", "/r", "--platform-type",
+                                                 "PocketPC", "--modem", "tcp:127.0.0.1:7201", "--screen", "240x320",
+                                                 "--verbose", "--scenario", "s.txt", "--screenshots", "/shots"});
     EXPECT_EQ(all.error, "");
     EXPECT_EQ(all.config_dir, "/c");
     EXPECT_EQ(all.registry, "/r");
@@ -16,6 +16,8 @@ TEST(AppOptions, EveryOptionAndItsFaults) {
     EXPECT_EQ(all.screen.width, 240);
     EXPECT_EQ(all.screen.height, 320);
     EXPECT_TRUE(all.verbose);
+    EXPECT_EQ(all.scenario, "s.txt");
+    EXPECT_EQ(all.screenshots, "/shots");
 
     const app_options_t none = parse_app_options({});
     EXPECT_EQ(none.error, "");
@@ -23,8 +25,14 @@ TEST(AppOptions, EveryOptionAndItsFaults) {
     EXPECT_FALSE(none.config_dir || none.registry || none.platform_type);
     EXPECT_TRUE(parse_app_options({"--help"}).help);
 
-    for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
-             {"--screen", "10x10"}, {"--screen"}, {"--modem", "ftp:x"}, {"--config-dir"}, {"extra"}, {"--colour"}})
+    for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{{"--screen", "10x10"},
+                                                                                     {"--screen"},
+                                                                                     {"--modem", "ftp:x"},
+                                                                                     {"--config-dir"},
+                                                                                     {"extra"},
+                                                                                     {"--colour"},
+                                                                                     {"--scenario"},
+                                                                                     {"--screenshots", "/shots"}})
         EXPECT_NE(parse_app_options(bad).error, "") << bad[0];
 }
 

@@ -1,0 +1,48 @@
+#include "app/scenario_run.h"
+
+#include <QtGlobal>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+
+#include "app/scenario/scenario_file.h"
+#include "app/scenario_runner.h"
+
+namespace {
+
+constexpr std::streamsize max_file = 1 << 20;
+
+}  // namespace
+
+int run_scenario(const app_options_t& options, const char* executable) {
+    const std::string& name = *options.scenario;
+    std::ifstream in(name, std::ios::binary);
+    if (!in) {
+        std::cerr << name << ": cannot be read\n";
+        return 2;
+    }
+    std::string text(max_file + 1, '\0');
+    in.read(text.data(), max_file + 1);
+    text.resize(static_cast<size_t>(in.gcount()));
+    if (in.bad()) {
+        std::cerr << name << ": cannot be read\n";
+        return 2;
+    }
+    if (static_cast<std::streamsize>(text.size()) > max_file) {
+        std::cerr << name << ": larger than " << max_file << " bytes\n";
+        return 1;
+    }
+    std::vector<scenario_step_t> steps;
+    scenario_error_t error;
+    if (!parse_scenario(text, steps, error)) {
+        std::cerr << name << ":" << error.line << ": " << error.message << '\n';
+        return 1;
+    }
+    // Qt's own remarks (what the offscreen platform cannot do) only with --verbose.
+    if (!options.verbose)
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+            if (type == QtCriticalMsg || type == QtFatalMsg) std::cerr << message.toStdString() << '\n';
+        });
+    scenario_runner_t runner(name, std::move(steps), std::cout);
+    return runner.run(options, executable, options.screenshots);
+}

@@ -1,0 +1,671 @@
+#include "app/scenario_runner.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <algorithm>
+#include <iostream>
+
+#include "app/cancel_sms_dialog.h"
+#include "app/kestrelpod_app.h"
+#include "app/main_frame.h"
+#include "app/pin_dialogs.h"
+#include "app/soft_key_dialog.h"
+#include "core/u16.h"
+#include "sim/sim_remote.h"
+#include "ui/ppc/ppc_form.h"
+#include "ui/ppc/select_windows.h"
+
+namespace {
+
+using kind_t = scenario_step_t::kind_t;
+constexpr std::chrono::milliseconds poll{20};
+
+std::string u8(const QString& text) {
+    return text.toStdString();
+}
+
+std::string quoted(const QString& text) {
+    return "\"" + u8(text) + "\"";
+}
+
+QString menu_text(const QAction* action) {
+    QString text = action->text();
+    return text.replace(QStringLiteral("&&"), QStringLiteral("&"));
+}
+
+// The controls of a page from top to bottom, left to right.
+std::vector<QWidget*> controls_of(QWidget* page) {
+    std::vector<QWidget*> out;
+    for (QObject* child : page->children()) {
+        auto* widget = qobject_cast<QWidget*>(child);
+        if (widget && !widget->isHidden()) out.push_back(widget);
+    }
+    std::stable_sort(out.begin(), out.end(),
+                     [](QWidget* a, QWidget* b) { return a->y() != b->y() ? a->y() < b->y() : a->x() < b->x(); });
+    return out;
+}
+
+QWidget* page_of(QWidget* window) {
+    if (auto* form = qobject_cast<ppc_form_t*>(window)) return form->page();
+    return nullptr;
+}
+
+// The soft keys of a window: left, right.
+std::pair<QPushButton*, QPushButton*> soft_keys_of(QWidget* window) {
+    if (auto* form = qobject_cast<ppc_form_t*>(window)) return {form->left_soft_key(), form->right_soft_key()};
+    if (auto* dialog = qobject_cast<soft_key_dialog_t*>(window))
+        return {dialog->left_soft_key(), dialog->right_soft_key()};
+    if (auto* frame = qobject_cast<CMainFrame*>(window)) return {frame->exit_key(), frame->menu_key()};
+    return {nullptr, nullptr};
+}
+
+// Types `text` into the focused control key by key; letters without a key code of their own (Cyrillic) come as
+// the text of a key press, as an input method gives them.
+void type_text(QWidget* control, const QString& text) {
+    for (const QChar c : text) {
+        if (c.unicode() < 0x80) {
+            QTest::keyClick(control, static_cast<char>(c.unicode()));
+            continue;
+        }
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(control, &press);
+        QApplication::sendEvent(control, &release);
+    }
+}
+
+QString shown_value(QLineEdit* edit) {
+    if (edit->echoMode() == QLineEdit::Normal) return edit->text();
+    return QString(edit->text().size(), u'*');
+}
+
+// A text item's words without the mark that tells whether it is folded.
+QString without_fold_mark(QString text) {
+    if (text.startsWith(QStringLiteral("[-]")) || text.startsWith(QStringLiteral("[+]"))) text.remove(0, 3);
+    return text;
+}
+
+}  // namespace
+
+scenario_runner_t::scenario_runner_t(std::string file_name, std::vector<scenario_step_t> steps, std::ostream& out)
+    : file_name_(std::move(file_name)), steps_(std::move(steps)), out_(out) {
+    timer_.setInterval(poll);
+    connect(&timer_, &QTimer::timeout, this, [this] { tick(); });
+}
+
+scenario_runner_t::~scenario_runner_t() = default;
+
+int scenario_runner_t::run(const app_options_t& options, const char* executable,
+                           std::optional<std::string> screenshots) {
+    screenshots_ = std::move(screenshots);
+    simulated_ = options.modem == "sim";
+    if (!simulated_)
+        for (const auto& step : steps_)
+            if (step.kind == kind_t::bank || step.kind == kind_t::modem) {
+                fail(&step, "this step needs the simulated modem (no --modem)");
+                return 1;
+            }
+    if (simulated_) remote_ = std::make_shared<sim_remote_t>();
+    for (;;) {
+        restart_ = false;
+        ending_ = false;
+        auto app = std::make_unique<CKestrelpodApp>(options, executable);
+        modem_messaging_hooks_t hooks;
+        hooks.remote = remote_;
+        hooks.on_send = [this](const std::u16string& number, const std::u16string& text, bool taken) {
+            std::lock_guard lock(sent_mutex_);
+            sent_.push_back(to_utf8(text));
+            out_ << ">> sms to " << to_utf8(number) << ": \"" << to_utf8(text) << "\"" << (taken ? "" : " (not sent)")
+                 << std::endl;
+        };
+        app->set_messaging_hooks(hooks);
+        app->set_bank_text_observer([this](const std::u16string& text) {
+            ++bank_shown_;
+            out_ << "<< sms from the bank: \"" << to_utf8(text) << "\"" << std::endl;
+        });
+        app_ = app.get();
+        if (!app->init_application()) {
+            fail(nullptr, "another copy of the program runs");
+            return 1;
+        }
+        out_ << "== start" << std::endl;
+        step_started_ = std::chrono::steady_clock::now();
+        timer_.start();
+        const bool started = app->init_instance();
+        if (started && !ending_) {
+            event_loop_running_ = true;
+            QApplication::exec();
+            event_loop_running_ = false;
+        }
+        // What the exit shows (a failed save) is written down and backed out of.
+        ending_ = true;
+        app->exit_instance();
+        timer_.stop();
+        report_screen();
+        app_ = nullptr;
+        app.reset();
+        if (failed_) return 1;
+        if (restart_) continue;
+        if (next_ < steps_.size()) {
+            fail(&steps_[next_], "the program ended before this step; seen " + seen());
+            return 1;
+        }
+        out_ << "== end: every expectation held" << std::endl;
+        return 0;
+    }
+}
+
+void scenario_runner_t::fail(const scenario_step_t* step, const std::string& message) {
+    const std::string where = file_name_ + ":" + (step ? std::to_string(step->line) + ":" : std::string());
+    out_ << where << " " << message << std::endl;
+    if (&out_ != &std::cerr) std::cerr << where << " " << message << std::endl;
+    failed_ = true;
+    wind_down();
+}
+
+void scenario_runner_t::wind_down() {
+    ending_ = true;
+}
+
+void scenario_runner_t::act(std::function<void()> action) {
+    action_queued_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this, action = std::move(action)] {
+            action_queued_ = false;
+            action();
+        },
+        Qt::QueuedConnection);
+}
+
+QWidget* scenario_runner_t::top_window() const {
+    if (QWidget* popup = QApplication::activePopupWidget()) return popup;
+    if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+    return app_ ? app_->frame() : nullptr;
+}
+
+std::string scenario_runner_t::seen() const {
+    QWidget* window = top_window();
+    if (!window) return "nothing";
+    if (auto* menu = qobject_cast<QMenu*>(window)) {
+        std::string entries;
+        for (QAction* action : menu->actions())
+            if (!action->isSeparator()) entries += (entries.empty() ? "" : ", ") + quoted(menu_text(action));
+        return "menu " + entries;
+    }
+    if (auto* box = qobject_cast<QMessageBox*>(window)) return "alert " + quoted(box->text());
+    if (qobject_cast<cancel_sms_dialog_t*>(window)) return "the sending dialog";
+    if (auto* form = qobject_cast<ppc_form_t*>(window))
+        return "form " + quoted(QString::fromStdU16String(form->title()));
+    if (qobject_cast<CMainFrame*>(window)) return "the main window";
+    return "form " + quoted(window->windowTitle());
+}
+
+// What a control of a form shows: a text, a field's value (masked as on the screen), a pick.
+QString shown_text(QWidget* control) {
+    if (auto* label = qobject_cast<QLabel*>(control)) return label->text();
+    if (auto* edit = qobject_cast<QLineEdit*>(control)) return shown_value(edit);
+    if (auto* combo = qobject_cast<QComboBox*>(control)) return combo->currentText();
+    if (auto* spin = qobject_cast<spin_select_control_t*>(control)) return spin->current_text();
+    if (auto* button = qobject_cast<QAbstractButton*>(control)) return button->text();
+    return {};
+}
+
+std::string scenario_runner_t::snapshot(QWidget* window) const {
+    std::string text = "== " + seen() + "\n";
+    if (QWidget* page = page_of(window)) {
+        for (QWidget* control : controls_of(page)) {
+            const std::string shown = u8(shown_text(control));
+            std::string line;
+            if (qobject_cast<QLabel*>(control))
+                line = shown;
+            else if (qobject_cast<QLineEdit*>(control))
+                line = "[" + shown + "]";
+            else if (qobject_cast<QComboBox*>(control))
+                line = "[" + shown + " v]";
+            else if (qobject_cast<spin_select_control_t*>(control))
+                line = "< " + shown + " >";
+            else if (auto* radio = qobject_cast<QRadioButton*>(control))
+                line = (radio->isChecked() ? "(*) " : "( ) ") + shown;
+            else if (auto* box = qobject_cast<QCheckBox*>(control))
+                line = (box->isChecked() ? "[x] " : "[ ] ") + shown;
+            if (!line.empty()) text += "   " + line + "\n";
+        }
+    } else if (auto* dialog = qobject_cast<soft_key_dialog_t*>(window)) {
+        for (QLineEdit* edit : dialog->findChildren<QLineEdit*>()) text += "   [" + u8(shown_value(edit)) + "]\n";
+    }
+    const auto [left, right] = soft_keys_of(window);
+    std::string keys;
+    for (QPushButton* key : {left, right})
+        if (key && !key->isHidden()) keys += (keys.empty() ? "" : " | ") + u8(key->text());
+    if (!keys.empty()) text += "   soft keys: " + keys + "\n";
+    return text;
+}
+
+void scenario_runner_t::report_screen() {
+    QWidget* window = top_window();
+    if (!window) return;
+    const std::string text = snapshot(window);
+    if (window == reported_window_ && text == reported_text_) return;
+    // A screen already shown is written again only when its values changed and it is about to be acted on.
+    last_change_ = std::chrono::steady_clock::now();
+    if (window == reported_window_ && !qobject_cast<QMessageBox*>(window)) {
+        reported_text_ = text;
+        return;
+    }
+    reported_window_ = window;
+    last_change_ = std::chrono::steady_clock::now();
+    printed_text_ = reported_text_ = text;
+    out_ << text << std::flush;
+}
+
+void scenario_runner_t::show_values(QWidget* window) {
+    // What is about to be sent or kept, as the screen shows it, when it changed since the screen was written.
+    if (!window || reported_window_ != window) return;
+    const std::string text = snapshot(window);
+    if (text == printed_text_) return;
+    printed_text_ = reported_text_ = text;
+    out_ << text << std::flush;
+}
+
+bool scenario_runner_t::screen_late() const {
+    // The screen is given its time from the step's start or from its last change, whichever came later, so that
+    // a slow machine that is still getting on is waited for; a send in progress is given longer.
+    const auto now = std::chrono::steady_clock::now();
+    if (now - step_started_ > longest_wait) return true;
+    const bool sending = qobject_cast<cancel_sms_dialog_t*>(QApplication::activeModalWidget()) != nullptr;
+    return now - std::max(step_started_, last_change_) > (sending ? long_wait : screen_wait);
+}
+
+void scenario_runner_t::tick() {
+    if (action_queued_ || !app_) return;
+    report_screen();
+    if (ending_) {
+        // Backs out of every screen over the main window, then ends the event loop.
+        if (auto* popup = QApplication::activePopupWidget()) {
+            popup->close();
+            return;
+        }
+        if (auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            act([dialog = QPointer<QDialog>(modal)] {
+                if (dialog) dialog->reject();
+            });
+            return;
+        }
+        if (event_loop_running_) QApplication::exit(0);
+        return;
+    }
+    if (next_ >= steps_.size()) {
+        wind_down();
+        return;
+    }
+    const scenario_step_t& step = steps_[next_];
+    const outcome_t outcome = perform(step);
+    if (failed_) return;
+    if (outcome == outcome_t::waiting) return;
+    ++next_;
+    menu_depth_ = 0;
+    menu_opened_ = false;
+    announced_ = false;
+    step_started_ = std::chrono::steady_clock::now();
+}
+
+scenario_runner_t::outcome_t scenario_runner_t::perform(const scenario_step_t& step) {
+    const auto waited = std::chrono::steady_clock::now() - step_started_;
+    const bool screen_late = this->screen_late();
+    const bool long_late = waited > long_wait;
+    auto not_yet = [&](const std::string& expected) {
+        if (!screen_late) return outcome_t::waiting;
+        fail(&step, "expected " + expected + ", seen " + seen());
+        return outcome_t::waiting;
+    };
+    if (waited < poll) return outcome_t::waiting;  // the screen a step acts on has had a turn to appear
+    if (!announced_) {
+        out_ << "> " << (step.kind == kind_t::pin ? "pin ****" : step.text) << std::endl;
+        announced_ = true;
+    }
+
+    QWidget* window = top_window();
+    auto* modal = QApplication::activeModalWidget();
+    switch (step.kind) {
+        case kind_t::pin: {
+            const QString pin = QString::fromStdString(step.args[0]);
+            if (auto* fresh = qobject_cast<new_pin_form_t*>(modal)) {
+                act([form = QPointer<new_pin_form_t>(fresh), pin] {
+                    if (!form) return;
+                    QTest::keyClicks(form->pin_edit(), pin);
+                    QTest::keyClicks(form->repeat_edit(), pin);
+                    QTest::keyClick(form->repeat_edit(), Qt::Key_Return);
+                });
+                return outcome_t::done;
+            }
+            if (auto* old = qobject_cast<old_pin_form_t*>(modal)) {
+                act([form = QPointer<old_pin_form_t>(old), pin] {
+                    if (!form) return;
+                    QTest::keyClicks(form->pin_edit(), pin);
+                    QTest::keyClick(form->pin_edit(), Qt::Key_Return);
+                });
+                return outcome_t::done;
+            }
+            return not_yet("a PIN dialog");
+        }
+        case kind_t::expect_form: {
+            const QString title = QString::fromStdString(step.args[0]);
+            const bool form = modal && !qobject_cast<QMessageBox*>(modal) && !qobject_cast<cancel_sms_dialog_t*>(modal);
+            const QString shown = qobject_cast<ppc_form_t*>(modal)
+                                      ? QString::fromStdU16String(qobject_cast<ppc_form_t*>(modal)->title())
+                                      : (modal ? modal->windowTitle() : QString());
+            if (form && !QApplication::activePopupWidget() && shown == title) return outcome_t::done;
+            return not_yet("form " + quoted(title));
+        }
+        case kind_t::expect_alert: {
+            const QString text = QString::fromStdString(step.args[0]);
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            if (box && box->text().startsWith(text)) return outcome_t::done;
+            return not_yet("alert " + quoted(text));
+        }
+        case kind_t::expect_text:
+        case kind_t::click: {
+            const QString text = QString::fromStdString(step.args[0]);
+            auto* form = qobject_cast<ppc_form_t*>(modal);
+            if (!form || QApplication::activePopupWidget()) return not_yet("a form with " + quoted(text));
+            QStringList shown;
+            for (QWidget* control : controls_of(form->page())) {
+                auto* label = qobject_cast<QLabel*>(control);
+                if (step.kind == kind_t::click) {
+                    if (!label || !without_fold_mark(label->text()).startsWith(text)) continue;
+                    act([label = QPointer<QLabel>(label)] {
+                        if (label) QTest::mouseClick(label, Qt::LeftButton);
+                    });
+                    return outcome_t::done;
+                }
+                if (shown_text(control).startsWith(text)) return outcome_t::done;
+                if (!shown_text(control).isEmpty()) shown << shown_text(control);
+            }
+            return not_yet("text " + quoted(text) + " on the form; it shows " +
+                           quoted(shown.join(QStringLiteral("\", \""))));
+        }
+        case kind_t::answer: {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            if (!box) return not_yet("an alert to answer");
+            const std::string& a = step.args[0];
+            QAbstractButton* button = box->button(a == "yes"  ? QMessageBox::Yes
+                                                  : a == "no" ? QMessageBox::No
+                                                              : QMessageBox::Ok);
+            if (!button) {
+                fail(&step, "the alert has no " + a + " button: " + seen());
+                return outcome_t::waiting;
+            }
+            act([target = QPointer<QAbstractButton>(button)] {
+                if (target) QTest::mouseClick(target, Qt::LeftButton);
+            });
+            return outcome_t::done;
+        }
+        case kind_t::expect_sms: {
+            std::lock_guard lock(sent_mutex_);
+            if (sent_checked_ < sent_.size()) {
+                const std::string request = scenario_request_of(sent_[sent_checked_++]);
+                if (request.starts_with(step.args[0])) return outcome_t::done;
+                fail(&step, "expected sms \"" + step.args[0] + "\", seen sms \"" + request + "\"");
+                return outcome_t::waiting;
+            }
+            if (!long_late) return outcome_t::waiting;
+            fail(&step, "expected sms \"" + step.args[0] + "\", seen no sms; on the screen " + seen());
+            return outcome_t::waiting;
+        }
+        case kind_t::wait_bank:
+            if (bank_waited_ < bank_shown_) {
+                ++bank_waited_;
+                return outcome_t::done;
+            }
+            if (!long_late) return outcome_t::waiting;
+            fail(&step, "expected a bank message, none came; seen " + seen());
+            return outcome_t::waiting;
+        case kind_t::bank: {
+            // The bank's messages carry its marker; a step may leave it out.
+            std::string text = step.args[0];
+            if (text.find("APP_PORT=2201") == std::string::npos && text.find("APPPORT=2201") == std::string::npos)
+                text += " APP_PORT=2201";
+            remote_->bank_sends(text);
+            return outcome_t::done;
+        }
+        case kind_t::modem: {
+            const std::string& what = step.args[0];
+            if (what == "fail-next")
+                remote_->fail_next_send();
+            else if (what == "hang-up")
+                remote_->hang_up();
+            else
+                remote_->plug_in();
+            return outcome_t::done;
+        }
+        case kind_t::screenshot:
+            if (screenshots_ && window) {
+                QDir().mkpath(QString::fromStdString(*screenshots_));
+                const QString file = QString::fromStdString(*screenshots_ + "/" + step.args[0] + ".png");
+                if (!window->grab().save(file)) {
+                    fail(&step, "the screenshot could not be written to " + u8(file));
+                    return outcome_t::waiting;
+                }
+            }
+            return outcome_t::done;
+        case kind_t::restart:
+        case kind_t::quit:
+            restart_ = step.kind == kind_t::restart;
+            // The step counts as taken: the next start goes on with the one after it.
+            ++next_;
+            announced_ = false;
+            step_started_ = std::chrono::steady_clock::now();
+            wind_down();
+            return outcome_t::waiting;
+        case kind_t::menu:
+            return press_menu(step);
+        case kind_t::key:
+            return press_key(step);
+        case kind_t::fill:
+        case kind_t::pick:
+        case kind_t::check:
+            return edit_item(step);
+    }
+    return outcome_t::done;
+}
+
+scenario_runner_t::outcome_t scenario_runner_t::press_menu(const scenario_step_t& step) {
+    auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (!menu_opened_) {
+        // The "Меню" soft key of the main window.
+        if (QApplication::activeModalWidget() || popup) {
+            if (screen_late()) fail(&step, "expected the main window, seen " + seen());
+            return outcome_t::waiting;
+        }
+        menu_opened_ = true;
+        act([frame = QPointer<CMainFrame>(app_->frame())] {
+            if (frame) QTest::mouseClick(frame->menu_key(), Qt::LeftButton);
+        });
+        return outcome_t::waiting;
+    }
+    if (!popup) {
+        if (screen_late()) fail(&step, "expected a menu, seen " + seen());
+        return outcome_t::waiting;
+    }
+    return choose_entry(step.args[menu_depth_], menu_depth_ + 1 == step.args.size());
+}
+
+scenario_runner_t::outcome_t scenario_runner_t::choose_entry(const std::string& entry, bool last) {
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    const scenario_step_t& step = steps_[next_];
+    QAction* target = nullptr;
+    for (QAction* action : menu->actions())
+        if (!action->isSeparator() && menu_text(action) == QString::fromStdString(entry)) target = action;
+    if (!target || !target->isEnabled()) {
+        fail(&step, "expected menu entry \"" + entry + "\"" + (target ? " enabled" : "") + ", seen " + seen());
+        return outcome_t::waiting;
+    }
+    // Down to the entry, as the user moves there, then Right into a sub-menu or Enter on a command.
+    for (int i = 0; i <= menu->actions().size() && menu->activeAction() != target; ++i)
+        QTest::keyClick(menu, Qt::Key_Down);
+    if (menu->activeAction() != target) {
+        fail(&step, "the menu entry \"" + entry + "\" cannot be reached with the keys");
+        return outcome_t::waiting;
+    }
+    if (!last) {
+        if (!target->menu()) {
+            fail(&step, "the menu entry \"" + entry + "\" has no sub-menu");
+            return outcome_t::waiting;
+        }
+        ++menu_depth_;
+        QTest::keyClick(menu, Qt::Key_Right);
+        return outcome_t::waiting;
+    }
+    act([menu = QPointer<QMenu>(menu)] {
+        if (menu) QTest::keyClick(menu, Qt::Key_Return);
+    });
+    return outcome_t::done;
+}
+
+scenario_runner_t::outcome_t scenario_runner_t::press_key(const scenario_step_t& step) {
+    const QString text = QString::fromStdString(step.args[0]);
+    if (QApplication::activePopupWidget()) {
+        if (!menu_opened_) {
+            if (screen_late()) fail(&step, "expected a soft key " + quoted(text) + ", seen " + seen());
+            return outcome_t::waiting;
+        }
+        return choose_entry(step.args[0], true);
+    }
+    if (menu_opened_) {
+        if (screen_late()) fail(&step, "expected the options menu, seen " + seen());
+        return outcome_t::waiting;
+    }
+    QWidget* window = top_window();
+    const auto [left, right] = soft_keys_of(window);
+    for (QPushButton* key : {left, right})
+        if (key && !key->isHidden() && key->text() == text) {
+            show_values(window);
+            act([key = QPointer<QPushButton>(key)] {
+                if (key) QTest::mouseClick(key, Qt::LeftButton);
+            });
+            return outcome_t::done;
+        }
+    // Not a soft key: an entry of the options menu behind the left one.
+    QMenu* options = nullptr;
+    if (auto* form = qobject_cast<ppc_form_t*>(window)) options = form->options_menu();
+    if (auto* pin = qobject_cast<old_pin_form_t*>(window)) options = pin->options_menu();
+    bool offered = false;
+    if (options)
+        for (QAction* action : options->actions()) offered = offered || menu_text(action) == text;
+    if (!offered || !left || left->isHidden()) {
+        if (screen_late()) fail(&step, "expected a soft key or an option " + quoted(text) + ", seen " + seen());
+        return outcome_t::waiting;
+    }
+    show_values(window);
+    menu_opened_ = true;
+    act([key = QPointer<QPushButton>(left)] {
+        if (key) QTest::mouseClick(key, Qt::LeftButton);
+    });
+    return outcome_t::waiting;
+}
+
+scenario_runner_t::outcome_t scenario_runner_t::edit_item(const scenario_step_t& step) {
+    const QString caption = QString::fromStdString(step.args[0]);
+    const QString value = QString::fromStdString(step.args[1]);
+    auto* form = qobject_cast<ppc_form_t*>(QApplication::activeModalWidget());
+    if (!form || QApplication::activePopupWidget()) {
+        if (screen_late()) fail(&step, "expected a form with " + quoted(caption) + ", seen " + seen());
+        return outcome_t::waiting;
+    }
+    const std::vector<QWidget*> controls = controls_of(form->page());
+    auto at = std::find_if(controls.begin(), controls.end(), [&](QWidget* w) {
+        auto* label = qobject_cast<QLabel*>(w);
+        return label && label->text() == caption;
+    });
+    if (at == controls.end()) {
+        fail(&step, "expected an item " + quoted(caption) + ", seen " + seen());
+        return outcome_t::waiting;
+    }
+    // The controls of the item: those after its caption, up to the next caption.
+    std::vector<QWidget*> item;
+    for (auto it = at + 1; it != controls.end() && !qobject_cast<QLabel*>(*it); ++it) item.push_back(*it);
+    auto first_of = [&]<class T>(T*) -> T* {
+        for (QWidget* w : item)
+            if (auto* t = qobject_cast<T*>(w)) return t;
+        return nullptr;
+    };
+    if (step.kind == kind_t::fill) {
+        auto* edit = first_of(static_cast<QLineEdit*>(nullptr));
+        if (!edit) {
+            fail(&step, quoted(caption) + " has no input field");
+            return outcome_t::waiting;
+        }
+        // Into the field, everything in it rubbed out, the new text typed.
+        QTest::mouseClick(edit, Qt::LeftButton);
+        QTest::keyClick(edit, Qt::Key_End);
+        for (int n = static_cast<int>(edit->text().size()); n > 0; --n) QTest::keyClick(edit, Qt::Key_Backspace);
+        type_text(edit, value);
+        return outcome_t::done;
+    }
+    if (step.kind == kind_t::check) {
+        for (QWidget* w : item)
+            if (auto* box = qobject_cast<QCheckBox*>(w); box && box->text() == value) {
+                if (box->isChecked() != (step.args[2] == "on")) QTest::mouseClick(box, Qt::LeftButton);
+                return outcome_t::done;
+            }
+        fail(&step, quoted(caption) + " has no check box " + quoted(value));
+        return outcome_t::waiting;
+    }
+    // pick
+    if (auto* combo = first_of(static_cast<QComboBox*>(nullptr))) {
+        const int wanted = combo->findText(value, Qt::MatchExactly);
+        if (wanted < 0) {
+            std::string offered;
+            for (int i = 0; i < combo->count(); ++i) offered += (i ? ", " : "") + quoted(combo->itemText(i));
+            fail(&step, quoted(caption) + " offers no " + quoted(value) + ", only " + offered);
+            return outcome_t::waiting;
+        }
+        combo->setFocus(Qt::TabFocusReason);
+        // Each step of the arrows is a pick the user makes; the last one may open another screen.
+        const int steps = wanted - combo->currentIndex();
+        act([combo = QPointer<QComboBox>(combo), steps] {
+            for (int i = 0; combo && i < std::abs(steps); ++i)
+                QTest::keyClick(combo, steps > 0 ? Qt::Key_Down : Qt::Key_Up);
+        });
+        return outcome_t::done;
+    }
+    if (auto* spin = first_of(static_cast<spin_select_control_t*>(nullptr))) {
+        spin->setFocus(Qt::TabFocusReason);
+        int steps = 0;
+        for (int i = 0; i < spin->count() && spin->current_text() != value; ++i) {
+            spin->set_current((spin->current() + 1) % spin->count());
+            ++steps;
+        }
+        const bool found = spin->current_text() == value;
+        spin->set_current(((spin->current() - steps) % spin->count() + spin->count()) % spin->count());
+        if (!found) {
+            fail(&step, quoted(caption) + " offers no " + quoted(value));
+            return outcome_t::waiting;
+        }
+        act([spin = QPointer<spin_select_control_t>(spin), steps] {
+            for (int i = 0; spin && i < steps; ++i) QTest::keyClick(spin, Qt::Key_Right);
+        });
+        return outcome_t::done;
+    }
+    for (QWidget* w : item)
+        if (auto* radio = qobject_cast<QRadioButton*>(w); radio && radio->text() == value) {
+            act([radio = QPointer<QRadioButton>(radio)] {
+                if (radio) QTest::mouseClick(radio, Qt::LeftButton);
+            });
+            return outcome_t::done;
+        }
+    fail(&step, quoted(caption) + " offers no " + quoted(value));
+    return outcome_t::waiting;
+}

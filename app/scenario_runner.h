@@ -1,0 +1,98 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QTimer>
+#include <chrono>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "app/app_options.h"
+#include "app/scenario/scenario_file.h"
+
+class CKestrelpodApp;
+class QWidget;
+class sim_remote_t;
+
+// Runs the program as a user would walk it through a scenario: the same start-up, screens and messaging, driven
+// by key presses and clicks on the real widgets, with a transcript of what the screen showed. Each step waits
+// for the screen it needs; actions are queued on the event loop, so that a step opening a modal loop leaves the
+// driver running inside it.
+class scenario_runner_t : public QObject {
+public:
+    // How long a step waits for the screen it needs, and how long the waiting steps (an SMS, a bank message,
+    // a send in progress) wait.
+    static constexpr std::chrono::milliseconds screen_wait{3'000};
+    static constexpr std::chrono::milliseconds long_wait{10'000};
+    // However busy the screen keeps, a step waits no longer than this.
+    static constexpr std::chrono::milliseconds longest_wait{30'000};
+
+    scenario_runner_t(std::string file_name, std::vector<scenario_step_t> steps, std::ostream& out);
+    ~scenario_runner_t() override;
+
+    // Starts the program (again after each restart) and walks every step. 0: every expectation held; 1: one
+    // did not, or the program ended before the last step.
+    int run(const app_options_t& options, const char* executable, std::optional<std::string> screenshots);
+
+private:
+    enum class outcome_t { done, waiting, acting };
+
+    void tick();
+    outcome_t perform(const scenario_step_t& step);
+    void fail(const scenario_step_t* step, const std::string& message);
+    // Ends the current start: every modal screen is backed out of, then the event loop ends.
+    void wind_down();
+    void act(std::function<void()> action);
+
+    // What is on the screen now, as the transcript and the failure messages name it.
+    QWidget* top_window() const;
+    std::string seen() const;
+    std::string snapshot(QWidget* window) const;
+    void report_screen();
+    // Whether the screen a step waits for is overdue.
+    bool screen_late() const;
+    void show_values(QWidget* window);
+
+    outcome_t press_menu(const scenario_step_t& step);
+    outcome_t choose_entry(const std::string& entry, bool last);
+    outcome_t press_key(const scenario_step_t& step);
+    outcome_t edit_item(const scenario_step_t& step);
+
+    std::string file_name_;
+    std::vector<scenario_step_t> steps_;
+    std::ostream& out_;
+    std::optional<std::string> screenshots_;
+    std::shared_ptr<sim_remote_t> remote_;
+    bool simulated_ = true;
+
+    CKestrelpodApp* app_ = nullptr;
+    QTimer timer_;
+    size_t next_ = 0;
+    std::chrono::steady_clock::time_point step_started_;
+    std::chrono::steady_clock::time_point last_change_;  // of what the screen shows
+    bool action_queued_ = false;
+    bool ending_ = false;
+    bool restart_ = false;
+    bool failed_ = false;
+    bool event_loop_running_ = false;
+    size_t menu_depth_ = 0;  // entries of the current menu step chosen so far
+    bool menu_opened_ = false;
+    bool announced_ = false;  // the step is in the transcript
+
+    // What the screen showed last, so that each screen is written to the transcript once.
+    QPointer<QWidget> reported_window_;
+    std::string reported_text_;
+    std::string printed_text_;
+
+    // Filled by the sending thread.
+    std::mutex sent_mutex_;
+    std::vector<std::string> sent_;
+    size_t sent_checked_ = 0;
+    size_t bank_shown_ = 0;
+    size_t bank_waited_ = 0;
+};

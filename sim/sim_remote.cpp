@@ -1,0 +1,67 @@
+#include "sim/sim_remote.h"
+
+#include "core/u16.h"
+#include "sim/remote_sim_peer.h"
+#include "sim/sim_bank.h"
+
+namespace {
+
+// A refusal that proves nothing left: the service does not try again.
+constexpr long refused_send = 330;
+
+}  // namespace
+
+void sim_remote_t::post(std::function<void(sim_modem_t&)> action) {
+    std::lock_guard lock(mutex_);
+    pending_.push_back(std::move(action));
+}
+
+void sim_remote_t::run(sim_modem_t& modem) {
+    std::vector<std::function<void(sim_modem_t&)>> due;
+    {
+        std::lock_guard lock(mutex_);
+        due.swap(pending_);
+    }
+    for (auto& action : due) action(modem);
+}
+
+void sim_remote_t::bank_sends(const std::string& text) {
+    post([text = from_utf8(text)](sim_modem_t& modem) { modem.deliver(from_utf8(modem.bank_number()), text); });
+}
+
+void sim_remote_t::fail_next_send() {
+    post([](sim_modem_t& modem) { modem.inject({sim_fault_t::cms_error, refused_send}); });
+}
+
+void sim_remote_t::hang_up() {
+    post([](sim_modem_t& modem) { modem.hang_up(); });
+}
+
+void sim_remote_t::plug_in() {
+    post([](sim_modem_t& modem) { modem.plug_in(); });
+}
+
+void remote_sim_peer_t::receive(std::string_view bytes) {
+    remote_->run(*modem_);
+    modem_->receive(bytes);
+}
+
+std::string remote_sim_peer_t::take_output() {
+    remote_->run(*modem_);
+    return modem_->take_output();
+}
+
+std::optional<modem_time_t> remote_sim_peer_t::next_event() {
+    remote_->run(*modem_);
+    return modem_->next_event();
+}
+
+void remote_sim_peer_t::advance(modem_time_t now) {
+    remote_->run(*modem_);
+    modem_->advance(now);
+}
+
+bool remote_sim_peer_t::connected() {
+    remote_->run(*modem_);
+    return modem_->connected();
+}
