@@ -252,9 +252,12 @@ std::optional<std::string> sms_ledger_t::save_locked() {
     for (const auto& m : messages_)
         out += "M " + m.id + " " + (m.read ? "r" : "u") + (m.complete ? "c" : "i") + " " + text_field(m.sender) + " " +
                text_field(m.text) + "\n";
+    // Every walk of the modem's storage saves; what is on disk already is not written (and synced) again.
+    if (out == written_) return std::nullopt;
     // The rename must reach the disk before the modem's copy is deleted, which the atomic write sees to.
     std::filesystem::path failed;
     if (!write_file_atomically(file_, out, &failed)) return "cannot write " + failed.string();
+    written_ = std::move(out);
     return std::nullopt;
 }
 

@@ -73,8 +73,8 @@ public:
     size_t settle(const sms_intake_filter_t& intake);
     // The modem's copy of the PDU under this key may be deleted: it is recorded and was taken.
     bool releasable(const std::string& key) const;
-    // Writes the ledger crash-safely (temp file, fsync, rename). Nothing when it is on disk, else why not
-    // (English, for the log).
+    // Writes the ledger crash-safely (temp file, fsync, rename), unless this ledger wrote the same already.
+    // Nothing when it is on disk, else why not (English, for the log).
     [[nodiscard]] std::optional<std::string> save();
     // After a complete listing: forgets taken keys of PDUs no longer in the modem.
     void forget_taken_except(const std::set<std::string>& listed_keys);
@@ -110,4 +110,5 @@ private:
     std::vector<inbox_message_t> messages_;
     size_t fresh_ = 0;
     std::string load_warning_;
+    std::string written_;  // what this ledger last put on disk; the first save always writes
 };

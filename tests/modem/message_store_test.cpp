@@ -521,6 +521,17 @@ TEST(SmsLedger, AFileWrittenEarlierReadsAndIsWrittenBackByteForByte) {
     std::ifstream in(rig.ledger, std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), earlier);
 
+    // Every walk saves; a ledger that has not changed since it was written is not written and synced again.
+    {
+        sms_ledger_t ledger(rig.ledger);
+        EXPECT_EQ(ledger.save(), std::nullopt);
+        std::filesystem::remove(rig.ledger);
+        EXPECT_EQ(ledger.save(), std::nullopt);
+        EXPECT_FALSE(std::filesystem::exists(rig.ledger));
+        EXPECT_TRUE(ledger.set_read("5555555555555555"));
+        EXPECT_TRUE(std::filesystem::exists(rig.ledger));
+    }
+
     for (const char* text : {"-004", "0041", "-00G1", "-+041"}) {
         SCOPED_TRACE(text);
         std::ofstream(rig.ledger, std::ios::binary) << "ostrevan-sms-inbox 1\nM x uc - " << text << "\n";
