@@ -107,6 +107,8 @@ int main(int argc, char** argv) {
             runs = std::max(1, std::atoi(argv[++i]));
         else if (std::strcmp(argv[i], "--platform-type") == 0 && i + 1 < argc)
             platform = argv[++i];
+        else if (std::strncmp(argv[i], "--benchmark", 11) == 0)
+            continue;  // ./dev bench hands every benchmark the same options
         else {
             std::fprintf(stderr, "usage: bench_startup [--runs N] [--platform-type NAME]\n");
             return 2;
