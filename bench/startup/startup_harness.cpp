@@ -1,4 +1,4 @@
-// bench_startup [--runs N] [--platform-type NAME]
+// bench_startup [--runs N] [--platform-type NAME] [--program PATH]
 // The time from the start of the process to the bank's menu on the screen, and the peak memory, of ostrevan on
 // the demo bank (the PIN typed by the scenario runner, then out), beside a bare Qt Widgets program that shows
 // one window. Each run is a fresh process; the two alternate, and the medians are printed with their ratios.
@@ -102,15 +102,18 @@ sample_t median(std::vector<sample_t> samples) {
 int main(int argc, char** argv) {
     int runs = 9;
     std::string platform = "Smartphone";
+    std::string program_path = OSTREVAN_PROGRAM;  // another build of it, to compare with a baseline
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc)
             runs = std::max(1, std::atoi(argv[++i]));
         else if (std::strcmp(argv[i], "--platform-type") == 0 && i + 1 < argc)
             platform = argv[++i];
+        else if (std::strcmp(argv[i], "--program") == 0 && i + 1 < argc)
+            program_path = argv[++i];
         else if (std::strncmp(argv[i], "--benchmark", 11) == 0)
             continue;  // ./dev bench hands every benchmark the same options
         else {
-            std::fprintf(stderr, "usage: bench_startup [--runs N] [--platform-type NAME]\n");
+            std::fprintf(stderr, "usage: bench_startup [--runs N] [--platform-type NAME] [--program PATH]\n");
             return 2;
         }
     }
@@ -129,7 +132,7 @@ int main(int argc, char** argv) {
     setenv("XDG_RUNTIME_DIR", (work / "runtime").c_str(), 1);
 
     const std::vector<std::string> bare{BARE_PROGRAM};
-    const std::vector<std::string> program{OSTREVAN_PROGRAM,           "--scenario",
+    const std::vector<std::string> program{program_path,               "--scenario",
                                            TO_MENU,                    "--config-dir",
                                            (work / "config").string(), "--registry",
                                            (work / "registry").string(), "--platform-type",
