@@ -21,7 +21,7 @@ namespace fs = std::filesystem;
 namespace {
 
 struct sample_t {
-    double ms = 0;  // to the first line of its standard output that begins with the marker
+    double ms = 0;        // to the first line of its standard output that begins with the marker
     double total_ms = 0;  // to its end
     long max_rss_kb = 0;
 };
@@ -132,10 +132,14 @@ int main(int argc, char** argv) {
     setenv("XDG_RUNTIME_DIR", (work / "runtime").c_str(), 1);
 
     const std::vector<std::string> bare{BARE_PROGRAM};
-    const std::vector<std::string> program{program_path,               "--scenario",
-                                           TO_MENU,                    "--config-dir",
-                                           (work / "config").string(), "--registry",
-                                           (work / "registry").string(), "--platform-type",
+    const std::vector<std::string> program{program_path,
+                                           "--scenario",
+                                           TO_MENU,
+                                           "--config-dir",
+                                           (work / "config").string(),
+                                           "--registry",
+                                           (work / "registry").string(),
+                                           "--platform-type",
                                            platform};
     // The first run writes the settings with the new PIN; the runs measured start as a user's every day.
     // The runner's transcript names the main window once it is on the screen; the bare program says "shown".

@@ -21,7 +21,9 @@ constexpr char signature[] = "ostrevan-sms-inbox 1";
 constexpr size_t max_line = 1 << 20;
 
 // A text field of the file: "-" and the text's UTF-16 units in hex (the dash keeps an empty text a field).
-std::string text_field(std::u16string_view text) { return "-" + units_to_hex(text); }
+std::string text_field(std::u16string_view text) {
+    return "-" + units_to_hex(text);
+}
 
 std::optional<std::u16string> text_from_field(std::string_view field) {
     if (field.empty() || field[0] != '-') return std::nullopt;

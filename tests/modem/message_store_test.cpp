@@ -494,15 +494,16 @@ TEST(SmsLedger, AFileWrittenEarlierReadsAndIsWrittenBackByteForByte) {
     m.address = bank;
     m.text = std::u16string(200, u'Ж');  // long enough for parts
     const std::string part = encode_deliver(m, {2026, 12, 10, 1, 2, 3, 0}).at(0).hex;
-    const std::string earlier = "ostrevan-sms-inbox 1\n"
-                                "T 0123456789abcdef\n"
-                                "K 1111111111111111\n"
-                                "J 2222222222222222 1800000000 r\n"
-                                "P 3333333333333333 1800000100 " +
-                                part +
-                                "\n"
-                                "M 4444444444444444 rc -002B0037003900300030 -041F04400438043204350442D83DDE00\n"
-                                "M 5555555555555555 ui - -\n";
+    const std::string earlier =
+        "ostrevan-sms-inbox 1\n"
+        "T 0123456789abcdef\n"
+        "K 1111111111111111\n"
+        "J 2222222222222222 1800000000 r\n"
+        "P 3333333333333333 1800000100 " +
+        part +
+        "\n"
+        "M 4444444444444444 rc -002B0037003900300030 -041F04400438043204350442D83DDE00\n"
+        "M 5555555555555555 ui - -\n";
     std::ofstream(rig.ledger, std::ios::binary) << earlier;
     {
         sms_ledger_t ledger(rig.ledger);
