@@ -331,7 +331,8 @@ scenario_runner_t::outcome_t scenario_runner_t::perform(const scenario_step_t& s
         return outcome_t::waiting;
     };
     if (waited < poll) return outcome_t::waiting;  // the screen a step acts on has had a turn to appear
-    if (!announced_) {
+    // A field's value is written once the field is found, masked when the field masks it.
+    if (!announced_ && step.kind != kind_t::fill) {
         out_ << "> " << (step.kind == kind_t::pin ? "pin ****" : step.text) << std::endl;
         announced_ = true;
     }
@@ -607,6 +608,9 @@ scenario_runner_t::outcome_t scenario_runner_t::edit_item(const scenario_step_t&
             fail(&step, quoted(caption) + " has no input field");
             return outcome_t::waiting;
         }
+        const bool masked = edit->echoMode() != QLineEdit::Normal;
+        out_ << "> fill " << quoted(caption) << " " << (masked ? std::string(value.size(), '*') : u8(value))
+             << std::endl;
         // Into the field, everything in it rubbed out, the new text typed.
         QTest::mouseClick(edit, Qt::LeftButton);
         QTest::keyClick(edit, Qt::Key_End);
