@@ -12,7 +12,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTest>
 #include <algorithm>
 #include <iostream>
 
@@ -21,6 +20,7 @@
 #include "app/main_frame.h"
 #include "app/pin_dialogs.h"
 #include "app/soft_key_dialog.h"
+#include "app/user_input.h"
 #include "core/u16.h"
 #include "sim/sim_remote.h"
 #include "ui/ppc/ppc_form.h"
@@ -68,21 +68,6 @@ std::pair<QPushButton*, QPushButton*> soft_keys_of(QWidget* window) {
         return {dialog->left_soft_key(), dialog->right_soft_key()};
     if (auto* frame = qobject_cast<CMainFrame*>(window)) return {frame->exit_key(), frame->menu_key()};
     return {nullptr, nullptr};
-}
-
-// Types `text` into the focused control key by key; letters without a key code of their own (Cyrillic) come as
-// the text of a key press, as an input method gives them.
-void type_text(QWidget* control, const QString& text) {
-    for (const QChar c : text) {
-        if (c.unicode() < 0x80) {
-            QTest::keyClick(control, static_cast<char>(c.unicode()));
-            continue;
-        }
-        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(control, &press);
-        QApplication::sendEvent(control, &release);
-    }
 }
 
 QString shown_value(QLineEdit* edit) {
@@ -331,7 +316,8 @@ scenario_runner_t::outcome_t scenario_runner_t::perform(const scenario_step_t& s
         return outcome_t::waiting;
     };
     if (waited < poll) return outcome_t::waiting;  // the screen a step acts on has had a turn to appear
-    if (!announced_) {
+    // A field's value is written once the field is found, masked when the field masks it.
+    if (!announced_ && step.kind != kind_t::fill) {
         out_ << "> " << (step.kind == kind_t::pin ? "pin ****" : step.text) << std::endl;
         announced_ = true;
     }
@@ -344,17 +330,17 @@ scenario_runner_t::outcome_t scenario_runner_t::perform(const scenario_step_t& s
             if (auto* fresh = qobject_cast<new_pin_form_t*>(modal)) {
                 act([form = QPointer<new_pin_form_t>(fresh), pin] {
                     if (!form) return;
-                    QTest::keyClicks(form->pin_edit(), pin);
-                    QTest::keyClicks(form->repeat_edit(), pin);
-                    QTest::keyClick(form->repeat_edit(), Qt::Key_Return);
+                    type_keys(form->pin_edit(), pin);
+                    type_keys(form->repeat_edit(), pin);
+                    press_key(form->repeat_edit(), Qt::Key_Return);
                 });
                 return outcome_t::done;
             }
             if (auto* old = qobject_cast<old_pin_form_t*>(modal)) {
                 act([form = QPointer<old_pin_form_t>(old), pin] {
                     if (!form) return;
-                    QTest::keyClicks(form->pin_edit(), pin);
-                    QTest::keyClick(form->pin_edit(), Qt::Key_Return);
+                    type_keys(form->pin_edit(), pin);
+                    press_key(form->pin_edit(), Qt::Key_Return);
                 });
                 return outcome_t::done;
             }
@@ -386,7 +372,7 @@ scenario_runner_t::outcome_t scenario_runner_t::perform(const scenario_step_t& s
                 if (step.kind == kind_t::click) {
                     if (!label || !without_fold_mark(label->text()).startsWith(text)) continue;
                     act([label = QPointer<QLabel>(label)] {
-                        if (label) QTest::mouseClick(label, Qt::LeftButton);
+                        if (label) click(label);
                     });
                     return outcome_t::done;
                 }
@@ -408,7 +394,7 @@ scenario_runner_t::outcome_t scenario_runner_t::perform(const scenario_step_t& s
                 return outcome_t::waiting;
             }
             act([target = QPointer<QAbstractButton>(button)] {
-                if (target) QTest::mouseClick(target, Qt::LeftButton);
+                if (target) click(target);
             });
             return outcome_t::done;
         }
@@ -472,7 +458,7 @@ scenario_runner_t::outcome_t scenario_runner_t::perform(const scenario_step_t& s
         case kind_t::menu:
             return press_menu(step);
         case kind_t::key:
-            return press_key(step);
+            return soft_key_step(step);
         case kind_t::fill:
         case kind_t::pick:
         case kind_t::check:
@@ -491,7 +477,7 @@ scenario_runner_t::outcome_t scenario_runner_t::press_menu(const scenario_step_t
         }
         menu_opened_ = true;
         act([frame = QPointer<CMainFrame>(app_->frame())] {
-            if (frame) QTest::mouseClick(frame->menu_key(), Qt::LeftButton);
+            if (frame) click(frame->menu_key());
         });
         return outcome_t::waiting;
     }
@@ -513,8 +499,7 @@ scenario_runner_t::outcome_t scenario_runner_t::choose_entry(const std::string& 
         return outcome_t::waiting;
     }
     // Down to the entry, as the user moves there, then Right into a sub-menu or Enter on a command.
-    for (int i = 0; i <= menu->actions().size() && menu->activeAction() != target; ++i)
-        QTest::keyClick(menu, Qt::Key_Down);
+    for (int i = 0; i <= menu->actions().size() && menu->activeAction() != target; ++i) press_key(menu, Qt::Key_Down);
     if (menu->activeAction() != target) {
         fail(&step, "the menu entry \"" + entry + "\" cannot be reached with the keys");
         return outcome_t::waiting;
@@ -525,16 +510,16 @@ scenario_runner_t::outcome_t scenario_runner_t::choose_entry(const std::string& 
             return outcome_t::waiting;
         }
         ++menu_depth_;
-        QTest::keyClick(menu, Qt::Key_Right);
+        press_key(menu, Qt::Key_Right);
         return outcome_t::waiting;
     }
     act([menu = QPointer<QMenu>(menu)] {
-        if (menu) QTest::keyClick(menu, Qt::Key_Return);
+        if (menu) press_key(menu, Qt::Key_Return);
     });
     return outcome_t::done;
 }
 
-scenario_runner_t::outcome_t scenario_runner_t::press_key(const scenario_step_t& step) {
+scenario_runner_t::outcome_t scenario_runner_t::soft_key_step(const scenario_step_t& step) {
     const QString text = QString::fromStdString(step.args[0]);
     if (QApplication::activePopupWidget()) {
         if (!menu_opened_) {
@@ -553,7 +538,7 @@ scenario_runner_t::outcome_t scenario_runner_t::press_key(const scenario_step_t&
         if (key && !key->isHidden() && key->text() == text) {
             show_values(window);
             act([key = QPointer<QPushButton>(key)] {
-                if (key) QTest::mouseClick(key, Qt::LeftButton);
+                if (key) click(key);
             });
             return outcome_t::done;
         }
@@ -571,7 +556,7 @@ scenario_runner_t::outcome_t scenario_runner_t::press_key(const scenario_step_t&
     show_values(window);
     menu_opened_ = true;
     act([key = QPointer<QPushButton>(left)] {
-        if (key) QTest::mouseClick(key, Qt::LeftButton);
+        if (key) click(key);
     });
     return outcome_t::waiting;
 }
@@ -607,17 +592,20 @@ scenario_runner_t::outcome_t scenario_runner_t::edit_item(const scenario_step_t&
             fail(&step, quoted(caption) + " has no input field");
             return outcome_t::waiting;
         }
+        const bool masked = edit->echoMode() != QLineEdit::Normal;
+        out_ << "> fill " << quoted(caption) << " " << (masked ? std::string(value.size(), '*') : u8(value))
+             << std::endl;
         // Into the field, everything in it rubbed out, the new text typed.
-        QTest::mouseClick(edit, Qt::LeftButton);
-        QTest::keyClick(edit, Qt::Key_End);
-        for (int n = static_cast<int>(edit->text().size()); n > 0; --n) QTest::keyClick(edit, Qt::Key_Backspace);
-        type_text(edit, value);
+        click(edit);
+        press_key(edit, Qt::Key_End);
+        for (int n = static_cast<int>(edit->text().size()); n > 0; --n) press_key(edit, Qt::Key_Backspace);
+        type_keys(edit, value);
         return outcome_t::done;
     }
     if (step.kind == kind_t::check) {
         for (QWidget* w : item)
             if (auto* box = qobject_cast<QCheckBox*>(w); box && box->text() == value) {
-                if (box->isChecked() != (step.args[2] == "on")) QTest::mouseClick(box, Qt::LeftButton);
+                if (box->isChecked() != (step.args[2] == "on")) click(box);
                 return outcome_t::done;
             }
         fail(&step, quoted(caption) + " has no check box " + quoted(value));
@@ -636,8 +624,7 @@ scenario_runner_t::outcome_t scenario_runner_t::edit_item(const scenario_step_t&
         // Each step of the arrows is a pick the user makes; the last one may open another screen.
         const int steps = wanted - combo->currentIndex();
         act([combo = QPointer<QComboBox>(combo), steps] {
-            for (int i = 0; combo && i < std::abs(steps); ++i)
-                QTest::keyClick(combo, steps > 0 ? Qt::Key_Down : Qt::Key_Up);
+            for (int i = 0; combo && i < std::abs(steps); ++i) press_key(combo, steps > 0 ? Qt::Key_Down : Qt::Key_Up);
         });
         return outcome_t::done;
     }
@@ -655,14 +642,14 @@ scenario_runner_t::outcome_t scenario_runner_t::edit_item(const scenario_step_t&
             return outcome_t::waiting;
         }
         act([spin = QPointer<spin_select_control_t>(spin), steps] {
-            for (int i = 0; spin && i < steps; ++i) QTest::keyClick(spin, Qt::Key_Right);
+            for (int i = 0; spin && i < steps; ++i) press_key(spin, Qt::Key_Right);
         });
         return outcome_t::done;
     }
     for (QWidget* w : item)
         if (auto* radio = qobject_cast<QRadioButton*>(w); radio && radio->text() == value) {
             act([radio = QPointer<QRadioButton>(radio)] {
-                if (radio) QTest::mouseClick(radio, Qt::LeftButton);
+                if (radio) click(radio);
             });
             return outcome_t::done;
         }

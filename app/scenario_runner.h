@@ -60,7 +60,7 @@ private:
 
     outcome_t press_menu(const scenario_step_t& step);
     outcome_t choose_entry(const std::string& entry, bool last);
-    outcome_t press_key(const scenario_step_t& step);
+    outcome_t soft_key_step(const scenario_step_t& step);
     outcome_t edit_item(const scenario_step_t& step);
 
     std::string file_name_;

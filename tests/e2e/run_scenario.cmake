@@ -1,5 +1,5 @@
 # Runs one scenario in a fresh folder: cmake -DPROGRAM= -DSCENARIO= -DPLATFORM= -DCONFIG= -DWORK= -DSTATUS=
-# [-DOUTPUT=regex] [-DNO_SETTINGS=ON] -P run_scenario.cmake
+# [-DOUTPUT=regex] [-DHIDDEN=regex] [-DNO_SETTINGS=ON] -P run_scenario.cmake
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}/state" "${WORK}/registry")
 file(COPY "${CONFIG}/" DESTINATION "${WORK}/config")
@@ -18,6 +18,9 @@ if(NOT status STREQUAL "${STATUS}")
 endif()
 if(OUTPUT AND NOT "${out}${err}" MATCHES "${OUTPUT}")
   message(FATAL_ERROR "the output does not say: ${OUTPUT}")
+endif()
+if(HIDDEN AND "${out}${err}" MATCHES "${HIDDEN}")
+  message(FATAL_ERROR "the output shows what it must not: ${CMAKE_MATCH_0}")
 endif()
 if(NO_SETTINGS AND EXISTS "${WORK}/config/settings.cfg")
   message(FATAL_ERROR "the program ran: settings.cfg was written")
