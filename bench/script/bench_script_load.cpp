@@ -1,14 +1,13 @@
 // The root's full load (variables, then the tree through the factory) and save of generated settings files
 // of 0.1, 1 and 10 MB (and 100 MB with OSTREVAN_BENCH_LARGE=1), one line per size:
-//   - the load runs in a fresh child process each time (its time is the benchmark's time), beside the raw
+//   - the load runs in a fresh process (this program run again) each time (its time is the benchmark's time), beside the raw
 //     4096-byte reads of the same bytes from the page cache (raw_ms) and their ratio (load_x);
 //   - the save, beside a raw write of the same bytes with the same fsyncs and rename (save_x);
-//   - the load's peak memory: the child's ru_maxrss (from wait4) minus that of a child forked from the same
-//     parent that does nothing, beside the file's size (mem_x).
+//   - the load's peak memory: the loading process's peak resident size (VmHWM) minus that of the same
+//     program started the same way doing nothing, beside the file's size (mem_x). The file's pages count in it when
+//     the file is mapped.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
-#include <malloc.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,6 +15,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -115,7 +115,6 @@ struct script_file_t {
         save_root(*root, path);
         size = std::filesystem::file_size(path);
         root.reset();
-        ::malloc_trim(0);  // the children forked later must not reuse the generator's freed pages
     }
     ~script_file_t() { std::filesystem::remove(path); }
 };
@@ -149,30 +148,53 @@ double raw_write_seconds(const std::string& path, const std::vector<char>& bytes
 
 struct child_result_t {
     double seconds = 0;
-    long max_rss_kb = 0;
+    double peak_kb = 0;
 };
 
-// Runs `work` in a forked child; its time is what `work` returns (sent through a pipe).
-template <typename F>
-child_result_t in_child(F work) {
+// The process's peak resident size in kB since its start (VmHWM: unlike ru_maxrss, it starts afresh at exec
+// and does not carry the parent's size from before it).
+double peak_resident_kb() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0) return std::stod(line.substr(6));
+    return 0;
+}
+
+// Runs this program afresh as `--load PATH` (or `--idle`): a new process, not a fork that would inherit the
+// generator's heap. The child writes its load time and peak size to stdout.
+child_result_t in_fresh_process(const char* what, const std::string& path) {
     int fds[2];
     if (::pipe(fds) != 0) std::abort();
     const pid_t pid = ::fork();
     if (pid == 0) {
+        ::dup2(fds[1], STDOUT_FILENO);
         ::close(fds[0]);
-        const double s = work();
-        if (::write(fds[1], &s, sizeof s) != sizeof s) ::_exit(1);
-        ::_exit(0);
+        ::close(fds[1]);
+        ::execl("/proc/self/exe", "bench_script_load", what, path.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
     }
     ::close(fds[1]);
     child_result_t result;
-    if (::read(fds[0], &result.seconds, sizeof result.seconds) != sizeof result.seconds) std::abort();
+    if (::read(fds[0], &result, sizeof result) != sizeof result) std::abort();
     ::close(fds[0]);
     int status = 0;
-    rusage usage{};
-    if (::wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) std::abort();
-    result.max_rss_kb = usage.ru_maxrss;
+    if (::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) std::abort();
     return result;
+}
+
+// The child's side: loads the file (or nothing) and reports the time.
+int child_main(const std::string& what, const std::string& path) {
+    child_result_t result;
+    if (what == "--load") {
+        const auto start = clock_type::now();
+        auto root = load_root(path);
+        benchmark::DoNotOptimize(root.get());
+        result.seconds = seconds_since(start);
+        root.release();  // the tree is left to the process's end
+    }
+    result.peak_kb = peak_resident_kb();
+    return ::write(STDOUT_FILENO, &result, sizeof result) == sizeof result ? 0 : 1;
 }
 
 void script_load_save(benchmark::State& state) {
@@ -181,15 +203,10 @@ void script_load_save(benchmark::State& state) {
     double raw = 1e9, peak_bytes = 0;
     for (auto _ : state) {
         raw = std::min(raw, raw_read_seconds(file.path));
-        const child_result_t idle = in_child([] { return 0.0; });
-        const child_result_t load = in_child([&] {
-            const auto start = clock_type::now();
-            auto root = load_root(file.path);
-            benchmark::DoNotOptimize(root.get());
-            return seconds_since(start);  // the tree is left to the process's end
-        });
+        const child_result_t idle = in_fresh_process("--idle", file.path);
+        const child_result_t load = in_fresh_process("--load", file.path);
         state.SetIterationTime(load.seconds);
-        peak_bytes = std::max(peak_bytes, double(load.max_rss_kb - idle.max_rss_kb) * 1024);
+        peak_bytes = std::max(peak_bytes, double(load.peak_kb - idle.peak_kb) * 1024);
     }
     // The save of the loaded tree, beside a raw write of its bytes.
     std::vector<char> bytes(file.size);
@@ -242,6 +259,8 @@ public:
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 3 && (std::string(argv[1]) == "--load" || std::string(argv[1]) == "--idle"))
+        return child_main(argv[1], argv[2]);
     auto* bench = benchmark::RegisterBenchmark("script_load_save/MBx10", script_load_save);
     bench->Arg(1)->Arg(10)->Arg(100)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
     const char* large = std::getenv("OSTREVAN_BENCH_LARGE");
