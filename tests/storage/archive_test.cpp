@@ -1,4 +1,5 @@
-// The archive's string form at every length boundary and the faults of damaged data, on files in memory.
+// The archive's string form at every length boundary and the faults of damaged data, on files in memory,
+// read both from a mapping and through the buffer.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -39,12 +40,27 @@ struct archive_fixture : ::testing::Test {
         ops.files["f"] = b;
     }
 
+    // The string read from the file mapped and from the file read through the buffer (as from a pipe):
+    // both must give the same text, or the same error, which is then thrown.
     std::u16string read_string(const bytes_t& payload) {
         set_file(payload);
-        mfc_storage_t s(u"f", mfc_storage_t::mode_read, u"", ops);
-        std::u16string text;
-        s.read_string(text);
-        return text;
+        std::u16string outcome[2];
+        bool failed[2] = {false, false};
+        for (int mapped = 0; mapped < 2; ++mapped) {
+            ops.mappable = mapped == 1;
+            try {
+                mfc_storage_t s(u"f", mfc_storage_t::mode_read, u"", ops);
+                s.read_string(outcome[mapped]);
+            } catch (const mfc_storage_ex_t& e) {
+                failed[mapped] = true;
+                outcome[mapped] = e.text();
+            }
+        }
+        ops.mappable = false;
+        EXPECT_EQ(failed[0], failed[1]);
+        EXPECT_EQ(outcome[0], outcome[1]);
+        if (failed[1]) throw mfc_storage_ex_t(outcome[1]);
+        return outcome[1];
     }
 };
 
