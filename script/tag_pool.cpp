@@ -1,0 +1,85 @@
+#include "script/tag_pool.h"
+
+#include <sys/mman.h>
+
+#include <array>
+#include <new>
+
+namespace {
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool use_heap = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool use_heap = true;
+#else
+constexpr bool use_heap = false;
+#endif
+#else
+constexpr bool use_heap = false;
+#endif
+
+constexpr size_t step = 16;
+constexpr size_t largest = 512;  // larger objects come from the heap
+constexpr size_t block_bytes = size_t(1) << 20;
+
+struct free_slot_t {
+    free_slot_t* next;
+};
+
+struct pool_t {
+    std::array<free_slot_t*, largest / step + 1> free{};
+    char* next = nullptr;
+    char* end = nullptr;
+
+    void* take(size_t size) {
+        const size_t cls = (size + step - 1) / step;
+        if (free_slot_t* slot = free[cls]) {
+            free[cls] = slot->next;
+            return slot;
+        }
+        const size_t rounded = cls * step;
+        if (size_t(end - next) < rounded) {
+            void* block = ::mmap(nullptr, block_bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE,
+                                 -1, 0);
+            if (block == MAP_FAILED) throw std::bad_alloc();
+            next = static_cast<char*>(block);
+            end = next + block_bytes;
+        }
+        void* p = next;
+        next += rounded;
+        return p;
+    }
+
+    void give_back(void* p, size_t size) {
+        const size_t cls = (size + step - 1) / step;
+        auto* slot = static_cast<free_slot_t*>(p);
+        slot->next = free[cls];
+        free[cls] = slot;
+    }
+};
+
+pool_t& pool() {
+    thread_local pool_t p;
+    return p;
+}
+
+}  // namespace
+
+namespace tag_pool {
+
+void* allocate(size_t bytes) {
+    if (use_heap || bytes == 0 || bytes > largest) return ::operator new(bytes);
+    return pool().take(bytes);
+}
+
+void release(void* p, size_t bytes) noexcept {
+    if (!p) return;
+    if (use_heap || bytes == 0 || bytes > largest) {
+        ::operator delete(p);
+        return;
+    }
+    pool().give_back(p, bytes);
+}
+
+}  // namespace tag_pool
