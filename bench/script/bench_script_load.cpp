@@ -1,5 +1,6 @@
 // The root's full load (variables, then the tree through the factory) and save of generated settings files
-// of 0.1, 1 and 10 MB (and 100 MB with OSTREVAN_BENCH_LARGE=1), one line per size:
+// of 0.1, 1 and 10 MB (and 100 MB with OSTREVAN_BENCH_LARGE=1), one line per size (MBx10 is the size in
+// tenths of a MB):
 //   - the load runs in a fresh process (this program run again) each time (its time is the benchmark's time), beside the raw
 //     4096-byte reads of the same bytes from the page cache (raw_ms) and their ratio (load_x);
 //   - the save, beside a raw write of the same bytes with the same fsyncs and rename (save_x);
@@ -239,6 +240,34 @@ void script_load_save(benchmark::State& state) {
     state.counters["raw_s"] = raw;
 }
 
+// A settings file that is nothing but one card list of empty cards, each the three one-byte strings of
+// another writer (3 bytes): the densest a file can ask for memory. One line: its load's peak beside its size.
+void empty_cards_load(benchmark::State& state) {
+    const std::string path =
+        (std::filesystem::temp_directory_path() / ("ostrevan-cards-bench-" + std::to_string(::getpid()))).string();
+    const int32_t cards = int32_t(state.range(0)) * (1 << 20) / 3;
+    {
+        mfc_storage_t out(from_utf8(path), mfc_storage_t::mode_write, pin);
+        out.write_int(1).write_int(1).write_string(u"cards").write_int(cards);
+        if (!out.close()) std::abort();
+        std::ofstream tail(path, std::ios::binary | std::ios::app);
+        const std::vector<char> empty(size_t(cards) * 3 + 4, '\0');  // the cards, then an empty tree
+        tail.write(empty.data(), std::streamsize(empty.size()));
+    }
+    const double size = double(std::filesystem::file_size(path));
+    double peak_bytes = 0;
+    for (auto _ : state) {
+        const child_result_t idle = in_fresh_process("--idle", path);
+        const child_result_t load = in_fresh_process("--load", path);
+        state.SetIterationTime(load.seconds);
+        peak_bytes = std::max(peak_bytes, double(load.peak_kb - idle.peak_kb) * 1024);
+    }
+    std::filesystem::remove(path);
+    state.counters["file_MB"] = size / (1 << 20);
+    state.counters["peak_MB"] = peak_bytes / (1 << 20);
+    state.counters["mem_x"] = peak_bytes / size;
+}
+
 // Adds load_x (mean load time over raw read) to the report line.
 class ratio_reporter_t : public benchmark::ConsoleReporter {
 public:
@@ -261,8 +290,19 @@ public:
 int main(int argc, char** argv) {
     if (argc == 3 && (std::string(argv[1]) == "--load" || std::string(argv[1]) == "--idle"))
         return child_main(argv[1], argv[2]);
+    // `--make MB PATH` keeps a generated file, for a profiler to run `--load PATH` on.
+    if (argc == 4 && std::string(argv[1]) == "--make") {
+        script_file_t file(std::stod(argv[2]));
+        std::filesystem::rename(file.path, argv[3]);
+        return 0;
+    }
     auto* bench = benchmark::RegisterBenchmark("script_load_save/MBx10", script_load_save);
     bench->Arg(1)->Arg(10)->Arg(100)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("empty_cards_load/MB", empty_cards_load)
+        ->Arg(10)
+        ->Iterations(3)
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond);
     const char* large = std::getenv("OSTREVAN_BENCH_LARGE");
     if (large && *large == '1') bench->Arg(1000);
     benchmark::Initialize(&argc, argv);
