@@ -40,8 +40,8 @@ struct pool_t {
         }
         const size_t rounded = cls * step;
         if (size_t(end - next) < rounded) {
-            void* block = ::mmap(nullptr, block_bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE,
-                                 -1, 0);
+            void* block =
+                ::mmap(nullptr, block_bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
             if (block == MAP_FAILED) throw std::bad_alloc();
             next = static_cast<char*>(block);
             end = next + block_bytes;

@@ -67,7 +67,7 @@ private:
     int handle_;
     uint64_t size_;
     uint64_t offset_ = 0;
-    const uint8_t* mapped_ = nullptr;  // the whole file, when it could be mapped
+    const uint8_t* mapped_ = nullptr;                           // the whole file, when it could be mapped
     std::unique_ptr<std::array<uint8_t, buffer_size>> buffer_;  // else this
     size_t begin_ = 0;
     size_t end_ = 0;
