@@ -57,9 +57,7 @@ void card_list_var_t::load(storage_t& storage) {
     int32_t n = read_count(storage, 3 * record_bytes::string);
     cards.reserve(cards.size() + size_t(n));
     for (; n > 0; --n) {
-        // A stored card is shown with the list's template (card_at), so it keeps no template of its own: a
-        // list of thousands must not hold as many copies of the default.
-        card_t card{{}, {}, {}, {}};
+        card_t card;
         storage.read_string(card.id0).read_string(card.id1).read_string(card.id2);
         cards.push_back(std::move(card));
     }
