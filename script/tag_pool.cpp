@@ -3,6 +3,7 @@
 #include <sys/mman.h>
 
 #include <array>
+#include <cstdint>
 #include <new>
 
 namespace {
@@ -21,11 +22,26 @@ constexpr bool use_heap = false;
 
 constexpr size_t step = 16;
 constexpr size_t largest = 512;  // larger objects come from the heap
-constexpr size_t block_bytes = size_t(1) << 20;
+constexpr size_t block_bytes = size_t(2) << 20;
 
 struct free_slot_t {
     free_slot_t* next;
 };
+
+// A block aligned to its size, so that the kernel can back it with one huge page where it offers them.
+char* new_block() {
+    void* area = ::mmap(nullptr, 2 * block_bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (area == MAP_FAILED) throw std::bad_alloc();
+    const auto start = reinterpret_cast<uintptr_t>(area);
+    const uintptr_t aligned = (start + block_bytes - 1) & ~(block_bytes - 1);
+    if (aligned > start) ::munmap(area, aligned - start);
+    if (aligned + block_bytes < start + 2 * block_bytes)
+        ::munmap(reinterpret_cast<void*>(aligned + block_bytes), start + 2 * block_bytes - aligned - block_bytes);
+    auto* block = reinterpret_cast<char*>(aligned);
+    ::madvise(block, block_bytes, MADV_HUGEPAGE);
+    ::madvise(block, block_bytes, MADV_POPULATE_WRITE);  // present at once, not page by page
+    return block;
+}
 
 struct pool_t {
     std::array<free_slot_t*, largest / step + 1> free{};
@@ -40,10 +56,7 @@ struct pool_t {
         }
         const size_t rounded = cls * step;
         if (size_t(end - next) < rounded) {
-            void* block =
-                ::mmap(nullptr, block_bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
-            if (block == MAP_FAILED) throw std::bad_alloc();
-            next = static_cast<char*>(block);
+            next = new_block();
             end = next + block_bytes;
         }
         void* p = next;
