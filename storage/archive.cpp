@@ -134,24 +134,28 @@ void archive_reader_t::read_string(std::u16string& text, uint16_t key) {
             for (char16_t& c : text) c = static_cast<char16_t>(c ^ key);
         return;
     }
-    text.resize(n);
     // The units are assembled little-endian on any host, from the mapping at once or in buffered pieces.
-    const auto put = [&](const uint8_t* bytes, size_t done, size_t units) {
+    const auto put = [key](std::u16string& to, const uint8_t* bytes, size_t done, size_t units) {
         for (size_t i = 0; i < units; ++i)
-            text[done + i] = static_cast<char16_t>((bytes[2 * i] | bytes[2 * i + 1] << 8) ^ key);
+            to[done + i] = static_cast<char16_t>((bytes[2 * i] | bytes[2 * i + 1] << 8) ^ key);
     };
     if (mapped_) {
-        put(mapped_ + offset_, 0, n);
+        // Nothing can fail past the length check: the text is decoded into the caller's storage.
+        text.resize(n);
+        put(text, mapped_ + offset_, 0, n);
         offset_ += 2 * uint64_t(n);
         return;
     }
+    // A read can fail halfway; the caller's text stays as it was then.
+    std::u16string read(n, u'\0');
     uint8_t chunk[512];
     for (size_t done = 0; done < n;) {
         size_t units = std::min(n - done, sizeof chunk / 2);
         read_bytes(chunk, units * 2);
-        put(chunk, done, units);
+        put(read, chunk, done, units);
         done += units;
     }
+    text = std::move(read);
 }
 
 archive_writer_t::archive_writer_t(atomic_writer_t& out) : out_(out) {}

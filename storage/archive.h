@@ -43,6 +43,7 @@ public:
     uint32_t read_u32();
     uint64_t read_u64();
     // Reads a string into `text` (reusing its storage), every unit XORed with `key` (0 leaves it as stored).
+    // On an error `text` is left as it was.
     void read_string(std::u16string& text, uint16_t key = 0);
     std::u16string read_string() {
         std::u16string text;
