@@ -2,6 +2,7 @@
 
 #include <sys/mman.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <new>
@@ -28,18 +29,26 @@ struct free_slot_t {
     free_slot_t* next;
 };
 
-// A block aligned to its size, so that the kernel can back it with one huge page where it offers them.
-char* new_block() {
-    void* area = ::mmap(nullptr, 2 * block_bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+// The first blocks are small, so that a small script costs little; they double up to the largest, which is
+// aligned to its size so that the kernel can back it with one huge page where it offers them.
+constexpr size_t first_block_bytes = size_t(64) << 10;
+
+char* new_block(size_t bytes) {
+    const bool huge = bytes == block_bytes;
+    const size_t mapped = huge ? 2 * bytes : bytes;
+    void* area = ::mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (area == MAP_FAILED) throw std::bad_alloc();
-    const auto start = reinterpret_cast<uintptr_t>(area);
-    const uintptr_t aligned = (start + block_bytes - 1) & ~(block_bytes - 1);
-    if (aligned > start) ::munmap(area, aligned - start);
-    if (aligned + block_bytes < start + 2 * block_bytes)
-        ::munmap(reinterpret_cast<void*>(aligned + block_bytes), start + 2 * block_bytes - aligned - block_bytes);
-    auto* block = reinterpret_cast<char*>(aligned);
-    ::madvise(block, block_bytes, MADV_HUGEPAGE);
-    ::madvise(block, block_bytes, MADV_POPULATE_WRITE);  // present at once, not page by page
+    auto* block = static_cast<char*>(area);
+    if (huge) {
+        const auto start = reinterpret_cast<uintptr_t>(area);
+        const uintptr_t aligned = (start + bytes - 1) & ~(bytes - 1);
+        if (aligned > start) ::munmap(area, aligned - start);
+        if (aligned + bytes < start + mapped)
+            ::munmap(reinterpret_cast<void*>(aligned + bytes), start + mapped - aligned - bytes);
+        block = reinterpret_cast<char*>(aligned);
+        ::madvise(block, bytes, MADV_HUGEPAGE);
+    }
+    ::madvise(block, bytes, MADV_POPULATE_WRITE);  // present at once, not page by page
     return block;
 }
 
@@ -47,6 +56,7 @@ struct pool_t {
     std::array<free_slot_t*, largest / step + 1> free{};
     char* next = nullptr;
     char* end = nullptr;
+    size_t next_block_bytes = first_block_bytes;
 
     void* take(size_t size) {
         const size_t cls = (size + step - 1) / step;
@@ -56,8 +66,9 @@ struct pool_t {
         }
         const size_t rounded = cls * step;
         if (size_t(end - next) < rounded) {
-            next = new_block();
-            end = next + block_bytes;
+            next = new_block(next_block_bytes);
+            end = next + next_block_bytes;
+            next_block_bytes = std::min(2 * next_block_bytes, block_bytes);
         }
         void* p = next;
         next += rounded;
