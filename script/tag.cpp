@@ -5,6 +5,7 @@
 #include "script/factory.h"
 #include "script/script_context.h"
 #include "script/tag_errors.h"
+#include "script/tag_pool.h"
 #include "storage/record_count.h"
 #include "storage/storage.h"
 #include "storage/storage_errors.h"
@@ -28,6 +29,14 @@ struct level_guard_t {
 }  // namespace
 
 tag_t::~tag_t() = default;
+
+void* tag_t::operator new(size_t bytes) {
+    return tag_pool::allocate(bytes);
+}
+
+void tag_t::operator delete(void* p, size_t bytes) noexcept {
+    tag_pool::release(p, bytes);
+}
 
 bool tag_t::parent_is(const tag_t* parent, std::initializer_list<int32_t> codes) {
     if (!parent) return false;

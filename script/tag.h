@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -29,6 +30,10 @@ public:
     tag_t& operator=(const tag_t&) = delete;
     virtual ~tag_t();
 
+    // Tags come from the tag pool (script/tag_pool.h); the virtual destructor passes the whole object's size.
+    static void* operator new(size_t bytes);
+    static void operator delete(void* p, size_t bytes) noexcept;
+
     virtual void load();
     virtual void link() {}
     virtual void show() {}
@@ -38,8 +43,12 @@ public:
     // The value of the variable `name` for text templates.
     virtual std::u16string resolve(const std::u16string& name);
 
+    // The members are ordered to keep every tag small: a script holds hundreds of thousands.
+
     // True when the tag may stand under the parent it was constructed for.
     bool accepted = false;
+    // Set by resolve each time it resolves a card variable.
+    bool whole_text = false;
     // The code from the tag table, without the attributes bit. Set by the factory.
     int32_t code = 0;
     // Not owned; none for the root.
@@ -47,10 +56,8 @@ public:
     std::unique_ptr<attribute_map_t> attributes;
     // Created on first use by set_bank_option.
     std::unique_ptr<bank_options_t> bank_options;
-    // Set by resolve each time it resolves a card variable.
-    bool whole_text = false;
-    // The tag name when the tag was created by name.
-    std::u16string name;
+    // The tag name when the tag was created by name: the tag table's own text, empty for a loaded tag.
+    std::u16string_view name;
 
 protected:
     // Whether the parent exists and its code is one of `codes`. The placement itself is tags::accepts.

@@ -1,5 +1,6 @@
 #include "storage/archive.h"
 
+#include <cstring>
 #include <string>
 
 #include "resources/texts.h"
@@ -15,14 +16,26 @@ namespace {
 }  // namespace
 
 archive_reader_t::archive_reader_t(file_ops_t& ops, int handle, uint64_t file_size, stored_form_observer_t observer)
-    : ops_(ops), observer_(std::move(observer)), handle_(handle), size_(file_size) {}
+    : ops_(ops), observer_(std::move(observer)), handle_(handle), size_(file_size) {
+    mapped_ = static_cast<const uint8_t*>(ops_.map(handle, file_size));
+    if (!mapped_) buffer_ = std::make_unique<std::array<uint8_t, buffer_size>>();
+}
+
+archive_reader_t::~archive_reader_t() {
+    if (mapped_) ops_.unmap(mapped_, size_);
+}
 
 void archive_reader_t::read_bytes(void* out, size_t n) {
     if (n > remaining()) damaged(texts::storage_unexpected_end, {number_text(static_cast<int64_t>(size_))});
     auto* dst = static_cast<uint8_t*>(out);
+    if (mapped_) {
+        std::memcpy(dst, mapped_ + offset_, n);
+        offset_ += n;
+        return;
+    }
     while (n > 0) {
         if (begin_ == end_) {
-            long got = ops_.read(handle_, buffer_.data(), buffer_.size());
+            long got = ops_.read(handle_, buffer_->data(), buffer_->size());
             if (got < 0) {
                 const std::u16string at = number_text(static_cast<int64_t>(offset_));
                 throw mfc_storage_ex_t(format_text(texts::storage_read_failed, {at}),
@@ -34,7 +47,7 @@ void archive_reader_t::read_bytes(void* out, size_t n) {
             end_ = static_cast<size_t>(got);
         }
         size_t take = std::min(n, end_ - begin_);
-        std::copy(buffer_.begin() + static_cast<long>(begin_), buffer_.begin() + static_cast<long>(begin_ + take), dst);
+        std::memcpy(dst, buffer_->data() + begin_, take);
         begin_ += take;
         dst += take;
         offset_ += take;
@@ -100,7 +113,7 @@ uint64_t archive_reader_t::read_escaped_length(uint64_t start, uint16_t w) {
     return length;
 }
 
-std::u16string archive_reader_t::read_string() {
+void archive_reader_t::read_string(std::u16string& text, uint16_t key) {
     const uint64_t start = offset_;
     bool wide = false;
     const uint64_t length = read_length(start, wide);
@@ -116,18 +129,33 @@ std::u16string archive_reader_t::read_string() {
         tell(stored_form_t::string_without_marker, start);
         std::string bytes(n, '\0');
         read_bytes(bytes.data(), n);
-        return decode_windows1251(bytes);
+        text = decode_windows1251(bytes);
+        if (key != 0)
+            for (char16_t& c : text) c = static_cast<char16_t>(c ^ key);
+        return;
     }
-    std::u16string text(n, u'\0');
-    // Read in pieces so that the units are assembled little-endian on any host.
+    // The units are assembled little-endian on any host, from the mapping at once or in buffered pieces.
+    const auto put = [key](std::u16string& to, const uint8_t* bytes, size_t done, size_t units) {
+        for (size_t i = 0; i < units; ++i)
+            to[done + i] = static_cast<char16_t>((bytes[2 * i] | bytes[2 * i + 1] << 8) ^ key);
+    };
+    if (mapped_) {
+        // Nothing can fail past the length check: the text is decoded into the caller's storage.
+        text.resize(n);
+        put(text, mapped_ + offset_, 0, n);
+        offset_ += 2 * uint64_t(n);
+        return;
+    }
+    // A read can fail halfway; the caller's text stays as it was then.
+    std::u16string read(n, u'\0');
     uint8_t chunk[512];
     for (size_t done = 0; done < n;) {
         size_t units = std::min(n - done, sizeof chunk / 2);
         read_bytes(chunk, units * 2);
-        for (size_t i = 0; i < units; ++i) text[done + i] = static_cast<char16_t>(chunk[2 * i] | chunk[2 * i + 1] << 8);
+        put(read, chunk, done, units);
         done += units;
     }
-    return text;
+    text = std::move(read);
 }
 
 archive_writer_t::archive_writer_t(atomic_writer_t& out) : out_(out) {}

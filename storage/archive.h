@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -24,19 +25,31 @@ enum class stored_form_t {
 // Told of each such form met while reading, with the byte offset of the value.
 using stored_form_observer_t = std::function<void(stored_form_t form, uint64_t offset)>;
 
-// Buffered sequential reader over an open file. It never trusts a stored length beyond the bytes left in
-// the file: every fault of the data is an mfc_storage_ex_t naming its byte offset.
+// Sequential reader over an open file. It decodes straight from the file mapped into memory (the page
+// cache is then the only copy); a file the file operations cannot map is read through a buffer. It never
+// trusts a stored length beyond the bytes left in the file: every fault of the data is an mfc_storage_ex_t
+// naming its byte offset.
 class archive_reader_t {
 public:
     static constexpr size_t buffer_size = 4096;
 
     archive_reader_t(file_ops_t& ops, int handle, uint64_t file_size, stored_form_observer_t observer = {});
+    ~archive_reader_t();
+    archive_reader_t(const archive_reader_t&) = delete;
+    archive_reader_t& operator=(const archive_reader_t&) = delete;
 
     uint8_t read_u8();
     uint16_t read_u16();
     uint32_t read_u32();
     uint64_t read_u64();
-    std::u16string read_string();
+    // Reads a string into `text` (reusing its storage), every unit XORed with `key` (0 leaves it as stored).
+    // On an error `text` is left as it was.
+    void read_string(std::u16string& text, uint16_t key = 0);
+    std::u16string read_string() {
+        std::u16string text;
+        read_string(text);
+        return text;
+    }
 
     // Offset of the next byte to be read.
     uint64_t offset() const { return offset_; }
@@ -55,7 +68,8 @@ private:
     int handle_;
     uint64_t size_;
     uint64_t offset_ = 0;
-    std::array<uint8_t, buffer_size> buffer_{};
+    const uint8_t* mapped_ = nullptr;                           // the whole file, when it could be mapped
+    std::unique_ptr<std::array<uint8_t, buffer_size>> buffer_;  // else this
     size_t begin_ = 0;
     size_t end_ = 0;
 };

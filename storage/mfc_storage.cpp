@@ -106,6 +106,7 @@ void mfc_storage_t::open_mode(int mode) {
         close_handle();
         throw mfc_storage_wrong_pass_ex_t(texts::storage_wrong_password);
     }
+    read_key_ = read_password_.empty() ? 0 : password_key(read_password_);
     is_open_ = true;
 }
 
@@ -135,7 +136,7 @@ storage_t& mfc_storage_t::write_int(int32_t value) {
 
 storage_t& mfc_storage_t::read_string(std::u16string& text) {
     ensure_mode(mode_read);
-    text = scramble(reader_->read_string(), read_password_);
+    reader_->read_string(text, read_key_);
     return *this;
 }
 

@@ -86,5 +86,6 @@ private:
     std::unique_ptr<archive_writer_t> writer_;
     stored_form_observer_t observer_;
     std::u16string read_password_;
+    uint16_t read_key_ = 0;  // of read_password_
     std::u16string write_password_;
 };

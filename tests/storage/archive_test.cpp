@@ -1,4 +1,5 @@
-// The archive's string form at every length boundary and the faults of damaged data, on files in memory.
+// The archive's string form at every length boundary and the faults of damaged data, on files in memory,
+// read both from a mapping and through the buffer.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -39,12 +40,27 @@ struct archive_fixture : ::testing::Test {
         ops.files["f"] = b;
     }
 
+    // The string read from the file mapped and from the file read through the buffer (as from a pipe):
+    // both must give the same text, or the same error, which is then thrown.
     std::u16string read_string(const bytes_t& payload) {
         set_file(payload);
-        mfc_storage_t s(u"f", mfc_storage_t::mode_read, u"", ops);
-        std::u16string text;
-        s.read_string(text);
-        return text;
+        std::u16string outcome[2];
+        bool failed[2] = {false, false};
+        for (int mapped = 0; mapped < 2; ++mapped) {
+            ops.mappable = mapped == 1;
+            try {
+                mfc_storage_t s(u"f", mfc_storage_t::mode_read, u"", ops);
+                s.read_string(outcome[mapped]);
+            } catch (const mfc_storage_ex_t& e) {
+                failed[mapped] = true;
+                outcome[mapped] = e.text();
+            }
+        }
+        ops.mappable = false;
+        EXPECT_EQ(failed[0], failed[1]);
+        EXPECT_EQ(outcome[0], outcome[1]);
+        if (failed[1]) throw mfc_storage_ex_t(outcome[1]);
+        return outcome[1];
     }
 };
 
@@ -141,3 +157,64 @@ TEST_F(archive_fixture, IntegersAndFlagsAreLittleEndianAndAnyNonZeroByteIsTrue) 
 }
 
 }  // namespace
+
+namespace {
+
+// Files in memory read as from a pipe (never mapped), whose reads after the first `good_reads` give
+// `later` (-1: an I/O error; 0: the file has become shorter than when it was opened).
+class breaking_reads_ops_t final : public file_ops_t {
+public:
+    breaking_reads_ops_t(int good_reads, long later) : good_reads_(good_reads), later_(later) {}
+
+    memory_file_ops_t files;
+
+    int open_read(const std::string& path) override { return files.open_read(path); }
+    int create_temp(const std::string& target, std::string& temp_path, file_permissions_t permissions) override {
+        return files.create_temp(target, temp_path, permissions);
+    }
+    bool size(int handle, uint64_t& bytes) override { return files.size(handle, bytes); }
+    long read(int handle, void* buffer, size_t n) override {
+        return good_reads_-- > 0 ? files.read(handle, buffer, n) : later_;
+    }
+    long write(int handle, const void* buffer, size_t n) override { return files.write(handle, buffer, n); }
+    bool fsync(int handle) override { return files.fsync(handle); }
+    bool close(int handle) override { return files.close(handle); }
+    bool rename(const std::string& from, const std::string& to) override { return files.rename(from, to); }
+    bool fsync_dir(const std::string& dir) override { return files.fsync_dir(dir); }
+    bool remove(const std::string& path) override { return files.remove(path); }
+
+private:
+    int good_reads_;
+    long later_;
+};
+
+}  // namespace
+
+// A read that breaks inside a long string names the offset where it broke, and leaves the text being read
+// into as it was.
+TEST(ArchiveReads, ABrokenReadInsideAStringNamesItsOffsetAndKeepsTheText) {
+    bytes_t file = plain_header();
+    file.insert(file.end(), {0xFF, 0xFE, 0xFF, 0xFF, 0xB8, 0x0B});  // 3000 units, more than one read holds
+    file.resize(file.size() + 6000, 0x44);
+    const struct {
+        long later;
+        std::u16string message;
+    } cases[] = {
+        {-1, u"Ошибка чтения файла настроек на смещении 4096"},
+        {0, u"Файл настроек испорчен: данные обрываются на смещении 4096"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.later);
+        breaking_reads_ops_t ops(1, c.later);
+        ops.files.files["f"] = file;
+        mfc_storage_t s(u"f", mfc_storage_t::mode_read, u"", ops);
+        std::u16string text = u"прежний";
+        try {
+            s.read_string(text);
+            ADD_FAILURE() << "read";
+        } catch (const mfc_storage_ex_t& e) {
+            EXPECT_EQ(e.text(), c.message);
+        }
+        EXPECT_EQ(text, u"прежний");
+    }
+}

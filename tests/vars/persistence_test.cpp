@@ -1,8 +1,11 @@
 // Registries through the settings file and back, and loads of damaged files.
 #include <gtest/gtest.h>
 
+#include "core/memory_file_ops.h"
 #include "storage/mfc_storage.h"
 #include "tests/storage/temp_dir.h"
+#include "vars/card_list_var.h"
+#include "vars/fav_list_var.h"
 #include "vars/fav_var.h"
 #include "vars/var_registry.h"
 
@@ -113,6 +116,55 @@ TEST(VarPersistence, DamagedFilesStopTheLoadWithTheirPlace) {
             EXPECT_EQ(e.text(), c.message);
         }
         EXPECT_EQ(r.size(), c.loaded);
+    }
+}
+
+// A list's count is held against the bytes left before anything is built for it: the most records the
+// rest of the file could hold (each string as one length byte, as other writers store an empty one) load,
+// one more is refused at the count, so that a false count cannot make a small file cost much memory.
+TEST(VarPersistence, ListCountsAreBoundedByTheBytesLeft) {
+    struct {
+        const char* what;
+        int32_t type;
+        size_t strings;  // per record
+    } lists[] = {{"card list", card_list_var_t::type_code, 3}, {"favourites", fav_list_var_t::type_code, 2}};
+    for (const auto& list : lists) {
+        for (int32_t extra : {0, 1}) {
+            SCOPED_TRACE(std::string(list.what) + (extra ? ", one record too many" : ", as many as fit"));
+            const int32_t fitting = 1000;
+            const int32_t count = fitting + extra;
+            memory_file_ops_t ops;
+            // Header; one variable of the list's type named "l"; its count at offset 34; empty records.
+            std::vector<unsigned char> bytes = {0xFF, 0xFE, 0xFF, 0x0A};
+            for (char16_t c : std::u16string(u"mfc arhive")) bytes.insert(bytes.end(), {uint8_t(c), 0});
+            auto i32 = [&](int32_t v) {
+                for (int shift = 0; shift < 32; shift += 8) bytes.push_back(uint8_t(uint32_t(v) >> shift));
+            };
+            i32(1);
+            i32(list.type);
+            bytes.insert(bytes.end(), {1, 'l'});
+            i32(count);
+            bytes.resize(bytes.size() + size_t(fitting) * list.strings, 0);
+            ops.files["f"] = bytes;
+
+            mfc_storage_t s(u"f", mfc_storage_t::mode_read, u"", ops);
+            var_registry_t r;
+            if (extra == 0) {
+                r.load(s);
+                const var_t* v = r.lookup(u"l");
+                ASSERT_NE(v, nullptr);
+                const auto* cards = dynamic_cast<const card_list_var_t*>(v);
+                const auto* favs = dynamic_cast<const fav_list_var_t*>(v);
+                EXPECT_EQ(cards ? cards->count() : favs->count(), fitting);
+                continue;
+            }
+            try {
+                r.load(s);
+                ADD_FAILURE() << "loaded";
+            } catch (const mfc_storage_ex_t& e) {
+                EXPECT_EQ(e.text(), u"Файл настроек испорчен: неверное число записей 1001 на смещении 34");
+            }
+        }
     }
 }
 

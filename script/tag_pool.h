@@ -1,0 +1,15 @@
+#pragma once
+
+#include <cstddef>
+
+// Memory for the tags of the tree. A script holds hundreds of thousands of small tags; taking them from
+// large blocks whose pages are made present at once, instead of one heap allocation each, keeps the load
+// from spending its time in page faults. Freed tags are reused by later ones of the same size; the blocks
+// are kept for the life of the process. Each thread has its own pool. Under AddressSanitizer the heap is
+// used, so that a use after free is still caught.
+namespace tag_pool {
+
+void* allocate(size_t bytes);
+void release(void* p, size_t bytes) noexcept;
+
+}  // namespace tag_pool
