@@ -6,7 +6,9 @@
 #include <iterator>
 
 #include "app/scenario/scenario_file.h"
+#include "app/scenario/scenario_text.h"
 #include "app/scenario_runner.h"
+#include "resources/texts.h"
 
 namespace {
 
@@ -18,18 +20,18 @@ int run_scenario(const app_options_t& options, const char* executable) {
     const std::string& name = *options.scenario;
     std::ifstream in(name, std::ios::binary);
     if (!in) {
-        std::cerr << name << ": cannot be read\n";
+        std::cerr << scenario_text(texts::scenario_cannot_read, {name}) << '\n';
         return 2;
     }
     std::string text(max_file + 1, '\0');
     in.read(text.data(), max_file + 1);
     text.resize(static_cast<size_t>(in.gcount()));
     if (in.bad()) {
-        std::cerr << name << ": cannot be read\n";
+        std::cerr << scenario_text(texts::scenario_cannot_read, {name}) << '\n';
         return 2;
     }
     if (static_cast<std::streamsize>(text.size()) > max_file) {
-        std::cerr << name << ": larger than " << max_file << " bytes\n";
+        std::cerr << scenario_text(texts::scenario_too_large, {name, std::to_string(max_file)}) << '\n';
         return 1;
     }
     std::vector<scenario_step_t> steps;
