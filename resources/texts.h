@@ -249,6 +249,9 @@ inline constexpr char16_t app_usage[] =
     u"  --screenshots DIR     куда сценарий сохраняет снимки экрана\n"
     u"  --help                эта справка\n";
 inline constexpr char16_t app_bad_arguments[] = u"Неверные аргументы: %1. ostrevan --help описывает их.";
+// What is wrong with the arguments, in place of %1 above.
+inline constexpr char16_t app_option_without_value[] = u"у %1 нет значения";
+inline constexpr char16_t app_screenshots_without_scenario[] = u"--screenshots без --scenario";
 
 // ---- scenario runner (ostrevan --scenario) ---------------------------------------------------------
 
