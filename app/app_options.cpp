@@ -2,6 +2,9 @@
 
 #include <stdexcept>
 
+#include "core/text_format.h"
+#include "core/u16.h"
+#include "resources/texts.h"
 #include "sim/modem_link.h"
 
 app_options_t parse_app_options(const std::vector<std::string>& args) {
@@ -15,7 +18,7 @@ app_options_t parse_app_options(const std::vector<std::string>& args) {
             options.verbose = true;
         } else if (!has_value && (a == "--config-dir" || a == "--registry" || a == "--platform-type" ||
                                   a == "--modem" || a == "--screen" || a == "--scenario" || a == "--screenshots")) {
-            options.error = a + " needs a value";
+            options.error = to_utf8(format_text(texts::app_option_without_value, {from_utf8(a)}));
         } else if (a == "--config-dir") {
             options.config_dir = args[++i];
         } else if (a == "--registry") {
@@ -39,7 +42,7 @@ app_options_t parse_app_options(const std::vector<std::string>& args) {
         }
     }
     if (options.error.empty() && options.screenshots && !options.scenario)
-        options.error = "--screenshots without --scenario";
+        options.error = to_utf8(texts::app_screenshots_without_scenario);
     if (options.error.empty()) {
         try {
             parse_modem_uri(options.modem);

@@ -6,7 +6,9 @@
 #include <iterator>
 
 #include "app/scenario/scenario_file.h"
+#include "app/scenario/scenario_text.h"
 #include "app/scenario_runner.h"
+#include "resources/texts.h"
 
 namespace {
 
@@ -18,7 +20,7 @@ int run_scenario(const app_options_t& options, const char* executable) {
     const std::string& name = *options.scenario;
     std::ifstream in(name, std::ios::binary);
     if (!in) {
-        std::cerr << name << ": cannot be read\n";
+        std::cerr << scenario_text(texts::scenario_cannot_read, {name}) << '\n';
         return 2;
     }
     // Read as it comes, up to one byte past the bound: the run keeps the text, and a whole bound's worth of
@@ -28,11 +30,11 @@ int run_scenario(const app_options_t& options, const char* executable) {
     while (static_cast<std::streamsize>(text.size()) <= max_file && (in.read(buffer, sizeof buffer) || in.gcount() > 0))
         text.append(buffer, static_cast<size_t>(in.gcount()));
     if (in.bad()) {
-        std::cerr << name << ": cannot be read\n";
+        std::cerr << scenario_text(texts::scenario_cannot_read, {name}) << '\n';
         return 2;
     }
     if (static_cast<std::streamsize>(text.size()) > max_file) {
-        std::cerr << name << ": larger than " << max_file << " bytes\n";
+        std::cerr << scenario_text(texts::scenario_too_large, {name, std::to_string(max_file)}) << '\n';
         return 1;
     }
     std::vector<scenario_step_t> steps;

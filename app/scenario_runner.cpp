@@ -19,9 +19,11 @@
 #include "app/kestrelpod_app.h"
 #include "app/main_frame.h"
 #include "app/pin_dialogs.h"
+#include "app/scenario/scenario_text.h"
 #include "app/soft_key_dialog.h"
 #include "app/user_input.h"
 #include "core/u16.h"
+#include "resources/texts.h"
 #include "sim/sim_remote.h"
 #include "ui/ppc/ppc_form.h"
 #include "ui/ppc/select_windows.h"
@@ -81,7 +83,51 @@ QString without_fold_mark(QString text) {
     return text;
 }
 
+// The controls of the form item under CAPTION: those after its caption, up to the next caption.
+std::optional<std::vector<QWidget*>> item_under(ppc_form_t* form, const QString& caption) {
+    const std::vector<QWidget*> controls = controls_of(form->page());
+    auto at = std::find_if(controls.begin(), controls.end(), [&](QWidget* w) {
+        auto* label = qobject_cast<QLabel*>(w);
+        return label && label->text() == caption;
+    });
+    if (at == controls.end()) return std::nullopt;
+    std::vector<QWidget*> item;
+    for (auto it = at + 1; it != controls.end() && !qobject_cast<QLabel*>(*it); ++it) item.push_back(*it);
+    return item;
+}
+
+// The entries a list or a choice of a form item offers; none when the item is neither.
+std::optional<QStringList> entries_of(const std::vector<QWidget*>& item) {
+    QStringList entries;
+    bool choice = false;
+    for (QWidget* w : item) {
+        if (auto* combo = qobject_cast<QComboBox*>(w)) {
+            for (int i = 0; i < combo->count(); ++i) entries << combo->itemText(i);
+        } else if (auto* spin = qobject_cast<spin_select_control_t*>(w)) {
+            // Round the whole ring and back to where it was.
+            const int was = spin->current();
+            for (int i = 0; i < spin->count(); ++i) {
+                spin->set_current(i);
+                entries << spin->current_text();
+            }
+            spin->set_current(was);
+        } else if (auto* button = qobject_cast<QAbstractButton*>(w);
+                   button && (qobject_cast<QRadioButton*>(w) || qobject_cast<QCheckBox*>(w))) {
+            entries << button->text();
+        } else {
+            continue;
+        }
+        choice = true;
+    }
+    if (!choice) return std::nullopt;
+    return entries;
+}
+
 }  // namespace
+
+std::string scenario_runner_t::expected_seen(const std::string& expected) const {
+    return scenario_text(texts::scenario_expected_seen, {expected, seen()});
+}
 
 scenario_runner_t::scenario_runner_t(std::string file_name, std::vector<scenario_step_t> steps, std::ostream& out)
     : file_name_(std::move(file_name)), steps_(std::move(steps)), out_(out) {
@@ -98,7 +144,7 @@ int scenario_runner_t::run(const app_options_t& options, const char* executable,
     if (!simulated_)
         for (const auto& step : steps_)
             if (step.kind == kind_t::bank || step.kind == kind_t::modem) {
-                fail(&step, "this step needs the simulated modem (no --modem)");
+                fail(&step, scenario_text(texts::scenario_needs_sim_modem));
                 return 1;
             }
     if (simulated_) remote_ = std::make_shared<sim_remote_t>();
@@ -111,20 +157,20 @@ int scenario_runner_t::run(const app_options_t& options, const char* executable,
         hooks.on_send = [this](const std::u16string& number, const std::u16string& text, bool taken) {
             std::lock_guard lock(sent_mutex_);
             sent_.push_back(to_utf8(text));
-            out_ << ">> sms to " << to_utf8(number) << ": \"" << to_utf8(text) << "\"" << (taken ? "" : " (not sent)")
-                 << std::endl;
+            out_ << scenario_text(texts::scenario_sms_out, {to_utf8(number), to_utf8(text)})
+                 << (taken ? "" : scenario_text(texts::scenario_sms_not_taken)) << std::endl;
         };
         app->set_messaging_hooks(hooks);
         app->set_bank_text_observer([this](const std::u16string& text) {
             ++bank_shown_;
-            out_ << "<< sms from the bank: \"" << to_utf8(text) << "\"" << std::endl;
+            out_ << scenario_text(texts::scenario_sms_in, {to_utf8(text)}) << std::endl;
         });
         app_ = app.get();
         if (!app->init_application()) {
-            fail(nullptr, "another copy of the program runs");
+            fail(nullptr, scenario_text(texts::scenario_already_running));
             return 1;
         }
-        out_ << "== start" << std::endl;
+        out_ << scenario_text(texts::scenario_started) << std::endl;
         step_started_ = std::chrono::steady_clock::now();
         timer_.start();
         const bool started = app->init_instance();
@@ -143,10 +189,10 @@ int scenario_runner_t::run(const app_options_t& options, const char* executable,
         if (failed_) return 1;
         if (restart_) continue;
         if (next_ < steps_.size()) {
-            fail(&steps_[next_], "the program ended before this step; seen " + seen());
+            fail(&steps_[next_], scenario_text(texts::scenario_ended_early, {seen()}));
             return 1;
         }
-        out_ << "== end: every expectation held" << std::endl;
+        out_ << scenario_text(texts::scenario_all_held) << std::endl;
         return 0;
     }
 }
@@ -182,19 +228,20 @@ QWidget* scenario_runner_t::top_window() const {
 
 std::string scenario_runner_t::seen() const {
     QWidget* window = top_window();
-    if (!window) return "nothing";
+    if (!window) return scenario_text(texts::scenario_nothing);
     if (auto* menu = qobject_cast<QMenu*>(window)) {
         std::string entries;
         for (QAction* action : menu->actions())
             if (!action->isSeparator()) entries += (entries.empty() ? "" : ", ") + quoted(menu_text(action));
-        return "menu " + entries;
+        return scenario_text(texts::scenario_menu, {entries});
     }
-    if (auto* box = qobject_cast<QMessageBox*>(window)) return "alert " + quoted(box->text());
-    if (qobject_cast<cancel_sms_dialog_t*>(window)) return "the sending dialog";
+    if (auto* box = qobject_cast<QMessageBox*>(window))
+        return scenario_text(texts::scenario_alert, {quoted(box->text())});
+    if (qobject_cast<cancel_sms_dialog_t*>(window)) return scenario_text(texts::scenario_sending_dialog);
     if (auto* form = qobject_cast<ppc_form_t*>(window))
-        return "form " + quoted(QString::fromStdU16String(form->title()));
-    if (qobject_cast<CMainFrame*>(window)) return "the main window";
-    return "form " + quoted(window->windowTitle());
+        return scenario_text(texts::scenario_form, {quoted(QString::fromStdU16String(form->title()))});
+    if (qobject_cast<CMainFrame*>(window)) return scenario_text(texts::scenario_main_window);
+    return scenario_text(texts::scenario_form, {quoted(window->windowTitle())});
 }
 
 // What a control of a form shows: a text, a field's value (masked as on the screen), a pick.
@@ -208,7 +255,7 @@ QString shown_text(QWidget* control) {
 }
 
 std::string scenario_runner_t::snapshot(QWidget* window) const {
-    std::string text = "== " + seen() + "\n";
+    std::string text = scenario_text(texts::scenario_screen, {seen()}) + "\n";
     if (QWidget* page = page_of(window)) {
         for (QWidget* control : controls_of(page)) {
             const std::string shown = u8(shown_text(control));
@@ -234,7 +281,7 @@ std::string scenario_runner_t::snapshot(QWidget* window) const {
     std::string keys;
     for (QPushButton* key : {left, right})
         if (key && !key->isHidden()) keys += (keys.empty() ? "" : " | ") + u8(key->text());
-    if (!keys.empty()) text += "   soft keys: " + keys + "\n";
+    if (!keys.empty()) text += "   " + scenario_text(texts::scenario_soft_keys, {keys}) + "\n";
     return text;
 }
 
@@ -312,7 +359,7 @@ scenario_runner_t::outcome_t scenario_runner_t::perform(const scenario_step_t& s
     const bool long_late = waited > long_wait;
     auto not_yet = [&](const std::string& expected) {
         if (!screen_late) return outcome_t::waiting;
-        fail(&step, "expected " + expected + ", seen " + seen());
+        fail(&step, expected_seen(expected));
         return outcome_t::waiting;
     };
     if (waited < poll) return outcome_t::waiting;  // the screen a step acts on has had a turn to appear
@@ -344,7 +391,7 @@ scenario_runner_t::outcome_t scenario_runner_t::perform(const scenario_step_t& s
                 });
                 return outcome_t::done;
             }
-            return not_yet("a PIN dialog");
+            return not_yet(scenario_text(texts::scenario_pin_dialog));
         }
         case kind_t::expect_form: {
             const QString title = QString::fromStdString(step.args[0]);
@@ -353,19 +400,20 @@ scenario_runner_t::outcome_t scenario_runner_t::perform(const scenario_step_t& s
                                       ? QString::fromStdU16String(qobject_cast<ppc_form_t*>(modal)->title())
                                       : (modal ? modal->windowTitle() : QString());
             if (form && !QApplication::activePopupWidget() && shown == title) return outcome_t::done;
-            return not_yet("form " + quoted(title));
+            return not_yet(scenario_text(texts::scenario_form, {quoted(title)}));
         }
         case kind_t::expect_alert: {
             const QString text = QString::fromStdString(step.args[0]);
             auto* box = qobject_cast<QMessageBox*>(modal);
             if (box && box->text().startsWith(text)) return outcome_t::done;
-            return not_yet("alert " + quoted(text));
+            return not_yet(scenario_text(texts::scenario_alert, {quoted(text)}));
         }
         case kind_t::expect_text:
         case kind_t::click: {
             const QString text = QString::fromStdString(step.args[0]);
             auto* form = qobject_cast<ppc_form_t*>(modal);
-            if (!form || QApplication::activePopupWidget()) return not_yet("a form with " + quoted(text));
+            if (!form || QApplication::activePopupWidget())
+                return not_yet(scenario_text(texts::scenario_form_with, {quoted(text)}));
             QStringList shown;
             for (QWidget* control : controls_of(form->page())) {
                 auto* label = qobject_cast<QLabel*>(control);
@@ -379,18 +427,37 @@ scenario_runner_t::outcome_t scenario_runner_t::perform(const scenario_step_t& s
                 if (shown_text(control).startsWith(text)) return outcome_t::done;
                 if (!shown_text(control).isEmpty()) shown << shown_text(control);
             }
-            return not_yet("text " + quoted(text) + " on the form; it shows " +
-                           quoted(shown.join(QStringLiteral("\", \""))));
+            return not_yet(scenario_text(texts::scenario_text_on_form,
+                                         {quoted(text), quoted(shown.join(QStringLiteral("\", \"")))}));
+        }
+        case kind_t::expect_no_entry: {
+            const QString caption = QString::fromStdString(step.args[0]);
+            const QString entry = QString::fromStdString(step.args[1]);
+            auto* form = qobject_cast<ppc_form_t*>(modal);
+            if (!form || QApplication::activePopupWidget())
+                return not_yet(scenario_text(texts::scenario_form_with, {quoted(caption)}));
+            const auto under = item_under(form, caption);
+            if (!under) return not_yet(scenario_text(texts::scenario_form_item, {quoted(caption)}));
+            const auto entries = entries_of(*under);
+            if (!entries) {
+                fail(&step, scenario_text(texts::scenario_no_list, {quoted(caption)}));
+                return outcome_t::waiting;
+            }
+            if (!entries->contains(entry)) return outcome_t::done;
+            // The form may still be on its way to the new list.
+            if (!screen_late) return outcome_t::waiting;
+            fail(&step, scenario_text(texts::scenario_entry_still_offered, {quoted(caption), quoted(entry)}));
+            return outcome_t::waiting;
         }
         case kind_t::answer: {
             auto* box = qobject_cast<QMessageBox*>(modal);
-            if (!box) return not_yet("an alert to answer");
+            if (!box) return not_yet(scenario_text(texts::scenario_alert_to_answer));
             const std::string& a = step.args[0];
             QAbstractButton* button = box->button(a == "yes"  ? QMessageBox::Yes
                                                   : a == "no" ? QMessageBox::No
                                                               : QMessageBox::Ok);
             if (!button) {
-                fail(&step, "the alert has no " + a + " button: " + seen());
+                fail(&step, scenario_text(texts::scenario_no_answer_button, {a, seen()}));
                 return outcome_t::waiting;
             }
             act([target = QPointer<QAbstractButton>(button)] {
@@ -403,11 +470,11 @@ scenario_runner_t::outcome_t scenario_runner_t::perform(const scenario_step_t& s
             if (sent_checked_ < sent_.size()) {
                 const std::string request = scenario_request_of(sent_[sent_checked_++]);
                 if (request.starts_with(step.args[0])) return outcome_t::done;
-                fail(&step, "expected sms \"" + step.args[0] + "\", seen sms \"" + request + "\"");
+                fail(&step, scenario_text(texts::scenario_sms_differs, {step.args[0], request}));
                 return outcome_t::waiting;
             }
             if (!long_late) return outcome_t::waiting;
-            fail(&step, "expected sms \"" + step.args[0] + "\", seen no sms; on the screen " + seen());
+            fail(&step, scenario_text(texts::scenario_no_sms, {step.args[0], seen()}));
             return outcome_t::waiting;
         }
         case kind_t::wait_bank:
@@ -416,7 +483,7 @@ scenario_runner_t::outcome_t scenario_runner_t::perform(const scenario_step_t& s
                 return outcome_t::done;
             }
             if (!long_late) return outcome_t::waiting;
-            fail(&step, "expected a bank message, none came; seen " + seen());
+            fail(&step, scenario_text(texts::scenario_no_bank_message, {seen()}));
             return outcome_t::waiting;
         case kind_t::bank: {
             // The bank's messages carry its marker; a step may leave it out.
@@ -441,7 +508,7 @@ scenario_runner_t::outcome_t scenario_runner_t::perform(const scenario_step_t& s
                 QDir().mkpath(QString::fromStdString(*screenshots_));
                 const QString file = QString::fromStdString(*screenshots_ + "/" + step.args[0] + ".png");
                 if (!window->grab().save(file)) {
-                    fail(&step, "the screenshot could not be written to " + u8(file));
+                    fail(&step, scenario_text(texts::scenario_screenshot_failed, {u8(file)}));
                     return outcome_t::waiting;
                 }
             }
@@ -472,7 +539,7 @@ scenario_runner_t::outcome_t scenario_runner_t::press_menu(const scenario_step_t
     if (!menu_opened_) {
         // The "Меню" soft key of the main window.
         if (QApplication::activeModalWidget() || popup) {
-            if (screen_late()) fail(&step, "expected the main window, seen " + seen());
+            if (screen_late()) fail(&step, expected_seen(scenario_text(texts::scenario_main_window)));
             return outcome_t::waiting;
         }
         menu_opened_ = true;
@@ -482,7 +549,7 @@ scenario_runner_t::outcome_t scenario_runner_t::press_menu(const scenario_step_t
         return outcome_t::waiting;
     }
     if (!popup) {
-        if (screen_late()) fail(&step, "expected a menu, seen " + seen());
+        if (screen_late()) fail(&step, expected_seen(scenario_text(texts::scenario_a_menu)));
         return outcome_t::waiting;
     }
     return choose_entry(step.args[menu_depth_], menu_depth_ + 1 == step.args.size());
@@ -495,18 +562,20 @@ scenario_runner_t::outcome_t scenario_runner_t::choose_entry(const std::string& 
     for (QAction* action : menu->actions())
         if (!action->isSeparator() && menu_text(action) == QString::fromStdString(entry)) target = action;
     if (!target || !target->isEnabled()) {
-        fail(&step, "expected menu entry \"" + entry + "\"" + (target ? " enabled" : "") + ", seen " + seen());
+        fail(&step,
+             expected_seen(scenario_text(target ? texts::scenario_enabled_menu_entry : texts::scenario_menu_entry,
+                                         {"\"" + entry + "\""})));
         return outcome_t::waiting;
     }
     // Down to the entry, as the user moves there, then Right into a sub-menu or Enter on a command.
     for (int i = 0; i <= menu->actions().size() && menu->activeAction() != target; ++i) press_key(menu, Qt::Key_Down);
     if (menu->activeAction() != target) {
-        fail(&step, "the menu entry \"" + entry + "\" cannot be reached with the keys");
+        fail(&step, scenario_text(texts::scenario_entry_out_of_reach, {"\"" + entry + "\""}));
         return outcome_t::waiting;
     }
     if (!last) {
         if (!target->menu()) {
-            fail(&step, "the menu entry \"" + entry + "\" has no sub-menu");
+            fail(&step, scenario_text(texts::scenario_no_submenu, {"\"" + entry + "\""}));
             return outcome_t::waiting;
         }
         ++menu_depth_;
@@ -523,13 +592,13 @@ scenario_runner_t::outcome_t scenario_runner_t::soft_key_step(const scenario_ste
     const QString text = QString::fromStdString(step.args[0]);
     if (QApplication::activePopupWidget()) {
         if (!menu_opened_) {
-            if (screen_late()) fail(&step, "expected a soft key " + quoted(text) + ", seen " + seen());
+            if (screen_late()) fail(&step, expected_seen(scenario_text(texts::scenario_soft_key, {quoted(text)})));
             return outcome_t::waiting;
         }
         return choose_entry(step.args[0], true);
     }
     if (menu_opened_) {
-        if (screen_late()) fail(&step, "expected the options menu, seen " + seen());
+        if (screen_late()) fail(&step, expected_seen(scenario_text(texts::scenario_options_menu)));
         return outcome_t::waiting;
     }
     QWidget* window = top_window();
@@ -550,7 +619,8 @@ scenario_runner_t::outcome_t scenario_runner_t::soft_key_step(const scenario_ste
     if (options)
         for (QAction* action : options->actions()) offered = offered || menu_text(action) == text;
     if (!offered || !left || left->isHidden()) {
-        if (screen_late()) fail(&step, "expected a soft key or an option " + quoted(text) + ", seen " + seen());
+        if (screen_late())
+            fail(&step, expected_seen(scenario_text(texts::scenario_soft_key_or_option, {quoted(text)})));
         return outcome_t::waiting;
     }
     show_values(window);
@@ -566,21 +636,15 @@ scenario_runner_t::outcome_t scenario_runner_t::edit_item(const scenario_step_t&
     const QString value = QString::fromStdString(step.args[1]);
     auto* form = qobject_cast<ppc_form_t*>(QApplication::activeModalWidget());
     if (!form || QApplication::activePopupWidget()) {
-        if (screen_late()) fail(&step, "expected a form with " + quoted(caption) + ", seen " + seen());
+        if (screen_late()) fail(&step, expected_seen(scenario_text(texts::scenario_form_with, {quoted(caption)})));
         return outcome_t::waiting;
     }
-    const std::vector<QWidget*> controls = controls_of(form->page());
-    auto at = std::find_if(controls.begin(), controls.end(), [&](QWidget* w) {
-        auto* label = qobject_cast<QLabel*>(w);
-        return label && label->text() == caption;
-    });
-    if (at == controls.end()) {
-        fail(&step, "expected an item " + quoted(caption) + ", seen " + seen());
+    const auto under = item_under(form, caption);
+    if (!under) {
+        fail(&step, expected_seen(scenario_text(texts::scenario_form_item, {quoted(caption)})));
         return outcome_t::waiting;
     }
-    // The controls of the item: those after its caption, up to the next caption.
-    std::vector<QWidget*> item;
-    for (auto it = at + 1; it != controls.end() && !qobject_cast<QLabel*>(*it); ++it) item.push_back(*it);
+    const std::vector<QWidget*>& item = *under;
     auto first_of = [&]<class T>(T*) -> T* {
         for (QWidget* w : item)
             if (auto* t = qobject_cast<T*>(w)) return t;
@@ -589,7 +653,7 @@ scenario_runner_t::outcome_t scenario_runner_t::edit_item(const scenario_step_t&
     if (step.kind == kind_t::fill) {
         auto* edit = first_of(static_cast<QLineEdit*>(nullptr));
         if (!edit) {
-            fail(&step, quoted(caption) + " has no input field");
+            fail(&step, scenario_text(texts::scenario_no_input_field, {quoted(caption)}));
             return outcome_t::waiting;
         }
         const bool masked = edit->echoMode() != QLineEdit::Normal;
@@ -608,7 +672,7 @@ scenario_runner_t::outcome_t scenario_runner_t::edit_item(const scenario_step_t&
                 if (box->isChecked() != (step.args[2] == "on")) click(box);
                 return outcome_t::done;
             }
-        fail(&step, quoted(caption) + " has no check box " + quoted(value));
+        fail(&step, scenario_text(texts::scenario_no_check_box, {quoted(caption), quoted(value)}));
         return outcome_t::waiting;
     }
     // pick
@@ -617,7 +681,8 @@ scenario_runner_t::outcome_t scenario_runner_t::edit_item(const scenario_step_t&
         if (wanted < 0) {
             std::string offered;
             for (int i = 0; i < combo->count(); ++i) offered += (i ? ", " : "") + quoted(combo->itemText(i));
-            fail(&step, quoted(caption) + " offers no " + quoted(value) + ", only " + offered);
+            fail(&step,
+                 scenario_text(texts::scenario_entry_not_offered_only, {quoted(caption), quoted(value), offered}));
             return outcome_t::waiting;
         }
         combo->setFocus(Qt::TabFocusReason);
@@ -638,7 +703,7 @@ scenario_runner_t::outcome_t scenario_runner_t::edit_item(const scenario_step_t&
         const bool found = spin->current_text() == value;
         spin->set_current(((spin->current() - steps) % spin->count() + spin->count()) % spin->count());
         if (!found) {
-            fail(&step, quoted(caption) + " offers no " + quoted(value));
+            fail(&step, scenario_text(texts::scenario_entry_not_offered, {quoted(caption), quoted(value)}));
             return outcome_t::waiting;
         }
         act([spin = QPointer<spin_select_control_t>(spin), steps] {
@@ -653,6 +718,6 @@ scenario_runner_t::outcome_t scenario_runner_t::edit_item(const scenario_step_t&
             });
             return outcome_t::done;
         }
-    fail(&step, quoted(caption) + " offers no " + quoted(value));
+    fail(&step, scenario_text(texts::scenario_entry_not_offered, {quoted(caption), quoted(value)}));
     return outcome_t::waiting;
 }

@@ -52,6 +52,8 @@ private:
     // What is on the screen now, as the transcript and the failure messages name it.
     QWidget* top_window() const;
     std::string seen() const;
+    // A failure that names what a step waited for and what the screen shows instead.
+    std::string expected_seen(const std::string& expected) const;
     std::string snapshot(QWidget* window) const;
     void report_screen();
     // Whether the screen a step waits for is overdue.

@@ -247,6 +247,93 @@ inline constexpr char16_t app_usage[] =
     u"  --screenshots DIR     куда сценарий сохраняет снимки экрана\n"
     u"  --help                эта справка\n";
 inline constexpr char16_t app_bad_arguments[] = u"Неверные аргументы: %1. ostrevan --help описывает их.";
+// What is wrong with the arguments, in place of %1 above.
+inline constexpr char16_t app_option_without_value[] = u"у %1 нет значения";
+inline constexpr char16_t app_screenshots_without_scenario[] = u"--screenshots без --scenario";
+
+// ---- scenario runner (ostrevan --scenario) ---------------------------------------------------------
+
+// Why a line of a scenario file is refused; the reader puts "FILE:LINE: " in front.
+inline constexpr char16_t scenario_missing[] = u"не указано: %1";
+inline constexpr char16_t scenario_what_step[] = u"шаг";
+inline constexpr char16_t scenario_what_pin[] = u"пин-код";
+inline constexpr char16_t scenario_what_menu_path[] = u"путь по меню";
+inline constexpr char16_t scenario_what_expectation[] = u"что ожидается";
+inline constexpr char16_t scenario_what_text[] = u"текст";
+inline constexpr char16_t scenario_what_caption[] = u"заголовок";
+inline constexpr char16_t scenario_what_entry[] = u"пункт";
+inline constexpr char16_t scenario_what_on_off[] = u"on или off";
+inline constexpr char16_t scenario_what_soft_key[] = u"клавиша";
+inline constexpr char16_t scenario_what_answer[] = u"ответ";
+inline constexpr char16_t scenario_what_bank_message[] = u"сообщение банка";
+inline constexpr char16_t scenario_what_wait[] = u"чего ждать";
+inline constexpr char16_t scenario_what_modem_fault[] = u"сбой модема";
+inline constexpr char16_t scenario_what_name[] = u"имя";
+// %1 lists the words allowed, %2 is the word written.
+inline constexpr char16_t scenario_not_one_of[] = u"ожидалось %1, а написано %2";
+inline constexpr char16_t scenario_text_after_step[] = u"лишний текст после шага: %1";
+inline constexpr char16_t scenario_quote_runs_into_word[] = u"за закрывающей кавычкой сразу идёт слово";
+inline constexpr char16_t scenario_unknown_escape[] = u"неизвестное экранирование \\%1";
+inline constexpr char16_t scenario_unterminated_quote[] = u"текст в кавычках не закрыт";
+inline constexpr char16_t scenario_empty_menu_entry[] = u"пустой пункт в пути по меню";
+inline constexpr char16_t scenario_menu_too_deep[] = u"путь по меню длиннее %1 пунктов";
+inline constexpr char16_t scenario_pin_not_digits[] = u"пин-код состоит только из цифр: %1";
+inline constexpr char16_t scenario_bad_screenshot_name[] =
+    u"имя снимка состоит из латинских букв, цифр и знаков '-', '_', '.': %1";
+inline constexpr char16_t scenario_unknown_step[] = u"неизвестный шаг %1";
+inline constexpr char16_t scenario_too_many_lines[] = u"больше %1 строк";
+inline constexpr char16_t scenario_line_too_long[] = u"строка длиннее %1 байт";
+inline constexpr char16_t scenario_not_utf8[] = u"строка не является текстом в UTF-8";
+// The file as a whole; %1 is its name.
+inline constexpr char16_t scenario_cannot_read[] = u"%1: не удаётся прочитать файл";
+inline constexpr char16_t scenario_too_large[] = u"%1: файл больше %2 байт";
+
+// The transcript: what the user saw, screen by screen. The steps themselves are written as the file has them.
+inline constexpr char16_t scenario_started[] = u"== запуск";
+inline constexpr char16_t scenario_all_held[] = u"== конец: все ожидания сбылись";
+inline constexpr char16_t scenario_screen[] = u"== %1";
+inline constexpr char16_t scenario_soft_keys[] = u"клавиши: %1";
+// %1 is the number, %2 the whole text.
+inline constexpr char16_t scenario_sms_out[] = u">> SMS на %1: \"%2\"";
+inline constexpr char16_t scenario_sms_not_taken[] = u" (не отправлено)";
+inline constexpr char16_t scenario_sms_in[] = u"<< SMS от банка: \"%1\"";
+// What is on the screen, in the transcript and in the failures.
+inline constexpr char16_t scenario_nothing[] = u"ничего";
+inline constexpr char16_t scenario_menu[] = u"меню %1";
+inline constexpr char16_t scenario_alert[] = u"сообщение %1";
+inline constexpr char16_t scenario_form[] = u"форма %1";
+inline constexpr char16_t scenario_sending_dialog[] = u"окно отправки";
+inline constexpr char16_t scenario_main_window[] = u"главное окно";
+
+// A step that failed; the runner puts "FILE:LINE: " in front. %1 is what the step waited for, %2 what was seen.
+inline constexpr char16_t scenario_expected_seen[] = u"ожидалось: %1; на экране: %2";
+inline constexpr char16_t scenario_pin_dialog[] = u"окно пин-кода";
+inline constexpr char16_t scenario_form_with[] = u"форма, где есть %1";
+inline constexpr char16_t scenario_text_on_form[] = u"текст %1 на форме, а на ней: %2";
+inline constexpr char16_t scenario_alert_to_answer[] = u"сообщение с кнопками";
+inline constexpr char16_t scenario_a_menu[] = u"меню";
+inline constexpr char16_t scenario_menu_entry[] = u"пункт меню %1";
+inline constexpr char16_t scenario_enabled_menu_entry[] = u"доступный пункт меню %1";
+inline constexpr char16_t scenario_soft_key[] = u"клавиша %1";
+inline constexpr char16_t scenario_options_menu[] = u"меню клавиши \"Опции\"";
+inline constexpr char16_t scenario_soft_key_or_option[] = u"клавиша или пункт меню \"Опции\" %1";
+inline constexpr char16_t scenario_form_item[] = u"элемент формы %1";
+inline constexpr char16_t scenario_sms_differs[] = u"ожидалось: SMS \"%1\"; ушло: SMS \"%2\"";
+inline constexpr char16_t scenario_no_sms[] = u"ожидалось: SMS \"%1\", но SMS не ушло; на экране: %2";
+inline constexpr char16_t scenario_no_bank_message[] = u"ожидалось: сообщение банка, но оно не пришло; на экране: %1";
+inline constexpr char16_t scenario_no_answer_button[] = u"у сообщения нет кнопки %1: %2";
+inline constexpr char16_t scenario_entry_out_of_reach[] = u"до пункта меню %1 не дойти клавишами";
+inline constexpr char16_t scenario_no_submenu[] = u"у пункта меню %1 нет подменю";
+inline constexpr char16_t scenario_no_input_field[] = u"под %1 нет поля ввода";
+inline constexpr char16_t scenario_no_check_box[] = u"под %1 нет флажка %2";
+inline constexpr char16_t scenario_entry_not_offered[] = u"в %1 нет пункта %2";
+inline constexpr char16_t scenario_entry_not_offered_only[] = u"в %1 нет пункта %2, есть только: %3";
+inline constexpr char16_t scenario_entry_still_offered[] = u"в %1 всё ещё есть пункт %2";
+inline constexpr char16_t scenario_no_list[] = u"под %1 нет списка";
+inline constexpr char16_t scenario_screenshot_failed[] = u"не удаётся записать снимок экрана в %1";
+inline constexpr char16_t scenario_needs_sim_modem[] = u"этому шагу нужен имитатор модема (без --modem)";
+inline constexpr char16_t scenario_already_running[] = u"уже запущена другая копия программы";
+inline constexpr char16_t scenario_ended_early[] = u"программа завершилась до этого шага; на экране: %1";
 
 // ---- script model: selections, buttons and the request ------------------------------------------
 

@@ -4,6 +4,9 @@
 #include <optional>
 #include <stdexcept>
 
+#include "app/scenario/scenario_text.h"
+#include "resources/texts.h"
+
 namespace {
 
 using kind_t = scenario_step_t::kind_t;
@@ -54,9 +57,9 @@ public:
     }
 
     // A word or a quoted text; throws when there is none.
-    std::string arg(const char* what) {
+    std::string arg(std::u16string_view what) {
         skip_blanks();
-        if (pos_ == line_.size()) throw bad_line_t(std::string("missing ") + what);
+        if (pos_ == line_.size()) throw bad_line_t(scenario_text(texts::scenario_missing, {scenario_text(what)}));
         if (line_[pos_] == '"') return quoted();
         const size_t start = pos_;
         while (pos_ < line_.size() && !blank(line_[pos_])) ++pos_;
@@ -64,9 +67,9 @@ public:
     }
 
     // The rest of the line: one quoted text, or what is written there, trimmed.
-    std::string rest(const char* what) {
+    std::string rest(std::u16string_view what) {
         skip_blanks();
-        if (pos_ == line_.size()) throw bad_line_t(std::string("missing ") + what);
+        if (pos_ == line_.size()) throw bad_line_t(scenario_text(texts::scenario_missing, {scenario_text(what)}));
         if (line_[pos_] == '"') {
             std::string text = quoted();
             end();
@@ -79,7 +82,7 @@ public:
     }
 
     void end() {
-        if (!at_end()) throw bad_line_t("unexpected text after the step: " + std::string(line_.substr(pos_)));
+        if (!at_end()) throw bad_line_t(scenario_text(texts::scenario_text_after_step, {line_.substr(pos_)}));
     }
 
 private:
@@ -93,32 +96,34 @@ private:
         while (pos_ < line_.size()) {
             const char c = line_[pos_++];
             if (c == '"') {
-                if (pos_ < line_.size() && !blank(line_[pos_])) throw bad_line_t("a quoted text runs into a word");
+                if (pos_ < line_.size() && !blank(line_[pos_]))
+                    throw bad_line_t(scenario_text(texts::scenario_quote_runs_into_word));
                 return out;
             }
             if (c == '\\') {
                 if (pos_ == line_.size()) break;
                 const char next = line_[pos_++];
-                if (next != '"' && next != '\\') throw bad_line_t(std::string("unknown escape \\") + next);
+                if (next != '"' && next != '\\')
+                    throw bad_line_t(scenario_text(texts::scenario_unknown_escape, {std::string_view(&next, 1)}));
                 out += next;
                 continue;
             }
             out += c;
         }
-        throw bad_line_t("unterminated quoted text");
+        throw bad_line_t(scenario_text(texts::scenario_unterminated_quote));
     }
 
     std::string_view line_;
     size_t pos_ = 0;
 };
 
-std::string one_of(line_reader_t& in, const char* what, std::initializer_list<const char*> allowed) {
+std::string one_of(line_reader_t& in, std::u16string_view what, std::initializer_list<const char*> allowed) {
     std::string word = in.arg(what);
     for (const char* a : allowed)
         if (word == a) return word;
     std::string list;
     for (const char* a : allowed) list += (list.empty() ? "" : "|") + std::string(a);
-    throw bad_line_t("expected " + list + ", got " + word);
+    throw bad_line_t(scenario_text(texts::scenario_not_one_of, {list, word}));
 }
 
 std::vector<std::string> menu_path(const std::string& text) {
@@ -129,9 +134,10 @@ std::vector<std::string> menu_path(const std::string& text) {
         std::string entry = text.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
         const auto first = entry.find_first_not_of(" \t");
         const auto last = entry.find_last_not_of(" \t");
-        if (first == std::string::npos) throw bad_line_t("an empty menu entry");
+        if (first == std::string::npos) throw bad_line_t(scenario_text(texts::scenario_empty_menu_entry));
         path.push_back(entry.substr(first, last - first + 1));
-        if (path.size() > scenario_max_menu_depth) throw bad_line_t("the menu path is too deep");
+        if (path.size() > scenario_max_menu_depth)
+            throw bad_line_t(scenario_text(texts::scenario_menu_too_deep, {std::to_string(scenario_max_menu_depth)}));
         if (slash == std::string::npos) return path;
         start = slash + 1;
     }
@@ -148,65 +154,72 @@ bool safe_name(const std::string& name) {
 scenario_step_t read_step(std::string_view line) {
     line_reader_t in(line);
     scenario_step_t step{};
-    const std::string verb = in.arg("step");
+    const std::string verb = in.arg(texts::scenario_what_step);
     auto& args = step.args;
     if (verb == "pin") {
         step.kind = kind_t::pin;
-        args.push_back(in.arg("PIN"));
+        args.push_back(in.arg(texts::scenario_what_pin));
         if (!std::all_of(args[0].begin(), args[0].end(), [](char c) { return c >= '0' && c <= '9'; }))
-            throw bad_line_t("a PIN is digits: " + args[0]);
+            throw bad_line_t(scenario_text(texts::scenario_pin_not_digits, {args[0]}));
     } else if (verb == "menu") {
         step.kind = kind_t::menu;
-        args = menu_path(in.rest("menu path"));
+        args = menu_path(in.rest(texts::scenario_what_menu_path));
         return step;
     } else if (verb == "expect") {
-        const std::string what = one_of(in, "what to expect", {"form", "alert", "sms", "text"});
+        const std::string what = one_of(in, texts::scenario_what_expectation, {"form", "alert", "sms", "text", "no"});
+        if (what == "no") {
+            step.kind = kind_t::expect_no_entry;
+            one_of(in, texts::scenario_what_expectation, {"entry"});
+            args.push_back(in.arg(texts::scenario_what_caption));
+            args.push_back(in.rest(texts::scenario_what_entry));
+            return step;
+        }
         step.kind = what == "form"    ? kind_t::expect_form
                     : what == "alert" ? kind_t::expect_alert
                     : what == "sms"   ? kind_t::expect_sms
                                       : kind_t::expect_text;
-        args.push_back(in.rest("text"));
+        args.push_back(in.rest(texts::scenario_what_text));
         return step;
     } else if (verb == "fill" || verb == "pick") {
         step.kind = verb == "fill" ? kind_t::fill : kind_t::pick;
-        args.push_back(in.arg("caption"));
+        args.push_back(in.arg(texts::scenario_what_caption));
         // An empty value (fill "Caption" "") clears the field.
-        args.push_back(in.rest(step.kind == kind_t::fill ? "text" : "entry"));
+        args.push_back(in.rest(step.kind == kind_t::fill ? texts::scenario_what_text : texts::scenario_what_entry));
         return step;
     } else if (verb == "check") {
         step.kind = kind_t::check;
-        args.push_back(in.arg("caption"));
-        args.push_back(in.arg("entry"));
-        args.push_back(one_of(in, "on or off", {"on", "off"}));
+        args.push_back(in.arg(texts::scenario_what_caption));
+        args.push_back(in.arg(texts::scenario_what_entry));
+        args.push_back(one_of(in, texts::scenario_what_on_off, {"on", "off"}));
     } else if (verb == "click") {
         step.kind = kind_t::click;
-        args.push_back(in.rest("text"));
+        args.push_back(in.rest(texts::scenario_what_text));
         return step;
     } else if (verb == "key") {
         step.kind = kind_t::key;
-        args.push_back(in.rest("soft key"));
+        args.push_back(in.rest(texts::scenario_what_soft_key));
         return step;
     } else if (verb == "answer") {
         step.kind = kind_t::answer;
-        args.push_back(one_of(in, "answer", {"yes", "no", "ok"}));
+        args.push_back(one_of(in, texts::scenario_what_answer, {"yes", "no", "ok"}));
     } else if (verb == "bank") {
         step.kind = kind_t::bank;
-        args.push_back(in.rest("bank message"));
+        args.push_back(in.rest(texts::scenario_what_bank_message));
         return step;
     } else if (verb == "wait") {
         step.kind = kind_t::wait_bank;
-        one_of(in, "what to wait for", {"bank"});
+        one_of(in, texts::scenario_what_wait, {"bank"});
     } else if (verb == "modem") {
         step.kind = kind_t::modem;
-        args.push_back(one_of(in, "modem fault", {"fail-next", "hang-up", "plug-in"}));
+        args.push_back(one_of(in, texts::scenario_what_modem_fault, {"fail-next", "hang-up", "plug-in"}));
     } else if (verb == "screenshot") {
         step.kind = kind_t::screenshot;
-        args.push_back(in.arg("name"));
-        if (!safe_name(args[0])) throw bad_line_t("a screenshot name is letters, digits, '-', '_', '.': " + args[0]);
+        args.push_back(in.arg(texts::scenario_what_name));
+        if (!safe_name(args[0])) throw bad_line_t(scenario_text(texts::scenario_bad_screenshot_name, {args[0]}));
     } else if (verb == "restart" || verb == "quit") {
         step.kind = verb == "restart" ? kind_t::restart : kind_t::quit;
     } else {
-        throw bad_line_t("unknown step " + verb);
+        throw bad_line_t(scenario_text(texts::scenario_unknown_step, {verb}));
     }
     in.end();
     return step;
@@ -225,15 +238,15 @@ bool parse_scenario(std::string_view file, std::vector<scenario_step_t>& steps, 
         start = end + 1;
         ++number;
         if (static_cast<size_t>(number) > scenario_max_lines) {
-            error = {number, "too many lines"};
+            error = {number, scenario_text(texts::scenario_too_many_lines, {std::to_string(scenario_max_lines)})};
             return false;
         }
         if (line.size() > scenario_max_line) {
-            error = {number, "the line is too long"};
+            error = {number, scenario_text(texts::scenario_line_too_long, {std::to_string(scenario_max_line)})};
             return false;
         }
         if (!valid_utf8(line) || line.find('\0') != std::string_view::npos) {
-            error = {number, "the line is not UTF-8 text"};
+            error = {number, scenario_text(texts::scenario_not_utf8)};
             return false;
         }
         const size_t first = line.find_first_not_of(" \t\r");

@@ -9,24 +9,25 @@
 // Texts are UTF-8 as the file holds them.
 struct scenario_step_t {
     enum class kind_t {
-        pin,           // pin DIGITS
-        menu,          // menu ENTRY / ENTRY ...          args: the path
-        expect_form,   // expect form "TITLE"
-        expect_alert,  // expect alert "TEXT"              (a prefix or the whole text)
-        expect_sms,    // expect sms "TEXT"                (the request as built: a prefix or the whole)
-        expect_text,   // expect text "TEXT"               (a text, field or pick of the form: its beginning)
-        click,         // click "TEXT"                     (a text of the form, by its beginning: folds it)
-        fill,          // fill "CAPTION" TEXT
-        pick,          // pick "CAPTION" ENTRY
-        check,         // check "CAPTION" ENTRY on|off   args: caption, entry, "on" or "off"
-        key,           // key "TEXT"                       (a soft key or an options entry)
-        answer,        // answer yes|no|ok
-        bank,          // bank "TEXT"
-        wait_bank,     // wait bank
-        modem,         // modem fail-next|hang-up|plug-in
-        screenshot,    // screenshot NAME
-        restart,       // restart
-        quit,          // quit
+        pin,              // pin DIGITS
+        menu,             // menu ENTRY / ENTRY ...          args: the path
+        expect_form,      // expect form "TITLE"
+        expect_alert,     // expect alert "TEXT"              (a prefix or the whole text)
+        expect_sms,       // expect sms "TEXT"                (the request as built: a prefix or the whole)
+        expect_text,      // expect text "TEXT"               (a text, field or pick of the form: its beginning)
+        expect_no_entry,  // expect no entry "CAPTION" ENTRY (the list or choice CAPTION does not offer ENTRY)
+        click,            // click "TEXT"                     (a text of the form, by its beginning: folds it)
+        fill,             // fill "CAPTION" TEXT
+        pick,             // pick "CAPTION" ENTRY
+        check,            // check "CAPTION" ENTRY on|off   args: caption, entry, "on" or "off"
+        key,              // key "TEXT"                       (a soft key or an options entry)
+        answer,           // answer yes|no|ok
+        bank,             // bank "TEXT"
+        wait_bank,        // wait bank
+        modem,            // modem fail-next|hang-up|plug-in
+        screenshot,       // screenshot NAME
+        restart,          // restart
+        quit,             // quit
     };
     kind_t kind;
     int line = 0;                   // 1-based

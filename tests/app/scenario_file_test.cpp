@@ -28,7 +28,8 @@ TEST(ScenarioFile, EveryStepWithItsArguments) {
         "restart\n"
         "quit\n"
         "click \"Последние операции\"\n"
-        "expect text [+]Последние\n";
+        "expect text [+]Последние\n"
+        "expect no entry \"Карта\" Кредитка *5555\n";
     std::vector<scenario_step_t> steps;
     scenario_error_t error;
     ASSERT_TRUE(parse_scenario(file, steps, error)) << error.line << ": " << error.message;
@@ -57,6 +58,7 @@ TEST(ScenarioFile, EveryStepWithItsArguments) {
         {kind_t::quit, 19, {}},
         {kind_t::click, 20, {"Последние операции"}},
         {kind_t::expect_text, 21, {"[+]Последние"}},
+        {kind_t::expect_no_entry, 22, {"Карта", "Кредитка *5555"}},
     };
     ASSERT_EQ(steps.size(), expected.size());
     for (size_t i = 0; i < steps.size(); ++i) {
@@ -69,29 +71,31 @@ TEST(ScenarioFile, EveryStepWithItsArguments) {
 
 TEST(ScenarioFile, ABadLineIsRefusedWithItsNumberAndNothingIsKept) {
     const std::vector<std::pair<std::string, std::string>> bad = {
-        {"dance", "unknown step dance"},
-        {"pin 12a4", "a PIN is digits"},
-        {"pin", "missing PIN"},
-        {"menu Платежи / ", "an empty menu entry"},
-        {"expect screen \"X\"", "expected form|alert|sms|text"},
-        {"click", "missing text"},
-        {"expect form", "missing text"},
-        {"fill \"Сумма\"", "missing text"},
-        {"check \"Уведомления\" \"Чек\" maybe", "expected on|off"},
-        {"answer maybe", "expected yes|no|ok"},
-        {"key \"Назад", "unterminated"},
-        {"key \"a\"b", "runs into a word"},
-        {"bank \"\\n\"", "unknown escape"},
-        {"wait form", "expected bank"},
-        {"quit now", "unexpected text"},
-        {"screenshot ../x", "a screenshot name"},
-        {"modem explode", "expected fail-next|hang-up|plug-in"},
-        {"fill \"\xff\" 1", "not UTF-8"},
+        {"dance", "неизвестный шаг dance"},
+        {"pin 12a4", "пин-код состоит только из цифр: 12a4"},
+        {"pin", "не указано: пин-код"},
+        {"menu Платежи / ", "пустой пункт в пути по меню"},
+        {"expect screen \"X\"", "ожидалось form|alert|sms|text|no, а написано screen"},
+        {"click", "не указано: текст"},
+        {"expect form", "не указано: текст"},
+        {"fill \"Сумма\"", "не указано: текст"},
+        {"check \"Уведомления\" \"Чек\" maybe", "ожидалось on|off, а написано maybe"},
+        {"answer maybe", "ожидалось yes|no|ok, а написано maybe"},
+        {"key \"Назад", "текст в кавычках не закрыт"},
+        {"key \"a\"b", "за закрывающей кавычкой сразу идёт слово"},
+        {"bank \"\\n\"", "неизвестное экранирование \\n"},
+        {"wait form", "ожидалось bank, а написано form"},
+        {"quit now", "лишний текст после шага: now"},
+        {"screenshot ../x", "имя снимка"},
+        {"modem explode", "ожидалось fail-next|hang-up|plug-in, а написано explode"},
+        {"expect no card \"Карта\" X", "ожидалось entry, а написано card"},
+        {"expect no entry \"Карта\"", "не указано: пункт"},
+        {"fill \"\xff\" 1", "не является текстом в UTF-8"},
         {std::string("pin 1\0"
                      "2",
                      7),
-         "not UTF-8"},
-        {"pin " + std::string(scenario_max_line, '1'), "too long"},
+         "не является текстом в UTF-8"},
+        {"pin " + std::string(scenario_max_line, '1'), "строка длиннее 4096 байт"},
     };
     for (const auto& [line, message] : bad) {
         std::vector<scenario_step_t> steps{scenario_step_t{kind_t::quit, 1, {}, "quit"}};
