@@ -16,6 +16,9 @@
 #include <string>
 #include <vector>
 
+#include "app/scenario/scenario_text.h"
+#include "resources/texts.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -143,7 +146,8 @@ int main(int argc, char** argv) {
                                            platform};
     // The first run writes the settings with the new PIN; the runs measured start as a user's every day.
     // The runner's transcript names the main window once it is on the screen; the bare program says "shown".
-    const std::string menu_marker = "== the main window", shown_marker = "shown";
+    const std::string menu_marker = scenario_text(texts::scenario_screen, {scenario_text(texts::scenario_main_window)}),
+                      shown_marker = "shown";
     run(program, menu_marker);
     std::vector<sample_t> bare_samples, program_samples;
     for (int i = 0; i < runs; ++i) {
