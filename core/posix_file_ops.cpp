@@ -64,6 +64,10 @@ public:
         if (data) ::munmap(const_cast<void*>(data), size_t(bytes));
     }
 
+    void passed(const void* data, uint64_t bytes) override {
+        ::madvise(const_cast<void*>(data), size_t(bytes), MADV_DONTNEED);
+    }
+
     bool size(int handle, uint64_t& bytes) override {
         struct stat st {};
         if (::fstat(handle, &st) != 0) return false;

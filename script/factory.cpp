@@ -45,7 +45,6 @@ std::unique_ptr<tag_t> create_child(int32_t code, tag_t* parent) {
 
 std::unique_ptr<tag_t> create_tag_by_name(const std::u16string& name, tag_t* parent) {
     auto tag = create_child(tag_code(name), parent);
-    if (tag) tag->name = tag_kind(tag->code)->name;
     return tag;
 }
 

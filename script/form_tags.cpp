@@ -137,7 +137,7 @@ String_tag_t::String_tag_t(tag_t* parent_tag) : form_tag(parent_of<Form_tag_t>(p
 
 void String_tag_t::load() {
     tag_simple_t::load();
-    const std::u16string* value = attributes ? attributes->find(expanded_key) : nullptr;
+    const tag_text_t* value = attributes ? attributes->find(expanded_key) : nullptr;
     expanded = !value || *value == u"true";
 }
 

@@ -22,13 +22,13 @@ void ISDN_tag_t::link() {
     messaging_t* messaging = script_context.messaging;
     if (messaging) messaging->set_number(number->card.id1);
     if (attributes) {
-        if (const std::u16string* suffix = attributes->find(u"smsSuffix"); suffix && messaging) {
+        if (const tag_text_t* suffix = attributes->find(u"smsSuffix"); suffix && messaging) {
             messaging->set_suffix(*suffix);
         }
         const std::pair<const char16_t*, const char16_t*> versions[] = {
             {u"appVersion", u"_app_version"}, {u"appBuild", u"_app_build"}, {u"appDate", u"_app_date"}};
         for (const auto& [attribute, var_name] : versions)
-            if (const std::u16string* value = attributes->find(attribute))
+            if (const tag_text_t* value = attributes->find(attribute))
                 global_vars->get_string(var_name)->value = *value;
     }
     const std::u16string& version = global_vars->get_string(u"_app_version")->value;

@@ -50,11 +50,12 @@ void tag_t::load() {
     if (!attributes) return;
     const int32_t count = read_count(storage(), 2 * record_bytes::string);
     for (int32_t i = 0; i < count; ++i) {
-        std::u16string key, value;
+        // Buffers that keep their room from attribute to attribute; the map copies the texts.
+        thread_local std::u16string key, value;
         const uint64_t at = storage().offset();
         storage().read_string(key).read_string(value);
         if (script_context.on_repeated_attribute && attributes->contains(key)) script_context.on_repeated_attribute(at);
-        attributes->set(key, std::move(value));
+        attributes->set(key, value);
     }
 }
 
@@ -79,7 +80,11 @@ std::u16string tag_t::resolve(const std::u16string& var_name) {
 
 void tag_simple_t::load() {
     tag_t::load();
-    storage().read_string(text);
+    // Read into a buffer that keeps its room from text to text, then copied into the text's own slot.
+    thread_local std::u16string read;
+    storage().read_string(read);
+    text = read;
+    if (read.capacity() > 4096) read = std::u16string();
 }
 
 void tag_simple_t::save() {

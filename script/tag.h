@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "script/attribute_map.h"
+#include "script/tag_pool.h"
+#include "script/tag_text.h"
 
 // Option name to the attribute map of the `BankSpecified` tag that set it (borrowed from that tag).
 using bank_options_t = std::unordered_map<std::u16string, const attribute_map_t*>;
@@ -56,8 +58,6 @@ public:
     std::unique_ptr<attribute_map_t> attributes;
     // Created on first use by set_bank_option.
     std::unique_ptr<bank_options_t> bank_options;
-    // The tag name when the tag was created by name: the tag table's own text, empty for a loaded tag.
-    std::u16string_view name;
 
 protected:
     // Whether the parent exists and its code is one of `codes`. The placement itself is tags::accepts.
@@ -71,7 +71,7 @@ public:
     void save() override;
     bool is_complex() const override { return false; }
 
-    std::u16string text;
+    tag_text_t text;
 };
 
 // A node with children, kept in load order.
@@ -88,7 +88,7 @@ public:
     tag_t* first_child_with_code(int32_t wanted);
     tag_t* next_child_with_code();
 
-    std::vector<std::unique_ptr<tag_t>> children;
+    std::vector<std::unique_ptr<tag_t>, tag_pool::allocator<std::unique_ptr<tag_t>>> children;
     int32_t search_code = 0;
     // Index in `children` after the child the search last returned; npos when none.
     size_t search_pos = npos;

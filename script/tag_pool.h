@@ -12,4 +12,17 @@ namespace tag_pool {
 void* allocate(size_t bytes);
 void release(void* p, size_t bytes) noexcept;
 
+// A standard allocator over the pool, for the containers a tag keeps (its list of children).
+template <class T>
+struct allocator {
+    using value_type = T;
+    allocator() = default;
+    template <class U>
+    allocator(const allocator<U>&) noexcept {}
+    T* allocate(size_t n) { return static_cast<T*>(tag_pool::allocate(n * sizeof(T))); }
+    void deallocate(T* p, size_t n) noexcept { tag_pool::release(p, n * sizeof(T)); }
+    template <class U>
+    bool operator==(const allocator<U>&) const noexcept { return true; }
+};
+
 }  // namespace tag_pool

@@ -31,6 +31,7 @@ void archive_reader_t::read_bytes(void* out, size_t n) {
     if (mapped_) {
         std::memcpy(dst, mapped_ + offset_, n);
         offset_ += n;
+        pass_mapped();
         return;
     }
     while (n > 0) {
@@ -53,6 +54,13 @@ void archive_reader_t::read_bytes(void* out, size_t n) {
         offset_ += take;
         n -= take;
     }
+}
+
+void archive_reader_t::pass_mapped_pages() {
+    // Whole steps only: the step is a multiple of any page size, and the mapping starts on a page.
+    const uint64_t upto = offset_ & ~(pass_step - 1);
+    ops_.passed(mapped_ + passed_, upto - passed_);
+    passed_ = upto;
 }
 
 uint8_t archive_reader_t::read_u8() {
@@ -144,6 +152,7 @@ void archive_reader_t::read_string(std::u16string& text, uint16_t key) {
         text.resize(n);
         put(text, mapped_ + offset_, 0, n);
         offset_ += 2 * uint64_t(n);
+        pass_mapped();
         return;
     }
     // A read can fail halfway; the caller's text stays as it was then.
@@ -203,7 +212,7 @@ void archive_writer_t::write_u64(uint64_t v) {
     write_u32(static_cast<uint32_t>(v >> 32));
 }
 
-void archive_writer_t::write_string(std::u16string_view text) {
+void archive_writer_t::write_string(std::u16string_view text, uint16_t key) {
     write_u8(0xFF);
     write_u16(0xFFFE);
     const uint64_t n = text.size();
@@ -227,8 +236,9 @@ void archive_writer_t::write_string(std::u16string_view text) {
     for (size_t done = 0; done < text.size();) {
         size_t units = std::min(text.size() - done, sizeof chunk / 2);
         for (size_t i = 0; i < units; ++i) {
-            chunk[2 * i] = static_cast<uint8_t>(text[done + i]);
-            chunk[2 * i + 1] = static_cast<uint8_t>(text[done + i] >> 8);
+            const auto unit = static_cast<uint16_t>(text[done + i] ^ key);
+            chunk[2 * i] = static_cast<uint8_t>(unit);
+            chunk[2 * i + 1] = static_cast<uint8_t>(unit >> 8);
         }
         put(chunk, units * 2);
         done += units;

@@ -59,6 +59,12 @@ private:
     void read_bytes(void* out, size_t n);
     uint64_t read_length(uint64_t start, bool& wide);
     uint64_t read_escaped_length(uint64_t start, uint16_t first);
+    // Lets the pages of the mapping behind the read position go, a step at a time, so that a large file
+    // does not stay whole in the process's memory beside the tree built from it.
+    void pass_mapped() {
+        if (offset_ - passed_ >= pass_step) pass_mapped_pages();
+    }
+    void pass_mapped_pages();
     void tell(stored_form_t form, uint64_t offset) const {
         if (observer_) observer_(form, offset);
     }
@@ -69,6 +75,8 @@ private:
     uint64_t size_;
     uint64_t offset_ = 0;
     const uint8_t* mapped_ = nullptr;                           // the whole file, when it could be mapped
+    uint64_t passed_ = 0;                                       // the mapping's pages before this are let go
+    static constexpr uint64_t pass_step = uint64_t(1) << 20;
     std::unique_ptr<std::array<uint8_t, buffer_size>> buffer_;  // else this
     size_t begin_ = 0;
     size_t end_ = 0;
@@ -87,7 +95,8 @@ public:
     void write_u16(uint16_t v);
     void write_u32(uint32_t v);
     void write_u64(uint64_t v);
-    void write_string(std::u16string_view text);
+    // Writes a string, every unit XORed with `key` (0 writes it as it is).
+    void write_string(std::u16string_view text, uint16_t key = 0);
     // Writes out the buffer; false when the file could not take it.
     bool flush();
 

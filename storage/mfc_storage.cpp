@@ -116,9 +116,9 @@ void mfc_storage_t::ensure_mode(int mode) {
     open_mode(mode);
 }
 
-storage_t& mfc_storage_t::write_string(const std::u16string& text) {
+storage_t& mfc_storage_t::write_string(std::u16string_view text) {
     ensure_mode(mode_write);
-    writer_->write_string(scramble(text, write_password_));
+    writer_->write_string(text, write_password_.empty() ? 0 : password_key(write_password_));
     return *this;
 }
 

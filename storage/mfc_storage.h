@@ -51,7 +51,7 @@ public:
     // Sets the password of the next write opening; reading keeps its own.
     void set_write_password(const std::u16string& password) { write_password_ = password; }
 
-    storage_t& write_string(const std::u16string& text) override;
+    storage_t& write_string(std::u16string_view text) override;
     storage_t& write_bool(bool value) override;
     storage_t& write_int(int32_t value) override;
     storage_t& read_string(std::u16string& text) override;

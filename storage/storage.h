@@ -2,12 +2,13 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // The sequential stream of the script and settings files. A reader reads exactly what the writer
 // wrote, in the same order; each operation returns the storage so that calls can be chained.
 class storage_t {
 public:
-    virtual storage_t& write_string(const std::u16string& text) = 0;
+    virtual storage_t& write_string(std::u16string_view text) = 0;
     virtual storage_t& write_bool(bool value) = 0;
     virtual storage_t& write_int(int32_t value) = 0;
     virtual storage_t& read_string(std::u16string& text) = 0;

@@ -208,7 +208,7 @@ TEST(Factory, CreateByName) {
     auto text = create_tag_by_name(u"Text", nullptr);
     ASSERT_TRUE(text);
     EXPECT_TRUE(is_exactly<Empty_tag_t>(*text));
-    EXPECT_EQ(text->name, u"Text");
+    EXPECT_EQ(tag_name(text->code), u"Text");
     EXPECT_EQ(text->code, 26);
 
     auto root = create_tag_by_name(u"MenuApplet", nullptr);
