@@ -22,7 +22,9 @@ struct allocator {
     T* allocate(size_t n) { return static_cast<T*>(tag_pool::allocate(n * sizeof(T))); }
     void deallocate(T* p, size_t n) noexcept { tag_pool::release(p, n * sizeof(T)); }
     template <class U>
-    bool operator==(const allocator<U>&) const noexcept { return true; }
+    bool operator==(const allocator<U>&) const noexcept {
+        return true;
+    }
 };
 
 }  // namespace tag_pool

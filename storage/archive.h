@@ -74,8 +74,8 @@ private:
     int handle_;
     uint64_t size_;
     uint64_t offset_ = 0;
-    const uint8_t* mapped_ = nullptr;                           // the whole file, when it could be mapped
-    uint64_t passed_ = 0;                                       // the mapping's pages before this are let go
+    const uint8_t* mapped_ = nullptr;  // the whole file, when it could be mapped
+    uint64_t passed_ = 0;              // the mapping's pages before this are let go
     static constexpr uint64_t pass_step = uint64_t(1) << 20;
     std::unique_ptr<std::array<uint8_t, buffer_size>> buffer_;  // else this
     size_t begin_ = 0;
