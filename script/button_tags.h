@@ -34,7 +34,7 @@ public:
     // The key made by the last show; the form only refers to it.
     std::unique_ptr<button_t> button;
     // The confirmation question template, set by a `UserRequest` child.
-    std::u16string request;
+    tag_text_t request;
     // The enclosing script item, whose form the key lives in; null under other parents.
     ScriptItem_tag_t* script_item = nullptr;
     // The role of the key in the form (button_t::kind_t).
@@ -55,7 +55,7 @@ public:
     void execute(int first, int second) override;
 
     // Set by a `Help` child.
-    std::u16string help_text;
+    tag_text_t help_text;
 };
 
 // "ButtonHelpAlert" (40).
@@ -78,7 +78,7 @@ public:
     // True only while the question is being built.
     bool preview_display = false;
     // The request body template, set by a "Body" child at each show.
-    std::u16string body;
+    tag_text_t body;
     bool preview_format = false;
 
 private:
@@ -117,10 +117,10 @@ public:
     void execute(int first, int second) override;
 
     // The key's captions and the questions for adding and removing, set by the leaves of the same names.
-    std::u16string caption_add;
-    std::u16string caption_del;
-    std::u16string request_add;
-    std::u16string request_del;
+    tag_text_t caption_add;
+    tag_text_t caption_del;
+    tag_text_t request_add;
+    tag_text_t request_del;
     // Bound by an "Object" child. Not owned.
     fav_list_var_t* favourites = nullptr;
     bool is_favourite = false;
@@ -166,7 +166,7 @@ public:
 
 protected:
     // The button's field := the text; nothing under another parent.
-    void write(std::u16string ButtonFavAddDel_tag_t::*field) {
+    void write(tag_text_t ButtonFavAddDel_tag_t::*field) {
         if (fav_button) fav_button->*field = text;
     }
 };

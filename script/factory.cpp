@@ -48,11 +48,33 @@ std::unique_ptr<tag_t> create_tag_by_name(const std::u16string& name, tag_t* par
     return tag;
 }
 
+namespace {
+
+// Few tags carry bank options, so they are kept beside the tree rather than in every tag. Tags belong to the
+// thread that made them, as their memory does.
+std::unordered_map<const tag_t*, bank_options_t>& bank_options_table() {
+    thread_local std::unordered_map<const tag_t*, bank_options_t> table;
+    return table;
+}
+
+}  // namespace
+
 void set_bank_option(tag_t& tag, const std::u16string& option, const attribute_map_t* attributes) {
-    if (!tag.bank_options) tag.bank_options = std::make_unique<bank_options_t>();
-    (*tag.bank_options)[option] = attributes;
+    tag.has_bank_options = true;
+    bank_options_table()[&tag][option] = attributes;
+}
+
+const bank_options_t* bank_options_of(const tag_t& tag) {
+    if (!tag.has_bank_options) return nullptr;
+    auto it = bank_options_table().find(&tag);
+    return it == bank_options_table().end() ? nullptr : &it->second;
 }
 
 bool has_bank_option(const tag_t& tag, const std::u16string& option) {
-    return tag.bank_options && tag.bank_options->count(option) != 0;
+    const bank_options_t* options = bank_options_of(tag);
+    return options && options->count(option) != 0;
+}
+
+void forget_bank_options(const tag_t& tag) {
+    if (tag.has_bank_options) bank_options_table().erase(&tag);
 }

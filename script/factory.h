@@ -3,11 +3,15 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 
 #include "script/attribute_map.h"
 #include "script/tag_codes.h"
 
 class tag_t;
+
+// Option name to the attribute map of the `BankSpecified` tag that set it (borrowed from that tag).
+using bank_options_t = std::unordered_map<std::u16string, const attribute_map_t*>;
 
 // Tag codes run from 1 to this; the table of names, classes and placements is in tag_table.cpp.
 inline constexpr int32_t last_tag_code = tags::last;
@@ -26,9 +30,13 @@ std::unique_ptr<tag_t> create_tag(int32_t code, tag_t* parent);
 // create_tag, then null when the tag is not accepted under `parent`.
 std::unique_ptr<tag_t> create_child(int32_t code, tag_t* parent);
 
-// create_tag with the code of `name`; null when not accepted, otherwise the tag keeps `name`.
+// create_tag with the code of `name`; null when not accepted.
 std::unique_ptr<tag_t> create_tag_by_name(const std::u16string& name, tag_t* parent);
 
 // Bank options: the attribute maps that `BankSpecified` children attach to their parent, by name.
 void set_bank_option(tag_t& tag, const std::u16string& option, const attribute_map_t* attributes);
 bool has_bank_option(const tag_t& tag, const std::u16string& option);
+// The options set on `tag`, or null when none.
+const bank_options_t* bank_options_of(const tag_t& tag);
+// Drops the options of a tag that goes.
+void forget_bank_options(const tag_t& tag);

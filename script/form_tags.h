@@ -41,9 +41,9 @@ public:
     // The item of the running show; the form owns it once added. Null before the first show.
     input_item_t* item = nullptr;
     // Set by a `DefaultValue` child; kept with the tag, read by nothing else.
-    std::u16string default_value;
+    tag_text_t default_value;
     // Set by a `Type` child: its text, or "ANY" when it names no type.
-    std::u16string type_text;
+    tag_text_t type_text;
     Form_tag_t* form_tag = nullptr;
 };
 

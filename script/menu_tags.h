@@ -54,7 +54,7 @@ public:
     // Made anew by each show; an `Object` child adds the favourites to it.
     std::unique_ptr<list_t> list_window;
     // Set by a `NoItems` child.
-    std::u16string empty_text;
+    tag_text_t empty_text;
     // The favourites variable, bound by an `Object` child. Not owned.
     fav_list_var_t* favourites = nullptr;
 };
@@ -79,11 +79,11 @@ public:
     // Made anew by each link.
     std::unique_ptr<form_t> form;
     // Set by an `EnterAlert` child; shown before the form opens when help alerts are on.
-    std::u16string enter_alert;
+    tag_text_t enter_alert;
     // Set by an `Id` child.
-    std::u16string id;
+    tag_text_t id;
     // The card variable a `SelectCard` of the form uses, named by that tag.
-    std::u16string card_var_name;
+    tag_text_t card_var_name;
     // True while run_to_add builds the form's items the first time.
     bool nested = false;
     std::unique_ptr<var_registry_t> vars;
@@ -102,9 +102,9 @@ public:
     bool run_to_add();
 
     // Set by a `Delimeter` child: the display template of the cards this form adds.
-    std::u16string card_template;
+    tag_text_t card_template;
     // Set by a `NoItems` child: shown when the form is run to add and its card list is still empty.
-    std::u16string no_items_text;
+    tag_text_t no_items_text;
     // The card list a `SelectCard` of this form is bound to; set again by that tag's link. Not owned.
     card_list_var_t* card_list = nullptr;
     // Set when a `ButtonAdd` is constructed under this item.

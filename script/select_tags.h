@@ -35,7 +35,7 @@ public:
     // Made by each show; the form owns it once added. Kept for the time of the build.
     select_item_t* item = nullptr;
     // The value whose entry is picked when the form is built; set by a "Parameter" child.
-    std::u16string default_text;
+    tag_text_t default_text;
     Form_tag_t* form_tag = nullptr;
 };
 
@@ -57,7 +57,7 @@ public:
     card_list_var_t* card_list = nullptr;
     // The enclosing item is being run to add a card and its form is built for the first time.
     bool nested = false;
-    std::u16string card_var_name;
+    tag_text_t card_var_name;
 
 private:
     // In an add form, fills "name", "id" and "priority" from the card being edited, or empties them for a new one.
@@ -77,19 +77,19 @@ public:
     std::u16string value_text() override;
 
     // The entry's text, set by a `Name` child.
-    std::u16string name;
+    tag_text_t name;
     // Picked when the form is built; set by a `Default` child.
     bool is_default = false;
     // The starting state of a check box entry; set by a `DefaultValue` child.
     bool checked = false;
     // The value stored for the entry, set by a `Value` child.
-    std::u16string value;
+    tag_text_t value;
     // The parent check box's item, taken at show. Not owned.
     checkbox_item_t* checkbox_item = nullptr;
     // As a fixed choice of a card selection: the text shown and the whole request sent. Set by a
     // `UserRequest` child and by a `Body` child.
-    std::u16string request;
-    std::u16string body;
+    tag_text_t request;
+    tag_text_t body;
     // The parent, in the one field that matches its code.
     Select_tag_t* select = nullptr;
     CheckBox_tag_t* checkbox = nullptr;

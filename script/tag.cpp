@@ -28,7 +28,9 @@ struct level_guard_t {
 
 }  // namespace
 
-tag_t::~tag_t() = default;
+tag_t::~tag_t() {
+    forget_bank_options(*this);
+}
 
 void* tag_t::operator new(size_t bytes) {
     return tag_pool::allocate(bytes);
@@ -153,7 +155,7 @@ tag_t* tag_complex_t::next_child_with_code() {
     if (search_pos == npos) return nullptr;
     for (size_t i = search_pos; i < children.size(); ++i) {
         if (children[i]->code == search_code) {
-            search_pos = i + 1;
+            search_pos = uint32_t(i + 1);
             return children[i].get();
         }
     }

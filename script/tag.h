@@ -5,15 +5,11 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "script/attribute_map.h"
 #include "script/tag_pool.h"
 #include "script/tag_text.h"
-
-// Option name to the attribute map of the `BankSpecified` tag that set it (borrowed from that tag).
-using bank_options_t = std::unordered_map<std::u16string, const attribute_map_t*>;
 
 // The code word of a record carries this bit when an attribute block follows.
 inline constexpr int32_t attributes_bit = 0x8000;
@@ -51,13 +47,13 @@ public:
     bool accepted = false;
     // Set by resolve each time it resolves a card variable.
     bool whole_text = false;
+    // Whether bank options were set on the tag (script/factory.h keeps them).
+    bool has_bank_options = false;
     // The code from the tag table, without the attributes bit. Set by the factory.
     int32_t code = 0;
     // Not owned; none for the root.
     tag_t* parent = nullptr;
     std::unique_ptr<attribute_map_t> attributes;
-    // Created on first use by set_bank_option.
-    std::unique_ptr<bank_options_t> bank_options;
 
 protected:
     // Whether the parent exists and its code is one of `codes`. The placement itself is tags::accepts.
@@ -91,6 +87,6 @@ public:
     std::vector<std::unique_ptr<tag_t>, tag_pool::allocator<std::unique_ptr<tag_t>>> children;
     int32_t search_code = 0;
     // Index in `children` after the child the search last returned; npos when none.
-    size_t search_pos = npos;
-    static constexpr size_t npos = static_cast<size_t>(-1);
+    uint32_t search_pos = npos;
+    static constexpr uint32_t npos = UINT32_MAX;
 };

@@ -21,7 +21,8 @@ constexpr bool use_heap = false;
 constexpr bool use_heap = false;
 #endif
 
-constexpr size_t step = 16;
+// Slots are 8-aligned, as every member of a tag is.
+constexpr size_t step = 8;
 constexpr size_t largest = 512;  // larger objects come from the heap
 constexpr size_t block_bytes = size_t(2) << 20;
 

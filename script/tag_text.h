@@ -40,6 +40,7 @@ public:
     std::u16string str() const { return std::u16string(view()); }
     operator std::u16string() const { return str(); }
 
+    void clear() noexcept { *this = tag_text_t(); }
     size_t size() const noexcept { return size_; }
     bool empty() const noexcept { return size_ == 0; }
     char16_t operator[](size_t i) const noexcept { return data_[i]; }

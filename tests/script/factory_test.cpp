@@ -262,12 +262,20 @@ TEST(Factory, BankOptions) {
     EXPECT_TRUE(has_bank_option(*tag, u"zerofillbefore"));
     EXPECT_TRUE(has_bank_option(*tag, u"AddPlusSignBegin"));
     EXPECT_FALSE(has_bank_option(*tag, u"ZeroFillBefore"));
-    EXPECT_EQ(tag->bank_options->at(u"zerofillbefore"), &second);
+    EXPECT_EQ(bank_options_of(*tag)->at(u"zerofillbefore"), &second);
 
     // "BankSpecified" enters its own attributes under its text when linked.
     auto option = create_tag(71 | attributes_bit, tag.get());
     auto& bank = static_cast<BankSpecified_tag_t&>(*option);
     bank.text = u"QuillantoraRemovePoint";
     bank.link();
-    EXPECT_EQ(tag->bank_options->at(u"QuillantoraRemovePoint"), bank.attributes.get());
+    EXPECT_EQ(bank_options_of(*tag)->at(u"QuillantoraRemovePoint"), bank.attributes.get());
+
+    // The options go with their tag: a tag made later in the same memory starts without any.
+    const tag_t* old_address = tag.get();
+    option.reset();
+    tag.reset();
+    auto next = create_tag(49, nullptr);
+    if (next.get() == old_address) EXPECT_FALSE(has_bank_option(*next, u"zerofillbefore"));
+    EXPECT_EQ(bank_options_of(*next), nullptr);
 }
