@@ -67,3 +67,27 @@ TEST(Tag, ResolvePrefersTextOverCardAndMarksWholeTextByCard) {
     EXPECT_EQ(tag.resolve(u"missing"), u"");
     current_vars = global_vars;
 }
+
+// Short maps are searched in order, long ones through an index of views of their own keys: both must keep
+// the order of first insertion, replace a repeated key's value in place, and find every key after the list
+// of entries has grown and moved.
+TEST(Tag, AttributeMapKeepsOrderAndReplacesInPlaceShortAndLong) {
+    for (int size : {3, 40}) {
+        attribute_map_t map;
+        for (int i = 0; i < size; ++i)
+            map.set(u"ключ" + std::u16string(size_t(i) + 1, u'x'), u"v" + std::u16string(1, char16_t(u'a' + i % 26)));
+        map.set(u"ключx", u"заменено");
+        map.set(u"ключ" + std::u16string(size_t(size), u'x'), u"последний");
+        ASSERT_EQ(map.size(), size_t(size)) << size;
+        int i = 0;
+        for (const auto& [key, value] : map) {
+            EXPECT_EQ(key, u"ключ" + std::u16string(size_t(i) + 1, u'x')) << size;
+            ++i;
+        }
+        EXPECT_EQ(*map.find(u"ключx"), u"заменено");
+        EXPECT_EQ(*map.find(u"ключ" + std::u16string(size_t(size), u'x')), u"последний");
+        EXPECT_EQ(*map.find(u"ключxx"), u"vb");
+        EXPECT_EQ(map.find(u"ключ"), nullptr);
+        EXPECT_FALSE(map.contains(u"нет"));
+    }
+}
