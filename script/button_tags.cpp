@@ -95,33 +95,48 @@ ButtonFavAddDel_tag_t::ButtonFavAddDel_tag_t(tag_t* parent_tag) : ButtonOk_tag_t
 
 Caption_tag_t::Caption_tag_t(tag_t* parent_tag) {
     accepted = tags::accepts(tags::Caption, parent_tag);
-    if (accepted) captioned = dynamic_cast<tag_captioned_t*>(parent_tag);
 }
 
-UserRequest_tag_t::UserRequest_tag_t(tag_t* parent_tag) : item(parent_of<Item_tag_t>(parent_tag, tags::Item)) {
+tag_captioned_t* Caption_tag_t::captioned() const {
+    return accepted ? dynamic_cast<tag_captioned_t*>(parent) : nullptr;
+}
+
+UserRequest_tag_t::UserRequest_tag_t(tag_t* parent_tag) {
     accepted = tags::accepts(tags::UserRequest, parent_tag);
-    button = parent_is(parent_tag, {tags::ButtonSendSMS, tags::ButtonDel}) ? dynamic_cast<ButtonOk_tag_t*>(parent_tag)
-                                                                           : nullptr;
 }
 
-Body_tag_t::Body_tag_t(tag_t* parent_tag)
-    : send_button(parent_of<ButtonSendSMS_tag_t>(parent_tag, tags::ButtonSendSMS)),
-      item(parent_of<Item_tag_t>(parent_tag, tags::Item)) {
+ButtonOk_tag_t* UserRequest_tag_t::button() const {
+    return parent_is(parent, {tags::ButtonSendSMS, tags::ButtonDel}) ? dynamic_cast<ButtonOk_tag_t*>(parent) : nullptr;
+}
+
+Body_tag_t::Body_tag_t(tag_t* parent_tag) {
     accepted = tags::accepts(tags::Body, parent_tag);
 }
 
+Item_tag_t* UserRequest_tag_t::item() const {
+    return parent_of<Item_tag_t>(parent, tags::Item);
+}
+
+ButtonSendSMS_tag_t* Body_tag_t::send_button() const {
+    return parent_of<ButtonSendSMS_tag_t>(parent, tags::ButtonSendSMS);
+}
+
+Item_tag_t* Body_tag_t::item() const {
+    return parent_of<Item_tag_t>(parent, tags::Item);
+}
+
 void Caption_tag_t::show() {
-    if (captioned) captioned->set_caption(text, this);
+    if (auto* parent_captioned = captioned()) parent_captioned->set_caption(text, this);
 }
 
 void UserRequest_tag_t::link() {
-    if (button) button->request = text;
-    if (item) item->request = text;
+    if (auto* parent_button = button()) parent_button->request = text;
+    if (auto* parent_item = item()) parent_item->request = text;
 }
 
 void Body_tag_t::show() {
-    if (send_button) send_button->body = text;
-    if (item) item->body = text;
+    if (auto* parent_send_button = send_button()) parent_send_button->body = text;
+    if (auto* parent_item = item()) parent_item->body = text;
 }
 
 fav_button_leaf_t::fav_button_leaf_t(tag_t* parent_tag, int32_t own_code)

@@ -133,7 +133,7 @@ public:
     void show() override;
 
     // Null under the parents that accept a caption without having one (the sub-menus).
-    tag_captioned_t* captioned = nullptr;
+    tag_captioned_t* captioned() const;
 };
 
 // "UserRequest" (42): the confirmation question of a request.
@@ -142,8 +142,8 @@ public:
     explicit UserRequest_tag_t(tag_t* parent);
     void link() override;
 
-    ButtonOk_tag_t* button = nullptr;  // a "ButtonSendSMS" or "ButtonDel"
-    Item_tag_t* item = nullptr;
+    ButtonOk_tag_t* button() const;  // a "ButtonSendSMS" or "ButtonDel"
+    Item_tag_t* item() const;
 };
 
 // "Body" (43): the request text template.
@@ -153,8 +153,8 @@ public:
     // Hands the template to the parent.
     void show() override;
 
-    ButtonSendSMS_tag_t* send_button = nullptr;
-    Item_tag_t* item = nullptr;
+    ButtonSendSMS_tag_t* send_button() const;
+    Item_tag_t* item() const;
 };
 
 // The four texts of "ButtonFavAddDel": key captions and questions for adding and removing.

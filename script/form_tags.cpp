@@ -131,8 +131,12 @@ void CheckBox_tag_t::set_caption(const std::u16string& text, tag_t*) {
     if (item) item->set_caption(text);
 }
 
-String_tag_t::String_tag_t(tag_t* parent_tag) : form_tag(parent_of<Form_tag_t>(parent_tag, tags::Form)) {
+String_tag_t::String_tag_t(tag_t* parent_tag) {
     accepted = tags::accepts(tags::String, parent_tag);
+}
+
+Form_tag_t* String_tag_t::form_tag() const {
+    return parent_of<Form_tag_t>(parent, tags::Form);
 }
 
 void String_tag_t::load() {
@@ -150,7 +154,7 @@ void String_tag_t::save() {
 }
 
 void String_tag_t::show() {
-    form_t* form = form_tag ? form_tag->form : nullptr;
+    form_t* form = form_tag() ? form_tag()->form : nullptr;
     if (!form) return;
     std::unique_ptr<string_item_t> made = display().create_string_item(form, expand(text, *this));
     item = made.get();
@@ -169,7 +173,7 @@ void String_tag_t::execute(int, int) {
     else
         item->unfold();
     expanded = !expanded;
-    if (form_tag && form_tag->form) form_tag->form->refresh();
+    if (form_tag() && form_tag()->form) form_tag()->form->refresh();
 }
 
 Help_tag_t::Help_tag_t(tag_t* parent_tag) : String_tag_t(parent_tag), script_item(script_item_of(parent_tag)) {
@@ -190,5 +194,5 @@ void Help_tag_t::show() {
         help_button->help_text = text;
         return;
     }
-    if (form_tag && global_vars->get_bool_or(help_strings_var, true)->value) String_tag_t::show();
+    if (form_tag() && global_vars->get_bool_or(help_strings_var, true)->value) String_tag_t::show();
 }

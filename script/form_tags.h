@@ -122,7 +122,7 @@ public:
 
     // The row of the running show; the form owns it once added.
     string_item_t* item = nullptr;
-    Form_tag_t* form_tag = nullptr;
+    Form_tag_t* form_tag() const;
     bool expanded = true;
 };
 

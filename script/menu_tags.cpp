@@ -176,27 +176,43 @@ ScriptList_tag_t* script_list_of(tag_t* parent) {
 
 }  // namespace
 
-Name_tag_t::Name_tag_t(tag_t* parent_tag)
-    : script_item(script_item_of(parent_tag)),
-      script_list(script_list_of(parent_tag)),
-      item(parent_of<Item_tag_t>(parent_tag, tags::Item)) {
+Name_tag_t::Name_tag_t(tag_t* parent_tag) {
     accepted = tags::accepts(tags::Name, parent_tag);
 }
 
-void Name_tag_t::link() {
-    if (script_item) script_item->form->set_title(text);
-    if (script_list && script_list->list) script_list->list->append_entry(text, script_list);
-    if (item) item->name = text;
+ScriptItem_tag_t* Name_tag_t::script_item() const {
+    return script_item_of(parent);
 }
 
-Id_tag_t::Id_tag_t(tag_t* parent_tag)
-    : script_item(script_item_of(parent_tag)), script_list(script_list_of(parent_tag)) {
+ScriptList_tag_t* Name_tag_t::script_list() const {
+    return script_list_of(parent);
+}
+
+Item_tag_t* Name_tag_t::item() const {
+    return parent_of<Item_tag_t>(parent, tags::Item);
+}
+
+void Name_tag_t::link() {
+    if (script_item()) script_item()->form->set_title(text);
+    if (script_list() && script_list()->list) script_list()->list->append_entry(text, script_list());
+    if (item()) item()->name = text;
+}
+
+Id_tag_t::Id_tag_t(tag_t* parent_tag) {
     accepted = tags::accepts(tags::Id, parent_tag);
+}
+
+ScriptItem_tag_t* Id_tag_t::script_item() const {
+    return script_item_of(parent);
+}
+
+ScriptList_tag_t* Id_tag_t::script_list() const {
+    return script_list_of(parent);
 }
 
 void Id_tag_t::link() {
     if (script_context.tags_by_id && parent) (*script_context.tags_by_id)[text] = parent;
-    if (script_item) script_item->id = text;
+    if (script_item()) script_item()->id = text;
 }
 
 EnterAlert_tag_t::EnterAlert_tag_t(tag_t* parent_tag) : script_item(script_item_of(parent_tag)) {

@@ -119,9 +119,10 @@ public:
     explicit Name_tag_t(tag_t* parent);
     void link() override;
 
-    ScriptItem_tag_t* script_item = nullptr;
-    ScriptList_tag_t* script_list = nullptr;
-    Item_tag_t* item = nullptr;
+    // The parent, as the one of these it is (the others null).
+    ScriptItem_tag_t* script_item() const;
+    ScriptList_tag_t* script_list() const;
+    Item_tag_t* item() const;
 };
 
 // "Id" (3): the identifier under which a script item or sub-menu is found again.
@@ -130,8 +131,8 @@ public:
     explicit Id_tag_t(tag_t* parent);
     void link() override;
 
-    ScriptItem_tag_t* script_item = nullptr;
-    ScriptList_tag_t* script_list = nullptr;
+    ScriptItem_tag_t* script_item() const;
+    ScriptList_tag_t* script_list() const;
 };
 
 // "EnterAlert" (36): the text shown when a script item's form opens.

@@ -40,12 +40,24 @@ void for_each_entry(Select_tag_t& select, F f) {
 
 }  // namespace
 
-Parameter_tag_t::Parameter_tag_t(tag_t* parent_tag)
-    : select(parent_of<Select_tag_t>(parent_tag, tags::Select)),
-      select_card(parent_of<SelectCard_tag_t>(parent_tag, tags::SelectCard)),
-      input(parent_of<Input_tag_t>(parent_tag, tags::Input)),
-      item(parent_of<Item_tag_t>(parent_tag, tags::Item)) {
+Parameter_tag_t::Parameter_tag_t(tag_t* parent_tag) {
     accepted = tags::accepts(tags::Parameter, parent_tag);
+}
+
+Select_tag_t* Parameter_tag_t::select() const {
+    return parent_of<Select_tag_t>(parent, tags::Select);
+}
+
+SelectCard_tag_t* Parameter_tag_t::select_card() const {
+    return parent_of<SelectCard_tag_t>(parent, tags::SelectCard);
+}
+
+Input_tag_t* Parameter_tag_t::input() const {
+    return parent_of<Input_tag_t>(parent, tags::Input);
+}
+
+Item_tag_t* Parameter_tag_t::item() const {
+    return parent_of<Item_tag_t>(parent, tags::Item);
 }
 
 var_registry_t& Parameter_tag_t::registry() {
@@ -60,18 +72,18 @@ void Parameter_tag_t::link() {
 
 void Parameter_tag_t::bind_in_scope() {
     if (!scope) return;
-    if (input) {
+    if (input()) {
         string_var_t* var = scope->get_string(text);
-        if (var->value.empty()) var->value = input->default_value;
-    } else if (select_card) {
+        if (var->value.empty()) var->value = input()->default_value;
+    } else if (select_card()) {
         scope->get_card(text);
-        select_card->card_var_name = text;
-        if (ScriptItem_tag_t* script_item = select_card->script_item()) script_item->card_var_name = text;
-    } else if (item) {
+        select_card()->card_var_name = text;
+        if (ScriptItem_tag_t* script_item = select_card()->script_item()) script_item->card_var_name = text;
+    } else if (item()) {
         const bool existed = scope->lookup(text) != nullptr;
         bool_var_t* var = scope->get_bool(text);
-        if (!existed) var->value = item->checked;
-        item->checked = var->value;
+        if (!existed) var->value = item()->checked;
+        item()->checked = var->value;
     }
 }
 
@@ -94,33 +106,33 @@ void Save_tag_t::link() {
 }
 
 void Parameter_tag_t::show() {
-    if (select) {
+    if (select()) {
         const string_var_t* var = registry().get_string(text);
-        if (!var->value.empty()) select->default_text = var->value;
-        if (select->item) select->item->bind_param(this);
-    } else if (select_card) {
-        if (select_card->item) select_card->item->bind_param(this);
-    } else if (input) {
-        if (input->item) input->item->set_param(this);
-    } else if (item) {
-        if (item->checkbox_item) item->checkbox_item->add_param(this);
+        if (!var->value.empty()) select()->default_text = var->value;
+        if (select()->item) select()->item->bind_param(this);
+    } else if (select_card()) {
+        if (select_card()->item) select_card()->item->bind_param(this);
+    } else if (input()) {
+        if (input()->item) input()->item->set_param(this);
+    } else if (item()) {
+        if (item()->checkbox_item) item()->checkbox_item->add_param(this);
     }
 }
 
 bool Parameter_tag_t::apply_text(const std::u16string& committed) {
-    if (select) {
+    if (select()) {
         string_var_t* var = registry().get_string(text);
-        for_each_entry(*select, [&](Item_tag_t& entry) {
+        for_each_entry(*select(), [&](Item_tag_t& entry) {
             if (entry.name != committed) return;
             var->value = entry.value;
             var->display = entry.name;
         });
         return true;
     }
-    if (input) return apply_input_text(committed);
-    if (select_card) {
+    if (input()) return apply_input_text(committed);
+    if (select_card()) {
         card_var_t* var = registry().get_card(text);
-        card_list_var_t* list = select_card->card_list;
+        card_list_var_t* list = select_card()->card_list;
         const int index = list ? list->find_display(committed) : -1;
         if (index >= 0) {
             var->card = list->card_at(index);
@@ -131,10 +143,10 @@ bool Parameter_tag_t::apply_text(const std::u16string& committed) {
         }
         return true;
     }
-    if (item) {
+    if (item()) {
         const bool ticked = committed == u"true";
         registry().get_bool(text)->value = ticked;
-        item->checked = ticked;
+        item()->checked = ticked;
     }
     return true;
 }
@@ -142,41 +154,41 @@ bool Parameter_tag_t::apply_text(const std::u16string& committed) {
 bool Parameter_tag_t::apply_input_text(const std::u16string& committed) {
     string_var_t* var = registry().get_string(text);
     var->value = committed;
-    const bool in_minor_units = has_bank_option(*input, remove_point_option);
-    const bool accepted_amount = !(input->type_text == currency_type && is_zero_amount(committed) && !in_minor_units);
+    const bool in_minor_units = has_bank_option(*input(), remove_point_option);
+    const bool accepted_amount = !(input()->type_text == currency_type && is_zero_amount(committed) && !in_minor_units);
     if (in_minor_units) var->remove_point = true;
-    if (has_bank_option(*input, change_date_option)) var->change_date = true;
-    if (has_bank_option(*input, plus_sign_option) && !var->value.empty() && var->value.front() != u'+') {
+    if (has_bank_option(*input(), change_date_option)) var->change_date = true;
+    if (has_bank_option(*input(), plus_sign_option) && !var->value.empty() && var->value.front() != u'+') {
         var->value.insert(0, 1, u'+');
     }
-    if (has_bank_option(*input, zero_fill_option)) {
+    if (has_bank_option(*input(), zero_fill_option)) {
         var->zero_fill = true;
-        var->zero_fill_width = input->item ? input->item->max_length() : 0;
+        var->zero_fill_width = input()->item ? input()->item->max_length() : 0;
     }
     return accepted_amount;
 }
 
 std::u16string Parameter_tag_t::value_text() {
-    if (select) {
+    if (select()) {
         const string_var_t* var = registry().get_string(text);
         std::u16string shown;
         bool found = false;
-        for_each_entry(*select, [&](Item_tag_t& entry) {
+        for_each_entry(*select(), [&](Item_tag_t& entry) {
             if (found || entry.value != var->value) return;
             shown = entry.name;
             found = true;
         });
         return shown;
     }
-    if (input) {
+    if (input()) {
         // The "+" the option put in front is the option's, not the user's: shown back in the field it would
         // push the last digit past the field's length, and the number would go out cut short.
         const std::u16string& value = registry().get_string(text)->value;
-        if (has_bank_option(*input, plus_sign_option) && !value.empty() && value.front() == u'+')
+        if (has_bank_option(*input(), plus_sign_option) && !value.empty() && value.front() == u'+')
             return value.substr(1);
         return value;
     }
-    if (item) {
+    if (item()) {
         const var_t* var = registry().lookup(text);
         return var && var->type == bool_var_t::type_code && static_cast<const bool_var_t*>(var)->value ? u"true"
                                                                                                        : u"false";

@@ -21,11 +21,11 @@ public:
     bool apply_text(const std::u16string& text) override;
     std::u16string value_text() override;
 
-    // The parent, in the one field that matches its code.
-    Select_tag_t* select = nullptr;
-    SelectCard_tag_t* select_card = nullptr;
-    Input_tag_t* input = nullptr;
-    Item_tag_t* item = nullptr;
+    // The parent, as the one of these it is (the others null).
+    Select_tag_t* select() const;
+    SelectCard_tag_t* select_card() const;
+    Input_tag_t* input() const;
+    Item_tag_t* item() const;
     // Where the variable is found; fixed by link. Not owned.
     var_registry_t* scope = nullptr;
 

@@ -126,11 +126,20 @@ void SelectCard_tag_t::execute(int, int) {
     owner->request_rebuild();
 }
 
-Item_tag_t::Item_tag_t(tag_t* parent_tag)
-    : select(parent_of<Select_tag_t>(parent_tag, tags::Select)),
-      checkbox(parent_of<CheckBox_tag_t>(parent_tag, tags::CheckBox)),
-      select_card(parent_of<SelectCard_tag_t>(parent_tag, tags::SelectCard)) {
+Item_tag_t::Item_tag_t(tag_t* parent_tag) {
     accepted = tags::accepts(tags::Item, parent_tag);
+}
+
+Select_tag_t* Item_tag_t::select() const {
+    return parent_of<Select_tag_t>(parent, tags::Select);
+}
+
+CheckBox_tag_t* Item_tag_t::checkbox() const {
+    return parent_of<CheckBox_tag_t>(parent, tags::CheckBox);
+}
+
+SelectCard_tag_t* Item_tag_t::select_card() const {
+    return parent_of<SelectCard_tag_t>(parent, tags::SelectCard);
 }
 
 void Item_tag_t::link() {
@@ -147,19 +156,19 @@ card_t Item_tag_t::as_card() const {
 }
 
 void Item_tag_t::show() {
-    if (checkbox) checkbox_item = checkbox->item;
+    if (checkbox()) checkbox_item = checkbox()->item;
     tag_complex_t::show();
-    if (select && select->item) {
-        select->item->add_option(name, is_default);
-    } else if (checkbox && checkbox_item) {
+    if (select() && select()->item) {
+        select()->item->add_option(name, is_default);
+    } else if (checkbox() && checkbox_item) {
         checkbox_item->add_box(name, checked);
-    } else if (select_card && select_card->item) {
+    } else if (select_card() && select_card()->item) {
         // Only the fixed choice that is the current pick shows as picked; with several fixed entries
         // every one of them would otherwise claim the pick and the last would win.
-        const card_t pick = select_card->current_pick();
-        const bool picked = pick.script_entry && !select_card->nested && pick == as_card();
-        select_card->item->add_option(name, is_default || picked);
-        select_card->item->bind_param(this);
+        const card_t pick = select_card()->current_pick();
+        const bool picked = pick.script_entry && !select_card()->nested && pick == as_card();
+        select_card()->item->add_option(name, is_default || picked);
+        select_card()->item->bind_param(this);
     }
 }
 
@@ -175,34 +184,42 @@ void Item_tag_t::replace_state_child(int32_t child_code, bool keep, const std::u
 void Item_tag_t::save() {
     // The state is written as one child of its kind, replacing those of earlier saves; a file holding
     // several of them still loads to the same state, as each marks the same default or the last one wins.
-    if (select) replace_state_child(tags::Default, is_default, {});
-    if (checkbox) replace_state_child(tags::DefaultValue, true, checked ? u"true" : u"false");
+    if (select()) replace_state_child(tags::Default, is_default, {});
+    if (checkbox()) replace_state_child(tags::DefaultValue, true, checked ? u"true" : u"false");
     tag_complex_t::save();
 }
 
 bool Item_tag_t::apply_text(const std::u16string& text) {
-    if (select_card && text == name) select_card->choose(as_card());
+    if (select_card() && text == name) select_card()->choose(as_card());
     return true;
 }
 
 std::u16string Item_tag_t::value_text() {
-    return select_card ? select_card->current_pick().display() : std::u16string();
+    return select_card() ? select_card()->current_pick().display() : std::u16string();
 }
 
-Value_tag_t::Value_tag_t(tag_t* parent_tag) : item(parent_of<Item_tag_t>(parent_tag, tags::Item)) {
+Value_tag_t::Value_tag_t(tag_t* parent_tag) {
     accepted = tags::accepts(tags::Value, parent_tag);
 }
 
-Default_tag_t::Default_tag_t(tag_t* parent_tag) : item(parent_of<Item_tag_t>(parent_tag, tags::Item)) {
+Default_tag_t::Default_tag_t(tag_t* parent_tag) {
     accepted = tags::accepts(tags::Default, parent_tag);
 }
 
+Item_tag_t* Value_tag_t::item() const {
+    return parent_of<Item_tag_t>(parent, tags::Item);
+}
+
+Item_tag_t* Default_tag_t::item() const {
+    return parent_of<Item_tag_t>(parent, tags::Item);
+}
+
 void Value_tag_t::link() {
-    if (item) item->value = text;
+    if (item()) item()->value = text;
 }
 
 void Default_tag_t::link() {
-    if (item) item->is_default = true;
+    if (item()) item()->is_default = true;
 }
 
 Mode_tag_t::Mode_tag_t(tag_t* parent_tag) {

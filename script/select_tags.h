@@ -90,10 +90,10 @@ public:
     // `UserRequest` child and by a `Body` child.
     tag_text_t request;
     tag_text_t body;
-    // The parent, in the one field that matches its code.
-    Select_tag_t* select = nullptr;
-    CheckBox_tag_t* checkbox = nullptr;
-    SelectCard_tag_t* select_card = nullptr;
+    // The parent, as the one of these it is (the others null).
+    Select_tag_t* select() const;
+    CheckBox_tag_t* checkbox() const;
+    SelectCard_tag_t* select_card() const;
 
 private:
     // The card record that picking this entry stores.
@@ -108,7 +108,7 @@ public:
     explicit Value_tag_t(tag_t* parent);
     void link() override;
 
-    Item_tag_t* item = nullptr;
+    Item_tag_t* item() const;
 };
 
 // "Default" (63): marks the preselected entry.
@@ -117,7 +117,7 @@ public:
     explicit Default_tag_t(tag_t* parent);
     void link() override;
 
-    Item_tag_t* item = nullptr;
+    Item_tag_t* item() const;
 };
 
 // "Mode" (47): the style of a selection, by exact keyword.

@@ -231,11 +231,11 @@ TEST(Factory, TypedParentPointers) {
         return std::unique_ptr<Item_tag_t>(static_cast<Item_tag_t*>(tag.release()));
     };
     auto in_select = item_under(52), in_card = item_under(51), in_box = item_under(62);
-    EXPECT_EQ(in_select->select, parents.by_code[52].get());
-    EXPECT_EQ(in_select->select_card, nullptr);
-    EXPECT_EQ(in_card->select_card, parents.by_code[51].get());
-    EXPECT_EQ(in_card->select, nullptr);
-    EXPECT_EQ(in_box->checkbox, parents.by_code[62].get());
+    EXPECT_EQ(in_select->select(), parents.by_code[52].get());
+    EXPECT_EQ(in_select->select_card(), nullptr);
+    EXPECT_EQ(in_card->select_card(), parents.by_code[51].get());
+    EXPECT_EQ(in_card->select(), nullptr);
+    EXPECT_EQ(in_box->checkbox(), parents.by_code[62].get());
 
     // A "ButtonAdd" marks its add form.
     auto& add_form = static_cast<ScriptItemAdd_tag_t&>(*parents.by_code[32]);
@@ -247,9 +247,9 @@ TEST(Factory, TypedParentPointers) {
 
     // A caption reaches its parent's caption interface, except under the sub-menus.
     auto caption = create_tag(4, parents.by_code[52].get());
-    EXPECT_EQ(static_cast<Caption_tag_t&>(*caption).captioned,
+    EXPECT_EQ(static_cast<Caption_tag_t&>(*caption).captioned(),
               dynamic_cast<tag_captioned_t*>(parents.by_code[52].get()));
-    EXPECT_EQ(static_cast<Caption_tag_t&>(*create_tag(4, parents.by_code[31].get())).captioned, nullptr);
+    EXPECT_EQ(static_cast<Caption_tag_t&>(*create_tag(4, parents.by_code[31].get())).captioned(), nullptr);
 }
 
 TEST(Factory, BankOptions) {
