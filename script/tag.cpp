@@ -80,13 +80,24 @@ std::u16string tag_t::resolve(const std::u16string& var_name) {
     return {};
 }
 
+namespace {
+
+// A string read straight into a tag's text.
+class text_room_t : public string_sink_t {
+public:
+    explicit text_room_t(tag_text_t& text) : text_(text) {}
+    char16_t* room(size_t units) override { return text_.make_room(units); }
+
+private:
+    tag_text_t& text_;
+};
+
+}  // namespace
+
 void tag_simple_t::load() {
     tag_t::load();
-    // Read into a buffer that keeps its room from text to text, then copied into the text's own slot.
-    thread_local std::u16string read;
-    storage().read_string(read);
-    text = read;
-    if (read.capacity() > 4096) read = std::u16string();
+    text_room_t room(text);
+    storage().read_string(room);
 }
 
 void tag_simple_t::save() {

@@ -9,18 +9,31 @@ tag_text_t::~tag_text_t() {
     tag_pool::release(data_, size_t(size_) * sizeof(char16_t));
 }
 
-void tag_text_t::assign(std::u16string_view text) {
+namespace {
+
+char16_t* new_units(size_t units) {
     // A text of 4 Gi units cannot come from a file (a length is checked against the bytes left) and no
     // template grows that far; it is refused rather than cut.
-    if (text.size() > UINT32_MAX) throw std::bad_alloc();
-    char16_t* copy = nullptr;
-    if (!text.empty()) {
-        copy = static_cast<char16_t*>(tag_pool::allocate(text.size() * sizeof(char16_t)));
-        std::memcpy(copy, text.data(), text.size() * sizeof(char16_t));
-    }
+    if (units > UINT32_MAX) throw std::bad_alloc();
+    return units == 0 ? nullptr : static_cast<char16_t*>(tag_pool::allocate(units * sizeof(char16_t)));
+}
+
+}  // namespace
+
+void tag_text_t::assign(std::u16string_view text) {
+    char16_t* copy = new_units(text.size());
+    if (copy) std::memcpy(copy, text.data(), text.size() * sizeof(char16_t));
     tag_pool::release(data_, size_t(size_) * sizeof(char16_t));
     data_ = copy;
     size_ = uint32_t(text.size());
+}
+
+char16_t* tag_text_t::make_room(size_t units) {
+    char16_t* room = new_units(units);
+    tag_pool::release(data_, size_t(size_) * sizeof(char16_t));
+    data_ = room;
+    size_ = uint32_t(units);
+    return room;
 }
 
 std::u16string operator+(std::u16string_view a, const tag_text_t& b) {

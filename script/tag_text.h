@@ -41,6 +41,8 @@ public:
     operator std::u16string() const { return str(); }
 
     void clear() noexcept { *this = tag_text_t(); }
+    // Makes the text `units` long and gives its characters, unset, to be written in place.
+    char16_t* make_room(size_t units);
     size_t size() const noexcept { return size_; }
     bool empty() const noexcept { return size_ == 0; }
     char16_t operator[](size_t i) const noexcept { return data_[i]; }

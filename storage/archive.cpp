@@ -1,5 +1,6 @@
 #include "storage/archive.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -121,7 +122,35 @@ uint64_t archive_reader_t::read_escaped_length(uint64_t start, uint16_t w) {
     return length;
 }
 
+namespace {
+
+// Units stored little-endian, each XORed with `key`, into `to`: on any host, in a loop the compiler vectorises.
+void decode_units(char16_t* to, const uint8_t* bytes, size_t units, uint16_t key) {
+    for (size_t i = 0; i < units; ++i) to[i] = static_cast<char16_t>((bytes[2 * i] | bytes[2 * i + 1] << 8) ^ key);
+}
+
+// Gives the caller's string exactly the units asked for.
+class string_room_t : public string_sink_t {
+public:
+    explicit string_room_t(std::u16string& text) : text_(text) {}
+    char16_t* room(size_t units) override {
+        text_.resize(units);
+        return text_.data();
+    }
+
+private:
+    std::u16string& text_;
+};
+
+}  // namespace
+
 void archive_reader_t::read_string(std::u16string& text, uint16_t key) {
+    // The sink is asked for room only when nothing can fail any more: on an error `text` stays as it was.
+    string_room_t room(text);
+    read_string(room, key);
+}
+
+void archive_reader_t::read_string(string_sink_t& sink, uint16_t key) {
     const uint64_t start = offset_;
     bool wide = false;
     const uint64_t length = read_length(start, wide);
@@ -137,34 +166,28 @@ void archive_reader_t::read_string(std::u16string& text, uint16_t key) {
         tell(stored_form_t::string_without_marker, start);
         std::string bytes(n, '\0');
         read_bytes(bytes.data(), n);
-        text = decode_windows1251(bytes);
-        if (key != 0)
-            for (char16_t& c : text) c = static_cast<char16_t>(c ^ key);
+        std::u16string text = decode_windows1251(bytes);
+        char16_t* to = sink.room(text.size());
+        for (size_t i = 0; i < text.size(); ++i) to[i] = static_cast<char16_t>(text[i] ^ key);
         return;
     }
-    // The units are assembled little-endian on any host, from the mapping at once or in buffered pieces.
-    const auto put = [key](std::u16string& to, const uint8_t* bytes, size_t done, size_t units) {
-        for (size_t i = 0; i < units; ++i)
-            to[done + i] = static_cast<char16_t>((bytes[2 * i] | bytes[2 * i + 1] << 8) ^ key);
-    };
     if (mapped_) {
-        // Nothing can fail past the length check: the text is decoded into the caller's storage.
-        text.resize(n);
-        put(text, mapped_ + offset_, 0, n);
+        // Nothing can fail past the length check: the units go straight from the mapping to the sink.
+        decode_units(sink.room(n), mapped_ + offset_, n, key);
         offset_ += 2 * uint64_t(n);
         pass_mapped();
         return;
     }
-    // A read can fail halfway; the caller's text stays as it was then.
+    // A read can fail halfway: the units are gathered first.
     std::u16string read(n, u'\0');
     uint8_t chunk[512];
     for (size_t done = 0; done < n;) {
         size_t units = std::min(n - done, sizeof chunk / 2);
         read_bytes(chunk, units * 2);
-        put(read, chunk, done, units);
+        decode_units(read.data() + done, chunk, units, key);
         done += units;
     }
-    text = std::move(read);
+    std::copy(read.begin(), read.end(), sink.room(n));
 }
 
 archive_writer_t::archive_writer_t(atomic_writer_t& out) : out_(out) {}

@@ -9,6 +9,7 @@
 
 #include "core/atomic_writer.h"
 #include "core/file_ops.h"
+#include "storage/storage.h"
 
 // The archive's encoding of values, little-endian throughout. A string is stored as the Unicode marker
 // (FF FE FF), its length in UTF-16 units (one byte below 255; else FF and 16 bits below 0xFFFE; else FF FF FF
@@ -45,6 +46,8 @@ public:
     // Reads a string into `text` (reusing its storage), every unit XORed with `key` (0 leaves it as stored).
     // On an error `text` is left as it was.
     void read_string(std::u16string& text, uint16_t key = 0);
+    // The same into the sink's room, which is asked for only once the string can be read whole.
+    void read_string(string_sink_t& sink, uint16_t key = 0);
     std::u16string read_string() {
         std::u16string text;
         read_string(text);

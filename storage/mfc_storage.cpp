@@ -140,6 +140,12 @@ storage_t& mfc_storage_t::read_string(std::u16string& text) {
     return *this;
 }
 
+storage_t& mfc_storage_t::read_string(string_sink_t& sink) {
+    ensure_mode(mode_read);
+    reader_->read_string(sink, read_key_);
+    return *this;
+}
+
 storage_t& mfc_storage_t::read_bool(bool& value) {
     ensure_mode(mode_read);
     const uint64_t at = reader_->offset();

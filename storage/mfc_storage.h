@@ -55,6 +55,7 @@ public:
     storage_t& write_bool(bool value) override;
     storage_t& write_int(int32_t value) override;
     storage_t& read_string(std::u16string& text) override;
+    storage_t& read_string(string_sink_t& sink) override;
     storage_t& read_bool(bool& value) override;
     storage_t& read_int(int32_t& value) override;
     uint64_t offset() const override;

@@ -1,8 +1,18 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+// Where a read string goes: asked once for room for the string's units, after its length was checked.
+class string_sink_t {
+public:
+    virtual char16_t* room(size_t units) = 0;
+
+protected:
+    ~string_sink_t() = default;
+};
 
 // The sequential stream of the script and settings files. A reader reads exactly what the writer
 // wrote, in the same order; each operation returns the storage so that calls can be chained.
@@ -12,6 +22,8 @@ public:
     virtual storage_t& write_bool(bool value) = 0;
     virtual storage_t& write_int(int32_t value) = 0;
     virtual storage_t& read_string(std::u16string& text) = 0;
+    // The same into the sink's memory; on an error the sink may have been given a string of garbage.
+    virtual storage_t& read_string(string_sink_t& sink) = 0;
     virtual storage_t& read_bool(bool& value) = 0;
     virtual storage_t& read_int(int32_t& value) = 0;
 
