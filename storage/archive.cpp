@@ -1,6 +1,7 @@
 #include "storage/archive.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <string>
 
@@ -78,7 +79,14 @@ uint16_t archive_reader_t::read_u16() {
 
 uint32_t archive_reader_t::read_u32() {
     uint8_t b[4];
-    read_bytes(b, 4);
+    if (mapped_ && remaining() >= 4) {
+        // The common case without the general copy.
+        std::memcpy(b, mapped_ + offset_, 4);
+        offset_ += 4;
+        pass_mapped();
+    } else {
+        read_bytes(b, 4);
+    }
     return static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 | static_cast<uint32_t>(b[2]) << 16 |
            static_cast<uint32_t>(b[3]) << 24;
 }
@@ -124,9 +132,15 @@ uint64_t archive_reader_t::read_escaped_length(uint64_t start, uint16_t w) {
 
 namespace {
 
-// Units stored little-endian, each XORed with `key`, into `to`: on any host, in a loop the compiler vectorises.
+// Units stored little-endian, each XORed with `key`, into `to`, on any host.
 void decode_units(char16_t* to, const uint8_t* bytes, size_t units, uint16_t key) {
-    for (size_t i = 0; i < units; ++i) to[i] = static_cast<char16_t>((bytes[2 * i] | bytes[2 * i + 1] << 8) ^ key);
+    if constexpr (std::endian::native == std::endian::little) {
+        if (units != 0) std::memcpy(to, bytes, units * 2);
+        if (key != 0)
+            for (size_t i = 0; i < units; ++i) to[i] = static_cast<char16_t>(to[i] ^ key);
+    } else {
+        for (size_t i = 0; i < units; ++i) to[i] = static_cast<char16_t>((bytes[2 * i] | bytes[2 * i + 1] << 8) ^ key);
+    }
 }
 
 // Gives the caller's string exactly the units asked for.
