@@ -91,3 +91,21 @@ TEST(Tag, AttributeMapKeepsOrderAndReplacesInPlaceShortAndLong) {
         EXPECT_FALSE(map.contains(u"нет"));
     }
 }
+
+// A tag text may be given a part of itself; a moved text keeps its characters where they were, as the
+// attribute index relies on.
+TEST(Tag, TextTakesPartsOfItselfAndMovesWithoutCopying) {
+    tag_text_t text(u"абвгд");
+    text = text.view().substr(1);
+    EXPECT_EQ(text, u"бвгд");
+    const tag_text_t& same = text;
+    text = same;
+    EXPECT_EQ(text, u"бвгд");
+    const char16_t* where = text.begin();
+    tag_text_t moved(std::move(text));
+    EXPECT_EQ(moved.begin(), where);
+    EXPECT_EQ(moved, u"бвгд");
+    EXPECT_EQ(u"«" + moved + u"»", u"«бвгд»");
+    moved.clear();
+    EXPECT_TRUE(moved.empty());
+}

@@ -2,6 +2,8 @@
 // read both from a mapping and through the buffer.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "core/memory_file_ops.h"
@@ -188,7 +190,70 @@ private:
     long later_;
 };
 
+// Mapped files in memory that record the parts of a mapping the reader says it has passed.
+class passed_pages_ops_t final : public file_ops_t {
+public:
+    memory_file_ops_t files;
+    const unsigned char* mapping = nullptr;
+    // Each passed part as {offset into the mapping, bytes}.
+    std::vector<std::pair<uint64_t, uint64_t>> passed_parts;
+
+    int open_read(const std::string& path) override { return files.open_read(path); }
+    int create_temp(const std::string& target, std::string& temp_path, file_permissions_t permissions) override {
+        return files.create_temp(target, temp_path, permissions);
+    }
+    bool size(int handle, uint64_t& bytes) override { return files.size(handle, bytes); }
+    long read(int handle, void* buffer, size_t n) override { return files.read(handle, buffer, n); }
+    long write(int handle, const void* buffer, size_t n) override { return files.write(handle, buffer, n); }
+    bool fsync(int handle) override { return files.fsync(handle); }
+    bool close(int handle) override { return files.close(handle); }
+    const void* map(int handle, uint64_t bytes) override {
+        mapping = static_cast<const unsigned char*>(files.map(handle, bytes));
+        return mapping;
+    }
+    void unmap(const void* data, uint64_t bytes) override { files.unmap(data, bytes); }
+    void passed(const void* data, uint64_t bytes) override {
+        passed_parts.emplace_back(uint64_t(static_cast<const unsigned char*>(data) - mapping), bytes);
+    }
+    bool rename(const std::string& from, const std::string& to) override { return files.rename(from, to); }
+    bool fsync_dir(const std::string& dir) override { return files.fsync_dir(dir); }
+    bool remove(const std::string& path) override { return files.remove(path); }
+};
+
 }  // namespace
+
+// A large mapped file is let go behind the reader in whole pages, one part after the other, never a byte it
+// has not yet read: what it lets go may leave memory, and what lies ahead must stay.
+TEST(ArchiveReads, PassedPagesOfAMappingAreOnlyThoseAlreadyRead) {
+    passed_pages_ops_t ops;
+    ops.files.mappable = true;
+    const std::u16string text(1000, u'я');
+    {
+        mfc_storage_t out(u"f", mfc_storage_t::mode_write, u"", ops.files);
+        for (int i = 0; i < 1700; ++i) out.write_string(text);  // about 3.4 MB
+        ASSERT_TRUE(out.close());
+    }
+    mfc_storage_t in(u"f", mfc_storage_t::mode_read, u"", ops);
+    uint64_t passed_up_to = 0;
+    for (int i = 0; i < 1700; ++i) {
+        std::u16string read;
+        in.read_string(read);
+        ASSERT_EQ(read, text) << i;
+        for (const auto& [at, bytes] : ops.passed_parts) {
+            EXPECT_EQ(at % 4096, 0u);
+            EXPECT_EQ(bytes % 4096, 0u);
+            passed_up_to = std::max(passed_up_to, at + bytes);
+        }
+        ASSERT_LE(passed_up_to, in.offset()) << i;
+    }
+    ASSERT_FALSE(ops.passed_parts.empty());
+    uint64_t next = 0;
+    for (const auto& [at, bytes] : ops.passed_parts) {
+        EXPECT_EQ(at, next);
+        next = at + bytes;
+    }
+    EXPECT_GT(next, uint64_t(2) << 20);
+}
 
 // A read that breaks inside a long string names the offset where it broke, and leaves the text being read
 // into as it was.
