@@ -50,15 +50,18 @@ bool tag_t::parent_is(const tag_t* parent, std::initializer_list<int32_t> codes)
 
 void tag_t::load() {
     if (!attributes) return;
+    // Buffers that keep their room from attribute to attribute and tag to tag; the map copies the texts.
+    thread_local std::u16string key, value;
     const int32_t count = read_count(storage(), 2 * record_bytes::string);
     for (int32_t i = 0; i < count; ++i) {
-        // Buffers that keep their room from attribute to attribute; the map copies the texts.
-        thread_local std::u16string key, value;
         const uint64_t at = storage().offset();
         storage().read_string(key).read_string(value);
         if (script_context.on_repeated_attribute && attributes->contains(key)) script_context.on_repeated_attribute(at);
         attributes->set(key, value);
     }
+    // A long text read once is not kept for the life of the thread.
+    if (key.capacity() > 4096) key = std::u16string();
+    if (value.capacity() > 4096) value = std::u16string();
 }
 
 void tag_t::save() {

@@ -1,13 +1,12 @@
 // The root's full load (variables, then the tree through the factory) and save of generated settings files
 // of 0.1, 1 and 10 MB (and 100 MB with OSTREVAN_BENCH_LARGE=1), one line per size (MBx10 is the size in
 // tenths of a MB):
-//   - the load runs in a fresh process (this program run again) each time (its time is the benchmark's time), beside
-//   the raw
-//     4096-byte reads of the same bytes from the page cache (raw_ms) and their ratio (load_x);
+//   - the load runs in a fresh process (this program run again) each time (its time is the benchmark's time),
+//     beside the raw 4096-byte reads of the same bytes from the page cache (raw_ms) and their ratio (load_x);
 //   - the save, beside a raw write of the same bytes with the same fsyncs and rename (save_x);
 //   - the load's peak memory: the loading process's peak resident size (VmHWM) minus that of the same
-//     program started the same way doing nothing, beside the file's size (mem_x). The file's pages count in it when
-//     the file is mapped.
+//     program started the same way doing nothing, beside the file's size (mem_x). The mapped file's pages count
+//     in it while they are mapped; the reader lets them go behind it a megabyte at a time.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <sys/wait.h>
