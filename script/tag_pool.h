@@ -2,9 +2,10 @@
 
 #include <cstddef>
 
-// Memory for the tags of the tree. A script holds hundreds of thousands of small tags; taking them from
-// large blocks whose pages are made present at once, instead of one heap allocation each, keeps the load
-// from spending its time in page faults. Freed tags are reused by later ones of the same size; the blocks
+// Memory for the tags of the tree and what they hold (texts, child lists, attribute maps). A script holds
+// hundreds of thousands of small tags; taking them from large blocks whose pages are made present at once,
+// instead of one heap allocation each, keeps the load from spending its time in page faults. Freed slots
+// are reused by later ones of the same size; the blocks
 // are kept for the life of the process. Each thread has its own pool. Under AddressSanitizer the heap is
 // used, so that a use after free is still caught.
 namespace tag_pool {

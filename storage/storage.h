@@ -22,7 +22,8 @@ public:
     virtual storage_t& write_bool(bool value) = 0;
     virtual storage_t& write_int(int32_t value) = 0;
     virtual storage_t& read_string(std::u16string& text) = 0;
-    // The same into the sink's memory; on an error the sink may have been given a string of garbage.
+    // The same into the sink's memory. The sink is asked for room only once the string can be read whole, so
+    // on an error it is not asked at all.
     virtual storage_t& read_string(string_sink_t& sink) = 0;
     virtual storage_t& read_bool(bool& value) = 0;
     virtual storage_t& read_int(int32_t& value) = 0;
