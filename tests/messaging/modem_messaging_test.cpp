@@ -18,13 +18,16 @@
 #include "sim/sim_modem.h"
 #include "tests/messaging/fake_sms.h"
 #include "tests/messaging/waiting_application.h"
+#include "tests/storage/temp_dir.h"
 
 namespace {
 
 using texts_t = std::vector<std::u16string>;
 
 struct OnTheSimulatedModem : testing::Test {
-    std::filesystem::path folder = std::filesystem::path(testing::TempDir()) / "ostrevan_modem_messaging";
+    // A folder of its own: CTest runs the cases of this program side by side.
+    temp_dir_t dir;
+    std::filesystem::path folder = dir.path();
     manual_clock_t clock;
     sim_modem_t sim{clock};
     bool link = true;
@@ -36,14 +39,7 @@ struct OnTheSimulatedModem : testing::Test {
     std::unique_ptr<ppc_messaging_t> messaging;
     waiting_application_t app;
 
-    void SetUp() override {
-        std::filesystem::remove_all(folder);
-        std::filesystem::create_directories(folder);
-    }
-    void TearDown() override {
-        stop();
-        std::filesystem::remove_all(folder);
-    }
+    void TearDown() override { stop(); }
 
     // Starts the program's side: the modem service, its provider and store, and the messaging object.
     void start() {

@@ -19,15 +19,15 @@
 #include "sim/sim_modem.h"
 #include "tests/messaging/fake_sms.h"
 #include "tests/messaging/waiting_application.h"
+#include "tests/storage/temp_dir.h"
 
 namespace {
 
 using texts_t = std::vector<std::u16string>;
 
 TEST(SendRoad, FormToThePduAtTheModemAndTheBanksAnswerBack) {
-    const auto folder = std::filesystem::path(testing::TempDir()) / "ostrevan_send_road";
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
+    const temp_dir_t dir;
+    const std::filesystem::path& folder = dir.path();
     manual_clock_t clock;
     sim_modem_t sim{clock};
     modem_options_t options;
@@ -75,7 +75,6 @@ TEST(SendRoad, FormToThePduAtTheModemAndTheBanksAnswerBack) {
         EXPECT_EQ(answer[0].rfind(u"Запрос на платёж принят. Для подтверждения отправьте код CFM", 0), 0u);
         EXPECT_EQ(messaging.rule().confirmation_code(answer[0]).size(), 9u);
     }
-    std::filesystem::remove_all(folder);
 }
 
 }  // namespace
