@@ -7,8 +7,10 @@
 
 std::u16string_view text_table_t::text(int row, int column) const {
     const size_t index = size_t(row) * width_ + size_t(column);
+    if (row < 0 || column < 0 || size_t(column) >= width_ || index >= ends_.size())
+        throw std::out_of_range("text_table_t::text");
     const size_t start = start_of(index);
-    return std::u16string_view(texts_).substr(start, ends_.at(index) - start);
+    return std::u16string_view(texts_).substr(start, ends_[index] - start);
 }
 
 uint32_t text_table_t::checked_end() const {
@@ -30,9 +32,14 @@ void text_table_t::insert_row(int row, std::initializer_list<std::u16string_view
     const size_t at = start_of(first);
     const auto added = uint32_t(joined.size());
     for (uint32_t& end : ends) end += uint32_t(at);
-    texts_.insert(at, joined);
-    for (size_t i = first; i < ends_.size(); ++i) ends_[i] += added;
-    ends_.insert(ends_.begin() + std::ptrdiff_t(first), ends.begin(), ends.end());
+    const auto new_ends = ends_.insert(ends_.begin() + std::ptrdiff_t(first), ends.begin(), ends.end());
+    try {
+        texts_.insert(at, joined);
+    } catch (...) {
+        ends_.erase(new_ends, new_ends + std::ptrdiff_t(width_));
+        throw;
+    }
+    for (size_t i = first + width_; i < ends_.size(); ++i) ends_[i] += added;
 }
 
 void text_table_t::remove_row(int row) {
