@@ -30,7 +30,7 @@ int leading_number(const std::u16string& text) {
 // The index of the first card of the list that is `card`, or -1.
 int index_of(const card_list_var_t& list, const card_t& card) {
     for (int i = 0; i < list.count(); ++i)
-        if (list.cards[size_t(i)] == card) return i;
+        if (list.same_card(i, card)) return i;
     return -1;
 }
 
@@ -65,7 +65,7 @@ void ButtonAdd_tag_t::execute(int, int) {
             // Editing: the card keeps its third field and leaves its old place.
             const int edited = index_of(*list, item->card);
             if (edited >= 0) {
-                added.id2 = list->cards[size_t(edited)].id2;
+                added.id2 = list->card_at(edited).id2;
                 list->remove_at(edited);
             }
         }

@@ -1,6 +1,4 @@
 // The key that adds the script item to the favourites or removes it from them.
-#include <algorithm>
-
 #include "resources/texts.h"
 #include "script/button_tags.h"
 #include "script/menu_tags.h"
@@ -19,9 +17,7 @@ void ButtonFavAddDel_tag_t::link() {
 void ButtonFavAddDel_tag_t::show() {
     if (global_vars && !global_vars->get_bool_or(u"IsFavButton", true)->value) return;
     ButtonOk_tag_t::show();
-    is_favourite = script_item && favourites &&
-                   std::any_of(favourites->favourites.begin(), favourites->favourites.end(),
-                               [this](const fav_t& fav) { return fav.id == script_item->id; });
+    is_favourite = script_item && favourites && favourites->find_id(script_item->id) >= 0;
     if (button) button->set_caption(is_favourite ? caption_del : caption_add);
     request = is_favourite ? request_del : request_add;
 }
@@ -33,12 +29,10 @@ void ButtonFavAddDel_tag_t::execute(int, int) {
     alert->show();
     bool changed = false;
     if (alert->answer() && favourites) {
-        auto& list = favourites->favourites;
         if (is_favourite) {
-            auto found =
-                std::find_if(list.begin(), list.end(), [this](const fav_t& fav) { return fav.id == script_item->id; });
-            if (found != list.end()) {
-                list.erase(found);
+            const int found = favourites->find_id(script_item->id);
+            if (found >= 0) {
+                favourites->remove_at(found);
                 changed = true;
             }
         } else {
@@ -46,7 +40,7 @@ void ButtonFavAddDel_tag_t::execute(int, int) {
             fav.id = script_item->id;
             fav.name = script_item->form ? script_item->form->title() : std::u16string();
             fav.item = script_item;
-            list.push_back(fav);
+            favourites->append(fav);
             changed = true;
         }
     }

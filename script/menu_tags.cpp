@@ -149,7 +149,7 @@ void ScriptItemAdd_tag_t::link() {
 }
 
 bool ScriptItemAdd_tag_t::run_to_add() {
-    if (card_list && card_list->cards.empty()) show_information(no_items_text);
+    if (card_list && card_list->count() == 0) show_information(no_items_text);
     if (card_var_t* card = lookup_card(card_var_name)) card->card.add_new = true;
     adding = nested = true;
     try {

@@ -100,7 +100,7 @@ void SelectCard_tag_t::prefill_add_form() {
     set_if_present(u"priority", u"1");
     if (!card_list) return;
     for (int i = 0; i < card_list->count(); ++i)
-        if (card_list->cards[size_t(i)] == pick) set_if_present(u"priority", decimal(i + 1));
+        if (card_list->same_card(i, pick)) set_if_present(u"priority", decimal(i + 1));
 }
 
 card_t SelectCard_tag_t::current_pick() const {
@@ -256,7 +256,9 @@ void Object_tag_t::show() {
 
 void Object_tag_t::show_favourites() {
     if (!fav_list_tag->list_window || !fav_list_tag->favourites) return;
-    for (const fav_t& fav : fav_list_tag->favourites->favourites) {
+    const fav_list_var_t& favourites = *fav_list_tag->favourites;
+    for (int i = 0; i < favourites.count(); ++i) {
+        const fav_t fav = favourites.fav_at(i);
         tag_t* target = fav.item;
         if (!target && script_context.tags_by_id) {
             auto found = script_context.tags_by_id->find(fav.id);
@@ -278,7 +280,7 @@ void Object_tag_t::show_cards() {
     card_t pick = select_card->current_pick();
     bool pick_listed = false;
     for (int i = 0; i < list->count(); ++i) {
-        const bool is_pick = list->cards[size_t(i)] == pick;
+        const bool is_pick = list->same_card(i, pick);
         pick_listed = pick_listed || is_pick;
         item->add_option(list->display_at(i), is_pick && !select_card->nested);
     }

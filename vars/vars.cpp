@@ -54,26 +54,26 @@ void card_var_t::save(storage_t& storage) const {
 }
 
 void card_list_var_t::load(storage_t& storage) {
-    int32_t n = read_count(storage, 3 * record_bytes::string);
-    cards.reserve(cards.size() + size_t(n));
-    for (; n > 0; --n) {
-        card_t card;
-        storage.read_string(card.id0).read_string(card.id1).read_string(card.id2);
-        cards.push_back(std::move(card));
-    }
+    cards_.load_rows(storage, read_count(storage, 3 * record_bytes::string));
 }
 
 void card_list_var_t::save(storage_t& storage) const {
     storage.write_int(count());
-    for (const card_t& card : cards) storage.write_string(card.id0).write_string(card.id1).write_string(card.id2);
+    cards_.save_rows(storage);
 }
 
 card_t card_list_var_t::card_at(int i) const {
-    card_t card = cards.at(static_cast<size_t>(i));
+    if (i < 0 || i >= count()) throw std::out_of_range("card_list_var_t::card_at");
+    card_t card;
+    card.id0 = cards_.text(i, 0);
+    card.id1 = cards_.text(i, 1);
+    card.id2 = cards_.text(i, 2);
     card.template_text = template_text;
-    card.add_new = false;
-    card.script_entry = false;
     return card;
+}
+
+bool card_list_var_t::same_card(int i, const card_t& card) const {
+    return cards_.text(i, 0) == card.id0 && cards_.text(i, 1) == card.id1 && cards_.text(i, 2) == card.id2;
 }
 
 int card_list_var_t::find_display(std::u16string_view text) const {
@@ -84,11 +84,11 @@ int card_list_var_t::find_display(std::u16string_view text) const {
 
 void card_list_var_t::remove_at(int i) {
     if (i < 0 || i >= count()) throw std::out_of_range("card_list_var_t::remove_at");
-    cards.erase(cards.begin() + i);
+    cards_.remove_row(i);
 }
 
 void card_list_var_t::insert_at(const card_t& card, int i) {
-    cards.insert(cards.begin() + std::clamp(i, 0, count()), card);
+    cards_.insert_row(std::clamp(i, 0, count()), {card.id0, card.id1, card.id2});
 }
 
 void fav_var_t::load(storage_t& storage) {
@@ -100,21 +100,39 @@ void fav_var_t::save(storage_t& storage) const {
 }
 
 void fav_list_var_t::load(storage_t& storage) {
-    int32_t n = read_count(storage, 2 * record_bytes::string);
-    favourites.reserve(favourites.size() + size_t(n));
-    for (; n > 0; --n) {
-        fav_t fav;
-        storage.read_string(fav.id).read_string(fav.name);
-        favourites.push_back(std::move(fav));
-    }
+    favs_.load_rows(storage, read_count(storage, 2 * record_bytes::string));
 }
 
 void fav_list_var_t::save(storage_t& storage) const {
     storage.write_int(count());
-    for (const fav_t& fav : favourites) storage.write_string(fav.id).write_string(fav.name);
+    favs_.save_rows(storage);
+}
+
+fav_t fav_list_var_t::fav_at(int i) const {
+    if (i < 0 || i >= count()) throw std::out_of_range("fav_list_var_t::fav_at");
+    fav_t fav;
+    fav.id = favs_.text(i, 0);
+    fav.name = favs_.text(i, 1);
+    if (size_t(i) < items_.size()) fav.item = items_[size_t(i)];
+    return fav;
+}
+
+int fav_list_var_t::find_id(std::u16string_view id) const {
+    for (int i = 0; i < count(); ++i)
+        if (favs_.text(i, 0) == id) return i;
+    return -1;
 }
 
 void fav_list_var_t::remove_at(int i) {
     if (i < 0 || i >= count()) throw std::out_of_range("fav_list_var_t::remove_at");
-    favourites.erase(favourites.begin() + i);
+    favs_.remove_row(i);
+    if (size_t(i) < items_.size()) items_.erase(items_.begin() + i);
+}
+
+void fav_list_var_t::append(const fav_t& fav) {
+    favs_.append_row({fav.id, fav.name});
+    if (fav.item) {
+        items_.resize(size_t(count()) - 1, nullptr);
+        items_.push_back(fav.item);
+    }
 }

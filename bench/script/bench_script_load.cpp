@@ -268,6 +268,33 @@ void empty_cards_load(benchmark::State& state) {
     state.counters["mem_x"] = peak_bytes / size;
 }
 
+// The same for a file holding one favourites list of empty favourites (two one-byte texts each).
+void empty_favs_load(benchmark::State& state) {
+    const std::string path =
+        (std::filesystem::temp_directory_path() / ("ostrevan-favs-bench-" + std::to_string(::getpid()))).string();
+    const int32_t favs = int32_t(state.range(0)) * (1 << 20) / 2;
+    {
+        mfc_storage_t out(from_utf8(path), mfc_storage_t::mode_write, pin);
+        out.write_int(1).write_int(3).write_string(u"favs").write_int(favs);
+        if (!out.close()) std::abort();
+        std::ofstream tail(path, std::ios::binary | std::ios::app);
+        const std::vector<char> empty(size_t(favs) * 2 + 4, '\0');  // the favourites, then an empty tree
+        tail.write(empty.data(), std::streamsize(empty.size()));
+    }
+    const double size = double(std::filesystem::file_size(path));
+    double peak_bytes = 0;
+    for (auto _ : state) {
+        const child_result_t idle = in_fresh_process("--idle", path);
+        const child_result_t load = in_fresh_process("--load", path);
+        state.SetIterationTime(load.seconds);
+        peak_bytes = std::max(peak_bytes, double(load.peak_kb - idle.peak_kb) * 1024);
+    }
+    std::filesystem::remove(path);
+    state.counters["file_MB"] = size / (1 << 20);
+    state.counters["peak_MB"] = peak_bytes / (1 << 20);
+    state.counters["mem_x"] = peak_bytes / size;
+}
+
 // Adds load_x (mean load time over raw read) to the report line.
 class ratio_reporter_t : public benchmark::ConsoleReporter {
 public:
@@ -299,6 +326,11 @@ int main(int argc, char** argv) {
     auto* bench = benchmark::RegisterBenchmark("script_load_save/MBx10", script_load_save);
     bench->Arg(1)->Arg(10)->Arg(100)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("empty_cards_load/MB", empty_cards_load)
+        ->Arg(10)
+        ->Iterations(3)
+        ->UseManualTime()
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("empty_favs_load/MB", empty_favs_load)
         ->Arg(10)
         ->Iterations(3)
         ->UseManualTime()

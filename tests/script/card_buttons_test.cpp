@@ -11,7 +11,8 @@ namespace {
 
 std::vector<std::u16string> card_names() {
     std::vector<std::u16string> names;
-    for (const card_t& card : global_vars->get_card_list(u"cards")->cards) names.push_back(card.id0 + u"/" + card.id2);
+    const card_list_var_t& list = *global_vars->get_card_list(u"cards");
+    for (int i = 0; i < list.count(); ++i) names.push_back(list.card_at(i).id0 + u"/" + list.card_at(i).id2);
     return names;
 }
 

@@ -370,7 +370,8 @@ void shoot_menus(bool soft_keys, screen_size_t screen) {
     tags_by_id_t items{{u"balance", &item}, {u"limit", &item}};
     script_context.tags_by_id = &items;
     fav_list_var_t favourites;
-    favourites.favourites = {{u"balance", u"Баланс карты Мир Зарплатная •• 0931"}, {u"limit", u"Лимит по кредитке"}};
+    favourites.append({u"balance", u"Баланс карты Мир Зарплатная •• 0931"});
+    favourites.append({u"limit", u"Лимит по кредитке"});
     auto favs = create_tag(64, nullptr);
     static_cast<ScriptFavList_tag_t&>(*favs).favourites = &favourites;
     auto empty_favs = create_tag(64, nullptr);

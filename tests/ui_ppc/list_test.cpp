@@ -114,7 +114,7 @@ private slots:
             QMenu root;
             display.reset_menu(&root);
             fav_list_var_t favourites;
-            favourites.favourites = c.favourites;
+            for (const fav_t& fav : c.favourites) favourites.append(fav);
             auto tag = create_tag(64, nullptr);
             auto* fav_list = dynamic_cast<ScriptFavList_tag_t*>(tag.get());
             QVERIFY(fav_list);
@@ -127,7 +127,8 @@ private slots:
         QMenu root;
         display.reset_menu(&root);
         fav_list_var_t favourites;
-        favourites.favourites = {{u"balance", u"Баланс"}, {u"balance", u"Баланс снова"}};
+        favourites.append({u"balance", u"Баланс"});
+        favourites.append({u"balance", u"Баланс снова"});
         auto tag = create_tag(64, nullptr);
         static_cast<ScriptFavList_tag_t&>(*tag).favourites = &favourites;
         display.create_list(u"")->add_entry(u"Избранное", tag.get(), u"");

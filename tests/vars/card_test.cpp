@@ -67,19 +67,33 @@ TEST(CardList, HandsOutCopiesWithTheListTemplate) {
     list.insert_at({u"9", u"", u""}, 99);
     list.remove_at(1);
     ASSERT_EQ(list.count(), 3);
-    EXPECT_EQ(list.cards[0].id0, u"0");
-    EXPECT_EQ(list.cards[1].id0, u"2222");
-    EXPECT_EQ(list.cards[2].id0, u"9");
+    EXPECT_EQ(list.card_at(0).id0, u"0");
+    EXPECT_EQ(list.card_at(1).id0, u"2222");
+    EXPECT_EQ(list.card_at(2).id0, u"9");
     EXPECT_EQ(card_list_var_t().find_display(u""), -1);
 }
 
-TEST(FavList, KeepsOrder) {
+TEST(FavList, KeepsOrderAndTheItemsOfThisRun) {
+    // Items are only compared, never used: any two distinct addresses stand for them.
+    char slots[2];
+    auto* balance_item = reinterpret_cast<ScriptItem_tag_t*>(&slots[0]);
+    auto* pay_item = reinterpret_cast<ScriptItem_tag_t*>(&slots[1]);
     fav_list_var_t favs;
-    favs.append({u"balance", u"Баланс", nullptr});
-    favs.append({u"pay", u"Платёж", nullptr});
+    favs.append({u"loaded", u"Загруженный", nullptr});
+    favs.append({u"balance", u"Баланс", balance_item});
+    favs.append({u"other", u"Другой", nullptr});
+    favs.append({u"pay", u"Платёж", pay_item});
     favs.remove_at(0);
-    ASSERT_EQ(favs.count(), 1);
-    EXPECT_EQ(favs.fav_at(0).name, u"Платёж");
+    favs.remove_at(1);
+    ASSERT_EQ(favs.count(), 2);
+    EXPECT_EQ(favs.fav_at(0).name, u"Баланс");
+    EXPECT_EQ(favs.fav_at(0).item, balance_item);
+    EXPECT_EQ(favs.fav_at(1).id, u"pay");
+    EXPECT_EQ(favs.fav_at(1).item, pay_item);
+    EXPECT_EQ(favs.find_id(u"pay"), 1);
+    EXPECT_EQ(favs.find_id(u"loaded"), -1);
+    favs.append({u"late", u"", nullptr});
+    EXPECT_EQ(favs.fav_at(2).item, nullptr);
 }
 
 }  // namespace

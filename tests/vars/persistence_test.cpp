@@ -1,6 +1,8 @@
 // Registries through the settings file and back, and loads of damaged files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "core/memory_file_ops.h"
 #include "storage/mfc_storage.h"
 #include "tests/storage/temp_dir.h"
@@ -57,8 +59,9 @@ TEST(VarPersistence, EveryTypeSurvivesAPinFileInOrder) {
     EXPECT_EQ(got.template_text, u" - ");  // templates and flags are not stored
     card_list_var_t* list = back.get_card_list(u"s_phones");
     ASSERT_EQ(list->count(), 2);
-    EXPECT_EQ(list->cards[0].template_text, u"{id0}-{id1}");
-    EXPECT_EQ(list->cards[1].id2, std::u16string(300, u'ж'));
+    EXPECT_TRUE(list->card_at(0) == card_t({u"Основной", u"+79001234567", u""}));
+    EXPECT_EQ(list->card_at(0).template_text, u"");  // the list's template is not stored
+    EXPECT_EQ(list->card_at(1).id2, std::u16string(300, u'ж'));
     list->set_template(u"{id1}");
     EXPECT_EQ(list->display_at(0), u"+79001234567");
     fav_list_var_t* favs = back.get_fav_list(u"favs");
@@ -72,6 +75,60 @@ TEST(VarPersistence, EveryTypeSurvivesAPinFileInOrder) {
     // Loading and saving again gives the same bytes.
     save(back, dir.file("again.cfg"), u"1234");
     EXPECT_EQ(read_bytes(dir.path() / "again.cfg"), read_bytes(dir.path() / "settings.cfg"));
+}
+
+// Cards and favourites inserted and removed in the middle keep every text in place, and the edited lists
+// save the bytes of lists written in their final order, which load back as they were.
+TEST(VarPersistence, EditedListsSaveLikeListsWrittenInOrder) {
+    temp_dir_t dir;
+    var_registry_t edited;
+    card_list_var_t* cards = edited.get_card_list(u"cards");
+    std::vector<card_t> expected;
+    auto insert = [&](card_t card, int at) {
+        cards->insert_at(card, at);
+        expected.insert(expected.begin() + std::clamp(at, 0, int(expected.size())), card);
+    };
+    auto remove = [&](int at) {
+        cards->remove_at(at);
+        expected.erase(expected.begin() + at);
+    };
+    insert({u"1111", u"Visa", u""}, 0);
+    insert({u"", u"", u""}, 99);
+    insert({u"Мир", std::u16string(300, u'ж'), u"Иванов"}, 1);
+    insert({u"x", u"", u"z"}, -1);
+    remove(2);
+    insert({u"", u"+79001234567", u""}, 2);
+    remove(0);
+    insert({u"последняя", u"", u""}, 4);
+    remove(3);
+    ASSERT_EQ(cards->count(), int(expected.size()));
+    for (int i = 0; i < cards->count(); ++i) {
+        EXPECT_TRUE(cards->card_at(i) == expected[size_t(i)]) << i;
+        EXPECT_TRUE(cards->same_card(i, expected[size_t(i)])) << i;
+    }
+    fav_list_var_t* favs = edited.get_fav_list(u"favs");
+    for (const char16_t* id : {u"a", u"", u"pay", u"b"}) favs->append({id, std::u16string(u"Имя ") + id, nullptr});
+    favs->remove_at(1);
+    favs->remove_at(2);
+
+    var_registry_t in_order;
+    for (const card_t& card : expected) in_order.get_card_list(u"cards")->append(card);
+    in_order.get_fav_list(u"favs")->append({u"a", u"Имя a", nullptr});
+    in_order.get_fav_list(u"favs")->append({u"pay", u"Имя pay", nullptr});
+    save(edited, dir.file("edited.cfg"), u"1234");
+    save(in_order, dir.file("in_order.cfg"), u"1234");
+    EXPECT_EQ(read_bytes(dir.path() / "edited.cfg"), read_bytes(dir.path() / "in_order.cfg"));
+
+    var_registry_t back;
+    {
+        mfc_storage_t s(dir.file("edited.cfg"), mfc_storage_t::mode_read, u"1234");
+        back.load(s);
+    }
+    const card_list_var_t* loaded = back.get_card_list(u"cards");
+    ASSERT_EQ(loaded->count(), int(expected.size()));
+    for (int i = 0; i < loaded->count(); ++i) EXPECT_TRUE(loaded->card_at(i) == expected[size_t(i)]) << i;
+    ASSERT_EQ(back.get_fav_list(u"favs")->count(), 2);
+    EXPECT_EQ(back.get_fav_list(u"favs")->fav_at(1).name, u"Имя pay");
 }
 
 TEST(VarPersistence, RecordLayout) {

@@ -208,7 +208,7 @@ private:
                 check_attributes({QStringLiteral("name")});
                 while (next_element(&element)) {
                     if (reader_.name() != cfg_xml::var_elements[card_var_t::type_code]) fail_unexpected_element();
-                    static_cast<card_list_var_t&>(*record.var).cards.push_back(parse_card(false));
+                    static_cast<card_list_var_t&>(*record.var).append(parse_card(false));
                     end_of_empty_element();
                 }
                 break;
@@ -220,7 +220,7 @@ private:
                 check_attributes({QStringLiteral("name")});
                 while (next_element(&element)) {
                     if (reader_.name() != cfg_xml::var_elements[fav_var_t::type_code]) fail_unexpected_element();
-                    static_cast<fav_list_var_t&>(*record.var).favourites.push_back(parse_fav(false));
+                    static_cast<fav_list_var_t&>(*record.var).append(parse_fav(false));
                     end_of_empty_element();
                 }
                 break;

@@ -105,15 +105,15 @@ private:
                 writer_.writeAttribute(cfg_xml::value, static_cast<const bool_var_t&>(var).value ? "true" : "false");
                 break;
             case card_list_var_t::type_code: {
-                const auto& cards = static_cast<const card_list_var_t&>(var).cards;
+                const auto& cards = static_cast<const card_list_var_t&>(var);
                 writer_.writeStartElement(element);
                 attribute(QStringLiteral("name"), name, where);
-                for (const card_t& card : cards) {
+                for (int i = 0; i < cards.count(); ++i) {
                     newline(3);
                     writer_.writeEmptyElement(cfg_xml::var_elements[card_var_t::type_code]);
-                    card_attributes(card);
+                    card_attributes(cards.card_at(i));
                 }
-                if (!cards.empty()) newline(2);
+                if (cards.count() > 0) newline(2);
                 writer_.writeEndElement();
                 break;
             }
@@ -123,15 +123,16 @@ private:
                 card_attributes(static_cast<const card_var_t&>(var).card);
                 break;
             case fav_list_var_t::type_code: {
-                const auto& favourites = static_cast<const fav_list_var_t&>(var).favourites;
+                const auto& favourites = static_cast<const fav_list_var_t&>(var);
                 writer_.writeStartElement(element);
                 attribute(QStringLiteral("name"), name, where);
-                for (const fav_t& fav : favourites) {
+                for (int i = 0; i < favourites.count(); ++i) {
                     newline(3);
                     writer_.writeEmptyElement(cfg_xml::var_elements[fav_var_t::type_code]);
+                    const fav_t fav = favourites.fav_at(i);
                     fav_attributes(fav.id, fav.name);
                 }
-                if (!favourites.empty()) newline(2);
+                if (favourites.count() > 0) newline(2);
                 writer_.writeEndElement();
                 break;
             }

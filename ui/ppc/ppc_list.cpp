@@ -70,7 +70,8 @@ void ppc_list_t::add_favourites(const QString& text, tag_t* tag) {
     // A favourite whose script item is gone from the script gets no entry.
     const tags_by_id_t* items = script_context.tags_by_id;
     if (fav_list->favourites && items)
-        for (const fav_t& fav : fav_list->favourites->favourites) {
+        for (int i = 0; i < fav_list->favourites->count(); ++i) {
+            const fav_t fav = fav_list->favourites->fav_at(i);
             auto found = items->find(fav.id);
             if (found != items->end() && found->second) add_command(sub, label(fav.name), found->second);
         }
