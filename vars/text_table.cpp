@@ -74,10 +74,9 @@ void text_table_t::load_rows(storage_t& storage, int32_t count) {
 }
 
 void text_table_t::save_rows(storage_t& storage) const {
-    std::u16string t;
+    const std::u16string_view all(texts_);
     for (size_t index = 0; index < ends_.size(); ++index) {
         const size_t start = start_of(index);
-        t.assign(texts_, start, ends_[index] - start);
-        storage.write_string(t);
+        storage.write_string(all.substr(start, ends_[index] - start));
     }
 }
