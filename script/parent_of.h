@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cassert>
 #include <cstdint>
 
 #include "script/tag.h"
@@ -11,7 +12,11 @@ class ScriptItem_tag_t;
 // parent pointers of the tags are set with it in their constructors.
 template <class T>
 T* parent_of(tag_t* parent, int32_t code) {
-    return parent && parent->code == code ? dynamic_cast<T*>(parent) : nullptr;
+    if (!parent || parent->code != code) return nullptr;
+    // The tag table makes every code but "Image" as one class, so the code just checked decides the class.
+    if (code == tags::Image) return dynamic_cast<T*>(parent);
+    assert(dynamic_cast<T*>(parent));
+    return static_cast<T*>(parent);
 }
 
 // The parent when it is a "ScriptItem" or a "ScriptItemAdd"; null otherwise.

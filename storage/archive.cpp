@@ -269,9 +269,15 @@ void archive_writer_t::write_string(std::u16string_view text, uint16_t key) {
             }
         }
     }
+    if constexpr (std::endian::native == std::endian::little) {
+        if (key == 0) {
+            put(reinterpret_cast<const uint8_t*>(text.data()), text.size() * 2);
+            return;
+        }
+    }
     uint8_t chunk[512];
     for (size_t done = 0; done < text.size();) {
-        size_t units = std::min(text.size() - done, sizeof chunk / 2);
+        const size_t units = std::min(text.size() - done, sizeof chunk / 2);
         for (size_t i = 0; i < units; ++i) {
             const auto unit = static_cast<uint16_t>(text[done + i] ^ key);
             chunk[2 * i] = static_cast<uint8_t>(unit);

@@ -16,7 +16,12 @@ mfc_storage_t::mfc_storage_t(const std::u16string& path, file_ops_t& ops) : ops_
 
 mfc_storage_t::mfc_storage_t(const std::u16string& path, int mode, const std::u16string& password, file_ops_t& ops,
                              file_permissions_t permissions)
-    : ops_(ops), path_(path), permissions_(permissions), read_password_(password), write_password_(password) {
+    : ops_(ops),
+      path_(path),
+      permissions_(permissions),
+      read_password_(password),
+      write_password_(password),
+      write_key_(password_key(password)) {
     open_mode(mode);
 }
 
@@ -106,7 +111,7 @@ void mfc_storage_t::open_mode(int mode) {
         close_handle();
         throw mfc_storage_wrong_pass_ex_t(texts::storage_wrong_password);
     }
-    read_key_ = read_password_.empty() ? 0 : password_key(read_password_);
+    read_key_ = password_key(read_password_);
     is_open_ = true;
 }
 
@@ -118,7 +123,7 @@ void mfc_storage_t::ensure_mode(int mode) {
 
 storage_t& mfc_storage_t::write_string(std::u16string_view text) {
     ensure_mode(mode_write);
-    writer_->write_string(text, write_password_.empty() ? 0 : password_key(write_password_));
+    writer_->write_string(text, write_key_);
     return *this;
 }
 

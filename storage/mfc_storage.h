@@ -7,6 +7,7 @@
 #include "core/atomic_writer.h"
 #include "core/file_ops.h"
 #include "storage/archive.h"
+#include "storage/password.h"
 #include "storage/storage.h"
 #include "storage/storage_errors.h"
 
@@ -49,7 +50,10 @@ public:
     // opening for reading on; for the tools that show what a load and save would change.
     void set_form_observer(stored_form_observer_t observer) { observer_ = std::move(observer); }
     // Sets the password of the next write opening; reading keeps its own.
-    void set_write_password(const std::u16string& password) { write_password_ = password; }
+    void set_write_password(const std::u16string& password) {
+        write_password_ = password;
+        write_key_ = password_key(password);
+    }
 
     storage_t& write_string(std::u16string_view text) override;
     storage_t& write_bool(bool value) override;
@@ -89,4 +93,5 @@ private:
     std::u16string read_password_;
     uint16_t read_key_ = 0;  // of read_password_
     std::u16string write_password_;
+    uint16_t write_key_ = 0;  // of write_password_
 };
