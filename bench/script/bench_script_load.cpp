@@ -240,18 +240,18 @@ void script_load_save(benchmark::State& state) {
     state.counters["raw_s"] = raw;
 }
 
-// A settings file that is nothing but one card list of empty cards, each the three one-byte strings of
-// another writer (3 bytes): the densest a file can ask for memory. One line: its load's peak beside its size.
-void empty_cards_load(benchmark::State& state) {
+// A settings file that is nothing but one list of empty entries, each `texts` one-byte strings of another writer:
+// the densest a file can ask for memory. One line: its load's peak beside its size.
+void empty_list_load(benchmark::State& state, int32_t var_type, int32_t texts) {
     const std::string path =
-        (std::filesystem::temp_directory_path() / ("ostrevan-cards-bench-" + std::to_string(::getpid()))).string();
-    const int32_t cards = int32_t(state.range(0)) * (1 << 20) / 3;
+        (std::filesystem::temp_directory_path() / ("ostrevan-list-bench-" + std::to_string(::getpid()))).string();
+    const int32_t entries = int32_t(state.range(0)) * (1 << 20) / texts;
     {
         mfc_storage_t out(from_utf8(path), mfc_storage_t::mode_write, pin);
-        out.write_int(1).write_int(1).write_string(u"cards").write_int(cards);
+        out.write_int(1).write_int(var_type).write_string(u"list").write_int(entries);
         if (!out.close()) std::abort();
         std::ofstream tail(path, std::ios::binary | std::ios::app);
-        const std::vector<char> empty(size_t(cards) * 3 + 4, '\0');  // the cards, then an empty tree
+        const std::vector<char> empty(size_t(entries) * size_t(texts) + 4, '\0');  // the entries, then an empty tree
         tail.write(empty.data(), std::streamsize(empty.size()));
     }
     const double size = double(std::filesystem::file_size(path));
@@ -268,31 +268,13 @@ void empty_cards_load(benchmark::State& state) {
     state.counters["mem_x"] = peak_bytes / size;
 }
 
-// The same for a file holding one favourites list of empty favourites (two one-byte texts each).
+// Cards (type 1) have three texts, favourites (type 3) two.
+void empty_cards_load(benchmark::State& state) {
+    empty_list_load(state, 1, 3);
+}
+
 void empty_favs_load(benchmark::State& state) {
-    const std::string path =
-        (std::filesystem::temp_directory_path() / ("ostrevan-favs-bench-" + std::to_string(::getpid()))).string();
-    const int32_t favs = int32_t(state.range(0)) * (1 << 20) / 2;
-    {
-        mfc_storage_t out(from_utf8(path), mfc_storage_t::mode_write, pin);
-        out.write_int(1).write_int(3).write_string(u"favs").write_int(favs);
-        if (!out.close()) std::abort();
-        std::ofstream tail(path, std::ios::binary | std::ios::app);
-        const std::vector<char> empty(size_t(favs) * 2 + 4, '\0');  // the favourites, then an empty tree
-        tail.write(empty.data(), std::streamsize(empty.size()));
-    }
-    const double size = double(std::filesystem::file_size(path));
-    double peak_bytes = 0;
-    for (auto _ : state) {
-        const child_result_t idle = in_fresh_process("--idle", path);
-        const child_result_t load = in_fresh_process("--load", path);
-        state.SetIterationTime(load.seconds);
-        peak_bytes = std::max(peak_bytes, double(load.peak_kb - idle.peak_kb) * 1024);
-    }
-    std::filesystem::remove(path);
-    state.counters["file_MB"] = size / (1 << 20);
-    state.counters["peak_MB"] = peak_bytes / (1 << 20);
-    state.counters["mem_x"] = peak_bytes / size;
+    empty_list_load(state, 3, 2);
 }
 
 // Adds load_x (mean load time over raw read) to the report line.
