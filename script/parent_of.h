@@ -8,8 +8,8 @@
 
 class ScriptItem_tag_t;
 
-// The parent as the class the caller expects, when it has the given code; null otherwise. The typed
-// parent pointers of the tags are set with it in their constructors.
+// The parent as the class the caller expects, when it has the given code; null otherwise. Tags use it for
+// their typed parent, in their constructors or, for the leaves a script holds most of, each time they need it.
 template <class T>
 T* parent_of(tag_t* parent, int32_t code) {
     if (!parent || parent->code != code) return nullptr;
