@@ -44,8 +44,7 @@ std::unique_ptr<tag_t> create_child(int32_t code, tag_t* parent) {
 }
 
 std::unique_ptr<tag_t> create_tag_by_name(const std::u16string& name, tag_t* parent) {
-    auto tag = create_child(tag_code(name), parent);
-    return tag;
+    return create_child(tag_code(name), parent);
 }
 
 namespace {

@@ -154,7 +154,8 @@ void String_tag_t::save() {
 }
 
 void String_tag_t::show() {
-    form_t* form = form_tag() ? form_tag()->form : nullptr;
+    const Form_tag_t* owner = form_tag();
+    form_t* form = owner ? owner->form : nullptr;
     if (!form) return;
     std::unique_ptr<string_item_t> made = display().create_string_item(form, expand(text, *this));
     item = made.get();
@@ -173,7 +174,7 @@ void String_tag_t::execute(int, int) {
     else
         item->unfold();
     expanded = !expanded;
-    if (form_tag() && form_tag()->form) form_tag()->form->refresh();
+    if (const Form_tag_t* owner = form_tag(); owner && owner->form) owner->form->refresh();
 }
 
 Help_tag_t::Help_tag_t(tag_t* parent_tag) : String_tag_t(parent_tag), script_item(script_item_of(parent_tag)) {

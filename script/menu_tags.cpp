@@ -193,9 +193,9 @@ Item_tag_t* Name_tag_t::item() const {
 }
 
 void Name_tag_t::link() {
-    if (script_item()) script_item()->form->set_title(text);
-    if (script_list() && script_list()->list) script_list()->list->append_entry(text, script_list());
-    if (item()) item()->name = text;
+    if (ScriptItem_tag_t* owner = script_item()) owner->form->set_title(text);
+    if (ScriptList_tag_t* menu = script_list(); menu && menu->list) menu->list->append_entry(text, menu);
+    if (Item_tag_t* entry = item()) entry->name = text;
 }
 
 Id_tag_t::Id_tag_t(tag_t* parent_tag) {
@@ -212,7 +212,7 @@ ScriptList_tag_t* Id_tag_t::script_list() const {
 
 void Id_tag_t::link() {
     if (script_context.tags_by_id && parent) (*script_context.tags_by_id)[text] = parent;
-    if (script_item()) script_item()->id = text;
+    if (ScriptItem_tag_t* owner = script_item()) owner->id = text;
 }
 
 EnterAlert_tag_t::EnterAlert_tag_t(tag_t* parent_tag) : script_item(script_item_of(parent_tag)) {

@@ -72,18 +72,18 @@ void Parameter_tag_t::link() {
 
 void Parameter_tag_t::bind_in_scope() {
     if (!scope) return;
-    if (input()) {
+    if (Input_tag_t* in = input()) {
         string_var_t* var = scope->get_string(text);
-        if (var->value.empty()) var->value = input()->default_value;
-    } else if (select_card()) {
+        if (var->value.empty()) var->value = in->default_value;
+    } else if (SelectCard_tag_t* cards = select_card()) {
         scope->get_card(text);
-        select_card()->card_var_name = text;
-        if (ScriptItem_tag_t* script_item = select_card()->script_item()) script_item->card_var_name = text;
-    } else if (item()) {
+        cards->card_var_name = text;
+        if (ScriptItem_tag_t* script_item = cards->script_item()) script_item->card_var_name = text;
+    } else if (Item_tag_t* box = item()) {
         const bool existed = scope->lookup(text) != nullptr;
         bool_var_t* var = scope->get_bool(text);
-        if (!existed) var->value = item()->checked;
-        item()->checked = var->value;
+        if (!existed) var->value = box->checked;
+        box->checked = var->value;
     }
 }
 
@@ -106,23 +106,23 @@ void Save_tag_t::link() {
 }
 
 void Parameter_tag_t::show() {
-    if (select()) {
+    if (Select_tag_t* choice = select()) {
         const string_var_t* var = registry().get_string(text);
-        if (!var->value.empty()) select()->default_text = var->value;
-        if (select()->item) select()->item->bind_param(this);
-    } else if (select_card()) {
-        if (select_card()->item) select_card()->item->bind_param(this);
-    } else if (input()) {
-        if (input()->item) input()->item->set_param(this);
-    } else if (item()) {
-        if (item()->checkbox_item) item()->checkbox_item->add_param(this);
+        if (!var->value.empty()) choice->default_text = var->value;
+        if (choice->item) choice->item->bind_param(this);
+    } else if (SelectCard_tag_t* cards = select_card()) {
+        if (cards->item) cards->item->bind_param(this);
+    } else if (Input_tag_t* in = input()) {
+        if (in->item) in->item->set_param(this);
+    } else if (Item_tag_t* box = item()) {
+        if (box->checkbox_item) box->checkbox_item->add_param(this);
     }
 }
 
 bool Parameter_tag_t::apply_text(const std::u16string& committed) {
-    if (select()) {
+    if (Select_tag_t* choice = select()) {
         string_var_t* var = registry().get_string(text);
-        for_each_entry(*select(), [&](Item_tag_t& entry) {
+        for_each_entry(*choice, [&](Item_tag_t& entry) {
             if (entry.name != committed) return;
             var->value = entry.value;
             var->display = entry.name;
@@ -130,9 +130,9 @@ bool Parameter_tag_t::apply_text(const std::u16string& committed) {
         return true;
     }
     if (input()) return apply_input_text(committed);
-    if (select_card()) {
+    if (SelectCard_tag_t* cards = select_card()) {
         card_var_t* var = registry().get_card(text);
-        card_list_var_t* list = select_card()->card_list;
+        card_list_var_t* list = cards->card_list;
         const int index = list ? list->find_display(committed) : -1;
         if (index >= 0) {
             var->card = list->card_at(index);
@@ -143,49 +143,49 @@ bool Parameter_tag_t::apply_text(const std::u16string& committed) {
         }
         return true;
     }
-    if (item()) {
+    if (Item_tag_t* box = item()) {
         const bool ticked = committed == u"true";
         registry().get_bool(text)->value = ticked;
-        item()->checked = ticked;
+        box->checked = ticked;
     }
     return true;
 }
 
 bool Parameter_tag_t::apply_input_text(const std::u16string& committed) {
+    const Input_tag_t& in = *input();
     string_var_t* var = registry().get_string(text);
     var->value = committed;
-    const bool in_minor_units = has_bank_option(*input(), remove_point_option);
-    const bool accepted_amount = !(input()->type_text == currency_type && is_zero_amount(committed) && !in_minor_units);
+    const bool in_minor_units = has_bank_option(in, remove_point_option);
+    const bool accepted_amount = !(in.type_text == currency_type && is_zero_amount(committed) && !in_minor_units);
     if (in_minor_units) var->remove_point = true;
-    if (has_bank_option(*input(), change_date_option)) var->change_date = true;
-    if (has_bank_option(*input(), plus_sign_option) && !var->value.empty() && var->value.front() != u'+') {
+    if (has_bank_option(in, change_date_option)) var->change_date = true;
+    if (has_bank_option(in, plus_sign_option) && !var->value.empty() && var->value.front() != u'+') {
         var->value.insert(0, 1, u'+');
     }
-    if (has_bank_option(*input(), zero_fill_option)) {
+    if (has_bank_option(in, zero_fill_option)) {
         var->zero_fill = true;
-        var->zero_fill_width = input()->item ? input()->item->max_length() : 0;
+        var->zero_fill_width = in.item ? in.item->max_length() : 0;
     }
     return accepted_amount;
 }
 
 std::u16string Parameter_tag_t::value_text() {
-    if (select()) {
+    if (Select_tag_t* choice = select()) {
         const string_var_t* var = registry().get_string(text);
         std::u16string shown;
         bool found = false;
-        for_each_entry(*select(), [&](Item_tag_t& entry) {
+        for_each_entry(*choice, [&](Item_tag_t& entry) {
             if (found || entry.value != var->value) return;
             shown = entry.name;
             found = true;
         });
         return shown;
     }
-    if (input()) {
+    if (const Input_tag_t* in = input()) {
         // The "+" the option put in front is the option's, not the user's: shown back in the field it would
         // push the last digit past the field's length, and the number would go out cut short.
         const std::u16string& value = registry().get_string(text)->value;
-        if (has_bank_option(*input(), plus_sign_option) && !value.empty() && value.front() == u'+')
-            return value.substr(1);
+        if (has_bank_option(*in, plus_sign_option) && !value.empty() && value.front() == u'+') return value.substr(1);
         return value;
     }
     if (item()) {

@@ -156,19 +156,22 @@ card_t Item_tag_t::as_card() const {
 }
 
 void Item_tag_t::show() {
-    if (checkbox()) checkbox_item = checkbox()->item;
+    Select_tag_t* const choice = select();
+    CheckBox_tag_t* const box = checkbox();
+    SelectCard_tag_t* const cards = select_card();
+    if (box) checkbox_item = box->item;
     tag_complex_t::show();
-    if (select() && select()->item) {
-        select()->item->add_option(name, is_default);
-    } else if (checkbox() && checkbox_item) {
+    if (choice && choice->item) {
+        choice->item->add_option(name, is_default);
+    } else if (box && checkbox_item) {
         checkbox_item->add_box(name, checked);
-    } else if (select_card() && select_card()->item) {
+    } else if (cards && cards->item) {
         // Only the fixed choice that is the current pick shows as picked; with several fixed entries
         // every one of them would otherwise claim the pick and the last would win.
-        const card_t pick = select_card()->current_pick();
-        const bool picked = pick.script_entry && !select_card()->nested && pick == as_card();
-        select_card()->item->add_option(name, is_default || picked);
-        select_card()->item->bind_param(this);
+        const card_t pick = cards->current_pick();
+        const bool picked = pick.script_entry && !cards->nested && pick == as_card();
+        cards->item->add_option(name, is_default || picked);
+        cards->item->bind_param(this);
     }
 }
 
@@ -190,12 +193,13 @@ void Item_tag_t::save() {
 }
 
 bool Item_tag_t::apply_text(const std::u16string& text) {
-    if (select_card() && text == name) select_card()->choose(as_card());
+    if (SelectCard_tag_t* cards = select_card(); cards && text == name) cards->choose(as_card());
     return true;
 }
 
 std::u16string Item_tag_t::value_text() {
-    return select_card() ? select_card()->current_pick().display() : std::u16string();
+    const SelectCard_tag_t* cards = select_card();
+    return cards ? cards->current_pick().display() : std::u16string();
 }
 
 Value_tag_t::Value_tag_t(tag_t* parent_tag) {
@@ -215,11 +219,11 @@ Item_tag_t* Default_tag_t::item() const {
 }
 
 void Value_tag_t::link() {
-    if (item()) item()->value = text;
+    if (Item_tag_t* entry = item()) entry->value = text;
 }
 
 void Default_tag_t::link() {
-    if (item()) item()->is_default = true;
+    if (Item_tag_t* entry = item()) entry->is_default = true;
 }
 
 Mode_tag_t::Mode_tag_t(tag_t* parent_tag) {

@@ -21,11 +21,9 @@ char16_t* new_units(size_t units) {
 }  // namespace
 
 void tag_text_t::assign(std::u16string_view text) {
-    char16_t* copy = new_units(text.size());
-    if (copy) std::memcpy(copy, text.data(), text.size() * sizeof(char16_t));
-    tag_pool::release(data_, size_t(size_) * sizeof(char16_t));
-    data_ = copy;
-    size_ = uint32_t(text.size());
+    tag_text_t copy;
+    if (!text.empty()) std::memcpy(copy.make_room(text.size()), text.data(), text.size() * sizeof(char16_t));
+    *this = std::move(copy);
 }
 
 char16_t* tag_text_t::make_room(size_t units) {

@@ -53,7 +53,7 @@ public:
     friend bool operator==(const tag_text_t& a, const tag_text_t& b) noexcept { return a.view() == b.view(); }
 
 private:
-    // Takes a copy first, so that a text may be assigned a part of itself.
+    // Copies before it lets the old characters go, so that a text may be assigned a part of itself.
     void assign(std::u16string_view text);
 
     char16_t* data_ = nullptr;

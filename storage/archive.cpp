@@ -79,14 +79,7 @@ uint16_t archive_reader_t::read_u16() {
 
 uint32_t archive_reader_t::read_u32() {
     uint8_t b[4];
-    if (mapped_ && remaining() >= 4) {
-        // The common case without the general copy.
-        std::memcpy(b, mapped_ + offset_, 4);
-        offset_ += 4;
-        pass_mapped();
-    } else {
-        read_bytes(b, 4);
-    }
+    read_bytes(b, 4);
     return static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 | static_cast<uint32_t>(b[2]) << 16 |
            static_cast<uint32_t>(b[3]) << 24;
 }

@@ -77,12 +77,13 @@ private:
     int handle_;
     uint64_t size_;
     uint64_t offset_ = 0;
-    const uint8_t* mapped_ = nullptr;  // the whole file, when it could be mapped
-    uint64_t passed_ = 0;              // the mapping's pages before this are let go
-    static constexpr uint64_t pass_step = uint64_t(1) << 20;
+    const uint8_t* mapped_ = nullptr;                           // the whole file, when it could be mapped
     std::unique_ptr<std::array<uint8_t, buffer_size>> buffer_;  // else this
     size_t begin_ = 0;
     size_t end_ = 0;
+    // The mapping's pages before this offset are let go, a step at a time.
+    uint64_t passed_ = 0;
+    static constexpr uint64_t pass_step = uint64_t(1) << 20;
 };
 
 // Buffered sequential writer into the crash-safe writer's file. The file is written when the buffer fills

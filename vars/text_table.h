@@ -16,12 +16,14 @@ public:
     explicit text_table_t(int texts_per_row) : width_(size_t(texts_per_row)) {}
 
     int rows() const { return static_cast<int>(ends_.size() / width_); }
-    // Text `column` of row `row`; both must be in range. Valid until the table changes.
+    // Text `column` of row `row`; a row or column out of range throws std::out_of_range. Valid until the table
+    // changes.
     std::u16string_view text(int row, int column) const;
 
     // Inserts a row of exactly texts_per_row texts at `row` (0 to rows()).
     void insert_row(int row, std::initializer_list<std::u16string_view> texts);
     void append_row(std::initializer_list<std::u16string_view> texts) { insert_row(rows(), texts); }
+    // A row out of range throws std::out_of_range.
     void remove_row(int row);
 
     // Reads `count` rows, each its texts in order, after the rows already held; the caller has checked the

@@ -1,6 +1,5 @@
 // Persistent forms of the six variable classes and the factory that makes them from their codes.
 #include <algorithm>
-#include <stdexcept>
 
 #include "resources/texts.h"
 #include "storage/record_count.h"
@@ -63,7 +62,6 @@ void card_list_var_t::save(storage_t& storage) const {
 }
 
 card_t card_list_var_t::card_at(int i) const {
-    if (i < 0 || i >= count()) throw std::out_of_range("card_list_var_t::card_at");
     card_t card;
     card.id0 = cards_.text(i, 0);
     card.id1 = cards_.text(i, 1);
@@ -83,7 +81,6 @@ int card_list_var_t::find_display(std::u16string_view text) const {
 }
 
 void card_list_var_t::remove_at(int i) {
-    if (i < 0 || i >= count()) throw std::out_of_range("card_list_var_t::remove_at");
     cards_.remove_row(i);
 }
 
@@ -109,7 +106,6 @@ void fav_list_var_t::save(storage_t& storage) const {
 }
 
 fav_t fav_list_var_t::fav_at(int i) const {
-    if (i < 0 || i >= count()) throw std::out_of_range("fav_list_var_t::fav_at");
     fav_t fav;
     fav.id = favs_.text(i, 0);
     fav.name = favs_.text(i, 1);
@@ -124,7 +120,6 @@ int fav_list_var_t::find_id(std::u16string_view id) const {
 }
 
 void fav_list_var_t::remove_at(int i) {
-    if (i < 0 || i >= count()) throw std::out_of_range("fav_list_var_t::remove_at");
     favs_.remove_row(i);
     if (size_t(i) < items_.size()) items_.erase(items_.begin() + i);
 }
