@@ -5,20 +5,28 @@
 
 #include "script/tag_pool.h"
 
-tag_text_t::~tag_text_t() {
-    tag_pool::release(data_, size_t(size_) * sizeof(char16_t));
-}
-
 namespace {
 
-char16_t* new_units(size_t units) {
-    // A text of 4 Gi units cannot come from a file (a length is checked against the bytes left) and no
-    // template grows that far; it is refused rather than cut.
-    if (units > UINT32_MAX) throw std::bad_alloc();
-    return units == 0 ? nullptr : static_cast<char16_t*>(tag_pool::allocate(units * sizeof(char16_t)));
+// The slot's bytes before the characters: the length.
+constexpr size_t header_bytes = sizeof(uint32_t);
+
+size_t slot_bytes(size_t units) {
+    return header_bytes + units * sizeof(char16_t);
 }
 
 }  // namespace
+
+tag_text_t::~tag_text_t() {
+    release(data_);
+}
+
+void tag_text_t::release(char16_t* data) noexcept {
+    if (!data) return;
+    char* slot = reinterpret_cast<char*>(data) - header_bytes;
+    uint32_t units = 0;
+    std::memcpy(&units, slot, header_bytes);
+    tag_pool::release(slot, slot_bytes(units));
+}
 
 void tag_text_t::assign(std::u16string_view text) {
     tag_text_t copy;
@@ -27,10 +35,18 @@ void tag_text_t::assign(std::u16string_view text) {
 }
 
 char16_t* tag_text_t::make_room(size_t units) {
-    char16_t* room = new_units(units);
-    tag_pool::release(data_, size_t(size_) * sizeof(char16_t));
+    // A text of 4 Gi units cannot come from a file (a length is checked against the bytes left) and no
+    // template grows that far; it is refused rather than cut.
+    if (units > UINT32_MAX) throw std::bad_alloc();
+    char16_t* room = nullptr;
+    if (units != 0) {
+        char* slot = static_cast<char*>(tag_pool::allocate(slot_bytes(units)));
+        const auto length = uint32_t(units);
+        std::memcpy(slot, &length, header_bytes);
+        room = reinterpret_cast<char16_t*>(slot + header_bytes);
+    }
+    release(data_);
     data_ = room;
-    size_ = uint32_t(units);
     return room;
 }
 
