@@ -27,15 +27,9 @@ archive_reader_t::~archive_reader_t() {
     if (mapped_) ops_.unmap(mapped_, size_);
 }
 
-void archive_reader_t::read_bytes(void* out, size_t n) {
+void archive_reader_t::read_bytes_slowly(void* out, size_t n) {
     if (n > remaining()) damaged(texts::storage_unexpected_end, {number_text(static_cast<int64_t>(size_))});
     auto* dst = static_cast<uint8_t*>(out);
-    if (mapped_) {
-        std::memcpy(dst, mapped_ + offset_, n);
-        offset_ += n;
-        pass_mapped();
-        return;
-    }
     while (n > 0) {
         if (begin_ == end_) {
             long got = ops_.read(handle_, buffer_->data(), buffer_->size());
@@ -63,30 +57,6 @@ void archive_reader_t::pass_mapped_pages() {
     const uint64_t upto = offset_ & ~(pass_step - 1);
     ops_.passed(mapped_ + passed_, upto - passed_);
     passed_ = upto;
-}
-
-uint8_t archive_reader_t::read_u8() {
-    uint8_t b;
-    read_bytes(&b, 1);
-    return b;
-}
-
-uint16_t archive_reader_t::read_u16() {
-    uint8_t b[2];
-    read_bytes(b, 2);
-    return static_cast<uint16_t>(b[0] | b[1] << 8);
-}
-
-uint32_t archive_reader_t::read_u32() {
-    uint8_t b[4];
-    read_bytes(b, 4);
-    return static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 | static_cast<uint32_t>(b[2]) << 16 |
-           static_cast<uint32_t>(b[3]) << 24;
-}
-
-uint64_t archive_reader_t::read_u64() {
-    uint64_t low = read_u32();
-    return low | static_cast<uint64_t>(read_u32()) << 32;
 }
 
 uint64_t archive_reader_t::read_length(uint64_t start, bool& wide) {

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -39,10 +40,27 @@ public:
     archive_reader_t(const archive_reader_t&) = delete;
     archive_reader_t& operator=(const archive_reader_t&) = delete;
 
-    uint8_t read_u8();
-    uint16_t read_u16();
-    uint32_t read_u32();
-    uint64_t read_u64();
+    // Fixed-size values are decoded inline from the mapping: a script file is mostly 1- to 4-byte fields.
+    uint8_t read_u8() {
+        uint8_t b[1];
+        read_bytes(b, 1);
+        return b[0];
+    }
+    uint16_t read_u16() {
+        uint8_t b[2];
+        read_bytes(b, 2);
+        return static_cast<uint16_t>(b[0] | b[1] << 8);
+    }
+    uint32_t read_u32() {
+        uint8_t b[4];
+        read_bytes(b, 4);
+        return static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 | static_cast<uint32_t>(b[2]) << 16 |
+               static_cast<uint32_t>(b[3]) << 24;
+    }
+    uint64_t read_u64() {
+        const uint64_t low = read_u32();
+        return low | static_cast<uint64_t>(read_u32()) << 32;
+    }
     // Reads a string into `text` (reusing its storage), every unit XORed with `key` (0 leaves it as stored).
     // On an error `text` is left as it was.
     void read_string(std::u16string& text, uint16_t key = 0);
@@ -59,7 +77,17 @@ public:
     uint64_t remaining() const { return size_ - offset_; }
 
 private:
-    void read_bytes(void* out, size_t n);
+    void read_bytes(void* out, size_t n) {
+        if (mapped_ && n <= remaining()) {
+            std::memcpy(out, mapped_ + offset_, n);
+            offset_ += n;
+            pass_mapped();
+            return;
+        }
+        read_bytes_slowly(out, n);
+    }
+    // Past the end of the file, or through the buffer.
+    void read_bytes_slowly(void* out, size_t n);
     uint64_t read_length(uint64_t start, bool& wide);
     uint64_t read_escaped_length(uint64_t start, uint16_t first);
     // Lets the pages of the mapping behind the read position go, a step at a time, so that a large file
