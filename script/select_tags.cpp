@@ -176,7 +176,7 @@ void Item_tag_t::show() {
 }
 
 void Item_tag_t::replace_state_child(int32_t child_code, bool keep, const std::u16string& child_text) {
-    std::erase_if(children, [child_code](const std::unique_ptr<tag_t>& child) { return child->code == child_code; });
+    children.erase_if([child_code](const std::unique_ptr<tag_t>& child) { return child->code == child_code; });
     if (!keep) return;
     std::unique_ptr<tag_t> child = create_child(child_code, this);
     if (!child) return;

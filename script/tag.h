@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "script/attribute_map.h"
+#include "script/tag_list.h"
 #include "script/tag_pool.h"
 #include "script/tag_text.h"
 
@@ -84,7 +85,7 @@ public:
     tag_t* first_child_with_code(int32_t wanted);
     tag_t* next_child_with_code();
 
-    std::vector<std::unique_ptr<tag_t>, tag_pool::allocator<std::unique_ptr<tag_t>>> children;
+    tag_list_t children;
     int32_t search_code = 0;
     // Index in `children` after the child the search last returned; npos when none.
     uint32_t search_pos = npos;

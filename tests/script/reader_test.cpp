@@ -138,7 +138,7 @@ TEST(Reader, LoadsTreesExactlyAsDeepAsTheLimit) {
     int levels = 0;
     for (const tag_t* tag = root.get(); tag; ++levels) {
         const auto& children = static_cast<const tag_complex_t*>(tag)->children;
-        tag = children.empty() ? nullptr : children.front().get();
+        tag = children.empty() ? nullptr : children[0].get();
     }
     EXPECT_EQ(levels - 1, max_tag_depth);
 }

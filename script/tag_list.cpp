@@ -1,0 +1,37 @@
+#include "script/tag_list.h"
+
+#include <algorithm>
+#include <new>
+
+#include "script/tag.h"
+#include "script/tag_pool.h"
+
+tag_list_t::~tag_list_t() {
+    // First to last, as the children were made.
+    for (size_t i = 0; i < size_; ++i) data_[i].~value_type();
+    tag_pool::release(data_, capacity_ * sizeof(value_type));
+}
+
+void tag_list_t::reserve(size_t count) {
+    if (count <= capacity_) return;
+    // A stored count is checked against the bytes left in the file, so no file asks for more.
+    if (count > UINT32_MAX) throw std::bad_alloc();
+    auto* room = static_cast<value_type*>(tag_pool::allocate(count * sizeof(value_type)));
+    for (size_t i = 0; i < size_; ++i) {
+        new (room + i) value_type(std::move(data_[i]));
+        data_[i].~value_type();
+    }
+    tag_pool::release(data_, capacity_ * sizeof(value_type));
+    data_ = room;
+    capacity_ = uint32_t(count);
+}
+
+void tag_list_t::push_back(value_type child) {
+    if (size_ == capacity_) reserve(std::max<size_t>(4, size_t(capacity_) * 2));
+    new (data_ + size_) value_type(std::move(child));
+    ++size_;
+}
+
+void tag_list_t::shrink_to(size_t count) noexcept {
+    while (size_ > count) data_[--size_].~value_type();
+}
