@@ -1,5 +1,8 @@
 #include "script/tag.h"
 
+#include <cstdint>
+#include <unordered_map>
+
 #include "core/text_error.h"
 #include "resources/texts.h"
 #include "script/factory.h"
@@ -159,20 +162,43 @@ void tag_complex_t::save() {
     for (auto& child : children) child->save();
 }
 
+namespace {
+
+struct child_search_t {
+    int32_t code = 0;
+    // Index in `children` after the child the search last returned; npos when none.
+    size_t pos = npos;
+    static constexpr size_t npos = SIZE_MAX;
+};
+
+// The state of each tag's child search, by tag. Tags belong to the thread that made them, as their memory does.
+std::unordered_map<const tag_complex_t*, child_search_t>& child_searches() {
+    thread_local std::unordered_map<const tag_complex_t*, child_search_t> searches;
+    return searches;
+}
+
+}  // namespace
+
+tag_complex_t::~tag_complex_t() {
+    if (has_child_search) child_searches().erase(this);
+}
+
 tag_t* tag_complex_t::first_child_with_code(int32_t wanted) {
-    search_code = wanted;
-    search_pos = 0;
+    child_searches()[this] = {wanted, 0};
+    has_child_search = true;
     return next_child_with_code();
 }
 
 tag_t* tag_complex_t::next_child_with_code() {
-    if (search_pos == npos) return nullptr;
-    for (size_t i = search_pos; i < children.size(); ++i) {
-        if (children[i]->code == search_code) {
-            search_pos = uint32_t(i + 1);
+    if (!has_child_search) return nullptr;
+    child_search_t& search = child_searches()[this];
+    if (search.pos == child_search_t::npos) return nullptr;
+    for (size_t i = search.pos; i < children.size(); ++i) {
+        if (children[i]->code == search.code) {
+            search.pos = i + 1;
             return children[i].get();
         }
     }
-    search_pos = npos;
+    search.pos = child_search_t::npos;
     return nullptr;
 }

@@ -50,6 +50,8 @@ public:
     bool whole_text = false;
     // Whether bank options were set on the tag (script/factory.h keeps them).
     bool has_bank_options = false;
+    // Whether a child search of this (complex) tag has state (script/tag.cpp keeps it).
+    bool has_child_search = false;
     // The code from the tag table, without the attributes bit. Set by the factory.
     int32_t code = 0;
     // Not owned; none for the root.
@@ -74,6 +76,7 @@ public:
 // A node with children, kept in load order.
 class tag_complex_t : public tag_t {
 public:
+    ~tag_complex_t() override;
     void load() override;
     void link() override;
     void show() override;
@@ -82,12 +85,9 @@ public:
     bool is_complex() const override { return true; }
 
     // The child search. Its state is shared: a search inside another search on the same tag restarts it.
+    // Few tags are ever searched, so the state is kept beside the tree.
     tag_t* first_child_with_code(int32_t wanted);
     tag_t* next_child_with_code();
 
     tag_list_t children;
-    int32_t search_code = 0;
-    // Index in `children` after the child the search last returned; npos when none.
-    uint32_t search_pos = npos;
-    static constexpr uint32_t npos = UINT32_MAX;
 };

@@ -23,6 +23,19 @@ TEST(Tag, ChildSearchWalksOneCodeAndRestartsWhenNested) {
     EXPECT_EQ(node.next_child_with_code(), node.children[4].get());
     EXPECT_EQ(node.next_child_with_code(), nullptr);
     EXPECT_EQ(node.first_child_with_code(61), nullptr);
+
+    // Each tag has its own search, and it goes with the tag: one made later in the same memory has none.
+    auto other = create_tag(52, nullptr);
+    auto& other_node = static_cast<tag_complex_t&>(*other);
+    other_node.children.push_back(create_tag(53, other.get()));
+    EXPECT_EQ(node.first_child_with_code(53), node.children[0].get());
+    EXPECT_EQ(other_node.first_child_with_code(53), other_node.children[0].get());
+    EXPECT_EQ(node.next_child_with_code(), node.children[2].get());
+    EXPECT_EQ(other_node.next_child_with_code(), nullptr);
+    select.reset();
+    auto next = create_tag(52, nullptr);
+    static_cast<tag_complex_t&>(*next).children.push_back(create_tag(53, next.get()));
+    EXPECT_EQ(static_cast<tag_complex_t&>(*next).next_child_with_code(), nullptr);
 }
 
 TEST(Tag, ParameterWithEmptyAttributeMapSavesItsRecord) {
