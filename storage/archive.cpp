@@ -130,7 +130,16 @@ void archive_reader_t::read_string(std::u16string& text, uint16_t key) {
 void archive_reader_t::read_string(string_sink_t& sink, uint16_t key) {
     const uint64_t start = offset_;
     bool wide = false;
-    const uint64_t length = read_length(start, wide);
+    uint64_t length = 0;
+    if (mapped_ && remaining() >= 4 && mapped_[start] == 0xFF && mapped_[start + 1] == 0xFE &&
+        mapped_[start + 2] == 0xFF && mapped_[start + 3] < 0xFF) {
+        // The writer's form of a string below 255 units, which nearly every string of a script is.
+        wide = true;
+        length = mapped_[start + 3];
+        offset_ += 4;
+    } else {
+        length = read_length(start, wide);
+    }
     const uint64_t unit = wide ? 2 : 1;
     if (length > remaining() / unit) {
         // Reported as unsigned text: a 64-bit length may not fit a signed number.
