@@ -2,6 +2,11 @@
 
 attribute_map_t::~attribute_map_t() = default;
 
+void attribute_map_t::clear() noexcept {
+    index_.reset();
+    entries_t().swap(entries_);
+}
+
 const attribute_map_t::entry_t* attribute_map_t::find_entry(std::u16string_view key) const {
     if (index_) {
         auto it = index_->find(key);

@@ -30,6 +30,8 @@ public:
     static void operator delete(void* p, size_t bytes) noexcept { tag_pool::release(p, bytes); }
 
     void set(std::u16string_view key, std::u16string_view value);
+    // Lets every entry go, with the room they took.
+    void clear() noexcept;
     // The value under `key`, or null.
     const tag_text_t* find(std::u16string_view key) const;
     bool contains(std::u16string_view key) const { return find(key) != nullptr; }

@@ -141,6 +141,7 @@ Form_tag_t* String_tag_t::form_tag() const {
 
 void String_tag_t::load() {
     tag_simple_t::load();
+    const attribute_map_t* attributes = this->attributes();
     const tag_text_t* value = attributes ? attributes->find(expanded_key) : nullptr;
     expanded = !value || *value == u"true";
 }
@@ -148,8 +149,7 @@ void String_tag_t::load() {
 void String_tag_t::save() {
     // The state is always written, so the record carries an attribute block even when it was read
     // without one.
-    if (!attributes) attributes = std::make_unique<attribute_map_t>();
-    attributes->set(expanded_key, expanded ? u"true" : u"false");
+    own_attributes().set(expanded_key, expanded ? u"true" : u"false");
     tag_simple_t::save();
 }
 

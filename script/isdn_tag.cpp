@@ -21,7 +21,7 @@ void ISDN_tag_t::link() {
     if (number->card.id1 == no_number) number->card.id1.clear();
     messaging_t* messaging = script_context.messaging;
     if (messaging) messaging->set_number(number->card.id1);
-    if (attributes) {
+    if (const attribute_map_t* attributes = this->attributes()) {
         if (const tag_text_t* suffix = attributes->find(u"smsSuffix"); suffix && messaging) {
             messaging->set_suffix(*suffix);
         }

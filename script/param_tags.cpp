@@ -201,5 +201,5 @@ BankSpecified_tag_t::BankSpecified_tag_t(tag_t* parent_tag) {
 }
 
 void BankSpecified_tag_t::link() {
-    if (parent) set_bank_option(*parent, text, attributes.get());
+    if (parent) set_bank_option(*parent, text, attributes());
 }

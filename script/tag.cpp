@@ -1,6 +1,9 @@
 #include "script/tag.h"
 
 #include <cstdint>
+#include <deque>
+#include <new>
+#include <vector>
 #include <unordered_map>
 
 #include "core/text_error.h"
@@ -31,8 +34,49 @@ struct level_guard_t {
 
 }  // namespace
 
+namespace {
+
+// The attribute maps of the thread's tags. A deque keeps each map where it is as the table grows (bank
+// options point at maps); the places of maps whose tags are gone are given to new ones.
+struct attribute_table_t {
+    std::deque<attribute_map_t, tag_pool::allocator<attribute_map_t>> maps;
+    std::vector<uint32_t> free_places;
+};
+
+attribute_table_t& attribute_table() {
+    thread_local attribute_table_t table;
+    return table;
+}
+
+}  // namespace
+
 tag_t::~tag_t() {
     forget_bank_options(*this);
+    if (attributes_place_ != 0) {
+        attribute_table_t& table = attribute_table();
+        table.maps[attributes_place_ - 1].clear();
+        table.free_places.push_back(attributes_place_ - 1);
+    }
+}
+
+attribute_map_t* tag_t::attributes() const {
+    return attributes_place_ == 0 ? nullptr : &attribute_table().maps[attributes_place_ - 1];
+}
+
+attribute_map_t& tag_t::own_attributes() {
+    if (attributes_place_ == 0) {
+        attribute_table_t& table = attribute_table();
+        if (!table.free_places.empty()) {
+            attributes_place_ = table.free_places.back() + 1;
+            table.free_places.pop_back();
+        } else {
+            // Each map is at least a tag of a file, and no file holds 4 Gi tags.
+            if (table.maps.size() >= UINT32_MAX) throw std::bad_alloc();
+            table.maps.emplace_back();
+            attributes_place_ = uint32_t(table.maps.size());
+        }
+    }
+    return *attributes();
 }
 
 void* tag_t::operator new(size_t bytes) {
@@ -52,6 +96,7 @@ bool tag_t::parent_is(const tag_t* parent, std::initializer_list<int32_t> codes)
 }
 
 void tag_t::load() {
+    attribute_map_t* attributes = this->attributes();
     if (!attributes) return;
     // Buffers that keep their room from attribute to attribute and tag to tag; the map copies the texts.
     thread_local std::u16string key, value;
@@ -68,6 +113,7 @@ void tag_t::load() {
 }
 
 void tag_t::save() {
+    const attribute_map_t* attributes = this->attributes();
     if (!attributes) {
         storage().write_int(code);
         return;

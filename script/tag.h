@@ -42,21 +42,33 @@ public:
     // The value of the variable `name` for text templates.
     virtual std::u16string resolve(const std::u16string& name);
 
-    // The members are ordered to keep every tag small: a script holds hundreds of thousands.
+    // The tag's attribute map; null when it has none. Most tags have none, so the maps are kept beside the
+    // tree, in a table of the tag's own thread (as its memory is), and a tag holds only its place there.
+    attribute_map_t* attributes() const;
+    // The map, made empty when the tag has none.
+    attribute_map_t& own_attributes();
 
+    // The members are ordered to keep every tag small (24 bytes besides its own): a script holds hundreds
+    // of thousands.
+
+    // The code from the tag table (1 to 71), without the attributes bit. Set by the factory.
+    uint8_t code = 0;
     // True when the tag may stand under the parent it was constructed for.
     bool accepted = false;
     // Set by resolve each time it resolves a card variable.
     bool whole_text = false;
     // Whether bank options were set on the tag (script/factory.h keeps them).
-    bool has_bank_options = false;
+    bool has_bank_options : 1 = false;
     // Whether a child search of this (complex) tag has state (script/tag.cpp keeps it).
-    bool has_child_search = false;
-    // The code from the tag table, without the attributes bit. Set by the factory.
-    int32_t code = 0;
+    bool has_child_search : 1 = false;
+
+private:
+    // 1 + the place of the tag's attribute map in the table; 0 when it has none.
+    uint32_t attributes_place_ = 0;
+
+public:
     // Not owned; none for the root.
     tag_t* parent = nullptr;
-    std::unique_ptr<attribute_map_t> attributes;
 
 protected:
     // Whether the parent exists and its code is one of `codes`. The placement itself is tags::accepts.

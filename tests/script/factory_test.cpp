@@ -143,7 +143,7 @@ TEST(Factory, EveryCodeHasItsNameClassKindAndPlacement) {
         EXPECT_EQ(orphan->code, row.code);
         EXPECT_EQ(orphan->parent, nullptr);
         EXPECT_EQ(orphan->is_complex(), row.complex);
-        EXPECT_FALSE(orphan->attributes);
+        EXPECT_FALSE(orphan->attributes());
         EXPECT_EQ(orphan->accepted, row.parents.empty());
 
         for (int32_t p = 1; p <= last_tag_code; ++p) {
@@ -166,7 +166,7 @@ TEST(Factory, ImageTakesItsClassFromTheParentAndRefusesOthers) {
     auto in_form = create_tag(24 | attributes_bit, parents.by_code[39].get());
     EXPECT_TRUE(is_exactly<Image_in_Form_tag_t>(*in_form));
     EXPECT_FALSE(in_form->is_complex());
-    EXPECT_TRUE(in_form->attributes);
+    EXPECT_TRUE(in_form->attributes());
     EXPECT_EQ(tag_code(u"Image"), 24);
 
     for (tag_t* parent : {parents.by_code[33].get(), static_cast<tag_t*>(nullptr)}) {
@@ -269,11 +269,15 @@ TEST(Factory, BankOptions) {
     auto& bank = static_cast<BankSpecified_tag_t&>(*option);
     bank.text = u"QuillantoraRemovePoint";
     bank.link();
-    EXPECT_EQ(bank_options_of(*tag)->at(u"QuillantoraRemovePoint"), bank.attributes.get());
+    EXPECT_EQ(bank_options_of(*tag)->at(u"QuillantoraRemovePoint"), bank.attributes());
 
-    // The options go with their tag: a tag made later, in the same memory where the pool gives it back,
-    // starts without any.
+    // The options and the attributes go with their tag: a tag made later, in the same memory where the pool
+    // gives it back, starts without any, and a map made later starts empty.
+    bank.own_attributes().set(u"ключ", u"значение");
     option.reset();
+    auto next_option = create_tag(71, nullptr);
+    EXPECT_EQ(next_option->attributes(), nullptr);
+    EXPECT_TRUE(next_option->own_attributes().empty());
     tag.reset();
     auto next = create_tag(49, nullptr);
     EXPECT_EQ(bank_options_of(*next), nullptr);

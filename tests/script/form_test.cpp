@@ -159,6 +159,6 @@ TEST(String, FoldsOnClickAndKeepsItsStateAcrossARestart) {
     // A row stored without the attribute starts unfolded and is saved with it.
     auto& plain = script.find<String_tag_t>(tags::String, 0);
     EXPECT_TRUE(plain.expanded);
-    ASSERT_TRUE(plain.attributes);
-    EXPECT_EQ(*plain.attributes->find(u"expanded"), u"true");
+    ASSERT_TRUE(plain.attributes());
+    EXPECT_EQ(*plain.attributes()->find(u"expanded"), u"true");
 }

@@ -67,7 +67,7 @@ TEST(Reader, EmptyScriptAndAttributeBlocksRoundTrip) {
     files.put("config.cfg",
               script(1).i32(9 | 0x8000).i32(3).str(u"b").str(u"1").str(u"a").str(u"2").str(u"b").str(u"3").i32(0));
     auto root = files.load("config.cfg");
-    const auto& attributes = *root->children[0]->attributes;
+    const auto& attributes = *root->children[0]->attributes();
     ASSERT_EQ(attributes.size(), 2u);
     EXPECT_EQ(attributes.begin()->first, u"b");
     EXPECT_EQ(*attributes.find(u"b"), u"3");
@@ -89,7 +89,7 @@ TEST(Reader, StringKeepsItsExpandedStateInAnAttribute) {
     files.put("config.cfg", with_string([](cfg_bytes_t& b) { b.i32(61).str(u"Запрос"); }));
     auto root = files.load("config.cfg");
     EXPECT_TRUE(string_of(*root).expanded);
-    EXPECT_FALSE(string_of(*root).attributes);
+    EXPECT_FALSE(string_of(*root).attributes());
     const auto saved =
         with_string([](cfg_bytes_t& b) { b.i32(61 | 0x8000).i32(1).str(u"expanded").str(u"true").str(u"Запрос"); });
     EXPECT_EQ(files.save(*root, "settings.cfg"), saved.bytes);
@@ -232,8 +232,7 @@ TEST(Reader, LargeScriptUnderAPinSavesToItsOwnBytes) {
         tag_t& select = add_tag(form, u"Select");
         tag_t& entry = add_tag(select, u"Item");
         add_tag(entry, u"Name", u"Валюта " + n);
-        entry.attributes = std::make_unique<attribute_map_t>();
-        entry.attributes->set(u"ключ", n);
+        entry.own_attributes().set(u"ключ", n);
         tag_t& send = add_tag(item, u"ButtonSendSMS");
         add_tag(send, u"Body", u"PAY " + n + u" {sum}");
     }

@@ -44,8 +44,8 @@ TEST(Tag, ParameterWithEmptyAttributeMapSavesItsRecord) {
     auto parameter = create_tag(49 | attributes_bit, select.get());
     EXPECT_TRUE(parameter->accepted);
     EXPECT_EQ(parameter->code, 49);
-    ASSERT_TRUE(parameter->attributes);
-    EXPECT_TRUE(parameter->attributes->empty());
+    ASSERT_TRUE(parameter->attributes());
+    EXPECT_TRUE(parameter->attributes()->empty());
 
     mfc_storage_t out(u"p.cfg", mfc_storage_t::mode_write, u"", files.ops);
     script_context.current_storage = &out;

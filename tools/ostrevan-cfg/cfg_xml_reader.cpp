@@ -242,8 +242,7 @@ private:
     // One <cfg.attribute key value/> element into the tag's map.
     void parse_attribute_element(tag_t& tag) {
         check_attributes({cfg_xml::key, cfg_xml::value});
-        if (!tag.attributes) tag.attributes = std::make_unique<attribute_map_t>();
-        tag.attributes->set(attribute(cfg_xml::key, true), attribute(cfg_xml::value, true));
+        tag.own_attributes().set(attribute(cfg_xml::key, true), attribute(cfg_xml::value, true));
         end_of_empty_element();
     }
 
@@ -278,7 +277,7 @@ private:
                 if (!cfg_xml::is_plain_key(a.qualifiedName().toString())) {
                     fail(format_text(texts::cfg_unknown_attribute, {u16(element), u16(a.qualifiedName())}));
                 }
-                tag->attributes->set(u16(a.qualifiedName()), u16(a.value()));
+                tag->own_attributes().set(u16(a.qualifiedName()), u16(a.value()));
             }
         }
 

@@ -158,10 +158,10 @@ private:
         newline(level);
         writer_.writeStartElement(q(name));
         bool as_elements = false;
-        if (tag.attributes) {
-            for (const auto& [key, value] : *tag.attributes) as_elements |= !cfg_xml::is_plain_key(q(key));
-            if (tag.attributes->empty()) writer_.writeAttribute(cfg_xml::empty_attributes, QString());
-            for (const auto& [key, value] : *tag.attributes) {
+        if (const attribute_map_t* attributes = tag.attributes()) {
+            for (const auto& [key, value] : *attributes) as_elements |= !cfg_xml::is_plain_key(q(key));
+            if (attributes->empty()) writer_.writeAttribute(cfg_xml::empty_attributes, QString());
+            for (const auto& [key, value] : *attributes) {
                 check(key, where);
                 check(value, where);
                 if (as_elements) {
