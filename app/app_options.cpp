@@ -46,8 +46,8 @@ app_options_t parse_app_options(const std::vector<std::string>& args) {
     if (options.error.empty()) {
         try {
             parse_modem_uri(options.modem);
-        } catch (const std::exception& e) {
-            options.error = e.what();
+        } catch (const std::invalid_argument&) {
+            options.error = to_utf8(format_text(texts::app_bad_modem_address, {from_utf8(options.modem)}));
         }
     }
     return options;

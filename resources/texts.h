@@ -250,6 +250,8 @@ inline constexpr char16_t app_bad_arguments[] = u"Неверные аргуме�
 // What is wrong with the arguments, in place of %1 above.
 inline constexpr char16_t app_option_without_value[] = u"у %1 нет значения";
 inline constexpr char16_t app_screenshots_without_scenario[] = u"--screenshots без --scenario";
+inline constexpr char16_t app_bad_modem_address[] =
+    u"неверный адрес модема «%1» (ожидается sim, serial:УСТРОЙСТВО[:СКОРОСТЬ] или tcp:УЗЕЛ:ПОРТ)";
 
 // ---- scenario runner (ostrevan --scenario) ---------------------------------------------------------
 

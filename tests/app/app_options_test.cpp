@@ -34,6 +34,11 @@ TEST(AppOptions, EveryOptionAndItsFaults) {
                                                                                      {"--scenario"},
                                                                                      {"--screenshots", "/shots"}})
         EXPECT_NE(parse_app_options(bad).error, "") << bad[0];
+    // The modem address is refused in the program's language, whatever is wrong with it.
+    for (const char* address : {"ftp:x", "serial:", "serial:/dev/ttyUSB0:быстро", "tcp:host"})
+        EXPECT_EQ(parse_app_options({"--modem", address}).error,
+                  std::string("неверный адрес модема «") + address +
+                      "» (ожидается sim, serial:УСТРОЙСТВО[:СКОРОСТЬ] или tcp:УЗЕЛ:ПОРТ)");
 }
 
 }  // namespace
