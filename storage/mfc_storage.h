@@ -22,7 +22,7 @@
 // A WRITE LANDS ONLY AT close(). The destructor cannot report a failure, and a write that a throwing save
 // left half done must never replace a good file; so the destructor DROPS an unfinished write and the old file
 // stays. Every writer (the program's exit, the tools) ends its write with close() and checks the result.
-class mfc_storage_t : public storage_t {
+class mfc_storage_t final : public storage_t {
 public:
     static constexpr int mode_read = 0;
     static constexpr int mode_write = 1;

@@ -299,7 +299,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     auto* bench = benchmark::RegisterBenchmark("script_load_save/MBx10", script_load_save);
-    bench->Arg(1)->Arg(10)->Arg(100)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
+    bench->Arg(1)->Arg(10)->Arg(100)->Iterations(9)->UseManualTime()->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("empty_cards_load/MB", empty_cards_load)
         ->Arg(10)
         ->Iterations(3)

@@ -69,8 +69,9 @@ TEST(ModemLink, SerialAndTcpReachTheSimulatedBank) {
         sim_modem_t modem(clock);
         modem.set_bank_delay(modem_time_t(0));
         std::atomic<bool> stop{false}, ready{false};
-        std::thread server(
-            [&] { serve_sim_modem(modem, clock, endpoint, stop, [&](const std::string&) { ready = true; }); });
+        std::thread server([&, served = endpoint] {
+            serve_sim_modem(modem, clock, served, stop, [&](const std::string&) { ready = true; });
+        });
         while (!ready) std::this_thread::yield();
         {
             modem_options_t o;
