@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <deque>
 #include <new>
-#include <vector>
 #include <unordered_map>
+#include <vector>
 
 #include "core/text_error.h"
 #include "resources/texts.h"
