@@ -11,24 +11,29 @@
 #include "ui/display.h"
 #include "vars/var_scope.h"
 
-ButtonOk_tag_t::ButtonOk_tag_t(tag_t* parent_tag) : script_item(script_item_of(parent_tag)) {
+ButtonOk_tag_t::ButtonOk_tag_t(tag_t* parent_tag) {
     accepted = tags::accepts(tags::ButtonOk, parent_tag);
 }
 
 ButtonOk_tag_t::~ButtonOk_tag_t() = default;
 
+ScriptItem_tag_t* ButtonOk_tag_t::script_item() const {
+    return script_item_of(parent);
+}
+
 form_t* ButtonOk_tag_t::form() const {
-    return script_item ? script_item->form.get() : nullptr;
+    const ScriptItem_tag_t* owner = script_item();
+    return owner ? owner->form.get() : nullptr;
 }
 
 void ButtonOk_tag_t::show() {
-    if (script_item) {
+    if (script_item()) {
         button.reset();
         button = script_context.display->create_button(form(), texts::button_ok, button_kind);
         button->set_action(this);
     }
     tag_complex_t::show();
-    if (script_item && button && form()) form()->add_button(button.get());
+    if (script_item() && button && form()) form()->add_button(button.get());
 }
 
 void ButtonOk_tag_t::set_caption(const std::u16string& text, tag_t*) {
@@ -51,12 +56,12 @@ ButtonHelp_tag_t::ButtonHelp_tag_t(tag_t* parent_tag) : ButtonOk_tag_t(parent_ta
 
 void ButtonHelp_tag_t::show() {
     button.reset();
-    if (script_item) {
+    if (script_item()) {
         button = script_context.display->create_button(form(), texts::button_help, button_kind);
         button->set_action(this);
     }
     tag_complex_t::show();
-    if (script_item && form() && global_vars && global_vars->get_bool_or(u"HelpAlertButton", false)->value) {
+    if (script_item() && form() && global_vars && global_vars->get_bool_or(u"HelpAlertButton", false)->value) {
         form()->add_button(button.get());
     }
 }

@@ -36,7 +36,7 @@ public:
     // The confirmation question template, set by a `UserRequest` child.
     tag_text_t request;
     // The enclosing script item, whose form the key lives in; null under other parents.
-    ScriptItem_tag_t* script_item = nullptr;
+    ScriptItem_tag_t* script_item() const;
     // The role of the key in the form (button_t::kind_t).
     int button_kind = 0;
 };

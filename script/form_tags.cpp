@@ -46,29 +46,40 @@ int leading_number(const std::u16string& text) {
 
 }  // namespace
 
-Form_tag_t::Form_tag_t(tag_t* parent_tag) : script_item(script_item_of(parent_tag)) {
+Form_tag_t::Form_tag_t(tag_t* parent_tag) {
     accepted = tags::accepts(tags::Form, parent_tag);
 }
 
+ScriptItem_tag_t* Form_tag_t::script_item() const {
+    return script_item_of(parent);
+}
+
 void Form_tag_t::link() {
-    form = script_item ? script_item->form.get() : nullptr;
+    ScriptItem_tag_t* owner = script_item();
+    form = owner ? owner->form.get() : nullptr;
     tag_complex_t::link();
 }
 
 bool Form_tag_t::in_add_form() const {
-    return script_item && script_item->code == tags::ScriptItemAdd;
+    const ScriptItem_tag_t* owner = script_item();
+    return owner && owner->code == tags::ScriptItemAdd;
 }
 
 void Form_tag_t::request_rebuild() {
-    if (script_item) script_item->request_rebuild();
+    if (ScriptItem_tag_t* owner = script_item()) owner->request_rebuild();
 }
 
-Input_tag_t::Input_tag_t(tag_t* parent_tag) : form_tag(parent_of<Form_tag_t>(parent_tag, tags::Form)) {
+Input_tag_t::Input_tag_t(tag_t* parent_tag) {
     accepted = tags::accepts(tags::Input, parent_tag);
 }
 
+Form_tag_t* Input_tag_t::form_tag() const {
+    return parent_of<Form_tag_t>(parent, tags::Form);
+}
+
 void Input_tag_t::show() {
-    form_t* form = form_tag ? form_tag->form : nullptr;
+    const Form_tag_t* owner = form_tag();
+    form_t* form = owner ? owner->form : nullptr;
     std::unique_ptr<input_item_t> made = display().create_input_item(form, texts::input_caption);
     item = made.get();
     tag_complex_t::show();
@@ -79,13 +90,17 @@ void Input_tag_t::set_caption(const std::u16string& text, tag_t*) {
     if (item) item->set_caption(text);
 }
 
-input_leaf_t::input_leaf_t(tag_t* parent_tag, int32_t own_code)
-    : input(parent_of<Input_tag_t>(parent_tag, tags::Input)) {
+input_leaf_t::input_leaf_t(tag_t* parent_tag, int32_t own_code) {
     accepted = tags::accepts(own_code, parent_tag);
 }
 
+Input_tag_t* input_leaf_t::input() const {
+    return parent_of<Input_tag_t>(parent, tags::Input);
+}
+
 input_item_t* input_leaf_t::input_item() const {
-    return input ? input->item : nullptr;
+    const Input_tag_t* owner = input();
+    return owner ? owner->item : nullptr;
 }
 
 void MaxLength_tag_t::show() {
@@ -115,12 +130,17 @@ void DefaultValue_tag_t::link() {
     }
 }
 
-CheckBox_tag_t::CheckBox_tag_t(tag_t* parent_tag) : form_tag(parent_of<Form_tag_t>(parent_tag, tags::Form)) {
+CheckBox_tag_t::CheckBox_tag_t(tag_t* parent_tag) {
     accepted = tags::accepts(tags::CheckBox, parent_tag);
 }
 
+Form_tag_t* CheckBox_tag_t::form_tag() const {
+    return parent_of<Form_tag_t>(parent, tags::Form);
+}
+
 void CheckBox_tag_t::show() {
-    form_t* form = form_tag ? form_tag->form : nullptr;
+    const Form_tag_t* owner = form_tag();
+    form_t* form = owner ? owner->form : nullptr;
     std::unique_ptr<checkbox_item_t> made = display().create_checkbox_item(form, texts::checkbox_caption);
     item = made.get();
     tag_complex_t::show();

@@ -28,7 +28,8 @@ public:
 
     // The enclosing script item's form; null until linked. Not owned.
     form_t* form = nullptr;
-    ScriptItem_tag_t* script_item = nullptr;
+    // The enclosing script item; null outside one.
+    ScriptItem_tag_t* script_item() const;
 };
 
 // "Input" (55): a text input. Each show makes its item anew and lets the children configure it.
@@ -44,7 +45,8 @@ public:
     tag_text_t default_value;
     // Set by a `Type` child: its text, or "ANY" when it names no type.
     tag_text_t type_text;
-    Form_tag_t* form_tag = nullptr;
+    // The enclosing form; null outside one.
+    Form_tag_t* form_tag() const;
 };
 
 // The leaves that configure an input's item in show.
@@ -52,7 +54,8 @@ class input_leaf_t : public tag_simple_t {
 public:
     input_leaf_t(tag_t* parent, int32_t code);
 
-    Input_tag_t* input = nullptr;
+    // The parent input; null under any other parent.
+    Input_tag_t* input() const;
 
 protected:
     // The input's item of the running show; null without one.
@@ -105,7 +108,8 @@ public:
 
     // The item of the running show; the form owns it once added. Null before the first show.
     checkbox_item_t* item = nullptr;
-    Form_tag_t* form_tag = nullptr;
+    // The enclosing form; null outside one.
+    Form_tag_t* form_tag() const;
 };
 
 // "String" (61): a text row of a form that folds and unfolds when clicked. Whether it is unfolded

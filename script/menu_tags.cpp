@@ -45,7 +45,11 @@ void List_tag_t::show() {
     window->close();
 }
 
-ScriptList_tag_t::ScriptList_tag_t(tag_t* parent_tag) : list(parent_of<List_tag_t>(parent_tag, tags::List)) {
+List_tag_t* ScriptList_tag_t::list() const {
+    return parent_of<List_tag_t>(parent, tags::List);
+}
+
+ScriptList_tag_t::ScriptList_tag_t(tag_t* parent_tag) {
     accepted = tags::accepts(tags::ScriptList, parent_tag);
 }
 
@@ -76,8 +80,12 @@ void ScriptFavList_tag_t::show() {
 }
 
 ScriptItem_tag_t::ScriptItem_tag_t(tag_t* parent_tag)
-    : vars(std::make_unique<var_registry_t>()), list(parent_of<List_tag_t>(parent_tag, tags::List)) {
+    : vars(std::make_unique<var_registry_t>()) {
     accepted = tags::accepts(tags::ScriptItem, parent_tag);
+}
+
+List_tag_t* ScriptItem_tag_t::list() const {
+    return parent_of<List_tag_t>(parent, tags::List);
 }
 
 ScriptItem_tag_t::~ScriptItem_tag_t() {
@@ -92,7 +100,7 @@ void ScriptItem_tag_t::link() {
     form = script_context.display->create_form(texts::app_name);
     tag_complex_t::link();
     // The entry's caption is the item's `Name`, or the form's first title when it has none.
-    if (list) list->append_entry(form->title(), this);
+    if (List_tag_t* menu = list()) menu->append_entry(form->title(), this);
 }
 
 void ScriptItem_tag_t::show() {
@@ -194,7 +202,9 @@ Item_tag_t* Name_tag_t::item() const {
 
 void Name_tag_t::link() {
     if (ScriptItem_tag_t* owner = script_item()) owner->form->set_title(text);
-    if (ScriptList_tag_t* menu = script_list(); menu && menu->list) menu->list->append_entry(text, menu);
+    if (ScriptList_tag_t* menu = script_list()) {
+        if (List_tag_t* parent_menu = menu->list()) parent_menu->append_entry(text, menu);
+    }
     if (Item_tag_t* entry = item()) entry->name = text;
 }
 

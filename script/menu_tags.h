@@ -41,7 +41,8 @@ class ScriptList_tag_t : public tag_complex_t {
 public:
     explicit ScriptList_tag_t(tag_t* parent);
 
-    List_tag_t* list = nullptr;
+    // The menu it is an entry of; null under any other parent.
+    List_tag_t* list() const;
 };
 
 // "ScriptFavList" (64): the sub-menu of the user's favourites.
@@ -87,7 +88,8 @@ public:
     // True while run_to_add builds the form's items the first time.
     bool nested = false;
     std::unique_ptr<var_registry_t> vars;
-    List_tag_t* list = nullptr;
+    // The menu it is an entry of; null under any other parent.
+    List_tag_t* list() const;
     bool rebuild_pending = false;
 };
 

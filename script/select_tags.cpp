@@ -26,12 +26,17 @@ void set_if_present(const char16_t* name, const std::u16string& text) {
 
 }  // namespace
 
-Select_tag_t::Select_tag_t(tag_t* parent_tag) : form_tag(parent_of<Form_tag_t>(parent_tag, tags::Form)) {
+Select_tag_t::Select_tag_t(tag_t* parent_tag) {
     accepted = tags::accepts(tags::Select, parent_tag);
 }
 
+Form_tag_t* Select_tag_t::form_tag() const {
+    return parent_of<Form_tag_t>(parent, tags::Form);
+}
+
 ScriptItem_tag_t* Select_tag_t::script_item() const {
-    return form_tag ? form_tag->script_item : nullptr;
+    const Form_tag_t* owner = form_tag();
+    return owner ? owner->script_item() : nullptr;
 }
 
 ScriptItemAdd_tag_t* Select_tag_t::add_form() const {
@@ -40,7 +45,8 @@ ScriptItemAdd_tag_t* Select_tag_t::add_form() const {
 }
 
 void Select_tag_t::show() {
-    form_t* form = form_tag ? form_tag->form : nullptr;
+    const Form_tag_t* owner = form_tag();
+    form_t* form = owner ? owner->form : nullptr;
     auto made = script_context.display->create_select_item(form, texts::select_caption);
     item = made.get();
     tag_complex_t::show();

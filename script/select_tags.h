@@ -36,7 +36,8 @@ public:
     select_item_t* item = nullptr;
     // The value whose entry is picked when the form is built; set by a "Parameter" child.
     tag_text_t default_text;
-    Form_tag_t* form_tag = nullptr;
+    // The enclosing form; null outside one.
+    Form_tag_t* form_tag() const;
 };
 
 // "SelectCard" (51): a choice among the user's cards, possibly with fixed entries. The current pick is the

@@ -27,12 +27,12 @@ bool is_number(const std::u16string& id1) {
 
 void ButtonSendSMS_tag_t::show() {
     ButtonOk_tag_t::show();
-    if (!script_item || !global_vars) return;
+    if (!script_item() || !global_vars) return;
     if (is_number(global_vars->get_card(bank_number_var)->card.id1)) return;
     card_list_var_t* numbers = global_vars->get_card_list(bank_numbers_var);
     if (numbers->count() > 0 || !numbers->add_form) return;
     // Not from the add form itself, nor while it runs: it would run itself again and again.
-    if (numbers->add_form == script_item || numbers->add_form->adding) return;
+    if (numbers->add_form == script_item() || numbers->add_form->adding) return;
     numbers->add_form->run_to_add();
     if (numbers->count() == 0) throw tag_card_list_empty_ex_t(this);
 }

@@ -243,7 +243,7 @@ TEST(Factory, TypedParentPointers) {
     auto add = create_tag(44, &add_form);
     EXPECT_TRUE(add_form.has_add_button);
     EXPECT_EQ(static_cast<ButtonAdd_tag_t&>(*add).add_form, &add_form);
-    EXPECT_EQ(static_cast<ButtonAdd_tag_t&>(*add).script_item, &add_form);
+    EXPECT_EQ(static_cast<ButtonAdd_tag_t&>(*add).script_item(), &add_form);
 
     // A caption reaches its parent's caption interface, except under the sub-menus.
     auto caption = create_tag(4, parents.by_code[52].get());

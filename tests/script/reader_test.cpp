@@ -42,7 +42,7 @@ TEST(Reader, ExampleScriptLoadsAndSavesItsOwnBytes) {
     EXPECT_EQ(list.parent, root.get());
     ASSERT_EQ(list.children.size(), 1u);
     const auto& item = dynamic_cast<const ScriptItem_tag_t&>(*list.children[0]);
-    EXPECT_EQ(item.list, &list);
+    EXPECT_EQ(item.list(), &list);
     ASSERT_EQ(item.children.size(), 1u);
     EXPECT_EQ(simple(*item.children[0]).text, u"Баланс");
 
