@@ -79,8 +79,7 @@ void ScriptFavList_tag_t::show() {
     list_window->close();
 }
 
-ScriptItem_tag_t::ScriptItem_tag_t(tag_t* parent_tag)
-    : vars(std::make_unique<var_registry_t>()) {
+ScriptItem_tag_t::ScriptItem_tag_t(tag_t* parent_tag) : vars(std::make_unique<var_registry_t>()) {
     accepted = tags::accepts(tags::ScriptItem, parent_tag);
 }
 
