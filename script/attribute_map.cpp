@@ -1,19 +1,51 @@
 #include "script/attribute_map.h"
 
-attribute_map_t::~attribute_map_t() = default;
+#include <mutex>
+#include <new>
+#include <unordered_map>
+#include <utility>
 
-void attribute_map_t::clear() noexcept {
-    index_.reset();
-    entries_t().swap(entries_);
+namespace {
+
+// Key (a view of the entry's own key, whose characters never move) to position, for each indexed map.
+using key_index_t = std::unordered_map<std::u16string_view, size_t>;
+
+struct key_indexes_t {
+    std::mutex lock;
+    std::unordered_map<const attribute_map_t*, key_index_t> by_map;
+};
+
+// Never destroyed: a map may go late in the process's exit, with the tags of a thread. Only the rare long
+// maps come here, so one lock for every thread costs nothing.
+key_indexes_t& key_indexes() {
+    static auto* indexes = new key_indexes_t;
+    return *indexes;
 }
 
-const attribute_map_t::entry_t* attribute_map_t::find_entry(std::u16string_view key) const {
-    if (index_) {
-        auto it = index_->find(key);
-        return it == index_->end() ? nullptr : &entries_[it->second];
+}  // namespace
+
+void attribute_map_t::clear() noexcept {
+    if (indexed()) {
+        key_indexes_t& indexes = key_indexes();
+        const std::lock_guard<std::mutex> hold(indexes.lock);
+        indexes.by_map.erase(this);
     }
-    for (const entry_t& entry : entries_)
-        if (entry.first == key) return &entry;
+    for (uint32_t i = 0; i < size_; ++i) entries_[i].~entry_t();
+    tag_pool::release(entries_, capacity_ * sizeof(entry_t));
+    entries_ = nullptr;
+    size_ = capacity_ = 0;
+}
+
+attribute_map_t::entry_t* attribute_map_t::find_entry(std::u16string_view key) const {
+    if (indexed()) {
+        key_indexes_t& indexes = key_indexes();
+        const std::lock_guard<std::mutex> hold(indexes.lock);
+        const key_index_t& index = indexes.by_map.at(this);
+        auto it = index.find(key);
+        return it == index.end() ? nullptr : &entries_[it->second];
+    }
+    for (uint32_t i = 0; i < size_; ++i)
+        if (entries_[i].first == key) return &entries_[i];
     return nullptr;
 }
 
@@ -22,16 +54,42 @@ const tag_text_t* attribute_map_t::find(std::u16string_view key) const {
     return entry ? &entry->second : nullptr;
 }
 
+void attribute_map_t::grow() {
+    // Each entry is at least two strings of a file, and no file holds 4 Gi of them.
+    if (capacity_ >= UINT32_MAX / 2) throw std::bad_alloc();
+    const uint32_t capacity = capacity_ == 0 ? 1 : 2 * capacity_;
+    auto* room = static_cast<entry_t*>(tag_pool::allocate(capacity * sizeof(entry_t)));
+    // Moved texts keep their characters where they are, so the index's views stay valid.
+    for (uint32_t i = 0; i < size_; ++i) {
+        new (room + i) entry_t(std::move(entries_[i]));
+        entries_[i].~entry_t();
+    }
+    tag_pool::release(entries_, capacity_ * sizeof(entry_t));
+    entries_ = room;
+    capacity_ = capacity;
+}
+
 void attribute_map_t::set(std::u16string_view key, std::u16string_view value) {
-    if (const entry_t* present = find_entry(key)) {
-        const_cast<entry_t*>(present)->second = value;
+    if (entry_t* present = find_entry(key)) {
+        present->second = value;
         return;
     }
-    entries_.push_back({tag_text_t(key), tag_text_t(value)});
-    if (index_) {
-        index_->emplace(entries_.back().first.view(), entries_.size() - 1);
-    } else if (entries_.size() > searched_in_order) {
-        index_ = std::make_unique<std::unordered_map<std::u16string_view, size_t>>();
-        for (size_t i = 0; i < entries_.size(); ++i) index_->emplace(entries_[i].first.view(), i);
+    // Made before anything changes, so that a failure leaves the map as it was.
+    entry_t entry{tag_text_t(key), tag_text_t(value)};
+    if (size_ == capacity_) grow();
+    if (size_ >= searched_in_order) {
+        key_indexes_t& indexes = key_indexes();
+        const std::lock_guard<std::mutex> hold(indexes.lock);
+        if (size_ == searched_in_order) {
+            key_index_t index;
+            index.reserve(size_ + 1);
+            for (uint32_t i = 0; i < size_; ++i) index.emplace(entries_[i].first.view(), i);
+            index.emplace(entry.first.view(), size_);
+            indexes.by_map[this] = std::move(index);
+        } else {
+            indexes.by_map.at(this).emplace(entry.first.view(), size_);
+        }
     }
+    new (entries_ + size_) entry_t(std::move(entry));
+    ++size_;
 }

@@ -1,30 +1,29 @@
 #pragma once
 
 #include <cstddef>
-#include <memory>
+#include <cstdint>
 #include <string_view>
-#include <unordered_map>
-#include <vector>
 
 #include "script/tag_pool.h"
 #include "script/tag_text.h"
 
 // A tag's attributes: key to value, kept in insertion order so that a file loaded and saved again gives
 // the same bytes. Setting a key that is present replaces its value in place. A script holds a map on nearly
-// every `String` (its folded state), usually of one entry: the map is a small pooled list searched in order,
-// and an index is built only when a map grows long (a damaged or hostile file may hold very many attributes).
+// every `String` (its folded state), usually of one entry: the map is a 16-byte handle on a pooled array of
+// exactly the entries it holds, searched in order. Past 16 entries (a damaged or hostile file may hold very
+// many attributes) its keys are also indexed, in a table of the map's thread.
 class attribute_map_t {
 public:
     struct entry_t {
         tag_text_t first;
         tag_text_t second;
     };
-    using entries_t = std::vector<entry_t, tag_pool::allocator<entry_t>>;
+    using const_iterator = const entry_t*;
 
     attribute_map_t() = default;
     attribute_map_t(const attribute_map_t&) = delete;
     attribute_map_t& operator=(const attribute_map_t&) = delete;
-    ~attribute_map_t();
+    ~attribute_map_t() { clear(); }
 
     static void* operator new(size_t bytes) { return tag_pool::allocate(bytes); }
     static void operator delete(void* p, size_t bytes) noexcept { tag_pool::release(p, bytes); }
@@ -36,18 +35,21 @@ public:
     const tag_text_t* find(std::u16string_view key) const;
     bool contains(std::u16string_view key) const { return find(key) != nullptr; }
 
-    size_t size() const { return entries_.size(); }
-    bool empty() const { return entries_.empty(); }
-    entries_t::const_iterator begin() const { return entries_.begin(); }
-    entries_t::const_iterator end() const { return entries_.end(); }
+    size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    const_iterator begin() const { return entries_; }
+    const_iterator end() const { return entries_ + size_; }
 
 private:
-    const entry_t* find_entry(std::u16string_view key) const;
+    entry_t* find_entry(std::u16string_view key) const;
+    // Room for one more entry.
+    void grow();
+    bool indexed() const { return size_ > searched_in_order; }
 
     // Past this many entries, keys are found through the index.
     static constexpr size_t searched_in_order = 16;
 
-    entries_t entries_;
-    // Key (a view of the entry's own key, which never moves) to position in entries_.
-    std::unique_ptr<std::unordered_map<std::u16string_view, size_t>> index_;
+    entry_t* entries_ = nullptr;
+    uint32_t size_ = 0;
+    uint32_t capacity_ = 0;
 };

@@ -102,6 +102,15 @@ TEST(Tag, AttributeMapKeepsOrderAndReplacesInPlaceShortAndLong) {
         EXPECT_EQ(*map.find(u"ключxx"), u"vb");
         EXPECT_EQ(map.find(u"ключ"), nullptr);
         EXPECT_FALSE(map.contains(u"нет"));
+
+        // A cleared map, as a freed tag leaves it for the next one, starts afresh.
+        map.clear();
+        EXPECT_TRUE(map.empty());
+        EXPECT_EQ(map.find(u"ключx"), nullptr);
+        for (int k = 0; k < size; ++k) map.set(u"снова" + std::u16string(size_t(k) + 1, u'x'), u"");
+        EXPECT_EQ(map.size(), size_t(size));
+        EXPECT_TRUE(map.contains(u"сноваx"));
+        EXPECT_FALSE(map.contains(u"ключx"));
     }
 }
 
