@@ -118,30 +118,12 @@ Body_tag_t::Body_tag_t(tag_t* parent_tag) {
     accepted = tags::accepts(tags::Body, parent_tag);
 }
 
-Item_tag_t* UserRequest_tag_t::item() const {
-    return parent_of<Item_tag_t>(parent, tags::Item);
-}
-
-ButtonSendSMS_tag_t* Body_tag_t::send_button() const {
-    return parent_of<ButtonSendSMS_tag_t>(parent, tags::ButtonSendSMS);
-}
-
-Item_tag_t* Body_tag_t::item() const {
-    return parent_of<Item_tag_t>(parent, tags::Item);
-}
-
 void Caption_tag_t::show() {
     if (auto* parent_captioned = captioned()) parent_captioned->set_caption(text, this);
 }
 
 void UserRequest_tag_t::link() {
     if (auto* parent_button = button()) parent_button->request = text;
-    if (auto* parent_item = item()) parent_item->request = text;
-}
-
-void Body_tag_t::show() {
-    if (auto* parent_send_button = send_button()) parent_send_button->body = text;
-    if (auto* parent_item = item()) parent_item->body = text;
 }
 
 fav_button_leaf_t::fav_button_leaf_t(tag_t* parent_tag, int32_t own_code)

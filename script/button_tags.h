@@ -77,8 +77,8 @@ public:
 
     // True only while the question is being built.
     bool preview_display = false;
-    // The request body template, set by a "Body" child at each show.
-    tag_text_t body;
+    // The request body template: its `Body` child's.
+    const tag_text_t& body() const { return last_child_text(tags::Body); }
     bool preview_format = false;
 
 private:
@@ -143,18 +143,12 @@ public:
     void link() override;
 
     ButtonOk_tag_t* button() const;  // a "ButtonSendSMS" or "ButtonDel"
-    Item_tag_t* item() const;
 };
 
-// "Body" (43): the request text template.
+// "Body" (43): the request text template, which its parent reads.
 class Body_tag_t : public tag_simple_t {
 public:
     explicit Body_tag_t(tag_t* parent);
-    // Hands the template to the parent.
-    void show() override;
-
-    ButtonSendSMS_tag_t* send_button() const;
-    Item_tag_t* item() const;
 };
 
 // The four texts of "ButtonFavAddDel": key captions and questions for adding and removing.

@@ -195,16 +195,11 @@ ScriptList_tag_t* Name_tag_t::script_list() const {
     return script_list_of(parent);
 }
 
-Item_tag_t* Name_tag_t::item() const {
-    return parent_of<Item_tag_t>(parent, tags::Item);
-}
-
 void Name_tag_t::link() {
     if (ScriptItem_tag_t* owner = script_item()) owner->form->set_title(text);
     if (ScriptList_tag_t* menu = script_list()) {
         if (List_tag_t* parent_menu = menu->list()) parent_menu->append_entry(text, menu);
     }
-    if (Item_tag_t* entry = item()) entry->name = text;
 }
 
 Id_tag_t::Id_tag_t(tag_t* parent_tag) {

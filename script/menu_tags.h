@@ -121,10 +121,9 @@ public:
     explicit Name_tag_t(tag_t* parent);
     void link() override;
 
-    // The parent, as the one of these it is (the others null).
+    // The parent, as the one of these it is (the others null). An "Item" reads its name itself.
     ScriptItem_tag_t* script_item() const;
     ScriptList_tag_t* script_list() const;
-    Item_tag_t* item() const;
 };
 
 // "Id" (3): the identifier under which a script item or sub-menu is found again.

@@ -123,9 +123,9 @@ bool Parameter_tag_t::apply_text(const std::u16string& committed) {
     if (Select_tag_t* choice = select()) {
         string_var_t* var = registry().get_string(text);
         for_each_entry(*choice, [&](Item_tag_t& entry) {
-            if (entry.name != committed) return;
-            var->value = entry.value;
-            var->display = entry.name;
+            if (entry.name() != committed) return;
+            var->value = entry.value();
+            var->display = entry.name();
         });
         return true;
     }
@@ -175,8 +175,8 @@ std::u16string Parameter_tag_t::value_text() {
         std::u16string shown;
         bool found = false;
         for_each_entry(*choice, [&](Item_tag_t& entry) {
-            if (found || entry.value != var->value) return;
-            shown = entry.name;
+            if (found || entry.value() != var->value) return;
+            shown = entry.name();
             found = true;
         });
         return shown;

@@ -54,8 +54,8 @@ void Select_tag_t::show() {
         for (auto& child : children) {
             if (child->code != tags::Item) continue;
             auto& entry = static_cast<Item_tag_t&>(*child);
-            if (entry.value != default_text) continue;
-            item->select_text(entry.name);
+            if (entry.value() != default_text) continue;
+            item->select_text(entry.name());
             break;
         }
     }
@@ -155,8 +155,8 @@ void Item_tag_t::link() {
 
 card_t Item_tag_t::as_card() const {
     card_t card;
-    card.id0 = request;
-    card.id1 = body;
+    card.id0 = request();
+    card.id1 = body();
     card.script_entry = true;
     return card;
 }
@@ -168,15 +168,15 @@ void Item_tag_t::show() {
     if (box) checkbox_item = box->item;
     tag_complex_t::show();
     if (choice && choice->item) {
-        choice->item->add_option(name, is_default);
+        choice->item->add_option(name(), is_default);
     } else if (box && checkbox_item) {
-        checkbox_item->add_box(name, checked);
+        checkbox_item->add_box(name(), checked);
     } else if (cards && cards->item) {
         // Only the fixed choice that is the current pick shows as picked; with several fixed entries
         // every one of them would otherwise claim the pick and the last would win.
         const card_t pick = cards->current_pick();
         const bool picked = pick.script_entry && !cards->nested && pick == as_card();
-        cards->item->add_option(name, is_default || picked);
+        cards->item->add_option(name(), is_default || picked);
         cards->item->bind_param(this);
     }
 }
@@ -199,7 +199,7 @@ void Item_tag_t::save() {
 }
 
 bool Item_tag_t::apply_text(const std::u16string& text) {
-    if (SelectCard_tag_t* cards = select_card(); cards && text == name) cards->choose(as_card());
+    if (SelectCard_tag_t* cards = select_card(); cards && text == name()) cards->choose(as_card());
     return true;
 }
 
@@ -216,16 +216,8 @@ Default_tag_t::Default_tag_t(tag_t* parent_tag) {
     accepted = tags::accepts(tags::Default, parent_tag);
 }
 
-Item_tag_t* Value_tag_t::item() const {
-    return parent_of<Item_tag_t>(parent, tags::Item);
-}
-
 Item_tag_t* Default_tag_t::item() const {
     return parent_of<Item_tag_t>(parent, tags::Item);
-}
-
-void Value_tag_t::link() {
-    if (Item_tag_t* entry = item()) entry->value = text;
 }
 
 void Default_tag_t::link() {

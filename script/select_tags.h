@@ -3,6 +3,7 @@
 #include <string>
 
 #include "script/tag.h"
+#include "script/tag_codes.h"
 #include "script/tag_interfaces.h"
 #include "vars/card.h"
 
@@ -77,20 +78,20 @@ public:
     bool apply_text(const std::u16string& text) override;
     std::u16string value_text() override;
 
-    // The entry's text, set by a `Name` child.
-    tag_text_t name;
+    // The entry's text: its `Name` child's.
+    const tag_text_t& name() const { return last_child_text(tags::Name); }
     // Picked when the form is built; set by a `Default` child.
     bool is_default = false;
     // The starting state of a check box entry; set by a `DefaultValue` child.
     bool checked = false;
-    // The value stored for the entry, set by a `Value` child.
-    tag_text_t value;
+    // The value stored for the entry: its `Value` child's.
+    const tag_text_t& value() const { return last_child_text(tags::Value); }
     // The parent check box's item, taken at show. Not owned.
     checkbox_item_t* checkbox_item = nullptr;
-    // As a fixed choice of a card selection: the text shown and the whole request sent. Set by a
-    // `UserRequest` child and by a `Body` child.
-    tag_text_t request;
-    tag_text_t body;
+    // As a fixed choice of a card selection: the text shown and the whole request sent, its `UserRequest`
+    // and its `Body` child's.
+    const tag_text_t& request() const { return last_child_text(tags::UserRequest); }
+    const tag_text_t& body() const { return last_child_text(tags::Body); }
     // The parent, as the one of these it is (the others null).
     Select_tag_t* select() const;
     CheckBox_tag_t* checkbox() const;
@@ -103,13 +104,10 @@ private:
     void replace_state_child(int32_t code, bool keep, const std::u16string& text);
 };
 
-// "Value" (54): the code an entry stands for.
+// "Value" (54): the code an entry stands for, which the entry reads.
 class Value_tag_t : public tag_simple_t {
 public:
     explicit Value_tag_t(tag_t* parent);
-    void link() override;
-
-    Item_tag_t* item() const;
 };
 
 // "Default" (63): marks the preselected entry.

@@ -73,7 +73,7 @@ void ButtonSendSMS_tag_t::execute(int, int) {
         tell(texts::send_failed_check_bank_number, alert_t::error);
         return;
     }
-    const std::u16string text = expand_fresh(body);
+    const std::u16string text = expand_fresh(body());
     if (text.empty()) {
         tell(texts::send_empty_request, alert_t::error);
         return;

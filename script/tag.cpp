@@ -208,6 +208,15 @@ void tag_complex_t::save() {
     for (auto& child : children) child->save();
 }
 
+const tag_text_t& tag_complex_t::last_child_text(int32_t wanted) const {
+    for (size_t i = children.size(); i-- > 0;) {
+        const tag_t& child = *children[i];
+        if (child.code == wanted && !child.is_complex()) return static_cast<const tag_simple_t&>(child).text;
+    }
+    static const tag_text_t none;
+    return none;
+}
+
 namespace {
 
 struct child_search_t {

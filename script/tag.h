@@ -101,5 +101,10 @@ public:
     tag_t* first_child_with_code(int32_t wanted);
     tag_t* next_child_with_code();
 
+    // The text of the last leaf child of `code`, as linking the children one after another would leave it;
+    // an empty text when there is none. Tags read the texts of their leaves through it instead of keeping
+    // copies.
+    const tag_text_t& last_child_text(int32_t code) const;
+
     tag_list_t children;
 };

@@ -118,12 +118,12 @@ TEST(Form, CheckBoxEntriesTakeTheirLeaves) {
     for (size_t i = 0; i < checked.size(); ++i)
         EXPECT_EQ(static_cast<Item_tag_t&>(*boxes.children[i]).checked, checked[i]) << i;
     auto& first = static_cast<Item_tag_t&>(*boxes.children[0]);
-    EXPECT_EQ(first.name, u"СМС");
-    EXPECT_EQ(first.value, u"1");
+    EXPECT_EQ(first.name(), u"СМС");
+    EXPECT_EQ(first.value(), u"1");
     EXPECT_TRUE(first.is_default);
     auto& second = static_cast<Item_tag_t&>(*boxes.children[1]);
     EXPECT_FALSE(second.is_default);
-    EXPECT_EQ(second.request, u"Почтой?");
+    EXPECT_EQ(second.request(), u"Почтой?");
 }
 
 TEST(Form, DelimeterWrapsUpToThreeCharacters) {

@@ -97,7 +97,7 @@ std::vector<std::tuple<std::u16string, int, int>> state_children(script_run_t& r
                 defaults += child->code == tags::Default;
                 values += child->code == tags::DefaultValue;
             }
-            found.emplace_back(entry->name, defaults, values);
+            found.emplace_back(entry->name(), defaults, values);
         }
         if (auto* node = dynamic_cast<tag_complex_t*>(&tag))
             for (auto& child : node->children) walk(*child);
