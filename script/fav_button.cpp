@@ -18,7 +18,7 @@ void ButtonFavAddDel_tag_t::show() {
     if (global_vars && !global_vars->get_bool_or(u"IsFavButton", true)->value) return;
     ButtonOk_tag_t::show();
     const ScriptItem_tag_t* owner = script_item();
-    is_favourite = owner && favourites && favourites->find_id(owner->id) >= 0;
+    is_favourite = owner && favourites && favourites->find_id(owner->id()) >= 0;
     if (button) button->set_caption(is_favourite ? caption_del : caption_add);
     request = is_favourite ? request_del : request_add;
 }
@@ -32,14 +32,14 @@ void ButtonFavAddDel_tag_t::execute(int, int) {
     bool changed = false;
     if (alert->answer() && favourites) {
         if (is_favourite) {
-            const int found = favourites->find_id(owner->id);
+            const int found = favourites->find_id(owner->id());
             if (found >= 0) {
                 favourites->remove_at(found);
                 changed = true;
             }
         } else {
             fav_t fav;
-            fav.id = owner->id;
+            fav.id = owner->id();
             fav.name = owner->form ? owner->form->title() : std::u16string();
             fav.item = owner;
             favourites->append(fav);

@@ -94,7 +94,6 @@ ScriptItem_tag_t::~ScriptItem_tag_t() {
 
 void ScriptItem_tag_t::link() {
     current_scope_t scope(vars.get());
-    enter_alert.clear();
     form.reset();
     form = script_context.display->create_form(texts::app_name);
     tag_complex_t::link();
@@ -114,7 +113,7 @@ void ScriptItem_tag_t::show() {
             if (!rebuild_pending) {
                 // The typed get: a "HelpAlert" of another type is an error the user is shown.
                 const bool alerts_on = global_vars->get_bool_or(help_alert_var, false)->value;
-                if (alerts_on && !enter_alert.empty()) show_information(expand(enter_alert, *this));
+                if (alerts_on && !enter_alert().empty()) show_information(expand(enter_alert(), *this));
             }
             rebuild_pending = false;
             form->show();
@@ -216,15 +215,10 @@ ScriptList_tag_t* Id_tag_t::script_list() const {
 
 void Id_tag_t::link() {
     if (script_context.tags_by_id && parent) (*script_context.tags_by_id)[text] = parent;
-    if (ScriptItem_tag_t* owner = script_item()) owner->id = text;
 }
 
-EnterAlert_tag_t::EnterAlert_tag_t(tag_t* parent_tag) : script_item(script_item_of(parent_tag)) {
+EnterAlert_tag_t::EnterAlert_tag_t(tag_t* parent_tag) {
     accepted = tags::accepts(tags::EnterAlert, parent_tag);
-}
-
-void EnterAlert_tag_t::link() {
-    if (script_item) script_item->enter_alert = text;
 }
 
 NoItems_tag_t::NoItems_tag_t(tag_t* parent_tag)

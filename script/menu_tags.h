@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "script/tag.h"
+#include "script/tag_codes.h"
 #include "script/tag_interfaces.h"
 
 // The menu tree: lists, sub-menus and script items, with the leaves that name and configure them.
@@ -79,10 +80,10 @@ public:
 
     // Made anew by each link.
     std::unique_ptr<form_t> form;
-    // Set by an `EnterAlert` child; shown before the form opens when help alerts are on.
-    tag_text_t enter_alert;
-    // Set by an `Id` child.
-    tag_text_t id;
+    // Its `EnterAlert` child's text; shown before the form opens when help alerts are on.
+    const tag_text_t& enter_alert() const { return last_child_text(tags::EnterAlert); }
+    // Its `Id` child's text.
+    const tag_text_t& id() const { return last_child_text(tags::Id); }
     // The card variable a `SelectCard` of the form uses, named by that tag.
     tag_text_t card_var_name;
     // True while run_to_add builds the form's items the first time.
@@ -136,13 +137,10 @@ public:
     ScriptList_tag_t* script_list() const;
 };
 
-// "EnterAlert" (36): the text shown when a script item's form opens.
+// "EnterAlert" (36): the text shown when a script item's form opens, which the script item reads.
 class EnterAlert_tag_t : public tag_simple_t {
 public:
     explicit EnterAlert_tag_t(tag_t* parent);
-    void link() override;
-
-    ScriptItem_tag_t* script_item = nullptr;
 };
 
 // "NoItems" (37): the text shown when a list has nothing to offer.

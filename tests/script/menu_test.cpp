@@ -82,7 +82,7 @@ TEST(Menu, IdsFindItemsAndSubMenus) {
     auto& ids = *script_context.tags_by_id;
     EXPECT_EQ(ids.at(u"transfer"), &script.item(u"Перевод"));
     EXPECT_EQ(ids.at(u"payments"), &script.find<ScriptList_tag_t>(tags::ScriptList, 1));
-    EXPECT_EQ(script.item(u"Перевод").id, u"transfer");
+    EXPECT_EQ(script.item(u"Перевод").id(), u"transfer");
 }
 
 TEST(Menu, FavouritesOpenTheirItemOrSayTheListIsEmpty) {
