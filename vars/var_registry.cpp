@@ -9,9 +9,19 @@ var_registry_t::~var_registry_t() {
         if (!e.borrowed) delete e.var;
 }
 
+size_t var_registry_t::position(const std::u16string& name) const {
+    if (index_) {
+        auto it = index_->find(name);
+        return it == index_->end() ? npos : it->second;
+    }
+    for (size_t i = 0; i < entries_.size(); ++i)
+        if (entries_[i].name == name) return i;
+    return npos;
+}
+
 var_t* var_registry_t::lookup(const std::u16string& name) const {
-    auto it = index_.find(name);
-    return it == index_.end() ? nullptr : entries_[it->second].var;
+    const size_t at = position(name);
+    return at == npos ? nullptr : entries_[at].var;
 }
 
 var_t* var_registry_t::find(const std::u16string& name) {
@@ -37,13 +47,25 @@ card_var_t* var_registry_t::get_card_or(const std::u16string& name, const card_t
 }
 
 void var_registry_t::replace(const std::u16string& name, var_t* var, bool borrowed) {
-    auto it = index_.find(name);
-    if (it == index_.end()) {
-        index_.emplace(name, entries_.size());
+    const size_t at = position(name);
+    if (at == npos) {
         entries_.push_back({name, var, borrowed});
+        try {
+            if (index_) {
+                index_->emplace(name, entries_.size() - 1);
+            } else if (entries_.size() > searched_in_order) {
+                auto index = std::make_unique<std::unordered_map<std::u16string, size_t>>();
+                for (size_t i = 0; i < entries_.size(); ++i) index->emplace(entries_[i].name, i);
+                index_ = std::move(index);
+            }
+        } catch (...) {
+            // Out of memory: the entry goes again, so that the index and the entries agree.
+            entries_.pop_back();
+            throw;
+        }
         return;
     }
-    entry_t& e = entries_[it->second];
+    entry_t& e = entries_[at];
     // A variable bound onto the name it is already owned under stays owned, or nothing would free it.
     if (e.var == var) {
         e.borrowed = e.borrowed && borrowed;

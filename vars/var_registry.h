@@ -78,7 +78,14 @@ private:
         return raw;
     }
     void replace(const std::u16string& name, var_t* var, bool borrowed);
+    // The place of `name` in entries_, or npos.
+    size_t position(const std::u16string& name) const;
+    static constexpr size_t npos = SIZE_MAX;
+    // Past this many entries, names are found through the index.
+    static constexpr size_t searched_in_order = 16;
 
     std::vector<entry_t> entries_;
-    std::unordered_map<std::u16string, size_t> index_;
+    // Name to place in entries_, made when the registry grows long: the global registry holds hundreds of
+    // variables, a script item's (of which a script has thousands) a few.
+    std::unique_ptr<std::unordered_map<std::u16string, size_t>> index_;
 };

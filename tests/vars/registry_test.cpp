@@ -43,6 +43,26 @@ TEST(VarRegistry, TypedGetsMakeMissingVariablesOnceAndRefuseOtherTypes) {
     EXPECT_EQ(r.find(u"help")->type, string_var_t::type_code);
 }
 
+// A short registry is searched in order, a long one (the global registry holds hundreds) through an index made
+// when it grows: both find every name, keep the order of first entry and replace in place.
+TEST(VarRegistry, ShortAndLongRegistriesFindEveryNameInOrder) {
+    for (int size : {3, 40}) {
+        var_registry_t r;
+        std::vector<string_var_t*> made;
+        for (int i = 0; i < size; ++i) made.push_back(r.get_string(u"v" + std::u16string(size_t(i) + 1, u'x')));
+        auto replacement = std::make_unique<string_var_t>();
+        string_var_t* first = replacement.get();
+        r.put(u"vx", std::move(replacement));
+        ASSERT_EQ(r.size(), size_t(size)) << size;
+        EXPECT_EQ(r.lookup(u"vx"), first) << size;
+        for (int i = 1; i < size; ++i)
+            EXPECT_EQ(r.lookup(u"v" + std::u16string(size_t(i) + 1, u'x')), made[size_t(i)]) << size << " " << i;
+        for (int i = 0; i < size; ++i)
+            EXPECT_EQ(r.entries()[size_t(i)].name, u"v" + std::u16string(size_t(i) + 1, u'x'));
+        EXPECT_EQ(r.lookup(u"v"), nullptr);
+    }
+}
+
 TEST(VarRegistry, DefaultsOnlyApplyToVariablesTheCallMakes) {
     var_registry_t r;
     r.get_bool(u"stored")->value = false;
