@@ -79,7 +79,7 @@ void ScriptFavList_tag_t::show() {
     list_window->close();
 }
 
-ScriptItem_tag_t::ScriptItem_tag_t(tag_t* parent_tag) : vars(std::make_unique<var_registry_t>()) {
+ScriptItem_tag_t::ScriptItem_tag_t(tag_t* parent_tag) {
     accepted = tags::accepts(tags::ScriptItem, parent_tag);
 }
 
@@ -93,7 +93,7 @@ ScriptItem_tag_t::~ScriptItem_tag_t() {
 }
 
 void ScriptItem_tag_t::link() {
-    current_scope_t scope(vars.get());
+    current_scope_t scope(&vars);
     form.reset();
     form = script_context.display->create_form(texts::app_name);
     tag_complex_t::link();
@@ -103,7 +103,7 @@ void ScriptItem_tag_t::link() {
 
 void ScriptItem_tag_t::show() {
     if (!form) return;  // not linked
-    current_scope_t scope(vars.get());
+    current_scope_t scope(&vars);
     try {
         do {
             if (form->is_open()) form->close();
@@ -128,11 +128,11 @@ void ScriptItem_tag_t::show() {
         rebuild_pending = false;
         throw;
     }
-    if (!card_var_name.empty()) vars->get_card(card_var_name)->card.add_new = false;
+    if (!card_var_name.empty()) vars.get_card(card_var_name)->card.add_new = false;
 }
 
 void ScriptItem_tag_t::commit() {
-    current_scope_t scope(vars.get());
+    current_scope_t scope(&vars);
     tag_complex_t::commit();
 }
 

@@ -7,6 +7,7 @@
 #include "script/tag.h"
 #include "script/tag_codes.h"
 #include "script/tag_interfaces.h"
+#include "vars/var_registry.h"
 
 // The menu tree: lists, sub-menus and script items, with the leaves that name and configure them.
 
@@ -15,7 +16,6 @@ class card_list_var_t;
 class fav_list_var_t;
 class form_t;
 class list_t;
-class var_registry_t;
 
 // One entry of a menu: its text and the tag it opens (not owned).
 struct menuitem_t {
@@ -88,7 +88,8 @@ public:
     tag_text_t card_var_name;
     // True while run_to_add builds the form's items the first time.
     bool nested = false;
-    std::unique_ptr<var_registry_t> vars;
+    // Kept in the tag, which comes from the tag pool: a script has thousands of items.
+    var_registry_t vars;
     // The menu it is an entry of; null under any other parent.
     List_tag_t* list() const;
     bool rebuild_pending = false;

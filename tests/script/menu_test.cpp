@@ -113,15 +113,15 @@ TEST(ScriptItem, RunsItsFormInItsOwnScopeAndRebuildsWithoutASecondEnterAlert) {
     script_fixture_t script(bank);
     auto& item = script.item(u"Перевод");
     // The help texts live in the item's own scope.
-    ASSERT_TRUE(item.vars->lookup(u"Help"));
-    EXPECT_EQ(static_cast<string_var_t*>(item.vars->lookup(u"Help"))->value, u"Справка перевода");
-    EXPECT_EQ(static_cast<string_var_t*>(item.vars->lookup(u"BaseHelp"))->value, u"Справка перевода");
+    ASSERT_TRUE(item.vars.lookup(u"Help"));
+    EXPECT_EQ(static_cast<string_var_t*>(item.vars.lookup(u"Help"))->value, u"Справка перевода");
+    EXPECT_EQ(static_cast<string_var_t*>(item.vars.lookup(u"BaseHelp"))->value, u"Справка перевода");
     EXPECT_EQ(global_vars->lookup(u"Help"), nullptr);
 
     int shows = 0;
     script.display.on_form_show = [&](recording_form_t& form) {
         ++shows;
-        EXPECT_EQ(current_vars, item.vars.get());
+        EXPECT_EQ(current_vars, &item.vars);
         EXPECT_EQ(form.items.size(), 8u);
         if (shows == 1) item.request_rebuild();
     };

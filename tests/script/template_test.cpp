@@ -38,7 +38,7 @@ TEST(Expand, PlaceholdersTakeTheVariablesTexts) {
     EXPECT_FALSE(resolver->whole_text);
 
     // The item's own scope comes first.
-    current_vars = script.item(u"Перевод").vars.get();
+    current_vars = &script.item(u"Перевод").vars;
     current_vars->get_string(u"card")->value = u"5678";
     EXPECT_EQ(expand(u"{card}", *resolver), u"5678");
     current_vars = global_vars;
