@@ -54,10 +54,9 @@ ScriptItem_tag_t* Form_tag_t::script_item() const {
     return script_item_of(parent);
 }
 
-void Form_tag_t::link() {
-    ScriptItem_tag_t* owner = script_item();
-    form = owner ? owner->form.get() : nullptr;
-    tag_complex_t::link();
+form_t* Form_tag_t::form() const {
+    const ScriptItem_tag_t* owner = script_item();
+    return owner ? owner->form.get() : nullptr;
 }
 
 bool Form_tag_t::in_add_form() const {
@@ -79,7 +78,7 @@ Form_tag_t* Input_tag_t::form_tag() const {
 
 void Input_tag_t::show() {
     const Form_tag_t* owner = form_tag();
-    form_t* form = owner ? owner->form : nullptr;
+    form_t* form = owner ? owner->form() : nullptr;
     std::unique_ptr<input_item_t> made = display().create_input_item(form, texts::input_caption);
     item = made.get();
     tag_complex_t::show();
@@ -140,7 +139,7 @@ Form_tag_t* CheckBox_tag_t::form_tag() const {
 
 void CheckBox_tag_t::show() {
     const Form_tag_t* owner = form_tag();
-    form_t* form = owner ? owner->form : nullptr;
+    form_t* form = owner ? owner->form() : nullptr;
     std::unique_ptr<checkbox_item_t> made = display().create_checkbox_item(form, texts::checkbox_caption);
     item = made.get();
     tag_complex_t::show();
@@ -175,7 +174,7 @@ void String_tag_t::save() {
 
 void String_tag_t::show() {
     const Form_tag_t* owner = form_tag();
-    form_t* form = owner ? owner->form : nullptr;
+    form_t* form = owner ? owner->form() : nullptr;
     if (!form) return;
     std::unique_ptr<string_item_t> made = display().create_string_item(form, expand(text, *this));
     item = made.get();
@@ -194,7 +193,7 @@ void String_tag_t::execute(int, int) {
     else
         item->unfold();
     expanded = !expanded;
-    if (const Form_tag_t* owner = form_tag(); owner && owner->form) owner->form->refresh();
+    if (const Form_tag_t* owner = form_tag(); owner && owner->form()) owner->form()->refresh();
 }
 
 Help_tag_t::Help_tag_t(tag_t* parent_tag) : String_tag_t(parent_tag), script_item(script_item_of(parent_tag)) {

@@ -18,16 +18,14 @@ class string_item_t;
 class Form_tag_t : public tag_complex_t {
 public:
     explicit Form_tag_t(tag_t* parent);
-    // Takes the script item's form, then links the children.
-    void link() override;
 
     // Whether the enclosing script item is an add form ("ScriptItemAdd").
     bool in_add_form() const;
     // The enclosing script item's request_rebuild.
     void request_rebuild();
 
-    // The enclosing script item's form; null until linked. Not owned.
-    form_t* form = nullptr;
+    // The enclosing script item's form; null until it is linked. Not owned.
+    form_t* form() const;
     // The enclosing script item; null outside one.
     ScriptItem_tag_t* script_item() const;
 };

@@ -115,7 +115,7 @@ void Parameter_tag_t::show() {
     } else if (Input_tag_t* in = input()) {
         if (in->item) in->item->set_param(this);
     } else if (Item_tag_t* box = item()) {
-        if (box->checkbox_item) box->checkbox_item->add_param(this);
+        if (checkbox_item_t* boxes = box->checkbox_item()) boxes->add_param(this);
     }
 }
 

@@ -46,7 +46,7 @@ ScriptItemAdd_tag_t* Select_tag_t::add_form() const {
 
 void Select_tag_t::show() {
     const Form_tag_t* owner = form_tag();
-    form_t* form = owner ? owner->form : nullptr;
+    form_t* form = owner ? owner->form() : nullptr;
     auto made = script_context.display->create_select_item(form, texts::select_caption);
     item = made.get();
     tag_complex_t::show();
@@ -144,6 +144,11 @@ CheckBox_tag_t* Item_tag_t::checkbox() const {
     return parent_of<CheckBox_tag_t>(parent, tags::CheckBox);
 }
 
+checkbox_item_t* Item_tag_t::checkbox_item() const {
+    const CheckBox_tag_t* box = checkbox();
+    return box ? box->item : nullptr;
+}
+
 SelectCard_tag_t* Item_tag_t::select_card() const {
     return parent_of<SelectCard_tag_t>(parent, tags::SelectCard);
 }
@@ -165,12 +170,11 @@ void Item_tag_t::show() {
     Select_tag_t* const choice = select();
     CheckBox_tag_t* const box = checkbox();
     SelectCard_tag_t* const cards = select_card();
-    if (box) checkbox_item = box->item;
     tag_complex_t::show();
     if (choice && choice->item) {
         choice->item->add_option(name(), is_default);
-    } else if (box && checkbox_item) {
-        checkbox_item->add_box(name(), checked);
+    } else if (box && box->item) {
+        box->item->add_box(name(), checked);
     } else if (cards && cards->item) {
         // Only the fixed choice that is the current pick shows as picked; with several fixed entries
         // every one of them would otherwise claim the pick and the last would win.

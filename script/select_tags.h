@@ -86,8 +86,8 @@ public:
     bool checked = false;
     // The value stored for the entry: its `Value` child's.
     const tag_text_t& value() const { return last_child_text(tags::Value); }
-    // The parent check box's item, taken at show. Not owned.
-    checkbox_item_t* checkbox_item = nullptr;
+    // The parent check box's item of the running show; null outside a check box. Not owned.
+    checkbox_item_t* checkbox_item() const;
     // As a fixed choice of a card selection: the text shown and the whole request sent, its `UserRequest`
     // and its `Body` child's.
     const tag_text_t& request() const { return last_child_text(tags::UserRequest); }
