@@ -96,8 +96,8 @@ bool tag_t::parent_is(const tag_t* parent, std::initializer_list<int32_t> codes)
 }
 
 void tag_t::load() {
+    if (attributes_place_ == 0) return;
     attribute_map_t* attributes = this->attributes();
-    if (!attributes) return;
     // Buffers that keep their room from attribute to attribute and tag to tag; the map copies the texts.
     thread_local std::u16string key, value;
     const int32_t count = read_count(storage(), 2 * record_bytes::string);
@@ -164,13 +164,14 @@ void tag_complex_t::load() {
     const int32_t count = read_count(storage(), record_bytes::word);
     children.reserve(size_t(count));
     for (int32_t i = 0; i < count; ++i) {
-        const uint64_t at = storage().offset();
         if (load_level > max_tag_depth) {
-            throw damaged_file_error(
-                format_text(texts::tags_too_deep, {number_text(max_tag_depth), number_text(int64_t(at))}));
+            throw damaged_file_error(format_text(
+                texts::tags_too_deep, {number_text(max_tag_depth), number_text(int64_t(storage().offset()))}));
         }
         int32_t word = 0;
         storage().read_int(word);
+        // Where the record starts, for the errors below; asked only on the way to one.
+        const auto at = [] { return storage().offset() - record_bytes::word; };
         // A root inside the tree would take over the global variables; no file holds one.
         const bool nested_root = (word & ~attributes_bit) == 1;
         std::unique_ptr<tag_t> child;
@@ -178,12 +179,13 @@ void tag_complex_t::load() {
             if (!nested_root) child = create_child(word, this);
         } catch (const text_error_t& e) {
             if (e.text() != texts::image_misplaced) throw;
-            throw image_misplaced_ex_t(code, at);
+            throw image_misplaced_ex_t(code, at());
         }
         if (!child) {
             // The record's body cannot be read without its class, so the file cannot be read on.
-            throw damaged_file_error(format_text(
-                texts::tag_not_accepted, {tag_name(word & ~attributes_bit), tag_name(code), number_text(int64_t(at))}));
+            throw damaged_file_error(
+                format_text(texts::tag_not_accepted,
+                            {tag_name(word & ~attributes_bit), tag_name(code), number_text(int64_t(at()))}));
         }
         child->load();
         children.push_back(std::move(child));

@@ -98,9 +98,20 @@ namespace {
 // Units stored little-endian, each XORed with `key`, into `to`, on any host.
 void decode_units(char16_t* to, const uint8_t* bytes, size_t units, uint16_t key) {
     if constexpr (std::endian::native == std::endian::little) {
-        if (units != 0) std::memcpy(to, bytes, units * 2);
-        if (key != 0)
-            for (size_t i = 0; i < units; ++i) to[i] = static_cast<char16_t>(to[i] ^ key);
+        if (key == 0) {
+            if (units != 0) std::memcpy(to, bytes, units * 2);
+            return;
+        }
+        // One pass, four units at a time.
+        const uint64_t keys = 0x0001000100010001ULL * key;
+        size_t i = 0;
+        for (; i + 4 <= units; i += 4) {
+            uint64_t four;
+            std::memcpy(&four, bytes + 2 * i, sizeof four);
+            four ^= keys;
+            std::memcpy(to + i, &four, sizeof four);
+        }
+        for (; i < units; ++i) to[i] = static_cast<char16_t>((bytes[2 * i] | bytes[2 * i + 1] << 8) ^ key);
     } else {
         for (size_t i = 0; i < units; ++i) to[i] = static_cast<char16_t>((bytes[2 * i] | bytes[2 * i + 1] << 8) ^ key);
     }
