@@ -115,8 +115,7 @@ void mfc_storage_t::open_mode(int mode) {
     is_open_ = true;
 }
 
-void mfc_storage_t::ensure_mode(int mode) {
-    if (is_open_ && mode_ == mode) return;
+void mfc_storage_t::reopen(int mode) {
     finish();
     open_mode(mode);
 }

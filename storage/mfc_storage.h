@@ -76,7 +76,11 @@ public:
 
 private:
     void open_mode(int mode);    // throws the storage errors
-    void ensure_mode(int mode);  // reopens when the mode differs or nothing is open
+    // Reopens when the mode differs or nothing is open; inline, as every value read or written asks.
+    void ensure_mode(int mode) {
+        if (!is_open_ || mode_ != mode) reopen(mode);
+    }
+    void reopen(int mode);
     void finish();               // ends what is open; throws mfc_storage_ex_t when a write failed
     void close_handle();         // closes a reading, drops a write
 
