@@ -75,14 +75,14 @@ public:
     std::u16string last_error_detail;
 
 private:
-    void open_mode(int mode);    // throws the storage errors
+    void open_mode(int mode);  // throws the storage errors
     // Reopens when the mode differs or nothing is open; inline, as every value read or written asks.
     void ensure_mode(int mode) {
         if (!is_open_ || mode_ != mode) reopen(mode);
     }
     void reopen(int mode);
-    void finish();               // ends what is open; throws mfc_storage_ex_t when a write failed
-    void close_handle();         // closes a reading, drops a write
+    void finish();        // ends what is open; throws mfc_storage_ex_t when a write failed
+    void close_handle();  // closes a reading, drops a write
 
     file_ops_t& ops_;
     std::u16string path_;
