@@ -22,6 +22,16 @@ key_indexes_t& key_indexes() {
     return *indexes;
 }
 
+// The key and the values that the program writes on every "String" (its folded state): shared by all maps,
+// not copied into each.
+tag_text_t shared_or_copied(std::u16string_view text) {
+    static const tag_text_t common[] = {tag_text_t::lasting(u"expanded"), tag_text_t::lasting(u"true"),
+                                        tag_text_t::lasting(u"false")};
+    for (const tag_text_t& word : common)
+        if (word == text) return word;
+    return tag_text_t(text);
+}
+
 }  // namespace
 
 void attribute_map_t::clear() noexcept {
@@ -71,11 +81,11 @@ void attribute_map_t::grow() {
 
 void attribute_map_t::set(std::u16string_view key, std::u16string_view value) {
     if (entry_t* present = find_entry(key)) {
-        present->second = value;
+        present->second = shared_or_copied(value);
         return;
     }
     // Made before anything changes, so that a failure leaves the map as it was.
-    entry_t entry{tag_text_t(key), tag_text_t(value)};
+    entry_t entry{shared_or_copied(key), shared_or_copied(value)};
     if (size_ == capacity_) grow();
     if (size_ >= searched_in_order) {
         key_indexes_t& indexes = key_indexes();

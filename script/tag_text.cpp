@@ -25,7 +25,21 @@ void tag_text_t::release(char16_t* data) noexcept {
     char* slot = reinterpret_cast<char*>(data) - header_bytes;
     uint32_t units = 0;
     std::memcpy(&units, slot, header_bytes);
+    if (units & lasting_bit) return;
     tag_pool::release(slot, slot_bytes(units));
+}
+
+tag_text_t tag_text_t::lasting(std::u16string_view text) {
+    tag_text_t made;
+    if (text.empty()) return made;
+    if (text.size() >= lasting_bit) throw std::bad_alloc();
+    // Kept for the run: never released, so it is not taken from a thread's pool.
+    char* slot = new char[slot_bytes(text.size())];
+    const uint32_t length = uint32_t(text.size()) | lasting_bit;
+    std::memcpy(slot, &length, header_bytes);
+    std::memcpy(slot + header_bytes, text.data(), text.size() * sizeof(char16_t));
+    made.data_ = reinterpret_cast<char16_t*>(slot + header_bytes);
+    return made;
 }
 
 void tag_text_t::assign(std::u16string_view text) {
@@ -35,9 +49,9 @@ void tag_text_t::assign(std::u16string_view text) {
 }
 
 char16_t* tag_text_t::make_room(size_t units) {
-    // A text of 4 Gi units cannot come from a file (a length is checked against the bytes left) and no
-    // template grows that far; it is refused rather than cut.
-    if (units > UINT32_MAX) throw std::bad_alloc();
+    // A text of 2 Gi units cannot come from a file (a length is checked against the bytes left) and no
+    // template grows that far; it is refused rather than cut. The length's top bit marks lasting texts.
+    if (units >= lasting_bit) throw std::bad_alloc();
     char16_t* room = nullptr;
     if (units != 0) {
         char* slot = static_cast<char*>(tag_pool::allocate(slot_bytes(units)));

@@ -130,4 +130,25 @@ TEST(Tag, TextTakesPartsOfItselfAndMovesWithoutCopying) {
     EXPECT_EQ(u"«" + moved + u"»", u"«бвгд»");
     moved.clear();
     EXPECT_TRUE(moved.empty());
+
+    // A lasting text is shared by its copies and outlives them; changing a copy makes it a text of its own.
+    const tag_text_t word = tag_text_t::lasting(u"expanded");
+    {
+        tag_text_t copy = word;
+        EXPECT_EQ(copy.begin(), word.begin());
+        EXPECT_EQ(copy.size(), 8u);
+        copy = u"ещё";
+        EXPECT_EQ(copy, u"ещё");
+    }
+    tag_text_t other(word);
+    other.clear();
+    EXPECT_EQ(word, u"expanded");
+    // The attribute maps share the words of the folded state instead of copying them into every map.
+    attribute_map_t first, second;
+    first.set(u"expanded", u"true");
+    second.set(u"expanded", u"true");
+    EXPECT_EQ(first.begin()->first.begin(), second.begin()->first.begin());
+    EXPECT_EQ(first.find(u"expanded")->begin(), second.find(u"expanded")->begin());
+    second.set(u"expanded", u"нет");
+    EXPECT_EQ(*first.find(u"expanded"), u"true");
 }
