@@ -132,7 +132,7 @@ TEST(Tag, TextTakesPartsOfItselfAndMovesWithoutCopying) {
     EXPECT_TRUE(moved.empty());
 
     // A lasting text is shared by its copies and outlives them; changing a copy makes it a text of its own.
-    const tag_text_t word = tag_text_t::lasting(u"expanded");
+    static const tag_text_t word = tag_text_t::lasting(u"expanded");  // lasting: kept for the run
     {
         tag_text_t copy = word;
         EXPECT_EQ(copy.begin(), word.begin());
