@@ -200,7 +200,7 @@ bool archive_writer_t::flush() {
     return !failed_;
 }
 
-void archive_writer_t::put(const uint8_t* bytes, size_t n) {
+void archive_writer_t::put_slowly(const uint8_t* bytes, size_t n) {
     check();
     while (n > 0) {
         if (used_ == buffer_.size() && !flush()) check();
@@ -213,32 +213,15 @@ void archive_writer_t::put(const uint8_t* bytes, size_t n) {
     }
 }
 
-void archive_writer_t::write_u8(uint8_t v) {
-    put(&v, 1);
-}
-
-void archive_writer_t::write_u16(uint16_t v) {
-    uint8_t b[2] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8)};
-    put(b, 2);
-}
-
-void archive_writer_t::write_u32(uint32_t v) {
-    write_u16(static_cast<uint16_t>(v));
-    write_u16(static_cast<uint16_t>(v >> 16));
-}
-
-void archive_writer_t::write_u64(uint64_t v) {
-    write_u32(static_cast<uint32_t>(v));
-    write_u32(static_cast<uint32_t>(v >> 32));
-}
-
 void archive_writer_t::write_string(std::u16string_view text, uint16_t key) {
-    write_u8(0xFF);
-    write_u16(0xFFFE);
     const uint64_t n = text.size();
     if (n < 0xFF) {
-        write_u8(static_cast<uint8_t>(n));
+        // The marker and the length in one step, as nearly every string of a script is short.
+        const uint8_t head[4] = {0xFF, 0xFE, 0xFF, static_cast<uint8_t>(n)};
+        put(head, sizeof head);
     } else {
+        write_u8(0xFF);
+        write_u16(0xFFFE);
         write_u8(0xFF);
         if (n < 0xFFFE) {
             write_u16(static_cast<uint16_t>(n));
@@ -261,7 +244,18 @@ void archive_writer_t::write_string(std::u16string_view text, uint16_t key) {
     uint8_t chunk[512];
     for (size_t done = 0; done < text.size();) {
         const size_t units = std::min(text.size() - done, sizeof chunk / 2);
-        for (size_t i = 0; i < units; ++i) {
+        size_t i = 0;
+        if constexpr (std::endian::native == std::endian::little) {
+            // Four units at a time.
+            const uint64_t keys = 0x0001000100010001ULL * key;
+            for (; i + 4 <= units; i += 4) {
+                uint64_t four;
+                std::memcpy(&four, text.data() + done + i, sizeof four);
+                four ^= keys;
+                std::memcpy(chunk + 2 * i, &four, sizeof four);
+            }
+        }
+        for (; i < units; ++i) {
             const auto unit = static_cast<uint16_t>(text[done + i] ^ key);
             chunk[2 * i] = static_cast<uint8_t>(unit);
             chunk[2 * i + 1] = static_cast<uint8_t>(unit >> 8);

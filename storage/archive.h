@@ -123,10 +123,21 @@ public:
 
     explicit archive_writer_t(atomic_writer_t& out);
 
-    void write_u8(uint8_t v);
-    void write_u16(uint16_t v);
-    void write_u32(uint32_t v);
-    void write_u64(uint64_t v);
+    // Fixed-size values go into the buffer inline: a script file is mostly 1- to 4-byte fields.
+    void write_u8(uint8_t v) { put(&v, 1); }
+    void write_u16(uint16_t v) {
+        const uint8_t b[2] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8)};
+        put(b, 2);
+    }
+    void write_u32(uint32_t v) {
+        const uint8_t b[4] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
+                              static_cast<uint8_t>(v >> 24)};
+        put(b, 4);
+    }
+    void write_u64(uint64_t v) {
+        write_u32(static_cast<uint32_t>(v));
+        write_u32(static_cast<uint32_t>(v >> 32));
+    }
     // Writes a string, every unit XORed with `key` (0 writes it as it is).
     void write_string(std::u16string_view text, uint16_t key = 0);
     // Writes out the buffer; false when the file could not take it.
@@ -137,7 +148,17 @@ public:
     uint64_t offset() const { return offset_; }
 
 private:
-    void put(const uint8_t* bytes, size_t n);
+    void put(const uint8_t* bytes, size_t n) {
+        if (!failed_ && n <= buffer_.size() - used_) {
+            std::memcpy(buffer_.data() + used_, bytes, n);
+            used_ += n;
+            offset_ += n;
+            return;
+        }
+        put_slowly(bytes, n);
+    }
+    // Through a full buffer, or after a failed write.
+    void put_slowly(const uint8_t* bytes, size_t n);
     void check() const;
 
     atomic_writer_t& out_;
