@@ -150,7 +150,7 @@ public:
 private:
     void put(const uint8_t* bytes, size_t n) {
         if (!failed_ && n <= buffer_.size() - used_) {
-            std::memcpy(buffer_.data() + used_, bytes, n);
+            if (n != 0) std::memcpy(buffer_.data() + used_, bytes, n);  // an empty string's units may be null
             used_ += n;
             offset_ += n;
             return;
