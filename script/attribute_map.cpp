@@ -68,14 +68,8 @@ void attribute_map_t::grow() {
     // Each entry is at least two strings of a file, and no file holds 4 Gi of them.
     if (capacity_ >= UINT32_MAX / 2) throw std::bad_alloc();
     const uint32_t capacity = capacity_ == 0 ? 1 : 2 * capacity_;
-    auto* room = static_cast<entry_t*>(tag_pool::allocate(capacity * sizeof(entry_t)));
     // Moved texts keep their characters where they are, so the index's views stay valid.
-    for (uint32_t i = 0; i < size_; ++i) {
-        new (room + i) entry_t(std::move(entries_[i]));
-        entries_[i].~entry_t();
-    }
-    tag_pool::release(entries_, capacity_ * sizeof(entry_t));
-    entries_ = room;
+    entries_ = tag_pool::relocate(entries_, size_, capacity_, capacity);
     capacity_ = capacity;
 }
 

@@ -16,13 +16,7 @@ void tag_list_t::reserve(size_t count) {
     if (count <= capacity_) return;
     // A stored count is checked against the bytes left in the file, so no file asks for more.
     if (count > UINT32_MAX) throw std::bad_alloc();
-    auto* room = static_cast<value_type*>(tag_pool::allocate(count * sizeof(value_type)));
-    for (size_t i = 0; i < size_; ++i) {
-        new (room + i) value_type(std::move(data_[i]));
-        data_[i].~value_type();
-    }
-    tag_pool::release(data_, capacity_ * sizeof(value_type));
-    data_ = room;
+    data_ = tag_pool::relocate(data_, size_, capacity_, count);
     capacity_ = uint32_t(count);
 }
 
