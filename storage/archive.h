@@ -112,6 +112,8 @@ private:
     // The mapping's pages before this offset are let go, a step at a time.
     uint64_t passed_ = 0;
     static constexpr uint64_t pass_step = uint64_t(1) << 20;
+    // How far ahead of a string the mapping is brought into the cache (measured best of 256 to 8192).
+    static constexpr size_t read_ahead_bytes = 2048;
 };
 
 // Buffered sequential writer into the crash-safe writer's file. The file is written when the buffer fills
