@@ -20,10 +20,8 @@ void tag_list_t::reserve(size_t count) {
     capacity_ = uint32_t(count);
 }
 
-void tag_list_t::push_back(value_type child) {
-    if (size_ == capacity_) reserve(std::max<size_t>(4, size_t(capacity_) * 2));
-    new (data_ + size_) value_type(std::move(child));
-    ++size_;
+void tag_list_t::grow() {
+    reserve(std::max<size_t>(4, size_t(capacity_) * 2));
 }
 
 void tag_list_t::shrink_to(size_t count) noexcept {

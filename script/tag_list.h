@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <new>
+#include <utility>
 
 class tag_t;
 
@@ -32,7 +34,11 @@ public:
 
     // Room for `count` children in all; a list never shrinks.
     void reserve(size_t count);
-    void push_back(value_type child);
+    void push_back(value_type child) {
+        if (size_ == capacity_) grow();
+        new (data_ + size_) value_type(std::move(child));
+        ++size_;
+    }
     // Removes (and destroys) the children `pred` holds true for, keeping the order of the rest.
     template <class Pred>
     void erase_if(Pred pred) {
@@ -43,6 +49,7 @@ public:
     }
 
 private:
+    void grow();
     void shrink_to(size_t count) noexcept;
 
     value_type* data_ = nullptr;

@@ -3,32 +3,14 @@
 #include <sys/mman.h>
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <new>
 
+namespace tag_pool::detail {
+
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool use_heap = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool use_heap = true;
-#else
-constexpr bool use_heap = false;
-#endif
-#else
-constexpr bool use_heap = false;
-#endif
-
-// Slots are 8-aligned, as every member of a tag is.
-constexpr size_t step = 8;
-constexpr size_t largest = 512;  // larger objects come from the heap
 constexpr size_t block_bytes = size_t(2) << 20;
-
-struct free_slot_t {
-    free_slot_t* next;
-};
 
 // The first blocks are small, so that a small script costs little; they double up to the largest, which is
 // aligned to its size so that the kernel can back it with one huge page where it offers them.
@@ -53,58 +35,25 @@ char* new_block(size_t bytes) {
     return block;
 }
 
-struct pool_t {
-    std::array<free_slot_t*, largest / step + 1> free{};
-    char* next = nullptr;
-    char* end = nullptr;
-    size_t next_block_bytes = first_block_bytes;
+}  // namespace
 
-    void* take(size_t size) {
-        const size_t cls = (size + step - 1) / step;
-        if (free_slot_t* slot = free[cls]) {
-            free[cls] = slot->next;
-            return slot;
-        }
-        const size_t rounded = cls * step;
-        if (size_t(end - next) < rounded) {
-            next = new_block(next_block_bytes);
-            end = next + next_block_bytes;
-            next_block_bytes = std::min(2 * next_block_bytes, block_bytes);
-        }
-        void* p = next;
-        next += rounded;
-        return p;
+// The heap's sizes, or a slot of a new block once the current one is used up.
+void* allocate_slowly(size_t bytes) {
+    if (use_heap || bytes == 0 || bytes > largest) return ::operator new(bytes);
+    const size_t rounded = (bytes + step - 1) / step * step;
+    if (size_t(pool.end - pool.next) < rounded) {
+        const size_t size = std::max(pool.next_block_bytes, first_block_bytes);
+        pool.next = new_block(size);
+        pool.end = pool.next + size;
+        pool.next_block_bytes = std::min(2 * size, block_bytes);
     }
-
-    void give_back(void* p, size_t size) {
-        const size_t cls = (size + step - 1) / step;
-        auto* slot = static_cast<free_slot_t*>(p);
-        slot->next = free[cls];
-        free[cls] = slot;
-    }
-};
-
-pool_t& pool() {
-    thread_local pool_t p;
+    void* p = pool.next;
+    pool.next += rounded;
     return p;
 }
 
-}  // namespace
-
-namespace tag_pool {
-
-void* allocate(size_t bytes) {
-    if (use_heap || bytes == 0 || bytes > largest) return ::operator new(bytes);
-    return pool().take(bytes);
+void release_slowly(void* p) noexcept {
+    ::operator delete(p);
 }
 
-void release(void* p, size_t bytes) noexcept {
-    if (!p) return;
-    if (use_heap || bytes == 0 || bytes > largest) {
-        ::operator delete(p);
-        return;
-    }
-    pool().give_back(p, bytes);
-}
-
-}  // namespace tag_pool
+}  // namespace tag_pool::detail

@@ -12,8 +12,68 @@
 // used, so that a use after free is still caught.
 namespace tag_pool {
 
-void* allocate(size_t bytes);
-void release(void* p, size_t bytes) noexcept;
+namespace detail {
+
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr bool use_heap = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+inline constexpr bool use_heap = true;
+#else
+inline constexpr bool use_heap = false;
+#endif
+#else
+inline constexpr bool use_heap = false;
+#endif
+
+// Slots are 8-aligned, as every member of a tag is.
+inline constexpr size_t step = 8;
+inline constexpr size_t largest = 512;  // larger objects come from the heap
+
+struct free_slot_t {
+    free_slot_t* next;
+};
+
+// One thread's slots: a free list per size, and the rest of the current block.
+struct pool_t {
+    free_slot_t* free[largest / step + 1] = {};
+    char* next = nullptr;
+    char* end = nullptr;
+    size_t next_block_bytes = 0;
+};
+
+inline thread_local pool_t pool;
+
+void* allocate_slowly(size_t bytes);
+void release_slowly(void* p) noexcept;
+
+}  // namespace detail
+
+// Inline, as the load takes a slot for nearly every tag and every text. Sizes of 0 and past `largest`
+// (`bytes - 1 >= largest`) go to the heap, as does everything under AddressSanitizer.
+inline void* allocate(size_t bytes) {
+    using namespace detail;
+    if (use_heap || bytes - 1 >= largest) return allocate_slowly(bytes);
+    const size_t cls = (bytes + step - 1) / step;
+    if (free_slot_t* slot = pool.free[cls]) {
+        pool.free[cls] = slot->next;
+        return slot;
+    }
+    const size_t rounded = cls * step;
+    if (size_t(pool.end - pool.next) < rounded) return allocate_slowly(bytes);
+    void* p = pool.next;
+    pool.next += rounded;
+    return p;
+}
+
+inline void release(void* p, size_t bytes) noexcept {
+    using namespace detail;
+    if (use_heap || !p || bytes - 1 >= largest) return release_slowly(p);
+    const size_t cls = (bytes + step - 1) / step;
+    auto* slot = static_cast<free_slot_t*>(p);
+    slot->next = pool.free[cls];
+    pool.free[cls] = slot;
+}
 
 // Moves `size` elements from `data` (room for `old_capacity`, null when none) into new room for `new_capacity`
 // and lets the old room go; the pooled containers of a tag grow through it. Their elements move without throwing.
