@@ -11,9 +11,7 @@
 #include "ui/display.h"
 #include "vars/var_scope.h"
 
-ButtonOk_tag_t::ButtonOk_tag_t(tag_t* parent_tag) {
-    accepted = tags::accepts(tags::ButtonOk, parent_tag);
-}
+ButtonOk_tag_t::ButtonOk_tag_t(tag_t*) {}
 
 ButtonOk_tag_t::~ButtonOk_tag_t() = default;
 
@@ -45,12 +43,10 @@ void ButtonOk_tag_t::execute(int, int) {
 }
 
 ButtonBack_tag_t::ButtonBack_tag_t(tag_t* parent_tag) : ButtonOk_tag_t(parent_tag) {
-    accepted = tags::accepts(tags::ButtonBack, parent_tag);
     button_kind = button_t::back;
 }
 
 ButtonHelp_tag_t::ButtonHelp_tag_t(tag_t* parent_tag) : ButtonOk_tag_t(parent_tag) {
-    accepted = tags::accepts(tags::ButtonHelp, parent_tag);
     button_kind = button_t::plain;
 }
 
@@ -71,17 +67,12 @@ void ButtonHelp_tag_t::execute(int, int) {
     alert->show();
 }
 
-ButtonHelpAlert_tag_t::ButtonHelpAlert_tag_t(tag_t* parent_tag) : ButtonHelp_tag_t(parent_tag) {
-    accepted = tags::accepts(tags::ButtonHelpAlert, parent_tag);
-}
+ButtonHelpAlert_tag_t::ButtonHelpAlert_tag_t(tag_t* parent_tag) : ButtonHelp_tag_t(parent_tag) {}
 
-ButtonSendSMS_tag_t::ButtonSendSMS_tag_t(tag_t* parent_tag) : ButtonOk_tag_t(parent_tag) {
-    accepted = tags::accepts(tags::ButtonSendSMS, parent_tag);
-}
+ButtonSendSMS_tag_t::ButtonSendSMS_tag_t(tag_t* parent_tag) : ButtonOk_tag_t(parent_tag) {}
 
 ButtonAdd_tag_t::ButtonAdd_tag_t(tag_t* parent_tag)
     : ButtonOk_tag_t(parent_tag), add_form(parent_of<ScriptItemAdd_tag_t>(parent_tag, tags::ScriptItemAdd)) {
-    accepted = tags::accepts(tags::ButtonAdd, parent_tag);
     if (add_form) add_form->has_add_button = true;
 }
 
@@ -89,34 +80,26 @@ ButtonDel_tag_t::ButtonDel_tag_t(tag_t* parent_tag)
     : ButtonOk_tag_t(parent_tag),
       add_form(parent_of<ScriptItemAdd_tag_t>(parent_tag, tags::ScriptItemAdd)),
       fav_list_tag(parent_of<ScriptFavList_tag_t>(parent_tag, tags::ScriptFavList)) {
-    accepted = tags::accepts(tags::ButtonDel, parent_tag);
     if (fav_list_tag) button_kind = button_t::plain;
 }
 
 ButtonFavAddDel_tag_t::ButtonFavAddDel_tag_t(tag_t* parent_tag) : ButtonOk_tag_t(parent_tag) {
-    accepted = tags::accepts(tags::ButtonFavAddDel, parent_tag);
     button_kind = button_t::plain;
 }
 
-Caption_tag_t::Caption_tag_t(tag_t* parent_tag) {
-    accepted = tags::accepts(tags::Caption, parent_tag);
-}
+Caption_tag_t::Caption_tag_t(tag_t*) {}
 
 tag_captioned_t* Caption_tag_t::captioned() const {
     return accepted ? dynamic_cast<tag_captioned_t*>(parent) : nullptr;
 }
 
-UserRequest_tag_t::UserRequest_tag_t(tag_t* parent_tag) {
-    accepted = tags::accepts(tags::UserRequest, parent_tag);
-}
+UserRequest_tag_t::UserRequest_tag_t(tag_t*) {}
 
 ButtonOk_tag_t* UserRequest_tag_t::button() const {
     return parent_is(parent, {tags::ButtonSendSMS, tags::ButtonDel}) ? dynamic_cast<ButtonOk_tag_t*>(parent) : nullptr;
 }
 
-Body_tag_t::Body_tag_t(tag_t* parent_tag) {
-    accepted = tags::accepts(tags::Body, parent_tag);
-}
+Body_tag_t::Body_tag_t(tag_t*) {}
 
 void Caption_tag_t::show() {
     if (auto* parent_captioned = captioned()) parent_captioned->set_caption(text, this);
@@ -126,7 +109,5 @@ void UserRequest_tag_t::link() {
     if (auto* parent_button = button()) parent_button->request = text;
 }
 
-fav_button_leaf_t::fav_button_leaf_t(tag_t* parent_tag, int32_t own_code)
-    : fav_button(parent_of<ButtonFavAddDel_tag_t>(parent_tag, tags::ButtonFavAddDel)) {
-    accepted = tags::accepts(own_code, parent_tag);
-}
+fav_button_leaf_t::fav_button_leaf_t(tag_t* parent_tag)
+    : fav_button(parent_of<ButtonFavAddDel_tag_t>(parent_tag, tags::ButtonFavAddDel)) {}

@@ -154,7 +154,7 @@ public:
 // The four texts of "ButtonFavAddDel": key captions and questions for adding and removing.
 class fav_button_leaf_t : public tag_simple_t {
 public:
-    fav_button_leaf_t(tag_t* parent, int32_t code);
+    explicit fav_button_leaf_t(tag_t* parent);
 
     ButtonFavAddDel_tag_t* fav_button = nullptr;
 
@@ -168,27 +168,27 @@ protected:
 // "CaptionAdd" (67).
 class CaptionAdd_tag_t : public fav_button_leaf_t {
 public:
-    explicit CaptionAdd_tag_t(tag_t* parent_tag) : fav_button_leaf_t(parent_tag, tags::CaptionAdd) {}
+    explicit CaptionAdd_tag_t(tag_t* parent_tag) : fav_button_leaf_t(parent_tag) {}
     void show() override { write(&ButtonFavAddDel_tag_t::caption_add); }
 };
 
 // "CaptionDel" (68).
 class CaptionDel_tag_t : public fav_button_leaf_t {
 public:
-    explicit CaptionDel_tag_t(tag_t* parent_tag) : fav_button_leaf_t(parent_tag, tags::CaptionDel) {}
+    explicit CaptionDel_tag_t(tag_t* parent_tag) : fav_button_leaf_t(parent_tag) {}
     void show() override { write(&ButtonFavAddDel_tag_t::caption_del); }
 };
 
 // "UserRequestAdd" (69).
 class UserRequestAdd_tag_t : public fav_button_leaf_t {
 public:
-    explicit UserRequestAdd_tag_t(tag_t* parent_tag) : fav_button_leaf_t(parent_tag, tags::UserRequestAdd) {}
+    explicit UserRequestAdd_tag_t(tag_t* parent_tag) : fav_button_leaf_t(parent_tag) {}
     void show() override { write(&ButtonFavAddDel_tag_t::request_add); }
 };
 
 // "UserRequestDel" (70).
 class UserRequestDel_tag_t : public fav_button_leaf_t {
 public:
-    explicit UserRequestDel_tag_t(tag_t* parent_tag) : fav_button_leaf_t(parent_tag, tags::UserRequestDel) {}
+    explicit UserRequestDel_tag_t(tag_t* parent_tag) : fav_button_leaf_t(parent_tag) {}
     void show() override { write(&ButtonFavAddDel_tag_t::request_del); }
 };

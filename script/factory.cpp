@@ -33,6 +33,7 @@ std::unique_ptr<tag_t> create_tag(int32_t code, tag_t* parent) {
     std::unique_ptr<tag_t> tag(kind->make(parent ? parent : stand_in.get()));
     tag->code = uint8_t(c);
     tag->parent = parent;
+    tag->accepted = tags::accepts(*kind, parent);
     if (code & attributes_bit) tag->own_attributes();
     return tag;
 }

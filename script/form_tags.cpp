@@ -46,9 +46,7 @@ int leading_number(const std::u16string& text) {
 
 }  // namespace
 
-Form_tag_t::Form_tag_t(tag_t* parent_tag) {
-    accepted = tags::accepts(tags::Form, parent_tag);
-}
+Form_tag_t::Form_tag_t(tag_t*) {}
 
 ScriptItem_tag_t* Form_tag_t::script_item() const {
     return script_item_of(parent);
@@ -68,9 +66,7 @@ void Form_tag_t::request_rebuild() {
     if (ScriptItem_tag_t* owner = script_item()) owner->request_rebuild();
 }
 
-Input_tag_t::Input_tag_t(tag_t* parent_tag) {
-    accepted = tags::accepts(tags::Input, parent_tag);
-}
+Input_tag_t::Input_tag_t(tag_t*) {}
 
 Form_tag_t* Input_tag_t::form_tag() const {
     return parent_of<Form_tag_t>(parent, tags::Form);
@@ -87,10 +83,6 @@ void Input_tag_t::show() {
 
 void Input_tag_t::set_caption(const std::u16string& text, tag_t*) {
     if (item) item->set_caption(text);
-}
-
-input_leaf_t::input_leaf_t(tag_t* parent_tag, int32_t own_code) {
-    accepted = tags::accepts(own_code, parent_tag);
 }
 
 Input_tag_t* input_leaf_t::input() const {
@@ -115,9 +107,7 @@ void ErrorMin_tag_t::show() {
 }
 
 DefaultValue_tag_t::DefaultValue_tag_t(tag_t* parent_tag)
-    : input(parent_of<Input_tag_t>(parent_tag, tags::Input)), item(parent_of<Item_tag_t>(parent_tag, tags::Item)) {
-    accepted = tags::accepts(tags::DefaultValue, parent_tag);
-}
+    : input(parent_of<Input_tag_t>(parent_tag, tags::Input)), item(parent_of<Item_tag_t>(parent_tag, tags::Item)) {}
 
 void DefaultValue_tag_t::link() {
     if (input) input->default_value = text;
@@ -129,9 +119,7 @@ void DefaultValue_tag_t::link() {
     }
 }
 
-CheckBox_tag_t::CheckBox_tag_t(tag_t* parent_tag) {
-    accepted = tags::accepts(tags::CheckBox, parent_tag);
-}
+CheckBox_tag_t::CheckBox_tag_t(tag_t*) {}
 
 Form_tag_t* CheckBox_tag_t::form_tag() const {
     return parent_of<Form_tag_t>(parent, tags::Form);
@@ -150,9 +138,7 @@ void CheckBox_tag_t::set_caption(const std::u16string& text, tag_t*) {
     if (item) item->set_caption(text);
 }
 
-String_tag_t::String_tag_t(tag_t* parent_tag) {
-    accepted = tags::accepts(tags::String, parent_tag);
-}
+String_tag_t::String_tag_t(tag_t*) {}
 
 Form_tag_t* String_tag_t::form_tag() const {
     return parent_of<Form_tag_t>(parent, tags::Form);
@@ -197,7 +183,6 @@ void String_tag_t::execute(int, int) {
 }
 
 Help_tag_t::Help_tag_t(tag_t* parent_tag) : String_tag_t(parent_tag), script_item(script_item_of(parent_tag)) {
-    accepted = tags::accepts(tags::Help, parent_tag);
     if (parent_tag && (parent_tag->code == tags::ButtonHelp || parent_tag->code == tags::ButtonHelpAlert))
         help_button = dynamic_cast<ButtonHelp_tag_t*>(parent_tag);
 }

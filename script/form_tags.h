@@ -50,8 +50,6 @@ public:
 // The leaves that configure an input's item in show.
 class input_leaf_t : public tag_simple_t {
 public:
-    input_leaf_t(tag_t* parent, int32_t code);
-
     // The parent input; null under any other parent.
     Input_tag_t* input() const;
 
@@ -63,27 +61,27 @@ protected:
 // "InputMode" (56): only kept; the platform has no input modes.
 class InputMode_tag_t : public input_leaf_t {
 public:
-    explicit InputMode_tag_t(tag_t* parent_tag) : input_leaf_t(parent_tag, tags::InputMode) {}
+    explicit InputMode_tag_t(tag_t*) {}
 };
 
 // "MaxLength" (57).
 class MaxLength_tag_t : public input_leaf_t {
 public:
-    explicit MaxLength_tag_t(tag_t* parent_tag) : input_leaf_t(parent_tag, tags::MaxLength) {}
+    explicit MaxLength_tag_t(tag_t*) {}
     void show() override;
 };
 
 // "MinLength" (58).
 class MinLength_tag_t : public input_leaf_t {
 public:
-    explicit MinLength_tag_t(tag_t* parent_tag) : input_leaf_t(parent_tag, tags::MinLength) {}
+    explicit MinLength_tag_t(tag_t*) {}
     void show() override;
 };
 
 // "ErrorMin" (59): the message shown when the entry is shorter than the minimum.
 class ErrorMin_tag_t : public input_leaf_t {
 public:
-    explicit ErrorMin_tag_t(tag_t* parent_tag) : input_leaf_t(parent_tag, tags::ErrorMin) {}
+    explicit ErrorMin_tag_t(tag_t*) {}
     void show() override;
 };
 

@@ -16,45 +16,27 @@ std::u16string upper_case(std::u16string text) {
 
 }  // namespace
 
-smsISDN_tag_t::smsISDN_tag_t(tag_t* parent_tag) {
-    accepted = tags::accepts(tags::smsISDN, parent_tag);
-}
+smsISDN_tag_t::smsISDN_tag_t(tag_t*) {}
 
 Type_tag_t::Type_tag_t(tag_t* parent_tag)
     : sms_isdn(parent_of<smsISDN_tag_t>(parent_tag, tags::smsISDN)),
-      input(parent_of<Input_tag_t>(parent_tag, tags::Input)) {
-    accepted = tags::accepts(tags::Type, parent_tag);
-}
+      input(parent_of<Input_tag_t>(parent_tag, tags::Input)) {}
 
-ISDN_tag_t::ISDN_tag_t(tag_t* parent_tag) : sms_isdn(parent_of<smsISDN_tag_t>(parent_tag, tags::smsISDN)) {
-    accepted = tags::accepts(tags::ISDN, parent_tag);
-}
+ISDN_tag_t::ISDN_tag_t(tag_t* parent_tag) : sms_isdn(parent_of<smsISDN_tag_t>(parent_tag, tags::smsISDN)) {}
 
 PortPresent_tag_t::PortPresent_tag_t(tag_t* parent_tag)
-    : sms_isdn(parent_of<smsISDN_tag_t>(parent_tag, tags::smsISDN)) {
-    accepted = tags::accepts(tags::PortPresent, parent_tag);
-}
+    : sms_isdn(parent_of<smsISDN_tag_t>(parent_tag, tags::smsISDN)) {}
 
-Port_tag_t::Port_tag_t(tag_t* parent_tag) : sms_isdn(parent_of<smsISDN_tag_t>(parent_tag, tags::smsISDN)) {
-    accepted = tags::accepts(tags::Port, parent_tag);
-}
+Port_tag_t::Port_tag_t(tag_t* parent_tag) : sms_isdn(parent_of<smsISDN_tag_t>(parent_tag, tags::smsISDN)) {}
 
-Logo_tag_t::Logo_tag_t(tag_t* parent_tag) {
-    accepted = tags::accepts(tags::Logo, parent_tag);
-}
+Logo_tag_t::Logo_tag_t(tag_t*) {}
 
-Image_in_Logo_tag_t::Image_in_Logo_tag_t(tag_t* parent_tag) : logo(parent_of<Logo_tag_t>(parent_tag, tags::Logo)) {
-    accepted = tags::accepts(tags::Image, parent_tag);
-}
+Image_in_Logo_tag_t::Image_in_Logo_tag_t(tag_t* parent_tag) : logo(parent_of<Logo_tag_t>(parent_tag, tags::Logo)) {}
 
-Image_in_Form_tag_t::Image_in_Form_tag_t(tag_t* parent_tag) : form_tag(parent_of<Form_tag_t>(parent_tag, tags::Form)) {
-    accepted = tags::accepts(tags::Image, parent_tag);
-}
+Image_in_Form_tag_t::Image_in_Form_tag_t(tag_t* parent_tag) : form_tag(parent_of<Form_tag_t>(parent_tag, tags::Form)) {}
 
 // Only the "Logo" kind of "Image" is complex, so a "Src" always stands under that one.
-Src_tag_t::Src_tag_t(tag_t* parent_tag) : image(parent_of<Image_in_Logo_tag_t>(parent_tag, tags::Image)) {
-    accepted = tags::accepts(tags::Src, parent_tag);
-}
+Src_tag_t::Src_tag_t(tag_t* parent_tag) : image(parent_of<Image_in_Logo_tag_t>(parent_tag, tags::Image)) {}
 
 void Type_tag_t::show() {
     if (!input) return;

@@ -6,7 +6,6 @@
 
 MenuApplet_tag_t::MenuApplet_tag_t(tag_t*)
     : vars_(std::make_unique<var_registry_t>()), tags_by_id_(std::make_unique<tags_by_id_t>()) {
-    accepted = true;
     global_vars = current_vars = vars_.get();
     script_context.tags_by_id = tags_by_id_.get();
 }

@@ -22,9 +22,7 @@ void show_information(const std::u16string& text) {
 
 }  // namespace
 
-List_tag_t::List_tag_t(tag_t* parent_tag) {
-    accepted = tags::accepts(tags::List, parent_tag);
-}
+List_tag_t::List_tag_t(tag_t*) {}
 
 void List_tag_t::link() {
     entries.clear();
@@ -49,13 +47,9 @@ List_tag_t* ScriptList_tag_t::list() const {
     return parent_of<List_tag_t>(parent, tags::List);
 }
 
-ScriptList_tag_t::ScriptList_tag_t(tag_t* parent_tag) {
-    accepted = tags::accepts(tags::ScriptList, parent_tag);
-}
+ScriptList_tag_t::ScriptList_tag_t(tag_t*) {}
 
-ScriptFavList_tag_t::ScriptFavList_tag_t(tag_t* parent_tag) : ScriptList_tag_t(parent_tag) {
-    accepted = tags::accepts(tags::ScriptFavList, parent_tag);
-}
+ScriptFavList_tag_t::ScriptFavList_tag_t(tag_t* parent_tag) : ScriptList_tag_t(parent_tag) {}
 
 ScriptFavList_tag_t::~ScriptFavList_tag_t() = default;
 
@@ -79,9 +73,7 @@ void ScriptFavList_tag_t::show() {
     list_window->close();
 }
 
-ScriptItem_tag_t::ScriptItem_tag_t(tag_t* parent_tag) {
-    accepted = tags::accepts(tags::ScriptItem, parent_tag);
-}
+ScriptItem_tag_t::ScriptItem_tag_t(tag_t*) {}
 
 List_tag_t* ScriptItem_tag_t::list() const {
     return parent_of<List_tag_t>(parent, tags::List);
@@ -145,9 +137,7 @@ void ScriptItem_tag_t::request_rebuild() {
     if (form && form->is_open()) form->close();
 }
 
-ScriptItemAdd_tag_t::ScriptItemAdd_tag_t(tag_t* parent_tag) : ScriptItem_tag_t(parent_tag) {
-    accepted = tags::accepts(tags::ScriptItemAdd, parent_tag);
-}
+ScriptItemAdd_tag_t::ScriptItemAdd_tag_t(tag_t* parent_tag) : ScriptItem_tag_t(parent_tag) {}
 
 void ScriptItemAdd_tag_t::link() {
     card_list = nullptr;
@@ -182,9 +172,7 @@ ScriptList_tag_t* script_list_of(tag_t* parent) {
 
 }  // namespace
 
-Name_tag_t::Name_tag_t(tag_t* parent_tag) {
-    accepted = tags::accepts(tags::Name, parent_tag);
-}
+Name_tag_t::Name_tag_t(tag_t*) {}
 
 ScriptItem_tag_t* Name_tag_t::script_item() const {
     return script_item_of(parent);
@@ -201,9 +189,7 @@ void Name_tag_t::link() {
     }
 }
 
-Id_tag_t::Id_tag_t(tag_t* parent_tag) {
-    accepted = tags::accepts(tags::Id, parent_tag);
-}
+Id_tag_t::Id_tag_t(tag_t*) {}
 
 ScriptItem_tag_t* Id_tag_t::script_item() const {
     return script_item_of(parent);
@@ -217,15 +203,11 @@ void Id_tag_t::link() {
     if (script_context.tags_by_id && parent) (*script_context.tags_by_id)[text] = parent;
 }
 
-EnterAlert_tag_t::EnterAlert_tag_t(tag_t* parent_tag) {
-    accepted = tags::accepts(tags::EnterAlert, parent_tag);
-}
+EnterAlert_tag_t::EnterAlert_tag_t(tag_t*) {}
 
 NoItems_tag_t::NoItems_tag_t(tag_t* parent_tag)
     : add_item(parent_of<ScriptItemAdd_tag_t>(parent_tag, tags::ScriptItemAdd)),
-      fav_list(parent_of<ScriptFavList_tag_t>(parent_tag, tags::ScriptFavList)) {
-    accepted = tags::accepts(tags::NoItems, parent_tag);
-}
+      fav_list(parent_of<ScriptFavList_tag_t>(parent_tag, tags::ScriptFavList)) {}
 
 void NoItems_tag_t::link() {
     if (add_item) add_item->no_items_text = text;
@@ -233,9 +215,7 @@ void NoItems_tag_t::link() {
 }
 
 Delimeter_tag_t::Delimeter_tag_t(tag_t* parent_tag)
-    : add_item(parent_of<ScriptItemAdd_tag_t>(parent_tag, tags::ScriptItemAdd)) {
-    accepted = tags::accepts(tags::Delimeter, parent_tag);
-}
+    : add_item(parent_of<ScriptItemAdd_tag_t>(parent_tag, tags::ScriptItemAdd)) {}
 
 void Delimeter_tag_t::link() {
     if (!add_item) return;

@@ -40,9 +40,7 @@ void for_each_entry(Select_tag_t& select, F f) {
 
 }  // namespace
 
-Parameter_tag_t::Parameter_tag_t(tag_t* parent_tag) {
-    accepted = tags::accepts(tags::Parameter, parent_tag);
-}
+Parameter_tag_t::Parameter_tag_t(tag_t*) {}
 
 Select_tag_t* Parameter_tag_t::select() const {
     return parent_of<Select_tag_t>(parent, tags::Select);
@@ -87,9 +85,7 @@ void Parameter_tag_t::bind_in_scope() {
     }
 }
 
-Save_tag_t::Save_tag_t(tag_t* parent_tag) : Parameter_tag_t(parent_tag) {
-    accepted = tags::accepts(tags::Save, parent_tag);
-}
+Save_tag_t::Save_tag_t(tag_t* parent_tag) : Parameter_tag_t(parent_tag) {}
 
 void Save_tag_t::link() {
     scope = global_vars;
@@ -196,9 +192,7 @@ std::u16string Parameter_tag_t::value_text() {
     return {};
 }
 
-BankSpecified_tag_t::BankSpecified_tag_t(tag_t* parent_tag) {
-    accepted = tags::accepts(tags::BankSpecified, parent_tag);
-}
+BankSpecified_tag_t::BankSpecified_tag_t(tag_t*) {}
 
 void BankSpecified_tag_t::link() {
     if (parent) set_bank_option(*parent, text, attributes());

@@ -26,9 +26,7 @@ void set_if_present(const char16_t* name, const std::u16string& text) {
 
 }  // namespace
 
-Select_tag_t::Select_tag_t(tag_t* parent_tag) {
-    accepted = tags::accepts(tags::Select, parent_tag);
-}
+Select_tag_t::Select_tag_t(tag_t*) {}
 
 Form_tag_t* Select_tag_t::form_tag() const {
     return parent_of<Form_tag_t>(parent, tags::Form);
@@ -68,9 +66,7 @@ void Select_tag_t::set_caption(const std::u16string& text, tag_t*) {
     if (item) item->set_caption(text);
 }
 
-SelectCard_tag_t::SelectCard_tag_t(tag_t* parent_tag) : Select_tag_t(parent_tag) {
-    accepted = tags::accepts(tags::SelectCard, parent_tag);
-}
+SelectCard_tag_t::SelectCard_tag_t(tag_t* parent_tag) : Select_tag_t(parent_tag) {}
 
 void SelectCard_tag_t::link() {
     card_list = nullptr;
@@ -132,9 +128,7 @@ void SelectCard_tag_t::execute(int, int) {
     owner->request_rebuild();
 }
 
-Item_tag_t::Item_tag_t(tag_t* parent_tag) {
-    accepted = tags::accepts(tags::Item, parent_tag);
-}
+Item_tag_t::Item_tag_t(tag_t*) {}
 
 Select_tag_t* Item_tag_t::select() const {
     return parent_of<Select_tag_t>(parent, tags::Select);
@@ -212,13 +206,9 @@ std::u16string Item_tag_t::value_text() {
     return cards ? cards->current_pick().display() : std::u16string();
 }
 
-Value_tag_t::Value_tag_t(tag_t* parent_tag) {
-    accepted = tags::accepts(tags::Value, parent_tag);
-}
+Value_tag_t::Value_tag_t(tag_t*) {}
 
-Default_tag_t::Default_tag_t(tag_t* parent_tag) {
-    accepted = tags::accepts(tags::Default, parent_tag);
-}
+Default_tag_t::Default_tag_t(tag_t*) {}
 
 Item_tag_t* Default_tag_t::item() const {
     return parent_of<Item_tag_t>(parent, tags::Item);
@@ -228,10 +218,8 @@ void Default_tag_t::link() {
     if (Item_tag_t* entry = item()) entry->is_default = true;
 }
 
-Mode_tag_t::Mode_tag_t(tag_t* parent_tag) {
-    accepted = tags::accepts(tags::Mode, parent_tag);
-    if (accepted) select = dynamic_cast<Select_tag_t*>(parent_tag);
-}
+// Only a selection or a card selection accepts a "Mode", and both are selections.
+Mode_tag_t::Mode_tag_t(tag_t* parent_tag) : select(dynamic_cast<Select_tag_t*>(parent_tag)) {}
 
 void Mode_tag_t::show() {
     if (!select || !select->item) return;
@@ -244,9 +232,7 @@ void Mode_tag_t::show() {
 Object_tag_t::Object_tag_t(tag_t* parent_tag)
     : fav_button(parent_of<ButtonFavAddDel_tag_t>(parent_tag, tags::ButtonFavAddDel)),
       fav_list_tag(parent_of<ScriptFavList_tag_t>(parent_tag, tags::ScriptFavList)),
-      select_card(parent_of<SelectCard_tag_t>(parent_tag, tags::SelectCard)) {
-    accepted = tags::accepts(tags::Object, parent_tag);
-}
+      select_card(parent_of<SelectCard_tag_t>(parent_tag, tags::SelectCard)) {}
 
 void Object_tag_t::link() {
     if (!global_vars) return;
@@ -310,9 +296,7 @@ std::u16string Object_tag_t::value_text() {
 }
 
 AddName_tag_t::AddName_tag_t(tag_t* parent_tag)
-    : select_card(parent_of<SelectCard_tag_t>(parent_tag, tags::SelectCard)) {
-    accepted = tags::accepts(tags::AddName, parent_tag);
-}
+    : select_card(parent_of<SelectCard_tag_t>(parent_tag, tags::SelectCard)) {}
 
 void AddName_tag_t::show() {
     if (!select_card || !select_card->item) return;

@@ -53,7 +53,7 @@ public:
 
     // The code from the tag table (1 to 71), without the attributes bit. Set by the factory.
     uint8_t code = 0;
-    // True when the tag may stand under the parent it was constructed for.
+    // True when the tag may stand under the parent it was made for (tags::accepts). Set by the factory.
     bool accepted = false;
     // Set by resolve each time it resolves a card variable.
     bool whole_text = false;

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 class tag_t;
+struct tag_kind_t;
 
 // The codes of the script's tags, named after the tags. A tag's `code` holds one of these; the names,
 // classes and accepted parents of each code are in the one tag table (tag_table.cpp).
@@ -86,5 +87,7 @@ inline constexpr int32_t last = BankSpecified;
 
 // The placement rule: whether a tag of `code` may stand under `parent` (null for none), by the table.
 bool accepts(int32_t code, const tag_t* parent);
+// The same for the row of the code (the factory has it at hand).
+bool accepts(const tag_kind_t& kind, const tag_t* parent);
 
 }  // namespace tags

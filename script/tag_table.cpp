@@ -145,8 +145,11 @@ const tag_kind_t* tag_kind(int32_t code) {
 
 bool tags::accepts(int32_t code, const tag_t* parent) {
     const tag_kind_t* kind = tag_kind(code);
-    if (!kind) return false;
-    switch (kind->placement) {
+    return kind && accepts(*kind, parent);
+}
+
+bool tags::accepts(const tag_kind_t& kind, const tag_t* parent) {
+    switch (kind.placement) {
         case tag_kind_t::any:
             return true;
         case tag_kind_t::any_existing:
@@ -156,7 +159,7 @@ bool tags::accepts(int32_t code, const tag_t* parent) {
             break;
     }
     if (!parent) return false;
-    for (int32_t c : kind->parents)
+    for (int32_t c : kind.parents)
         if (parent->code == c) return true;
     return false;
 }
