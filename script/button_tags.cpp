@@ -87,19 +87,13 @@ ButtonFavAddDel_tag_t::ButtonFavAddDel_tag_t(tag_t* parent_tag) : ButtonOk_tag_t
     button_kind = button_t::plain;
 }
 
-Caption_tag_t::Caption_tag_t(tag_t*) {}
-
 tag_captioned_t* Caption_tag_t::captioned() const {
     return accepted ? dynamic_cast<tag_captioned_t*>(parent) : nullptr;
 }
 
-UserRequest_tag_t::UserRequest_tag_t(tag_t*) {}
-
 ButtonOk_tag_t* UserRequest_tag_t::button() const {
     return parent_is(parent, {tags::ButtonSendSMS, tags::ButtonDel}) ? dynamic_cast<ButtonOk_tag_t*>(parent) : nullptr;
 }
-
-Body_tag_t::Body_tag_t(tag_t*) {}
 
 void Caption_tag_t::show() {
     if (auto* parent_captioned = captioned()) parent_captioned->set_caption(text, this);

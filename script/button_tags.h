@@ -129,7 +129,7 @@ public:
 // "Caption" (4): hands its text to the parent's caption.
 class Caption_tag_t : public tag_simple_t {
 public:
-    explicit Caption_tag_t(tag_t* parent);
+    explicit Caption_tag_t(tag_t*) {}
     void show() override;
 
     // Null under the parents that accept a caption without having one (the sub-menus).
@@ -139,7 +139,7 @@ public:
 // "UserRequest" (42): the confirmation question of a request.
 class UserRequest_tag_t : public tag_simple_t {
 public:
-    explicit UserRequest_tag_t(tag_t* parent);
+    explicit UserRequest_tag_t(tag_t*) {}
     void link() override;
 
     ButtonOk_tag_t* button() const;  // a "ButtonSendSMS" or "ButtonDel"
@@ -148,7 +148,7 @@ public:
 // "Body" (43): the request text template, which its parent reads.
 class Body_tag_t : public tag_simple_t {
 public:
-    explicit Body_tag_t(tag_t* parent);
+    explicit Body_tag_t(tag_t*) {}
 };
 
 // The four texts of "ButtonFavAddDel": key captions and questions for adding and removing.

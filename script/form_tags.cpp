@@ -46,8 +46,6 @@ int leading_number(const std::u16string& text) {
 
 }  // namespace
 
-Form_tag_t::Form_tag_t(tag_t*) {}
-
 ScriptItem_tag_t* Form_tag_t::script_item() const {
     return script_item_of(parent);
 }
@@ -65,8 +63,6 @@ bool Form_tag_t::in_add_form() const {
 void Form_tag_t::request_rebuild() {
     if (ScriptItem_tag_t* owner = script_item()) owner->request_rebuild();
 }
-
-Input_tag_t::Input_tag_t(tag_t*) {}
 
 Form_tag_t* Input_tag_t::form_tag() const {
     return parent_of<Form_tag_t>(parent, tags::Form);
@@ -119,8 +115,6 @@ void DefaultValue_tag_t::link() {
     }
 }
 
-CheckBox_tag_t::CheckBox_tag_t(tag_t*) {}
-
 Form_tag_t* CheckBox_tag_t::form_tag() const {
     return parent_of<Form_tag_t>(parent, tags::Form);
 }
@@ -137,8 +131,6 @@ void CheckBox_tag_t::show() {
 void CheckBox_tag_t::set_caption(const std::u16string& text, tag_t*) {
     if (item) item->set_caption(text);
 }
-
-String_tag_t::String_tag_t(tag_t*) {}
 
 Form_tag_t* String_tag_t::form_tag() const {
     return parent_of<Form_tag_t>(parent, tags::Form);

@@ -17,7 +17,7 @@ class string_item_t;
 // "Form" (39): the content of a script item's form.
 class Form_tag_t : public tag_complex_t {
 public:
-    explicit Form_tag_t(tag_t* parent);
+    explicit Form_tag_t(tag_t*) {}
 
     // Whether the enclosing script item is an add form ("ScriptItemAdd").
     bool in_add_form() const;
@@ -33,7 +33,7 @@ public:
 // "Input" (55): a text input. Each show makes its item anew and lets the children configure it.
 class Input_tag_t : public tag_complex_t, public tag_captioned_t {
 public:
-    explicit Input_tag_t(tag_t* parent);
+    explicit Input_tag_t(tag_t*) {}
     void show() override;
     void set_caption(const std::u16string& text, tag_t* caption_tag) override;
 
@@ -98,7 +98,7 @@ public:
 // "CheckBox" (62): a group of check boxes; its `Item` children are the boxes.
 class CheckBox_tag_t : public tag_complex_t, public tag_captioned_t {
 public:
-    explicit CheckBox_tag_t(tag_t* parent);
+    explicit CheckBox_tag_t(tag_t*) {}
     void show() override;
     void set_caption(const std::u16string& text, tag_t* caption_tag) override;
 
@@ -112,7 +112,7 @@ public:
 // is kept in its attribute "expanded".
 class String_tag_t : public tag_simple_t, public action_t {
 public:
-    explicit String_tag_t(tag_t* parent);
+    explicit String_tag_t(tag_t*) {}
     void load() override;
     void save() override;
     // Adds the row, its text expanded, to the form.

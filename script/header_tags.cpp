@@ -16,8 +16,6 @@ std::u16string upper_case(std::u16string text) {
 
 }  // namespace
 
-smsISDN_tag_t::smsISDN_tag_t(tag_t*) {}
-
 Type_tag_t::Type_tag_t(tag_t* parent_tag)
     : sms_isdn(parent_of<smsISDN_tag_t>(parent_tag, tags::smsISDN)),
       input(parent_of<Input_tag_t>(parent_tag, tags::Input)) {}
@@ -28,8 +26,6 @@ PortPresent_tag_t::PortPresent_tag_t(tag_t* parent_tag)
     : sms_isdn(parent_of<smsISDN_tag_t>(parent_tag, tags::smsISDN)) {}
 
 Port_tag_t::Port_tag_t(tag_t* parent_tag) : sms_isdn(parent_of<smsISDN_tag_t>(parent_tag, tags::smsISDN)) {}
-
-Logo_tag_t::Logo_tag_t(tag_t*) {}
 
 Image_in_Logo_tag_t::Image_in_Logo_tag_t(tag_t* parent_tag) : logo(parent_of<Logo_tag_t>(parent_tag, tags::Logo)) {}
 

@@ -10,7 +10,7 @@ class Input_tag_t;
 // "smsISDN" (9): the bank's service number and how to reach it.
 class smsISDN_tag_t : public tag_complex_t {
 public:
-    explicit smsISDN_tag_t(tag_t* parent);
+    explicit smsISDN_tag_t(tag_t*) {}
 };
 
 // "Type" (10): the kind of a number or of an input.
@@ -60,7 +60,7 @@ public:
 // "Logo" (22): the bank's picture.
 class Logo_tag_t : public tag_complex_t {
 public:
-    explicit Logo_tag_t(tag_t* parent);
+    explicit Logo_tag_t(tag_t*) {}
 };
 
 // "Image" (24) under "Logo": a complex record holding the picture's source.

@@ -22,8 +22,6 @@ void show_information(const std::u16string& text) {
 
 }  // namespace
 
-List_tag_t::List_tag_t(tag_t*) {}
-
 void List_tag_t::link() {
     entries.clear();
     tag_complex_t::link();
@@ -172,8 +170,6 @@ ScriptList_tag_t* script_list_of(tag_t* parent) {
 
 }  // namespace
 
-Name_tag_t::Name_tag_t(tag_t*) {}
-
 ScriptItem_tag_t* Name_tag_t::script_item() const {
     return script_item_of(parent);
 }
@@ -189,8 +185,6 @@ void Name_tag_t::link() {
     }
 }
 
-Id_tag_t::Id_tag_t(tag_t*) {}
-
 ScriptItem_tag_t* Id_tag_t::script_item() const {
     return script_item_of(parent);
 }
@@ -202,8 +196,6 @@ ScriptList_tag_t* Id_tag_t::script_list() const {
 void Id_tag_t::link() {
     if (script_context.tags_by_id && parent) (*script_context.tags_by_id)[text] = parent;
 }
-
-EnterAlert_tag_t::EnterAlert_tag_t(tag_t*) {}
 
 NoItems_tag_t::NoItems_tag_t(tag_t* parent_tag)
     : add_item(parent_of<ScriptItemAdd_tag_t>(parent_tag, tags::ScriptItemAdd)),

@@ -27,7 +27,7 @@ struct menuitem_t {
 // hands them to a list window of the display.
 class List_tag_t : public tag_complex_t {
 public:
-    explicit List_tag_t(tag_t* parent);
+    explicit List_tag_t(tag_t*) {}
     // Starts the entries afresh, then links the children, which append them.
     void link() override;
     void show() override;
@@ -120,7 +120,7 @@ public:
 // "Name" (2): the name of a script item, a sub-menu or a selection entry.
 class Name_tag_t : public tag_simple_t {
 public:
-    explicit Name_tag_t(tag_t* parent);
+    explicit Name_tag_t(tag_t*) {}
     void link() override;
 
     // The parent, as the one of these it is (the others null). An "Item" reads its name itself.
@@ -131,7 +131,7 @@ public:
 // "Id" (3): the identifier under which a script item or sub-menu is found again.
 class Id_tag_t : public tag_simple_t {
 public:
-    explicit Id_tag_t(tag_t* parent);
+    explicit Id_tag_t(tag_t*) {}
     void link() override;
 
     ScriptItem_tag_t* script_item() const;
@@ -141,7 +141,7 @@ public:
 // "EnterAlert" (36): the text shown when a script item's form opens, which the script item reads.
 class EnterAlert_tag_t : public tag_simple_t {
 public:
-    explicit EnterAlert_tag_t(tag_t* parent);
+    explicit EnterAlert_tag_t(tag_t*) {}
 };
 
 // "NoItems" (37): the text shown when a list has nothing to offer.

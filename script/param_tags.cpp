@@ -40,8 +40,6 @@ void for_each_entry(Select_tag_t& select, F f) {
 
 }  // namespace
 
-Parameter_tag_t::Parameter_tag_t(tag_t*) {}
-
 Select_tag_t* Parameter_tag_t::select() const {
     return parent_of<Select_tag_t>(parent, tags::Select);
 }
@@ -191,8 +189,6 @@ std::u16string Parameter_tag_t::value_text() {
     }
     return {};
 }
-
-BankSpecified_tag_t::BankSpecified_tag_t(tag_t*) {}
 
 void BankSpecified_tag_t::link() {
     if (parent) set_bank_option(*parent, text, attributes());

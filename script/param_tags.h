@@ -15,7 +15,7 @@ class var_registry_t;
 // running script item's scope.
 class Parameter_tag_t : public tag_simple_t, public param_t {
 public:
-    explicit Parameter_tag_t(tag_t* parent);
+    explicit Parameter_tag_t(tag_t*) {}
     void link() override;
     void show() override;
     bool apply_text(const std::u16string& text) override;
@@ -49,6 +49,6 @@ public:
 // "BankSpecified" (71): attaches its attributes to its parent as the bank option its text names.
 class BankSpecified_tag_t : public tag_simple_t {
 public:
-    explicit BankSpecified_tag_t(tag_t* parent);
+    explicit BankSpecified_tag_t(tag_t*) {}
     void link() override;
 };

@@ -26,8 +26,6 @@ void set_if_present(const char16_t* name, const std::u16string& text) {
 
 }  // namespace
 
-Select_tag_t::Select_tag_t(tag_t*) {}
-
 Form_tag_t* Select_tag_t::form_tag() const {
     return parent_of<Form_tag_t>(parent, tags::Form);
 }
@@ -128,8 +126,6 @@ void SelectCard_tag_t::execute(int, int) {
     owner->request_rebuild();
 }
 
-Item_tag_t::Item_tag_t(tag_t*) {}
-
 Select_tag_t* Item_tag_t::select() const {
     return parent_of<Select_tag_t>(parent, tags::Select);
 }
@@ -205,10 +201,6 @@ std::u16string Item_tag_t::value_text() {
     const SelectCard_tag_t* cards = select_card();
     return cards ? cards->current_pick().display() : std::u16string();
 }
-
-Value_tag_t::Value_tag_t(tag_t*) {}
-
-Default_tag_t::Default_tag_t(tag_t*) {}
 
 Item_tag_t* Default_tag_t::item() const {
     return parent_of<Item_tag_t>(parent, tags::Item);

@@ -22,7 +22,7 @@ class select_item_t;
 // "Select" (52): a choice among fixed entries.
 class Select_tag_t : public tag_complex_t, public tag_captioned_t {
 public:
-    explicit Select_tag_t(tag_t* parent);
+    explicit Select_tag_t(tag_t*) {}
     // Makes the selection item, lets the children fill it, picks the entry of `default_text` and adds the item
     // to the form.
     void show() override;
@@ -69,7 +69,7 @@ private:
 // "Item" (53): one entry of a selection or one box of a check box group.
 class Item_tag_t : public tag_complex_t, public param_t {
 public:
-    explicit Item_tag_t(tag_t* parent);
+    explicit Item_tag_t(tag_t*) {}
     void link() override;
     void show() override;
     // Writes the default pick and the box's state as children, so the next start restores them.
@@ -107,13 +107,13 @@ private:
 // "Value" (54): the code an entry stands for, which the entry reads.
 class Value_tag_t : public tag_simple_t {
 public:
-    explicit Value_tag_t(tag_t* parent);
+    explicit Value_tag_t(tag_t*) {}
 };
 
 // "Default" (63): marks the preselected entry.
 class Default_tag_t : public tag_simple_t {
 public:
-    explicit Default_tag_t(tag_t* parent);
+    explicit Default_tag_t(tag_t*) {}
     void link() override;
 
     Item_tag_t* item() const;
