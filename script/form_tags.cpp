@@ -69,8 +69,7 @@ Form_tag_t* Input_tag_t::form_tag() const {
 }
 
 void Input_tag_t::show() {
-    const Form_tag_t* owner = form_tag();
-    form_t* form = owner ? owner->form() : nullptr;
+    form_t* form = Form_tag_t::form_of(form_tag());
     std::unique_ptr<input_item_t> made = display().create_input_item(form, texts::input_caption);
     item = made.get();
     tag_complex_t::show();
@@ -120,8 +119,7 @@ Form_tag_t* CheckBox_tag_t::form_tag() const {
 }
 
 void CheckBox_tag_t::show() {
-    const Form_tag_t* owner = form_tag();
-    form_t* form = owner ? owner->form() : nullptr;
+    form_t* form = Form_tag_t::form_of(form_tag());
     std::unique_ptr<checkbox_item_t> made = display().create_checkbox_item(form, texts::checkbox_caption);
     item = made.get();
     tag_complex_t::show();
@@ -151,8 +149,7 @@ void String_tag_t::save() {
 }
 
 void String_tag_t::show() {
-    const Form_tag_t* owner = form_tag();
-    form_t* form = owner ? owner->form() : nullptr;
+    form_t* form = Form_tag_t::form_of(form_tag());
     if (!form) return;
     std::unique_ptr<string_item_t> made = display().create_string_item(form, expand(text, *this));
     item = made.get();
@@ -171,7 +168,7 @@ void String_tag_t::execute(int, int) {
     else
         item->unfold();
     expanded = !expanded;
-    if (const Form_tag_t* owner = form_tag(); owner && owner->form()) owner->form()->refresh();
+    if (form_t* form = Form_tag_t::form_of(form_tag())) form->refresh();
 }
 
 Help_tag_t::Help_tag_t(tag_t* parent_tag) : String_tag_t(parent_tag), script_item(script_item_of(parent_tag)) {

@@ -26,6 +26,8 @@ public:
 
     // The enclosing script item's form; null until it is linked. Not owned.
     form_t* form() const;
+    // The form of `owner`, for the tags that stand in one; null without an owner or a form.
+    static form_t* form_of(const Form_tag_t* owner) { return owner ? owner->form() : nullptr; }
     // The enclosing script item; null outside one.
     ScriptItem_tag_t* script_item() const;
 };

@@ -60,6 +60,6 @@ void Port_tag_t::link() {
 }
 
 void Image_in_Form_tag_t::show() {
-    form_t* form = form_tag ? form_tag->form() : nullptr;
+    form_t* form = Form_tag_t::form_of(form_tag);
     if (form) form->add_item(script_context.display->create_image_item(form, text));
 }

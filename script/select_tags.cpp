@@ -41,8 +41,7 @@ ScriptItemAdd_tag_t* Select_tag_t::add_form() const {
 }
 
 void Select_tag_t::show() {
-    const Form_tag_t* owner = form_tag();
-    form_t* form = owner ? owner->form() : nullptr;
+    form_t* form = Form_tag_t::form_of(form_tag());
     auto made = script_context.display->create_select_item(form, texts::select_caption);
     item = made.get();
     tag_complex_t::show();

@@ -37,19 +37,14 @@ char* new_block(size_t bytes) {
 
 }  // namespace
 
-// The heap's sizes, or a slot of a new block once the current one is used up.
 void* allocate_slowly(size_t bytes) {
-    if (use_heap || bytes == 0 || bytes > largest) return ::operator new(bytes);
-    const size_t rounded = (bytes + step - 1) / step * step;
-    if (size_t(pool.end - pool.next) < rounded) {
-        const size_t size = std::max(pool.next_block_bytes, first_block_bytes);
-        pool.next = new_block(size);
-        pool.end = pool.next + size;
-        pool.next_block_bytes = std::min(2 * size, block_bytes);
-    }
-    void* p = pool.next;
-    pool.next += rounded;
-    return p;
+    if (!pooled(bytes)) return ::operator new(bytes);
+    // The rest of the current block is too short: it is left, and the slot comes from a new one.
+    const size_t size = std::max(pool.next_block_bytes, first_block_bytes);
+    pool.next = new_block(size);
+    pool.end = pool.next + size;
+    pool.next_block_bytes = std::min(2 * size, block_bytes);
+    return allocate(bytes);
 }
 
 void release_slowly(void* p) noexcept {

@@ -44,16 +44,21 @@ struct pool_t {
 
 inline thread_local pool_t pool;
 
+// Whether a size is taken from the pool: not 0, not past `largest`, and not under AddressSanitizer.
+constexpr bool pooled(size_t bytes) {
+    return !use_heap && bytes != 0 && bytes <= largest;
+}
+
+// The heap's sizes, or a new block once the current one is used up.
 void* allocate_slowly(size_t bytes);
 void release_slowly(void* p) noexcept;
 
 }  // namespace detail
 
-// Inline, as the load takes a slot for nearly every tag and every text. Sizes of 0 and past `largest`
-// (`bytes - 1 >= largest`) go to the heap, as does everything under AddressSanitizer.
+// Inline, as the load takes a slot for nearly every tag and every text.
 inline void* allocate(size_t bytes) {
     using namespace detail;
-    if (use_heap || bytes - 1 >= largest) return allocate_slowly(bytes);
+    if (!pooled(bytes)) return allocate_slowly(bytes);
     const size_t cls = (bytes + step - 1) / step;
     if (free_slot_t* slot = pool.free[cls]) {
         pool.free[cls] = slot->next;
@@ -68,7 +73,7 @@ inline void* allocate(size_t bytes) {
 
 inline void release(void* p, size_t bytes) noexcept {
     using namespace detail;
-    if (use_heap || !p || bytes - 1 >= largest) return release_slowly(p);
+    if (!p || !pooled(bytes)) return release_slowly(p);
     const size_t cls = (bytes + step - 1) / step;
     auto* slot = static_cast<free_slot_t*>(p);
     slot->next = pool.free[cls];

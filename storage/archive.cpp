@@ -95,23 +95,35 @@ uint64_t archive_reader_t::read_escaped_length(uint64_t start, uint16_t w) {
 
 namespace {
 
+// Copies `units` 16-bit units from `from` to `to`, each XORed with `key`, four at a time. On a little-endian
+// host a unit's stored bytes and its bytes in memory are the same, so the reader and the writer both use it.
+void copy_xored_units(void* to, const void* from, size_t units, uint16_t key) {
+    auto* out = static_cast<uint8_t*>(to);
+    const auto* in = static_cast<const uint8_t*>(from);
+    if (key == 0) {
+        if (units != 0) std::memcpy(out, in, units * 2);
+        return;
+    }
+    const uint64_t keys = 0x0001000100010001ULL * key;
+    size_t i = 0;
+    for (; i + 4 <= units; i += 4) {
+        uint64_t four;
+        std::memcpy(&four, in + 2 * i, sizeof four);
+        four ^= keys;
+        std::memcpy(out + 2 * i, &four, sizeof four);
+    }
+    for (; i < units; ++i) {
+        uint16_t unit;
+        std::memcpy(&unit, in + 2 * i, sizeof unit);
+        unit ^= key;
+        std::memcpy(out + 2 * i, &unit, sizeof unit);
+    }
+}
+
 // Units stored little-endian, each XORed with `key`, into `to`, on any host.
 void decode_units(char16_t* to, const uint8_t* bytes, size_t units, uint16_t key) {
     if constexpr (std::endian::native == std::endian::little) {
-        if (key == 0) {
-            if (units != 0) std::memcpy(to, bytes, units * 2);
-            return;
-        }
-        // One pass, four units at a time.
-        const uint64_t keys = 0x0001000100010001ULL * key;
-        size_t i = 0;
-        for (; i + 4 <= units; i += 4) {
-            uint64_t four;
-            std::memcpy(&four, bytes + 2 * i, sizeof four);
-            four ^= keys;
-            std::memcpy(to + i, &four, sizeof four);
-        }
-        for (; i < units; ++i) to[i] = static_cast<char16_t>((bytes[2 * i] | bytes[2 * i + 1] << 8) ^ key);
+        copy_xored_units(to, bytes, units, key);
     } else {
         for (size_t i = 0; i < units; ++i) to[i] = static_cast<char16_t>((bytes[2 * i] | bytes[2 * i + 1] << 8) ^ key);
     }
@@ -247,21 +259,14 @@ void archive_writer_t::write_string(std::u16string_view text, uint16_t key) {
     uint8_t chunk[512];
     for (size_t done = 0; done < text.size();) {
         const size_t units = std::min(text.size() - done, sizeof chunk / 2);
-        size_t i = 0;
         if constexpr (std::endian::native == std::endian::little) {
-            // Four units at a time.
-            const uint64_t keys = 0x0001000100010001ULL * key;
-            for (; i + 4 <= units; i += 4) {
-                uint64_t four;
-                std::memcpy(&four, text.data() + done + i, sizeof four);
-                four ^= keys;
-                std::memcpy(chunk + 2 * i, &four, sizeof four);
+            copy_xored_units(chunk, text.data() + done, units, key);
+        } else {
+            for (size_t i = 0; i < units; ++i) {
+                const auto unit = static_cast<uint16_t>(text[done + i] ^ key);
+                chunk[2 * i] = static_cast<uint8_t>(unit);
+                chunk[2 * i + 1] = static_cast<uint8_t>(unit >> 8);
             }
-        }
-        for (; i < units; ++i) {
-            const auto unit = static_cast<uint16_t>(text[done + i] ^ key);
-            chunk[2 * i] = static_cast<uint8_t>(unit);
-            chunk[2 * i + 1] = static_cast<uint8_t>(unit >> 8);
         }
         put(chunk, units * 2);
         done += units;
