@@ -71,9 +71,15 @@ public:
     queue_router_t(std::filesystem::path registry, CKestrelpodApp& app, std::function<void(const std::string&)> warn)
         : registry_(std::move(registry)), app_(&app), warn_(std::move(warn)) {}
 
-    void confirm_messages(std::vector<std::u16string> texts, sms_rule_t&) override {
-        for (const auto& text : texts)
-            if (!queue_bank_text(registry_, text)) warn_("a bank message could not be queued in " + registry_.string());
+    void confirm_messages(std::vector<std::u16string> texts, sms_rule_t&, seen_t seen) override {
+        for (size_t i = 0; i < texts.size(); ++i) {
+            // Once in the queue the text is the queue's: it waits there until it is shown.
+            if (queue_bank_text(registry_, texts[i])) {
+                if (seen) seen(i);
+            } else {
+                warn_("a bank message could not be queued in " + registry_.string());
+            }
+        }
         QMetaObject::invokeMethod(
             app_, [app = app_] { app->replay_queued(); }, Qt::QueuedConnection);
     }
@@ -145,6 +151,16 @@ bool CKestrelpodApp::start_system() {
     no_save_ = false;
     try {
         messaging_ = make_messaging_();
+        // What the modem finds at its start (on its own thread) is shown once the start is over.
+        messaging_->on_notice([this](const std::u16string& notice) {
+            QMetaObject::invokeMethod(
+                this,
+                [this, notice] {
+                    pending_.push_back({{notice}, nullptr, {}});
+                    show_pending();
+                },
+                Qt::QueuedConnection);
+        });
     } catch (const std::exception& e) {
         warn(std::string("the SMS system could not be opened: ") + e.what());
         message_box_t::show(frame_.get(), message_box_t::icon_t::error,
@@ -176,6 +192,14 @@ bool CKestrelpodApp::start_system() {
     }
     load_picture();
     ppc_messaging_t& messaging = messaging_->messaging();
+    // Bank messages that came during a send are shown once its dialog has ended, from the main loop.
+    messaging.on_send_ended([this] {
+        QMetaObject::invokeMethod(
+            this, [this] { show_pending(); }, Qt::QueuedConnection);
+    });
+    ready_to_show_ = true;
+    QMetaObject::invokeMethod(
+        this, [this] { show_pending(); }, Qt::QueuedConnection);
     if (is_smartphone_) {
         if (!messaging.start_watch(*this)) warn("the inbox cannot be watched");
         messaging.deliver();
@@ -279,37 +303,76 @@ void CKestrelpodApp::on_pinged() {
 
 void CKestrelpodApp::replay_queued() {
     if (is_smartphone_) return;
-    std::vector<std::u16string> texts = take_queued_texts(registry_, [this](const std::string& text) { warn(text); });
-    for (auto& text : texts) remove_bank_markers(text);
-    qlt_sms_rule_t rule;
-    show_messages(texts, rule);
-}
-
-void CKestrelpodApp::confirm_messages(std::vector<std::u16string> texts, sms_rule_t& rule) {
-    QMetaObject::invokeMethod(
-        this, [this, texts = std::move(texts), &rule] { show_messages(texts, rule); }, Qt::QueuedConnection);
-}
-
-void CKestrelpodApp::show_messages(const std::vector<std::u16string>& texts, sms_rule_t& rule) {
-    for (const auto& text : texts) {
-        if (bank_text_observer_) bank_text_observer_(text);
-        const std::u16string code = rule.confirmation_code(text);
-        if (code.empty()) {
-            message_box_t::show(frame_.get(), message_box_t::icon_t::information, QString::fromStdU16String(text));
-            continue;
-        }
-        const std::u16string question = texts::confirm_payment_before + text + texts::confirm_payment_after;
-        if (message_box_t::show(frame_.get(), message_box_t::icon_t::question, QString::fromStdU16String(question)) !=
-            QMessageBox::Yes)
-            continue;
-        ppc_messaging_t* sender = messaging();
-        bool sent = false;
-        if (sender) {
-            sender->set_text(code);
-            sent = sender->send();
-        }
-        if (!sent) show_error(texts::send_failed_check_bank_number);
+    // A queued text leaves the queue only once it has been seen: a program that ends while it is on screen shows
+    // it again at the next start. Those already waiting to be shown are not taken twice.
+    std::vector<std::u16string> texts;
+    std::vector<std::u16string> names;
+    for (auto& value : read_queued_texts(registry_, [this](const std::string& text) { warn(text); })) {
+        if (!queued_on_hand_.insert(value.name).second) continue;
+        remove_bank_markers(value.text);
+        texts.push_back(std::move(value.text));
+        names.push_back(std::move(value.name));
     }
+    show_messages(texts, queue_rule_, [this, names](size_t i) {
+        if (i >= names.size()) return;
+        remove_queued_text(registry_, names[i]);
+        queued_on_hand_.erase(names[i]);
+    });
+}
+
+void CKestrelpodApp::confirm_messages(std::vector<std::u16string> texts, sms_rule_t& rule, seen_t seen) {
+    QMetaObject::invokeMethod(
+        this, [this, texts = std::move(texts), &rule, seen = std::move(seen)] { show_messages(texts, rule, seen); },
+        Qt::QueuedConnection);
+}
+
+void CKestrelpodApp::show_messages(const std::vector<std::u16string>& texts, sms_rule_t& rule, seen_t seen) {
+    if (texts.empty()) return;
+    pending_.push_back({texts, &rule, std::move(seen)});
+    show_pending();
+}
+
+void CKestrelpodApp::show_pending() {
+    ppc_messaging_t* sender = messaging();
+    // Inside a sending dialog's loop the answer to a confirmation could not be sent; inside a box of ours the
+    // next text waits for the user's answer. Either way the one who is further up goes on with these.
+    if (showing_ || !ready_to_show_ || (sender && sender->sending())) return;
+    showing_ = true;
+    while (!pending_.empty()) {
+        pending_t item = std::move(pending_.front());
+        pending_.pop_front();
+        if (!item.rule) {
+            for (const auto& notice : item.texts) show_error(notice);
+            continue;
+        }
+        for (size_t i = 0; i < item.texts.size(); ++i) {
+            show_bank_text(item.texts[i], *item.rule);
+            // Seen: the box was closed or the question answered. Only now is the message handled.
+            if (item.seen) item.seen(i);
+        }
+    }
+    showing_ = false;
+}
+
+void CKestrelpodApp::show_bank_text(const std::u16string& text, sms_rule_t& rule) {
+    if (bank_text_observer_) bank_text_observer_(text);
+    const std::u16string code = rule.confirmation_code(text);
+    if (code.empty()) {
+        message_box_t::show(frame_.get(), message_box_t::icon_t::information, QString::fromStdU16String(text));
+        return;
+    }
+    const std::u16string question = texts::confirm_payment_before + text + texts::confirm_payment_after;
+    if (message_box_t::show(frame_.get(), message_box_t::icon_t::question, QString::fromStdU16String(question)) !=
+        QMessageBox::Yes)
+        return;
+    // The code goes out as a send of its own, never from inside another one (show_pending sees to that).
+    ppc_messaging_t* sender = messaging();
+    bool sent = false;
+    if (sender) {
+        sender->set_text(code);
+        sent = sender->send();
+    }
+    if (!sent) show_error(texts::send_failed_check_bank_number);
 }
 
 void CKestrelpodApp::exit_instance() {

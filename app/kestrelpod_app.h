@@ -4,8 +4,10 @@
 #include <QObject>
 #include <QPixmap>
 #include <QPointer>
+#include <deque>
 #include <filesystem>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -13,6 +15,7 @@
 #include "app/messaging_host.h"
 #include "app/modem_messaging.h"
 #include "messaging/sms_handler.h"
+#include "messaging/sms_rule.h"
 #include "ui/ppc/ppc_device.h"
 
 class CMainFrame;
@@ -52,10 +55,13 @@ public:
     void on_menu_key();
     // Bank messages queued in the registry while the program was not looking (touch-screen devices only).
     void replay_queued();
-    // Shows each text and offers to confirm payments. Any thread: the work is done on the GUI thread.
-    void confirm_messages(std::vector<std::u16string> texts, sms_rule_t& rule) override;
-    // The same, on the GUI thread, before returning.
-    void show_messages(const std::vector<std::u16string>& texts, sms_rule_t& rule);
+    // Shows each text and offers to confirm payments; `seen` is told of each once its box is closed or its
+    // question answered. Any thread: the work is done on the GUI thread.
+    void confirm_messages(std::vector<std::u16string> texts, sms_rule_t& rule, seen_t seen = {}) override;
+    // The same, on the GUI thread: before returning, unless a sending dialog is up or other bank messages are on
+    // screen; those are answered first, and these follow when the send has ended. The rule must live as long as
+    // the application.
+    void show_messages(const std::vector<std::u16string>& texts, sms_rule_t& rule, seen_t seen = {});
 
     // For the scenario runner: what the modem is told and sends, and each bank text as it is shown. Set before
     // init_instance.
@@ -80,6 +86,16 @@ public:
     single_instance_t* instance() const { return instance_.get(); }
 
 private:
+    // A batch of bank texts, or a notice about the SMS system (no rule), waiting to be shown.
+    struct pending_t {
+        std::vector<std::u16string> texts;
+        sms_rule_t* rule = nullptr;
+        seen_t seen;
+    };
+    // Shows what waits, in order of arrival, unless the start is not over, a sending dialog is up, or this is
+    // already being done further up the stack: a bank message is never answered inside a send.
+    void show_pending();
+    void show_bank_text(const std::u16string& text, sms_rule_t& rule);
     bool start_system();
     bool load_script();
     void load_picture();
@@ -117,4 +133,9 @@ private:
     std::unique_ptr<single_instance_t> instance_;
     // The message routing of a touch-screen device: bank texts into the registry queue, then a replay.
     std::unique_ptr<confirm_handler_t> router_;
+    std::deque<pending_t> pending_;
+    bool showing_ = false;                     // show_pending runs further up the stack
+    bool ready_to_show_ = false;               // the start is over (the PIN asked, the script loaded)
+    qlt_sms_rule_t queue_rule_;                // the rule of the registry queue's texts
+    std::set<std::u16string> queued_on_hand_;  // names of queued values read and not yet seen
 };

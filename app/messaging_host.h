@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 class ppc_messaging_t;
 
@@ -10,6 +11,9 @@ class messaging_host_t {
 public:
     virtual ~messaging_host_t() = default;
     virtual ppc_messaging_t& messaging() = 0;
+    // What the user must know about the SMS system (a modem that does not answer, a SIM waiting for its PIN),
+    // in the user's words; called on any thread. Nothing to tell by default.
+    virtual void on_notice(std::function<void(const std::u16string&)> handler) { (void)handler; }
 };
 
 // Builds the messaging at start; throws ppc_mapi_ex_t when the SMS system cannot be opened.

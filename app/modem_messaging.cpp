@@ -50,15 +50,22 @@ modem_messaging_t::modem_messaging_t(const std::string& modem, const std::filesy
     options.clock = clock_.get();
     options.ledger_file = sms_ledger_t::default_file();
     if (verbose) options.warn = [](const std::string& text) { std::cerr << "ostrevan: " << text << '\n'; };
+    // The bank's filter is there before the first walk of the modem's storage, so that what waits there at
+    // start is judged by it.
+    options.intake = bank_intake;
     service_ = std::make_unique<modem_service_t>(options);
-    const bool ready = service_->connect();
     provider_ = std::make_unique<sms_provider_t>(*service_);
     store_ = std::make_unique<sms_message_store_t>(*service_);
-    store_access_ = std::make_unique<modem_message_store_t>(*store_, [ready] { return ready; });
+    // The modem starts on the service's thread; the store opens on the ledger alone.
+    store_access_ = std::make_unique<modem_message_store_t>(*store_, nullptr);
     messaging_ =
         std::make_unique<ppc_messaging_t>(tapped(modem_sms_library(*provider_), std::move(hooks.on_send)),
                                           *store_access_, [] { return std::make_unique<cancel_sms_dialog_t>(); });
     service_->start();
+}
+
+void modem_messaging_t::on_notice(std::function<void(const std::u16string&)> handler) {
+    service_->on_notice(std::move(handler));
 }
 
 modem_messaging_t::~modem_messaging_t() {

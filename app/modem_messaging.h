@@ -24,15 +24,18 @@ struct modem_messaging_hooks_t {
 
 // The messaging on a modem: the simulated modem and bank inside the process ("sim", the bank answering by
 // `bank_rules` when that file exists), or a real one ("serial:...", "tcp:..."). The modem runs on its own
-// thread; its received messages are kept in the ledger under $XDG_STATE_HOME/ostrevan.
+// thread, which also starts it, so that a slow modem delays nothing on the screen; its received messages are
+// kept in the ledger under $XDG_STATE_HOME/ostrevan.
 class modem_messaging_t : public messaging_host_t {
 public:
-    // Throws ppc_mapi_ex_t when the modem cannot be reached; std::invalid_argument for a bad `modem` URI.
+    // Throws ppc_mapi_ex_t when the message ledger cannot be written; std::invalid_argument for a bad `modem`
+    // URI. A modem that cannot be reached is told through on_notice, and tried again.
     modem_messaging_t(const std::string& modem, const std::filesystem::path& bank_rules, bool verbose,
                       modem_messaging_hooks_t hooks = {});
     ~modem_messaging_t() override;
 
     ppc_messaging_t& messaging() override { return *messaging_; }
+    void on_notice(std::function<void(const std::u16string&)> handler) override;
 
 private:
     std::unique_ptr<modem_clock_t> clock_;

@@ -499,8 +499,10 @@ scenario_runner_t::outcome_t scenario_runner_t::perform(const scenario_step_t& s
                 remote_->fail_next_send();
             else if (what == "hang-up")
                 remote_->hang_up();
-            else
+            else if (what == "plug-in")
                 remote_->plug_in();
+            else
+                remote_->receive_fault(what);
             return outcome_t::done;
         }
         case kind_t::screenshot:

@@ -40,6 +40,8 @@ void inbox_watch_t::open(bool advise_at_construction) {
     open_folder(pr_inbox_entry_id, inbox_);
     open_folder(pr_second_folder_entry_id, second_folder_);
     if (advise_at_construction && !start_watch()) throw ppc_mapi_ex_t(texts::mapi_advise_failed);
+    std::lock_guard hold(acknowledger_->lock);
+    acknowledger_->watch = this;
 }
 
 void inbox_watch_t::open_folder(uint32_t property, std::unique_ptr<mapi_folder_t>& folder) {
@@ -50,6 +52,11 @@ void inbox_watch_t::open_folder(uint32_t property, std::unique_ptr<mapi_folder_t
 }
 
 void inbox_watch_t::close() {
+    {
+        // A batch acknowledged from now on reaches nothing; one being acknowledged is waited for.
+        std::lock_guard hold(acknowledger_->lock);
+        acknowledger_->watch = nullptr;
+    }
     if (connection_ != 0) {
         store_->unadvise(connection_);
         connection_ = 0;
@@ -85,11 +92,10 @@ bool inbox_watch_t::start_watch() {
     return true;
 }
 
-std::vector<std::u16string> inbox_watch_t::collect_new() {
-    std::lock_guard walk(walk_lock_);
-    std::vector<std::u16string> texts;
+inbox_watch_t::collected_t inbox_watch_t::collect_new() {
+    collected_t out;
     auto count = inbox_->open_contents();
-    if (!count) return texts;
+    if (!count) return out;
     for (uint32_t i = 0; i < *count; ++i) {
         auto id = inbox_->query_row();
         if (!id) break;
@@ -99,17 +105,41 @@ std::vector<std::u16string> inbox_watch_t::collect_new() {
         auto subject = message->subject();
         auto flags = message->flags();
         if (!subject || !flags) continue;
-        if (!rule_ || (*flags & message_flag_read) != 0) continue;
+        if (!rule_ || (*flags & message_flag_read) != 0 || handed_.contains(*id)) continue;
         if (!rule_->match(*subject)) continue;
-        texts.push_back(std::move(*subject));
-        // A message whose read bit cannot be set stays in the batch: shown twice is better than lost.
-        if (auto again = message->flags()) message->set_flags(*again | message_flag_read);
+        // Not marked read here: only once the user has seen it, so that a crash in between loses nothing.
+        out.texts.push_back(std::move(*subject));
+        out.ids.push_back(*id);
     }
-    return texts;
+    return out;
 }
 
 void inbox_watch_t::deliver() {
-    auto texts = collect_new();
+    collected_t batch;
     sms_handler_t* handler = handler_;
-    if (handler && !texts.empty()) handler->on_messages(std::move(texts));
+    {
+        std::lock_guard walk(walk_lock_);
+        if (!handler) return;
+        batch = collect_new();
+        handed_.insert(batch.ids.begin(), batch.ids.end());
+    }
+    if (batch.texts.empty()) return;
+    seen_t seen = [acknowledger = std::weak_ptr<acknowledger_t>(acknowledger_), ids = std::move(batch.ids)](size_t i) {
+        const auto alive = acknowledger.lock();
+        if (!alive || i >= ids.size()) return;
+        std::lock_guard hold(alive->lock);
+        if (alive->watch) alive->watch->mark_seen(ids[i]);
+    };
+    handler->on_messages(std::move(batch.texts), std::move(seen));
+}
+
+bool inbox_watch_t::mark_seen(const entry_id_t& id) {
+    std::lock_guard walk(walk_lock_);
+    if (!inbox_ || !inbox_->open_contents()) return false;
+    auto message = inbox_->open_entry(id);
+    if (!message) return false;
+    auto flags = message->flags();
+    // A message whose read bit cannot be set stays with the handler: not shown again in this run, shown again
+    // at the next start rather than lost.
+    return flags && message->set_flags(*flags | message_flag_read);
 }

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -12,8 +13,10 @@ class notify_t;
 class sms_handler_t;
 class sms_rule_t;
 
-// Watches the inbox of the store named "SMS": every unread message that the rule accepts is marked read and
-// handed to the handler, once at start-up and again whenever the store reports a created object.
+// Watches the inbox of the store named "SMS": every unread message that the rule accepts is handed to the
+// handler, once at start-up and again whenever the store reports a created object. A message is marked read
+// only when the handler says the user has seen it; until then it is not handed over again in this run, and a
+// run that ends first hands it over at the next start.
 class inbox_watch_t {
 public:
     // Logs on and opens the inbox; throws ppc_mapi_ex_t naming the step that failed. With
@@ -26,13 +29,24 @@ public:
     void set_handler(sms_handler_t* handler) { handler_ = handler; }
     // Registers for created-object events; false when the store refuses.
     bool start_watch();
-    // The texts of the unread messages the rule accepts, marked read. A walk that fails part-way still
-    // gives what it collected, since those messages are already marked read.
-    std::vector<std::u16string> collect_new();
-    // Walks the inbox and hands a non-empty batch to the handler.
+    // Walks the inbox and hands a non-empty batch of the unread messages the rule accepts, and that are not
+    // with the handler already, to the handler.
     void deliver();
+    // Marks the message read: the user has seen it. False when the mark cannot be set (it is on disk when true).
+    bool mark_seen(const entry_id_t& id);
 
 private:
+    struct collected_t {
+        std::vector<std::u16string> texts;
+        std::vector<entry_id_t> ids;
+    };
+    // The unread messages the rule accepts that are not with the handler; under walk_lock_.
+    collected_t collect_new();
+    // Reaches the watch from a batch's acknowledgement, which may come after the watch is gone.
+    struct acknowledger_t {
+        std::mutex lock;
+        inbox_watch_t* watch = nullptr;
+    };
     void open(bool advise_at_construction);
     void open_folder(uint32_t property, std::unique_ptr<mapi_folder_t>& folder);
     void close();
@@ -49,4 +63,6 @@ private:
     uint32_t connection_ = 0;
     // A notification may arrive while the start-up walk runs; two walks at once would hand a message twice.
     std::mutex walk_lock_;
+    std::set<entry_id_t> handed_;  // with the handler, not yet seen; under walk_lock_
+    std::shared_ptr<acknowledger_t> acknowledger_ = std::make_shared<acknowledger_t>();
 };

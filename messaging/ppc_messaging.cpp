@@ -65,6 +65,7 @@ bool ppc_messaging_t::send_guarded(const std::u16string& outgoing) {
     dialog.reset();
     // After a cancel the worker may still be sending; it is joined later.
     senders_.push_back(std::move(sender));
+    if (send_ended_) send_ended_();
     return sent;
 }
 
@@ -77,9 +78,9 @@ void ppc_messaging_t::end_dialog(const sms_messaging_api_t* from, bool sent) {
         current_dialog_->end_cancel();
 }
 
-void ppc_messaging_t::on_messages(std::vector<std::u16string> texts) {
+void ppc_messaging_t::on_messages(std::vector<std::u16string> texts, seen_t seen) {
     for (auto& text : texts) remove_bank_markers(text);
-    if (application_) application_->confirm_messages(std::move(texts), *rule_);
+    if (application_) application_->confirm_messages(std::move(texts), *rule_, std::move(seen));
 }
 
 bool ppc_messaging_t::start_watch(confirm_handler_t& application) {

@@ -35,7 +35,13 @@ public:
     void set_version(const std::u16string& version) override { version_ = version; }
 
     // Removes the bank markers and hands the batch, with the bank rule, to the application.
-    void on_messages(std::vector<std::u16string> texts) override;
+    void on_messages(std::vector<std::u16string> texts, seen_t seen) override;
+
+    // A sending dialog is up (its loop may run other work meanwhile).
+    bool sending() const { return current_dialog_ != nullptr; }
+    // Called on the user-interface thread each time a sending dialog has ended, so that what waited for the
+    // send (a bank message to show) can go on.
+    void on_send_ended(std::function<void()> handler) { send_ended_ = std::move(handler); }
 
     // Starts watching the inbox for the application (Smartphone only); false when the store refuses.
     bool start_watch(confirm_handler_t& application);
@@ -67,6 +73,7 @@ private:
     sms_library_t sms_library_;
     dialog_factory_t make_dialog_;
     confirm_handler_t* application_ = nullptr;
+    std::function<void()> send_ended_;
     // Senders whose worker may still run (after a cancel); joined before this object goes.
     std::vector<std::unique_ptr<sms_messaging_api_t>> senders_;
 };

@@ -191,6 +191,11 @@ inline constexpr char16_t modem_no_service_centre[] =
 inline constexpr char16_t modem_not_registered[] =
     u"Модем не зарегистрирован в сети: сообщения уйдут, когда он найдёт сеть";
 inline constexpr char16_t modem_registration_denied[] = u"Сеть отказала модему в регистрации";
+inline constexpr char16_t modem_unreachable[] =
+    u"Модем не отвечает: запросы не уйдут и ответы банка не придут, пока он не заработает";
+// The storage where new messages arrive is full, and the modem has no other with room.
+inline constexpr char16_t modem_storage_full[] =
+    u"Память для SMS в модеме заполнена: ответы банка не придут, пока не удалить в ней старые сообщения";
 
 // ---- application shell --------------------------------------------------------------------------
 

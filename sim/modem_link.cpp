@@ -5,6 +5,7 @@
 #include "platform/modem/fd_transport.h"
 #include "platform/modem/memory_transport.h"
 #include "sim/remote_sim_peer.h"
+#include "sim/sim_remote.h"
 
 modem_uri_t parse_modem_uri(const std::string& uri) {
     modem_uri_t out;
@@ -53,6 +54,7 @@ std::function<std::unique_ptr<transport_t>()> sim_connector(sim_bank_t bank, mod
                                                             std::shared_ptr<sim_remote_t> remote) {
     auto modem = std::make_shared<sim_modem_t>(clock, std::move(bank));
     if (remote) {
+        remote->prepare(*modem);
         auto peer = std::make_shared<remote_sim_peer_t>(modem, std::move(remote));
         return [peer, &clock]() -> std::unique_ptr<transport_t> {
             struct owning_t : memory_transport_t {

@@ -38,8 +38,8 @@ std::vector<std::string> split(const std::string& s, char sep) {
     return out;
 }
 
-sms_timestamp_t wall_timestamp() {
-    const std::time_t t = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+sms_timestamp_t timestamp_of(int64_t seconds) {
+    const std::time_t t = static_cast<std::time_t>(seconds);
     std::tm tm{};
     ::gmtime_r(&t, &tm);
     return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec, 0};
@@ -52,7 +52,60 @@ sim_modem_t::sim_modem_t(modem_clock_t& clock, sim_bank_t bank, std::string bank
       bank_(std::move(bank)),
       bank_number_(std::move(bank_number)),
       slots_(capacity),
-      network_(std::chrono::hours(1)) {}
+      network_(std::chrono::hours(1)) {
+    wall_at_start_ =
+        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
+    clock_at_start_ = clock_.now();
+}
+
+sms_timestamp_t sim_modem_t::stamp(std::chrono::seconds offset) const {
+    // On the modem's own clock, so that messages a test delivers at other moments carry other times.
+    const auto run = std::chrono::duration_cast<std::chrono::seconds>(clock_.now() - clock_at_start_);
+    return timestamp_of(wall_at_start_ + run.count() + offset.count());
+}
+
+std::vector<encoded_pdu_t> sim_modem_t::parts_of(const std::u16string& sender, const std::u16string& text,
+                                                 std::chrono::seconds offset, std::optional<uint8_t> message_class) {
+    sms_outgoing_t message;
+    message.address = sender;
+    message.text = text;
+    message.message_class = message_class;
+    message.reference = concat_reference_++;
+    return encode_deliver(message, stamp(offset));
+}
+
+void sim_modem_t::store_waiting(const std::u16string& sender, const std::u16string& text,
+                                std::optional<uint8_t> message_class, bool in_modem_memory) {
+    auto& slots = in_modem_memory ? me_slots_ : slots_;
+    for (const auto& part : parts_of(sender, text, std::chrono::seconds(0), message_class)) {
+        const auto free = std::find_if(slots.begin(), slots.end(), [](const auto& s) { return !s; });
+        if (free == slots.end()) return;
+        *free = slot_t{part.hex, part.tpdu_length, false};
+    }
+}
+
+void sim_modem_t::deliver_reused_reference(const std::u16string& sender, const std::u16string& first,
+                                           const std::u16string& second, std::chrono::seconds gap) {
+    const auto a = parts_of(sender, first);
+    --concat_reference_;  // the same reference again
+    const auto b = parts_of(sender, second, gap);
+    auto put = [this](const std::vector<encoded_pdu_t>& parts, size_t i) {
+        if (i < parts.size()) store_or_wait(parts[i].hex, parts[i].tpdu_length);
+    };
+    for (size_t i = 0; i < std::max(a.size(), b.size()); i += 2) {
+        put(a, i);
+        put(b, i + 1);
+        put(b, i);
+        put(a, i + 1);
+    }
+}
+
+void sim_modem_t::deliver_with_early_repeat(const std::u16string& sender, const std::u16string& text) {
+    const auto parts = parts_of(sender, text);
+    if (parts.empty()) return;
+    store_or_wait(parts.back().hex, parts.back().tpdu_length);
+    for (const auto& part : parts) store_or_wait(part.hex, part.tpdu_length);
+}
 
 size_t sim_modem_t::stored_in(const std::vector<std::optional<slot_t>>& slots) {
     return size_t(std::count_if(slots.begin(), slots.end(), [](const auto& s) { return s.has_value(); }));
@@ -63,12 +116,7 @@ size_t sim_modem_t::stored() const {
 }
 
 void sim_modem_t::store_in_modem_memory(const std::u16string& sender, const std::u16string& text) {
-    sms_outgoing_t message;
-    message.address = sender;
-    message.text = text;
-    message.message_class = std::nullopt;
-    message.reference = concat_reference_++;
-    for (const auto& part : encode_deliver(message, wall_timestamp())) {
+    for (const auto& part : parts_of(sender, text)) {
         const auto free = std::find_if(me_slots_.begin(), me_slots_.end(), [](const auto& s) { return !s; });
         if (free == me_slots_.end()) return;
         *free = slot_t{part.hex, part.tpdu_length, false};
@@ -134,11 +182,6 @@ void sim_modem_t::answer(const std::string& text) {
     if (take_fault(sim_fault_t::delay, &f)) at += modem_time_t(f.value);
     answer_at_ = at;
     output_queue_.emplace_back(at, bytes);
-}
-
-std::string sim_modem_t::storage_fill() const {
-    const std::string u = std::to_string(stored()), t = std::to_string(slots_.size());
-    return u + "," + t + "," + u + "," + t + "," + u + "," + t;
 }
 
 void sim_modem_t::command(const std::string& raw) {
@@ -229,19 +272,29 @@ void sim_modem_t::command(const std::string& raw) {
         return args == "0" ? ok("+CSMS: 1,1,1") : cms_error(303);
     }
     if (name == "+CPMS") {
-        // The SIM's storage, where messages arrive, and the modem's own, where some land all the same.
-        if (test) return ok("+CPMS: (\"SM\",\"ME\"),(\"SM\",\"ME\"),(\"SM\")");
-        const std::string u = std::to_string(stored()), t = std::to_string(slots_.size());
-        const std::string first =
-            mem1_me_ ? "\"ME\"," + std::to_string(stored_in(me_slots_)) + "," + std::to_string(me_slots_.size())
-                     : "\"SM\"," + u + "," + t;
-        if (query) return ok("+CPMS: " + first + ",\"SM\"," + u + "," + t + ",\"SM\"," + u + "," + t);
+        // The SIM's storage, where messages arrive, and the modem's own, where some land all the same (and where
+        // all arrive, when the modem offers it for receiving and it is chosen).
+        if (test)
+            return ok(std::string("+CPMS: (\"SM\",\"ME\"),(\"SM\",\"ME\"),") +
+                      (me_receives_offered_ ? "(\"SM\",\"ME\")" : "(\"SM\")"));
+        auto fill = [this](bool me) {
+            const auto& slots = me ? me_slots_ : slots_;
+            return std::string(me ? "\"ME\"," : "\"SM\",") + std::to_string(stored_in(slots)) + "," +
+                   std::to_string(slots.size());
+        };
+        if (query) return ok("+CPMS: " + fill(mem1_me_) + "," + fill(false) + "," + fill(mem3_me_));
         const auto names = split(upper(args), ',');
         if (names.size() > 3) return cms_error(302);
         for (size_t i = 0; i < names.size(); ++i)
-            if (names[i] != "\"SM\"" && (i == 2 || names[i] != "\"ME\"")) return cms_error(302);
+            if (names[i] != "\"SM\"" && (names[i] != "\"ME\"" || (i == 2 && !me_receives_offered_)))
+                return cms_error(302);
         mem1_me_ = names[0] == "\"ME\"";
-        return ok("+CPMS: " + storage_fill());
+        if (names.size() == 3) mem3_me_ = names[2] == "\"ME\"";
+        auto counts = [&](bool me) {
+            const auto& slots = me ? me_slots_ : slots_;
+            return std::to_string(stored_in(slots)) + "," + std::to_string(slots.size());
+        };
+        return ok("+CPMS: " + counts(mem1_me_) + "," + counts(mem1_me_) + "," + counts(mem3_me_));
     }
     if (name == "+CNMI") {
         if (test) return ok(cnmi_offer_);
@@ -279,7 +332,7 @@ void sim_modem_t::command(const std::string& raw) {
         for (size_t i = 0; i < mem1().size(); ++i)
             if (mem1()[i] && (flag == 0 ? i + 1 == size_t(n) : flag == 4 || mem1()[i]->read)) mem1()[i].reset();
         // A freed place lets a message waiting in the network in.
-        while (!network_queue_.empty() && stored() < slots_.size()) {
+        while (!network_queue_.empty() && stored_in(mem3()) < mem3().size()) {
             auto [pdu, length] = network_queue_.front();
             network_queue_.pop_front();
             store_or_wait(pdu, length);
@@ -298,14 +351,16 @@ void sim_modem_t::command(const std::string& raw) {
 
 void sim_modem_t::list(int wanted) {
     std::string info;
+    const bool garbled = take_fault(sim_fault_t::listing_garbage);
     for (size_t i = 0; i < mem1().size(); ++i) {
         if (!mem1()[i]) continue;
         slot_t& s = *mem1()[i];
         const int stat = s.read ? 1 : 0;
         if (wanted != 4 && wanted != stat) continue;
         s.read = true;  // like most modems: listing marks a message read
-        info += (info.empty() ? "" : "\r\n") + ("+CMGL: " + std::to_string(i + 1) + "," + std::to_string(stat) + ",," +
-                                                std::to_string(s.tpdu_length) + "\r\n" + s.pdu);
+        info += (info.empty() ? "" : "\r\n") +
+                ("+CMGL: " + std::to_string(i + 1) + "," + std::to_string(stat) + ",," + std::to_string(s.tpdu_length) +
+                 "\r\n" + (garbled && info.find("~~noise~~") == std::string::npos ? "~~noise~~\r\n" : "") + s.pdu);
     }
     ok(info);
 }
@@ -358,7 +413,9 @@ void sim_modem_t::deliver(const std::u16string& sender, const std::u16string& te
     message.port = port;
     message.message_class = std::nullopt;
     message.reference = concat_reference_++;
-    for (const auto& part : encode_deliver(message, wall_timestamp())) store_or_wait(part.hex, part.tpdu_length);
+    const bool twice = take_fault(sim_fault_t::repeat_delivery);
+    for (int copy = 0; copy < (twice ? 2 : 1); ++copy)
+        for (const auto& part : encode_deliver(message, stamp())) store_or_wait(part.hex, part.tpdu_length);
 }
 
 void sim_modem_t::store_or_wait(const std::string& pdu, size_t tpdu_length) {
@@ -367,14 +424,16 @@ void sim_modem_t::store_or_wait(const std::string& pdu, size_t tpdu_length) {
         emit("\r\n+CMT: ," + std::to_string(tpdu_length) + "\r\n" + pdu + "\r\n");
         return;
     }
-    const auto free = std::find_if(slots_.begin(), slots_.end(), [](const auto& s) { return !s.has_value(); });
-    if (free == slots_.end()) {
+    auto& slots = mem3();
+    const auto free = std::find_if(slots.begin(), slots.end(), [](const auto& s) { return !s.has_value(); });
+    if (free == slots.end()) {
         network_queue_.emplace_back(pdu, tpdu_length);
         return;
     }
     *free = slot_t{pdu, tpdu_length, false};
     if (cnmi_mt_ == 1 && cnmi_mode_ > 0)
-        emit("\r\n+CMTI: \"SM\"," + std::to_string(free - slots_.begin() + 1) + "\r\n");
+        emit(std::string("\r\n+CMTI: ") + (mem3_me_ ? "\"ME\"," : "\"SM\",") +
+             std::to_string(free - slots.begin() + 1) + "\r\n");
 }
 
 void sim_modem_t::fill_storage() {
@@ -382,7 +441,7 @@ void sim_modem_t::fill_storage() {
     filler.address = u"+79995550000";
     filler.text = u"Скидки до 50% только сегодня!";
     filler.message_class = std::nullopt;
-    const auto parts = encode_deliver(filler, wall_timestamp());
+    const auto parts = encode_deliver(filler, stamp());
     for (auto& s : slots_)
         if (!s) s = slot_t{parts[0].hex, parts[0].tpdu_length, false};
 }

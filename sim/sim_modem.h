@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <deque>
 #include <functional>
 #include <optional>
@@ -7,6 +8,7 @@
 #include <vector>
 
 #include "platform/modem/memory_transport.h"
+#include "platform/pdu/sms_encoder.h"
 #include "platform/pdu/sms_reassembler.h"
 #include "sim/sim_bank.h"
 
@@ -23,6 +25,9 @@ enum class sim_fault_t {
                              // come between the PDU and the result
     lost_acknowledgement,    // the next AT+CMGS goes out to the network, but its +CMGS and OK never come
     noise,                   // the next command is answered only after `value` ms of "+CREG: 1" every 500 ms
+    listing_garbage,         // the next listing of the storage has a line of noise between a header and its PDU
+    repeat_delivery,         // the next message from the network comes twice: stored again in another place, or
+                             // handed over in +CMT twice
 };
 
 struct sim_fault_spec_t {
@@ -57,6 +62,9 @@ public:
     // Full storage takes effect at once; the other faults wait for the command they fit.
     void inject(sim_fault_spec_t fault);
     void set_bank_delay(modem_time_t delay) { bank_delay_ = delay; }
+    // The modem's own memory is offered for receiving too (AT+CPMS's third list), so that a program can move
+    // there from a full SIM.
+    void offer_modem_memory_for_receiving() { me_receives_offered_ = true; }
     // Models that cannot store-and-announce offer only direct delivery (+CMT) in AT+CNMI=?.
     void offer_direct_delivery_only() { cnmi_offer_ = "+CNMI: (0-2),(0,2,3),(0,2),(0-2),(0,1)"; }
     // Stores a PDU as the network hands it over ("00" and the TPDU), with its indication.
@@ -66,6 +74,17 @@ public:
 
     // A message that lands in the modem's own memory ("ME") instead of the SIM, announced as such.
     void store_in_modem_memory(const std::u16string& sender, const std::u16string& text);
+    // A message already in the storage, unannounced, as it waits there when a program starts; with
+    // `message_class` 2 it is one the network stores on the SIM itself.
+    void store_waiting(const std::u16string& sender, const std::u16string& text,
+                       std::optional<uint8_t> message_class = std::nullopt, bool in_modem_memory = false);
+    // Two long messages from `sender` that share one concatenation reference, their service-centre times `gap`
+    // apart, whose parts arrive out of order: the first's part 1, the second's part 2, the second's part 1, the
+    // first's part 2 (and so on for longer ones).
+    void deliver_reused_reference(const std::u16string& sender, const std::u16string& first,
+                                  const std::u16string& second, std::chrono::seconds gap);
+    // A long message whose last part the network delivers twice, the repeat before the other parts.
+    void deliver_with_early_repeat(const std::u16string& sender, const std::u16string& text);
 
     const std::vector<sim_sent_t>& sent() const { return sent_; }
     const std::string& bank_number() const { return bank_number_; }
@@ -91,6 +110,7 @@ private:
     };
     static size_t stored_in(const std::vector<std::optional<slot_t>>& slots);
     std::vector<std::optional<slot_t>>& mem1() { return mem1_me_ ? me_slots_ : slots_; }
+    std::vector<std::optional<slot_t>>& mem3() { return mem3_me_ ? me_slots_ : slots_; }
     void command(const std::string& line);
     void submit(const std::string& hex);
     void emit(const std::string& bytes);
@@ -100,18 +120,26 @@ private:
     void cms_error(int code) { answer("+CMS ERROR: " + std::to_string(code)); }
     bool take_fault(sim_fault_t kind, sim_fault_spec_t* out = nullptr);
     void store_or_wait(const std::string& pdu, size_t tpdu_length);
+    // The service-centre time stamp of now on the modem's clock, `offset` later.
+    sms_timestamp_t stamp(std::chrono::seconds offset = std::chrono::seconds(0)) const;
+    std::vector<encoded_pdu_t> parts_of(const std::u16string& sender, const std::u16string& text,
+                                        std::chrono::seconds offset = std::chrono::seconds(0),
+                                        std::optional<uint8_t> message_class = std::nullopt);
     void fill_storage();
     void schedule(modem_time_t when, std::function<void()> action);
-    std::string storage_fill() const;
     void list(int wanted);
 
     modem_clock_t& clock_;
+    int64_t wall_at_start_ = 0;  // seconds since the epoch when the modem was made; its clock runs on from there
+    modem_time_t clock_at_start_{0};
     sim_bank_t bank_;
     std::string bank_number_;
     modem_time_t bank_delay_ = default_bank_delay;
     std::vector<std::optional<slot_t>> slots_;
     std::vector<std::optional<slot_t>> me_slots_ = std::vector<std::optional<slot_t>>(100);
     bool mem1_me_ = false;  // reading, listing and deleting work on "ME" instead of "SM"
+    bool mem3_me_ = false;  // new messages arrive in "ME" instead of "SM"
+    bool me_receives_offered_ = false;
     std::deque<std::pair<std::string, size_t>> network_queue_;  // waiting for a free slot
     std::vector<sim_fault_spec_t> faults_;
     std::vector<sim_sent_t> sent_;

@@ -41,6 +41,51 @@ void sim_remote_t::plug_in() {
     post([](sim_modem_t& modem) { modem.plug_in(); });
 }
 
+const std::vector<std::string>& sim_remote_t::fault_names() {
+    static const std::vector<std::string> names{"repeat",       "reused-reference", "early-repeat", "listing-garbage",
+                                                "full-storage", "waiting-two-part", "class2-on-sim"};
+    return names;
+}
+
+bool sim_remote_t::receive_fault(const std::string& name) {
+    if (name == "repeat") {
+        post([](sim_modem_t& modem) { modem.inject({sim_fault_t::repeat_delivery}); });
+    } else if (name == "reused-reference") {
+        post([](sim_modem_t& modem) {
+            modem.deliver_reused_reference(from_utf8(modem.bank_number()), sim_texts::reused_first,
+                                           sim_texts::reused_second, std::chrono::seconds(120));
+        });
+    } else if (name == "early-repeat") {
+        post([](sim_modem_t& modem) {
+            modem.deliver_with_early_repeat(from_utf8(modem.bank_number()), sim_texts::early_repeat);
+        });
+    } else if (name == "listing-garbage") {
+        post([](sim_modem_t& modem) { modem.inject({sim_fault_t::listing_garbage}); });
+    } else if (name == "full-storage") {
+        post([](sim_modem_t& modem) { modem.inject({sim_fault_t::full_storage}); });
+    } else if (name == "waiting-two-part" || name == "class2-on-sim") {
+        std::lock_guard lock(mutex_);
+        next_start_.push_back([two = name == "waiting-two-part"](sim_modem_t& modem) {
+            if (two)
+                modem.store_waiting(from_utf8(modem.bank_number()), sim_texts::two_part_waiting);
+            else
+                modem.store_waiting(from_utf8(modem.bank_number()), sim_texts::class2_waiting, 2);
+        });
+    } else {
+        return false;
+    }
+    return true;
+}
+
+void sim_remote_t::prepare(sim_modem_t& modem) {
+    std::vector<std::function<void(sim_modem_t&)>> due;
+    {
+        std::lock_guard lock(mutex_);
+        due.swap(next_start_);
+    }
+    for (auto& action : due) action(modem);
+}
+
 void remote_sim_peer_t::receive(std::string_view bytes) {
     remote_->run(*modem_);
     modem_->receive(bytes);

@@ -20,10 +20,40 @@ public:
     // The cable is pulled, and put back.
     void hang_up();
     void plug_in();
+    // A receive-side behaviour by its name in a scenario's `modem` step (see fault_names); false for another.
+    //   repeat            the bank's next message comes twice (another place, or +CMT twice)
+    //   reused-reference  the bank sends two long answers under one reference, 120 s apart, parts crosswise
+    //   early-repeat      the bank sends a long answer whose last part comes twice, first
+    //   listing-garbage   the next listing of the storage has a line of noise inside
+    //   full-storage      the SIM's storage fills up with other people's messages
+    //   waiting-two-part  at the next start a 2-part answer of the bank waits in the storage
+    //   class2-on-sim     at the next start a class-2 answer of the bank waits on the SIM
+    bool receive_fault(const std::string& name);
+    static const std::vector<std::string>& fault_names();
+    // Runs what was kept for the next start on a modem just made, before its first command.
+    void prepare(sim_modem_t& modem);
     // Runs what was posted, in order; called on the modem's thread.
     void run(sim_modem_t& modem);
 
 private:
     std::mutex mutex_;
     std::vector<std::function<void(sim_modem_t&)>> pending_;
+    std::vector<std::function<void(sim_modem_t&)>> next_start_;
 };
+
+// The texts the simulated bank sends in the receive-side behaviours; the scenarios expect them.
+namespace sim_texts {
+inline constexpr char16_t two_part_waiting[] =
+    u"Выписка по карте *1234 за декабрь: зачисление 5 000,00 руб., списание 1 250,00 руб., остаток 12 345,67 руб. "
+    u"Спасибо, что вы с нами. APP_PORT=2201";
+inline constexpr char16_t class2_waiting[] = u"Карта *1234 заблокирована по вашей просьбе. APP_PORT=2201";
+inline constexpr char16_t reused_first[] =
+    u"Платёж на 100,00 руб. принят. Для подтверждения отправьте код CFM123456 в течение пяти минут, пожалуйста. "
+    u"APP_PORT=2201";
+inline constexpr char16_t reused_second[] =
+    u"Перевод на 250,00 руб. выполнен. Комиссия не взималась. Остаток по карте *1234: 12 095,67 руб. Спасибо! "
+    u"APP_PORT=2201";
+inline constexpr char16_t early_repeat[] =
+    u"Часть первая выписки по карте *1234 за ноябрь. Часть вторая: зачисления 3 000,00 руб. Часть третья: "
+    u"списания 1 000,00 руб., остаток 12 345,67 руб. Благодарим за пользование нашими услугами. APP_PORT=2201";
+}  // namespace sim_texts

@@ -1,10 +1,13 @@
 #include "platform/modem/modem_service.h"
 
+#include <algorithm>
 #include <charconv>
 #include <set>
+#include <utility>
 
 #include "core/text_error.h"
 #include "core/u16.h"
+#include "resources/texts.h"
 
 namespace {
 
@@ -12,13 +15,18 @@ bool is_hex(std::string_view s) {
     return !s.empty() && s.size() % 2 == 0 && s.find_first_not_of("0123456789ABCDEFabcdef") == std::string_view::npos;
 }
 
-// "+CMGL: 3,0,,24" to 3.
-bool listing_index(const std::string& line, int& index) {
-    if (!line.starts_with("+CMGL:")) return false;
-    size_t start = 6;
-    while (start < line.size() && line[start] == ' ') ++start;
-    const auto [p, ec] = std::from_chars(line.data() + start, line.data() + line.size(), index);
-    return ec == std::errc() && index >= 0 && p < line.data() + line.size() && *p == ',';
+bool contains(const std::vector<std::string>& names, const std::string& name) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+// The storages walked besides the one in use: the SIM's and the modem's own.
+constexpr const char* walked_storages[] = {"SM", "ME"};
+
+// What the user is told when the modem cannot start: the reason in the user's words when start-up found one
+// (its texts are Russian), else that the modem does not answer.
+std::u16string user_reason(const std::string& what) {
+    const bool worded = std::any_of(what.begin(), what.end(), [](char c) { return (c & 0x80) != 0; });
+    return worded ? from_utf8(what) : std::u16string(texts::modem_unreachable);
 }
 
 }  // namespace
@@ -54,6 +62,30 @@ void modem_service_t::notify(size_t fresh) {
     if (handler) handler();
 }
 
+void modem_service_t::on_notice(std::function<void(const std::u16string&)> handler) {
+    std::vector<std::u16string> waiting;
+    {
+        std::lock_guard lock(handler_mutex_);
+        notice_handler_ = std::move(handler);
+        if (notice_handler_) waiting.swap(untold_);
+    }
+    for (const auto& notice : waiting) notice_handler_(notice);
+}
+
+void modem_service_t::tell(const std::u16string& notice) {
+    std::function<void(const std::u16string&)> handler;
+    {
+        std::lock_guard lock(handler_mutex_);
+        if (!told_.insert(notice).second) return;
+        handler = notice_handler_;
+        if (!handler) {
+            untold_.push_back(notice);
+            return;
+        }
+    }
+    handler(notice);
+}
+
 std::u16string modem_service_t::problem() const {
     std::lock_guard lock(handler_mutex_);
     return problem_;
@@ -87,6 +119,10 @@ bool modem_service_t::connect() {
             std::lock_guard lock(handler_mutex_);
             problem_ = from_utf8(e.what());
         }
+        // The first start's failure is told, and a reason in the user's words whenever it comes; a link that
+        // drops later is not, since every send says so itself.
+        const std::u16string reason = user_reason(e.what());
+        if (std::exchange(first_attempt_, false) || reason != texts::modem_unreachable) tell(reason);
         engine_.reset();
         transport_.reset();
         return false;
@@ -95,8 +131,17 @@ bool modem_service_t::connect() {
         std::lock_guard lock(handler_mutex_);
         problem_ = setup_.notices.empty() ? std::u16string() : setup_.notices.front();
     }
+    first_attempt_ = false;
     for (const auto& w : setup_.warnings) warn("modem: " + w);
-    storage_was_full_ = setup_.storage_full();
+    for (const auto& notice : setup_.notices) tell(notice);
+    // Every storage the modem offers is read: a message may wait on the SIM (class 2) while the modem's own
+    // memory is in use, or the other way round.
+    other_storages_.clear();
+    if (!setup_.storage.empty())
+        for (const char* name : walked_storages)
+            if (name != setup_.storage && contains(setup_.read_storages, name)) other_storages_.insert(name);
+    // A full storage is found by the walk's own check, once what is ours has left it.
+    storage_was_full_ = false;
     walk();
     return connected();
 }
@@ -139,6 +184,7 @@ bool modem_service_t::walk() {
     }
     // Keys of copies no longer in the modem are forgotten, once every storage has been listed.
     if (ok) ledger_.forget_taken_except(listed);
+    if (std::exchange(storage_full_found_, false) && engine_) leave_full_storage();
     // A walk that failed is tried again on its own, sooner at first, then less and less often.
     walk_retry_pause_ =
         ok ? modem_time_t(0) : std::min(walk_retry_longest, std::max(walk_retry_first, walk_retry_pause_ * 2));
@@ -151,15 +197,10 @@ bool modem_service_t::walk_storage(const std::string& storage, std::set<std::str
         warn("modem: listing the message storage failed");
         return false;
     }
-    std::vector<std::pair<int, std::string>> stored;
-    for (size_t i = 0; i + 1 < listing.lines.size(); ++i) {
-        int index = 0;
-        if (listing_index(listing.lines[i], index) && is_hex(listing.lines[i + 1]))
-            stored.emplace_back(index, listing.lines[++i]);
-    }
+    const message_listing_t stored = parse_message_listing(listing.lines);
     const sms_intake_filter_t filter = intake();
     std::vector<std::pair<int, std::string>> known;
-    for (const auto& [index, hex] : stored) {
+    for (const auto& [index, hex] : stored.pdus) {
         // The storage the modem was set to keeps plain indexes as places; another is named in front.
         const std::string place = (storage.empty() ? "" : storage + ":") + std::to_string(index);
         const std::string key = sms_ledger_t::key_of(hex, place);
@@ -176,6 +217,11 @@ bool modem_service_t::walk_storage(const std::string& storage, std::set<std::str
         if (ledger_.releasable(key)) engine_->run("AT+CMGD=" + std::to_string(index));
     if (storage.empty()) check_storage_fill();
     notify(fresh);
+    if (!stored.complete) {
+        // A message may hide behind the noise: the walk does not count, and is tried again soon.
+        warn("modem: the listing of the message storage was garbled; reading it again");
+        return false;
+    }
     return true;
 }
 
@@ -190,8 +236,37 @@ void modem_service_t::check_storage_fill() {
     int used = 0, total = 0;
     if (!r.ok() || r.lines.empty() || !parse_storage_fill(r.lines[0], used, total)) return;
     const bool full = total > 0 && used >= total;
-    if (full && !storage_was_full_) warn("modem: " + storage_full_warning(used, total));
+    if (full && !storage_was_full_) {
+        warn("modem: " + storage_full_warning(used, total));
+        storage_full_found_ = true;
+    }
+    if (!full && storage_was_full_) {
+        // Room again: a storage that fills up later is told about again.
+        std::lock_guard lock(handler_mutex_);
+        told_.erase(texts::modem_storage_full);
+    }
     storage_was_full_ = full;
+}
+
+void modem_service_t::leave_full_storage() {
+    const std::string full = setup_.storage;
+    for (const char* name : walked_storages) {
+        if (name == full || !contains(setup_.read_storages, name) || !contains(setup_.receive_storages, name)) continue;
+        const std::string quoted = std::string("\"") + name + "\"";
+        const at_response_t r = engine_->run("AT+CPMS=" + quoted + "," + quoted + "," + quoted);
+        int used = 0, total = 0;
+        const bool room = r.ok() && !r.lines.empty() && parse_storage_fill(r.lines[0], used, total) && used < total;
+        if (room) {
+            warn("modem: message storage " + full + " is full; new messages now go to " + name);
+            setup_.storage = name;
+            other_storages_.erase(name);
+            other_storages_.insert(full);  // what waits there is still read
+            storage_was_full_ = false;
+            return;
+        }
+        if (r.ok()) engine_->run("AT+CPMS=\"" + full + "\",\"" + full + "\",\"" + full + "\"");
+    }
+    tell(texts::modem_storage_full);
 }
 
 std::string modem_service_t::direct_place() {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/modem/at_engine.h"
+#include "platform/modem/message_listing.h"
 #include "platform/modem/modem_setup.h"
 #include "platform/modem/sms_ledger.h"
 #include "platform/pdu/sms_encoder.h"
@@ -60,6 +61,10 @@ public:
     sms_ledger_t& ledger() { return ledger_; }
     // Called after an intake that brought new messages: on the service's thread once started.
     void on_new_messages(std::function<void()> handler);
+    // Called with what the user must know about the modem (it does not answer, its SIM waits for a PIN, no
+    // service centre, not registered, its storage is full), in the user's words, each once a run. Notices
+    // found before a handler is set are handed to it when it is set. Called on the service's thread.
+    void on_notice(std::function<void(const std::u16string&)> handler);
     // Sets which incoming texts are recorded and which of them leave the modem. Until a filter is set
     // nothing is taken, so that the modem keeps every message nobody has claimed. Any thread; the storage
     // is walked again soon (at once in single-threaded use).
@@ -97,6 +102,9 @@ private:
     bool walk_storage(const std::string& storage, std::set<std::string>& listed);
     std::string direct_place();
     void check_storage_fill();
+    // The storage in use is full: moves reading and receiving to another one with room, or tells the user.
+    void leave_full_storage();
+    void tell(const std::u16string& notice);
     // Puts the ledger on the disk; false (with a warning) when it cannot be written.
     bool save_ledger();
     void notify(size_t fresh);
@@ -118,11 +126,16 @@ private:
     std::vector<std::string> direct_pdus_;  // from +CMT, not yet taken
     uint64_t direct_count_ = 0;
     bool storage_was_full_ = false;
+    bool storage_full_found_ = false;
+    bool first_attempt_ = true;  // no connect has been tried yet  // by the last check; acted on once the walk is over
     modem_time_t last_walk_{0};
     uint8_t next_reference_ = 0;
 
     mutable std::mutex handler_mutex_;
     std::function<void()> new_messages_;
+    std::function<void(const std::u16string&)> notice_handler_;  // under handler_mutex_
+    std::vector<std::u16string> untold_;                         // found before a handler was set
+    std::set<std::u16string> told_;                              // once a run each
 
     mutable std::mutex queue_mutex_;
     std::condition_variable queue_changed_;

@@ -84,6 +84,8 @@ void choose_storage(at_engine_t& engine, const modem_quirks_t& quirks, modem_set
     std::vector<std::vector<std::string>> lists;
     if (probe.ok())
         if (const std::string* line = first_info(probe, "+CPMS:")) lists = parse_storage_lists(*line);
+    if (!lists.empty()) setup.read_storages = lists[0];
+    if (lists.size() >= 3) setup.receive_storages = lists[2];
     auto offers = [&](size_t i, const std::string& name) {
         if (lists.size() <= i) return lists.empty();
         for (const auto& n : lists[i])

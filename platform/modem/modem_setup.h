@@ -24,6 +24,10 @@ struct modem_setup_t {
     std::string storage;   // message storage in use ("SM", "ME", ...), empty when the modem's default
     int used = 0;          // messages in the storage at start
     int total = 0;         // its size
+    // The storages the modem offers for reading (AT+CPMS's first list), and for receiving (its third);
+    // empty when it did not say.
+    std::vector<std::string> read_storages;
+    std::vector<std::string> receive_storages;
     sms_indications_t indications = sms_indications_t::none;
     std::vector<std::string> warnings;
     // Why sending or receiving will not work yet (no service centre, no network), in the user's words.

@@ -121,6 +121,14 @@ std::string part_fingerprint(const sms_deliver_t& d) {
     return fnv_hex(source);
 }
 
+// What a single message says: its sender, service-centre time and text, wherever and however it was delivered.
+std::string single_fingerprint(const sms_deliver_t& d) {
+    std::string source = "single:" + std::to_string(sms_timestamp_seconds(d.sc_timestamp)) + ":" +
+                         std::to_string(d.originator.type) + ":";
+    for (const char16_t u : d.originator.value + u'\n' + d.user_data.text) source += std::to_string(u) + ",";
+    return fnv_hex(source);
+}
+
 }  // namespace
 
 bool sms_ledger_t::take(std::string_view pdu_hex, const std::string& key, const sms_intake_filter_t& intake) {
@@ -151,11 +159,21 @@ bool sms_ledger_t::take(std::string_view pdu_hex, const std::string& key, const 
         note_taken(key, false);  // the modem keeps it until its message is joined and taken
         return true;
     }
+    // The network may deliver a message twice, into another place or directly: the same sender, service-centre
+    // time and text are the same message.
+    const std::string fingerprint = single_fingerprint(*deliver);
+    for (const auto& j : joined_) {
+        if (j.fingerprint != fingerprint) continue;
+        note_taken(key, j.released);
+        return true;
+    }
     // A text left alone is not noted, so that it is judged again by a later filter.
     const sms_intake_t verdict = intake ? intake(deliver->user_data.text) : sms_intake_t::leave;
     if (verdict == sms_intake_t::leave) return true;
     add_message({key, deliver->originator.value, deliver->user_data.text, false, true});
     note_taken(key, verdict == sms_intake_t::take);
+    joined_.push_back({fingerprint, clock_(), verdict == sms_intake_t::take});
+    if (joined_.size() > max_joined) joined_.erase(joined_.begin(), joined_.end() - max_joined);
     return true;
 }
 
@@ -185,6 +203,7 @@ size_t sms_ledger_t::settle(const sms_intake_filter_t& intake) {
                                   [&at] { return std::chrono::system_clock::time_point(std::chrono::seconds(at)); });
     std::vector<sms_deliver_t> decoded(parts_.size());
     std::vector<bool> consumed(parts_.size(), false);
+    std::vector<std::string> left_alone;  // keys of parts whose message the intake left: judged again later
     auto hand_out = [&](const std::vector<sms_text_t>& texts) {
         for (const auto& t : texts) {
             std::string id_source;
@@ -192,9 +211,18 @@ size_t sms_ledger_t::settle(const sms_intake_filter_t& intake) {
             const sms_intake_t verdict = intake ? intake(t.text) : sms_intake_t::leave;
             if (verdict != sms_intake_t::leave)
                 add_message({fnv_hex(id_source), t.sender.value, t.text, false, t.complete});
-            for (const auto& tag : t.tags) {
+            // A part that came again before the join goes with its message, never making one of its own.
+            std::vector<std::string> tags = t.tags;
+            tags.insert(tags.end(), t.repeat_tags.begin(), t.repeat_tags.end());
+            for (const auto& tag : tags) {
                 const size_t i = std::stoul(tag);
                 consumed[i] = true;
+                if (verdict == sms_intake_t::leave) {
+                    // Not ours (or nobody has said yet): the modem keeps the parts, and a later walk judges
+                    // them again, so that a filter set later still sees the message whole.
+                    left_alone.push_back(parts_[i].key);
+                    continue;
+                }
                 note_taken(parts_[i].key, verdict == sms_intake_t::take);
                 joined_.push_back({part_fingerprint(decoded[i]), now, verdict == sms_intake_t::take});
             }
@@ -202,6 +230,16 @@ size_t sms_ledger_t::settle(const sms_intake_filter_t& intake) {
     };
     for (const size_t i : order) {
         decoded[i] = std::get<sms_deliver_t>(decode_pdu_hex(parts_[i].hex));
+        // A part of a message joined already (in this settle too: the network delivered the whole message
+        // twice) is a repeat, and goes with it.
+        const std::string fingerprint = part_fingerprint(decoded[i]);
+        const auto joined = std::find_if(joined_.begin(), joined_.end(),
+                                         [&](const joined_t& j) { return j.fingerprint == fingerprint; });
+        if (joined != joined_.end()) {
+            consumed[i] = true;
+            note_taken(parts_[i].key, joined->released);
+            continue;
+        }
         at = parts_[i].arrival;
         hand_out(reassembler.add(decoded[i], std::to_string(i)));
     }
@@ -212,6 +250,10 @@ size_t sms_ledger_t::settle(const sms_intake_filter_t& intake) {
     for (size_t i = 0; i < parts_.size(); ++i)
         if (!consumed[i]) kept.push_back(std::move(parts_[i]));
     parts_ = std::move(kept);
+    for (const auto& key : left_alone) {
+        std::erase(taken_, key);
+        kept_.erase(key);
+    }
     return std::exchange(fresh_, 0);
 }
 

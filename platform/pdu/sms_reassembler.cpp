@@ -25,13 +25,15 @@ int64_t sms_reassembler_t::now() const {
     return std::chrono::duration_cast<std::chrono::seconds>(clock_().time_since_epoch()).count();
 }
 
-// The open set the part belongs to, a new one when none fits, or end() for a repeat of a part held.
+// The open set the part belongs to, a new one when none fits, or end() for a repeat of a part held (its tag
+// then goes with the set that holds it).
 sms_reassembler_t::sets_t::iterator sms_reassembler_t::place(const key_t& key, const sms_deliver_t& message,
-                                                             bool& repeated) {
+                                                             const std::string& tag, bool& repeated) {
     const auto& concat = *message.user_data.concat;
     const int64_t stamp = sms_timestamp_seconds(message.sc_timestamp);
     auto best = sets_.end();
     int64_t best_distance = 0;
+    bool tie = false;
     const auto [first, last] = sets_.equal_range(key);
     for (auto it = first; it != last; ++it) {
         const int64_t distance = std::abs(sms_timestamp_seconds(it->second.sc_timestamp) - stamp);
@@ -40,19 +42,25 @@ sms_reassembler_t::sets_t::iterator sms_reassembler_t::place(const key_t& key, c
         if (held != it->second.parts.end()) {
             if (held->second.text == message.user_data.text) {
                 repeated = true;
+                if (it->second.repeats.size() < key.count) it->second.repeats.push_back(tag);
                 return sets_.end();
             }
             continue;  // that place is another message's
         }
+        if (it->second.apart) continue;
         if (best == sets_.end() || distance < best_distance) {
             best = it;
             best_distance = distance;
+            tie = false;
+        } else if (distance == best_distance) {
+            tie = true;
         }
     }
-    if (best != sets_.end()) return best;
+    if (best != sets_.end() && !tie) return best;
     set_t set;
     set.first_seen = now();
     set.sc_timestamp = message.sc_timestamp;
+    set.apart = tie;
     return sets_.emplace(key, std::move(set));
 }
 
@@ -60,12 +68,12 @@ std::vector<sms_text_t> sms_reassembler_t::add(const sms_deliver_t& message, con
     const auto& ud = message.user_data;
     std::vector<sms_text_t> out;
     if (!ud.concat || ud.concat->count == 1) {
-        out.push_back({message.originator, ud.text, message.sc_timestamp, ud.ports, true, {tag}});
+        out.push_back({message.originator, ud.text, message.sc_timestamp, ud.ports, true, {tag}, {}});
     } else {
         const key_t key{message.originator.value, message.originator.type, ud.concat->reference,
                         ud.concat->wide_reference, ud.concat->count};
         bool repeated = false;
-        const auto it = place(key, message, repeated);
+        const auto it = place(key, message, tag, repeated);
         if (!repeated) {
             set_t& set = it->second;
             if (ud.concat->sequence == 1 || !set.ports) set.ports = ud.ports;
@@ -106,7 +114,8 @@ void sms_reassembler_t::take_expired(std::vector<sms_text_t>& out) {
 }
 
 sms_text_t sms_reassembler_t::join(const key_t& key, const set_t& set) const {
-    sms_text_t text{{key.sender_type, key.sender}, {}, set.sc_timestamp, set.ports, set.parts.size() == key.count, {}};
+    sms_text_t text{
+        {key.sender_type, key.sender}, {}, set.sc_timestamp, set.ports, set.parts.size() == key.count, {}, {}};
     for (unsigned sequence = 1; sequence <= key.count; ++sequence) {
         const auto part = set.parts.find(static_cast<uint8_t>(sequence));
         if (part == set.parts.end()) {
@@ -116,5 +125,6 @@ sms_text_t sms_reassembler_t::join(const key_t& key, const set_t& set) const {
         text.text += part->second.text;
         text.tags.push_back(part->second.tag);
     }
+    text.repeat_tags = set.repeats;
     return text;
 }

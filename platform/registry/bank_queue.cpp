@@ -77,12 +77,11 @@ bool set_aside(const registry_key_t& queue, const fs::path& registry_root, const
 
 }  // namespace
 
-std::vector<std::u16string> take_queued_texts(const fs::path& registry_root,
-                                              const std::function<void(const std::string&)>& warn) {
-    std::vector<std::u16string> texts;
+std::vector<queued_text_t> read_queued_texts(const fs::path& registry_root,
+                                             const std::function<void(const std::string&)>& warn) {
+    std::vector<queued_text_t> read;
     const auto key = registry_key_t::open(registry_root, queue_key);
-    if (!key) return texts;
-    std::vector<std::u16string> read;
+    if (!key) return read;
     size_t index = 0;
     while (read.size() < queue_max_values) {
         std::u16string name;
@@ -90,8 +89,7 @@ std::vector<std::u16string> take_queued_texts(const fs::path& registry_root,
         // Given before the data is read, so that a value too large can still be named.
         const auto status = key->enumerate(index, name, queue_max_name, data, queue_max_bytes);
         if (status == registry_key_t::status_t::ok) {
-            read.push_back(name);
-            texts.push_back(queue_value_text(data));
+            read.push_back({name, queue_value_text(data)});
             ++index;
             continue;
         }
@@ -104,6 +102,18 @@ std::vector<std::u16string> take_queued_texts(const fs::path& registry_root,
         }
         if (warn) warn("a queued bank message too large to read was moved to " + to_utf8(queue_aside_key));
     }
-    for (const auto& name : read) key->remove(name);
+    return read;
+}
+
+void remove_queued_text(const fs::path& registry_root, const std::u16string& name) {
+    if (const auto key = registry_key_t::open(registry_root, queue_key)) key->remove(name);
+}
+
+std::vector<std::u16string> take_queued_texts(const fs::path& registry_root,
+                                              const std::function<void(const std::string&)>& warn) {
+    std::vector<std::u16string> texts;
+    const auto read = read_queued_texts(registry_root, warn);
+    for (const auto& value : read) texts.push_back(value.text);
+    for (const auto& value : read) remove_queued_text(registry_root, value.name);
     return texts;
 }

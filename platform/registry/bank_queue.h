@@ -32,7 +32,18 @@ std::u16string queue_value_text(std::string_view data);
 // Writes one text into the queue under a fresh name that sorts after the earlier ones; false when it could not.
 bool queue_bank_text(const std::filesystem::path& registry_root, std::u16string_view text);
 
-// Takes every queued text, in the order of the names, and removes the values read once all are read. A value too
-// large for the limits is moved to the aside key, and the reading goes on after it. `warn` hears of each one.
+struct queued_text_t {
+    std::u16string name;  // the value's name, to remove it by
+    std::u16string text;
+};
+
+// Reads every queued text, in the order of the names, and leaves them in the queue. A value too large for the
+// limits is moved to the aside key, and the reading goes on after it. `warn` hears of each one.
+std::vector<queued_text_t> read_queued_texts(const std::filesystem::path& registry_root,
+                                             const std::function<void(const std::string&)>& warn = {});
+// Removes one queued value by its name: its text has been shown.
+void remove_queued_text(const std::filesystem::path& registry_root, const std::u16string& name);
+
+// Takes every queued text: reads them as read_queued_texts does and removes the values read once all are read.
 std::vector<std::u16string> take_queued_texts(const std::filesystem::path& registry_root,
                                               const std::function<void(const std::string&)>& warn = {});

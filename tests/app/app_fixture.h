@@ -3,6 +3,7 @@
 #include <QTest>
 #include <filesystem>
 #include <memory>
+#include <utility>
 
 #include "app/kestrelpod_app.h"
 #include "app/messaging_host.h"
@@ -22,9 +23,16 @@ struct fake_messaging_host_t : messaging_host_t {
     fake_store_t store;
     std::unique_ptr<ppc_messaging_t> sender;
 
+    // Runs on the user-interface thread while the next sending dialog is up, as its loop would run things.
+    std::function<void()> while_next_send_is_up;
+
     fake_messaging_host_t() {
-        sender = std::make_unique<ppc_messaging_t>(provider.library(), store,
-                                                   [] { return std::make_unique<fake_dialog_t>(); });
+        sender = std::make_unique<ppc_messaging_t>(provider.library(), store, [this] {
+            auto dialog = std::make_unique<fake_dialog_t>();
+            if (auto hook = std::exchange(while_next_send_is_up, nullptr))
+                dialog->while_shown = [hook](fake_dialog_t&) { hook(); };
+            return dialog;
+        });
         sender->set_number(u"+79001234567");
     }
     ppc_messaging_t& messaging() override { return *sender; }

@@ -126,7 +126,7 @@ private slots:
     void a_batch_from_the_watch_thread_is_shown_on_the_gui_thread() {
         started_t s("Smartphone");
         qlt_sms_rule_t rule;
-        std::thread watch([&] { s.app->confirm_messages({u"Баланс карты: 12 345,67 руб. "}, rule); });
+        std::thread watch([&] { s.app->confirm_messages({u"Баланс карты: 12 345,67 руб. "}, rule, {}); });
         watch.join();
         QVERIFY(message_box_t::record().isEmpty());
         message_box_t::set_next_answer(QMessageBox::Ok);
@@ -136,6 +136,76 @@ private slots:
         s.queue(u"Из очереди APP_PORT=2201");
         s.app->replay_queued();
         QCOMPARE(message_box_t::record().size(), 1);
+    }
+
+    // The bank's confirmation request arrives while the user's payment is being sent: it is not asked inside the
+    // sending dialog (where its answer could not be sent), but right after, and its code goes out as a send of its own.
+    void a_confirmation_arriving_during_a_send_is_asked_after_it_and_its_code_sent() {
+        for (const char* platform : {"Smartphone", "PocketPC"}) {
+            started_t s(platform);
+            ppc_messaging_t& messaging = *s.app->messaging();
+            int seen = 0;
+            bool asked_inside = true;
+            s.f.host->while_next_send_is_up = [&] {
+                s.app->confirm_messages({u"Платёж принят. Код CFM42 "}, messaging.rule(), [&](size_t) { ++seen; });
+                QCoreApplication::processEvents();  // the sending dialog's loop
+                asked_inside = !message_box_t::record().isEmpty();
+            };
+            messaging.set_text(u"PAY OP1 4276123456781234 +79005551234 100");
+            message_box_t::set_next_answer(QMessageBox::Yes);
+            QVERIFY(messaging.send());
+            QVERIFY2(!asked_inside, "asked inside the sending dialog");
+            QCOMPARE(seen, 0);
+            QCoreApplication::processEvents();
+            QCOMPARE(box_texts(), QStringList{question("Платёж принят. Код CFM42 ")});
+            QCOMPARE(seen, 1);
+            const auto sent = s.sent();
+            QCOMPARE(sent.size(), size_t(2));
+            QVERIFY(sent[0].starts_with(u"PAY OP1"));
+            QVERIFY2(sent[1].starts_with(u"CFM42;;ver=w"), to_utf8(sent[1]).c_str());
+        }
+    }
+
+    // The program dies while the first of two bank messages is on screen: the second was not marked read, and the
+    // next start shows it, once; the first, seen, is not shown again.
+    void a_message_not_yet_seen_when_the_program_dies_is_shown_at_the_next_start() {
+        app_fixture_t f;
+        f.prepare_messaging = [](fake_messaging_host_t& host) {
+            host.store.add({u"Зачисление 500,00 руб. APP_PORT=2201"});
+            host.store.add({u"Списание 100,00 руб. APP_PORT=2201"});
+        };
+        std::vector<fake_message_t> at_the_crash;
+        {
+            dialog_driver_t driver;
+            driver.then(set_new_pin("1234"));
+            auto app = f.make("Smartphone");
+            QVERIFY(app->init_instance());
+            message_box_t::set_next_answer(QMessageBox::Ok);
+            // The second box is up when the program dies: what the store holds then is what the next start finds.
+            message_box_t::set_next_answer(QMessageBox::Ok, [&] {
+                std::lock_guard hold(f.host->store.lock);
+                at_the_crash = f.host->store.inbox;
+            });
+            QCoreApplication::processEvents();
+            QCOMPARE(box_texts(), (QStringList{"Зачисление 500,00 руб. ", "Списание 100,00 руб. "}));
+            app->exit_instance();
+        }
+        QCOMPARE(at_the_crash.size(), size_t(2));
+        QCOMPARE(at_the_crash[0].flags, message_flag_read);
+        QCOMPARE(at_the_crash[1].flags, 0u);
+        f.prepare_messaging = [&](fake_messaging_host_t& host) {
+            for (const auto& m : at_the_crash) host.store.add(m);
+        };
+        message_box_t::clear_record();
+        dialog_driver_t driver;
+        driver.then(enter_pin("1234"));
+        auto app = f.make("Smartphone");
+        QVERIFY(app->init_instance());
+        message_box_t::set_next_answer(QMessageBox::Ok);
+        QCoreApplication::processEvents();
+        QCOMPARE(box_texts(), QStringList{"Списание 100,00 руб. "});
+        QCOMPARE(f.host->store.at(1).flags, message_flag_read);
+        app->exit_instance();
     }
 
     void the_inbox_is_read_at_start_on_a_keypad_phone() {

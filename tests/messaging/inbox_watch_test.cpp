@@ -15,10 +15,16 @@ using texts_t = std::vector<std::u16string>;
 
 struct recording_application_t : confirm_handler_t {
     std::vector<texts_t> batches;
+    std::vector<seen_t> acknowledgements;
     sms_rule_t* rule = nullptr;
-    void confirm_messages(texts_t texts, sms_rule_t& r) override {
+    bool user_sees_at_once = true;  // else the test acknowledges through `acknowledgements`
+    void confirm_messages(texts_t texts, sms_rule_t& r, seen_t seen) override {
+        const size_t n = texts.size();
         batches.push_back(std::move(texts));
         rule = &r;
+        if (user_sees_at_once && seen)
+            for (size_t i = 0; i < n; ++i) seen(i);
+        acknowledgements.push_back(std::move(seen));
     }
 };
 
@@ -56,6 +62,32 @@ TEST_F(InboxWatch, StartUpDeliversUnreadBankMessagesOnce) {
 
     messaging->deliver();
     EXPECT_EQ(app.batches.size(), 1u) << "nothing is handed over twice";
+}
+
+TEST_F(InboxWatch, AMessageIsMarkedReadOnlyOnceTheUserHasSeenIt) {
+    store.add({u"Первое APP_PORT=2201"});
+    store.add({u"Второе CFM12 APP_PORT=2201"});
+    app.user_sees_at_once = false;
+    start();
+    ASSERT_EQ(app.batches.size(), 1u);
+    EXPECT_EQ(store.at(0).flags, 0u) << "handed over is not seen";
+    EXPECT_EQ(store.at(1).flags, 0u);
+    // While the batch is on screen, another walk does not hand it over again.
+    store.notify({event_object_created});
+    EXPECT_EQ(app.batches.size(), 1u);
+    app.acknowledgements[0](0);
+    EXPECT_EQ(store.at(0).flags, message_flag_read);
+    EXPECT_EQ(store.at(1).flags, 0u);
+    // The program ends (or dies) while the second is on screen: the next start shows it, and only it.
+    messaging.reset();
+    app.acknowledgements[0](1);  // too late: reaches nothing
+    recording_application_t next;
+    messaging = std::make_unique<ppc_messaging_t>(no_sms(), store, nullptr);
+    ASSERT_TRUE(messaging->start_watch(next));
+    messaging->deliver();
+    ASSERT_EQ(next.batches.size(), 1u);
+    EXPECT_EQ(next.batches[0], texts_t{u"Второе CFM12 "});
+    EXPECT_EQ(store.at(1).flags, message_flag_read);
 }
 
 TEST_F(InboxWatch, NotificationOfACreatedObjectDeliversTheNewBatch) {

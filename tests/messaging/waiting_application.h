@@ -17,7 +17,10 @@ struct waiting_application_t : confirm_handler_t {
     std::condition_variable arrived;
     std::vector<texts_t> batches;
 
-    void confirm_messages(texts_t texts, sms_rule_t&) override {
+    void confirm_messages(texts_t texts, sms_rule_t&, seen_t seen) override {
+        // The user sees each at once.
+        if (seen)
+            for (size_t i = 0; i < texts.size(); ++i) seen(i);
         {
             std::lock_guard hold(lock);
             batches.push_back(std::move(texts));

@@ -12,7 +12,9 @@
 #include "platform/modem/sms_message_store.h"
 #include "platform/modem/sms_provider.h"
 #include "platform/pdu/sms_encoder.h"
+#include "resources/texts.h"
 #include "sim/sim_modem.h"
+#include "sim/sim_remote.h"
 
 namespace {
 
@@ -36,8 +38,10 @@ struct rig_t {
     std::unique_ptr<modem_service_t> service;
     std::unique_ptr<sms_message_store_t> store;
     std::vector<std::string> warnings;
-    std::vector<std::u16string> handed;  // what the inbox watch handed to the application
+    std::vector<std::u16string> handed;   // what the inbox watch handed to the application
+    std::vector<std::u16string> notices;  // what the user was told about the modem
     int notified = 0;
+    bool intake_late = false;  // the first walk runs before the bank's filter is set
 
     rig_t() {
         dir =
@@ -62,13 +66,15 @@ struct rig_t {
         o.ledger_file = ledger;
         o.wall_clock = [this] { return wall; };
         o.warn = [this](const std::string& w) { warnings.push_back(w); };
-        o.intake = bank_only;
+        if (!intake_late) o.intake = bank_only;
         service = std::make_unique<modem_service_t>(std::move(o));
         service->on_new_messages([this] { ++notified; });
+        service->on_notice([this](const std::u16string& notice) { notices.push_back(notice); });
         store = std::make_unique<sms_message_store_t>(*service);
         ASSERT_TRUE(store->logon());
         ASSERT_TRUE(store->open_inbox(u"SMS"));
         service->connect();
+        if (intake_late) service->set_intake(bank_only);
     }
     // The inbox walk of the messaging code: unread messages that carry the bank's marker are handed
     // over and marked read; the others stay unread and untouched.
@@ -219,6 +225,111 @@ TEST(MessageStore, DirectDeliveryAndFullStorageGoThroughTheSamePath) {
     rig.watch();
     EXPECT_EQ(rig.handed, std::vector<std::u16string>{u"Баланс карты: 12 345,67 руб. APP_PORT=2201"});
     EXPECT_EQ(rig.store->messages().size(), 1u);
+}
+
+// What the network and the modem do to the bank's answers, and what the user is shown: every answer once, whole,
+// never mixed, also after a restart and a day later (when incomplete sets would go out).
+TEST(ReceiveCases, EveryBankAnswerIsShownOnceWholeAndNeverMixed) {
+    using texts_t = std::vector<std::u16string>;
+    const std::u16string balance = u"Баланс карты: 12 345,67 руб. APP_PORT=2201";
+    struct case_t {
+        const char* name;
+        std::function<void(rig_t&)> before_start;  // the modem as the program finds it
+        std::function<void(rig_t&)> while_running;
+        texts_t shown;  // each as often as it stands here, in this order
+        texts_t notices = {};
+    };
+    const case_t cases[] = {
+        {"5: a 2-part answer waits in the storage at start",
+         [](rig_t& r) { r.modem.store_waiting(bank, sim_texts::two_part_waiting); },
+         nullptr,
+         {sim_texts::two_part_waiting}},
+        {"5: the first walk runs before the bank's filter is set",
+         [](rig_t& r) {
+             r.intake_late = true;
+             r.modem.store_waiting(bank, sim_texts::two_part_waiting);
+         },
+         nullptr,
+         {sim_texts::two_part_waiting}},
+        {"6: two answers reuse a reference 120 s apart, their parts crosswise",
+         nullptr,
+         [](rig_t& r) {
+             r.modem.deliver_reused_reference(bank, sim_texts::reused_first, sim_texts::reused_second,
+                                              std::chrono::seconds(120));
+         },
+         {sim_texts::reused_second, sim_texts::reused_first}},
+        {"7: the last part comes twice, the repeat first",
+         nullptr,
+         [](rig_t& r) { r.modem.deliver_with_early_repeat(bank, sim_texts::early_repeat); },
+         {sim_texts::early_repeat}},
+        {"8: the network delivers an answer twice, into another place",
+         nullptr,
+         [&](rig_t& r) {
+             r.modem.inject({sim_fault_t::repeat_delivery});
+             r.modem.deliver(bank, balance);
+         },
+         {balance}},
+        {"8: the network delivers a long answer twice",
+         nullptr,
+         [](rig_t& r) {
+             r.modem.inject({sim_fault_t::repeat_delivery});
+             r.modem.deliver(bank, sim_texts::early_repeat);
+         },
+         {sim_texts::early_repeat}},
+        {"8: the modem hands an answer over in +CMT twice",
+         [](rig_t& r) { r.modem.offer_direct_delivery_only(); },
+         [&](rig_t& r) {
+             r.modem.inject({sim_fault_t::repeat_delivery});
+             r.modem.deliver(bank, balance);
+         },
+         {balance}},
+        {"9: a class-2 answer waits on the SIM at start",
+         [](rig_t& r) { r.modem.store_waiting(bank, sim_texts::class2_waiting, 2); },
+         nullptr,
+         {sim_texts::class2_waiting}},
+        {"9: an answer waits in the storage not in use (the modem's own) at start",
+         [](rig_t& r) { r.modem.store_waiting(bank, sim_texts::class2_waiting, std::nullopt, true); },
+         nullptr,
+         {sim_texts::class2_waiting}},
+        {"10: a line of noise between a header and its PDU in the listing",
+         nullptr,
+         [&](rig_t& r) {
+             r.modem.inject({sim_fault_t::listing_garbage});
+             r.modem.deliver(bank, balance);
+         },
+         {balance}},
+        {"11: the SIM is full of others' messages; the modem's memory takes new ones",
+         [](rig_t& r) {
+             r.modem.offer_modem_memory_for_receiving();
+             r.modem.inject({sim_fault_t::full_storage});
+         },
+         [&](rig_t& r) { r.modem.deliver(bank, balance); },
+         {balance}},
+        {"11: the SIM is full of others' messages and there is nowhere else",
+         [](rig_t& r) { r.modem.inject({sim_fault_t::full_storage}); },
+         [&](rig_t& r) { r.modem.deliver(bank, balance); },
+         {},
+         {texts::modem_storage_full}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        rig_t rig;
+        if (c.before_start) c.before_start(rig);
+        rig.boot();
+        if (c.while_running) c.while_running(rig);
+        rig.service->pump(modem_time_t(100));
+        rig.service->pump(modem_service_t::walk_retry_first);  // a walk that failed is tried again
+        rig.watch();
+        const auto told = rig.notices;
+        rig.boot();  // a restart shows nothing again
+        rig.watch();
+        rig.wall += 25 * 3600;  // nor does a day later, when sets still open would go out incomplete
+        rig.service->walk();
+        rig.watch();
+        EXPECT_EQ(rig.handed, c.shown);
+        EXPECT_EQ(told, c.notices);
+        for (const auto& m : rig.store->messages()) EXPECT_TRUE(m.complete);
+    }
 }
 
 TEST(SmsProvider, FillsTheSmsFromTheRecordsAndRefusesBadCalls) {

@@ -109,3 +109,38 @@ TEST_F(SmsReassembler, HandsOutAnIncompleteSetAfterTheTimeoutInsteadOfLosingIt) 
     }
     EXPECT_EQ(r.pending_sets(), sms_reassembler_t::max_pending_sets);
 }
+
+TEST_F(SmsReassembler, PartsGoToTheNearestSetInAShortWindowAndWhatCannotBeToldApartStaysApart) {
+    auto r = make();
+    using list = std::vector<std::u16string>;
+    // Two answers under one reference, 120 s apart, their parts crosswise: each joins its own.
+    EXPECT_TRUE(r.add(part(u"+7900", u"Код CFM12", 7, 2, 1, false, 0)).empty());
+    EXPECT_TRUE(r.add(part(u"+7900", u" руб.", 7, 2, 2, false, 2)).empty());
+    EXPECT_EQ(texts_of(r.add(part(u"+7900", u"Баланс 100", 7, 2, 1, false, 2))), list{u"Баланс 100 руб."});
+    EXPECT_EQ(texts_of(r.add(part(u"+7900", u"3456", 7, 2, 2, false, 0))), list{u"Код CFM123456"});
+
+    // Two open sets 20 s apart; a part 10 s from each could be either's: it stays apart, and all three go out
+    // incomplete rather than one of them mixed.
+    auto at = [](sms_deliver_t p, int second) {
+        p.sc_timestamp.second = second;
+        return p;
+    };
+    EXPECT_TRUE(r.add(at(part(u"+7900", u"Первый ", 9, 2, 1), 0)).empty());
+    EXPECT_TRUE(r.add(at(part(u"+7900", u"Второй ", 9, 2, 1), 20)).empty());
+    EXPECT_TRUE(r.add(at(part(u"+7900", u"чей-то конец", 9, 2, 2), 10)).empty());
+    EXPECT_EQ(r.pending_sets(), 3u);
+    now_ += 1h;
+    const auto late = r.expire();
+    EXPECT_EQ(texts_of(late), (list{u"Первый […]", u"Второй […]", u"[…]чей-то конец"}));
+    for (const auto& t : late) EXPECT_FALSE(t.complete);
+
+    // A part that comes again before its set is joined goes out with the set, so that nothing is left of it.
+    EXPECT_TRUE(r.add(part(u"+7900", u"три", 5, 3, 3), "c").empty());
+    EXPECT_TRUE(r.add(part(u"+7900", u"три", 5, 3, 3), "c again").empty());
+    EXPECT_TRUE(r.add(part(u"+7900", u"раз ", 5, 3, 1), "a").empty());
+    const auto done = r.add(part(u"+7900", u"два ", 5, 3, 2), "b");
+    ASSERT_EQ(done.size(), 1u);
+    EXPECT_EQ(done[0].text, u"раз два три");
+    EXPECT_EQ(done[0].repeat_tags, std::vector<std::string>{"c again"});
+    EXPECT_EQ(r.pending_sets(), 0u);
+}

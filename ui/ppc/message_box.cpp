@@ -33,8 +33,13 @@ private:
     int max_width_;
 };
 
-QQueue<QMessageBox::StandardButton>& next_answers() {
-    static QQueue<QMessageBox::StandardButton> answers;
+struct next_answer_t {
+    QMessageBox::StandardButton button;
+    std::function<void()> while_up;
+};
+
+QQueue<next_answer_t>& next_answers() {
+    static QQueue<next_answer_t> answers;
     return answers;
 }
 
@@ -48,7 +53,9 @@ QList<message_box_t::record_t>& shown() {
 QMessageBox::StandardButton message_box_t::show(QWidget* parent, icon_t icon, const QString& text) {
     if (!next_answers().isEmpty()) {
         shown().append(record_t{icon, text});
-        return next_answers().dequeue();
+        const next_answer_t answer = next_answers().dequeue();
+        if (answer.while_up) answer.while_up();
+        return answer.button;
     }
 
     fitted_box_t box(parent, parent ? parent->window()->width() : 0);
@@ -78,8 +85,8 @@ QMessageBox::StandardButton message_box_t::show(QWidget* parent, icon_t icon, co
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
-void message_box_t::set_next_answer(QMessageBox::StandardButton button) {
-    next_answers().enqueue(button);
+void message_box_t::set_next_answer(QMessageBox::StandardButton button, std::function<void()> while_up) {
+    next_answers().enqueue({button, std::move(while_up)});
 }
 
 void message_box_t::clear_next_answers() {

@@ -2,6 +2,7 @@
 
 #include <QMessageBox>
 #include <QString>
+#include <functional>
 
 // Every message box of the program goes through here: captioned with the application's name, the icon
 // telling the kind. Tests answer a box before it appears with set_next_answer, so no test has to find
@@ -13,8 +14,10 @@ public:
     // Question boxes have Yes and No, the others OK. Returns the button the user pressed.
     static QMessageBox::StandardButton show(QWidget* parent, icon_t icon, const QString& text);
 
-    // The next box is not shown and answers `button` at once. Answers queue up in the order given.
-    static void set_next_answer(QMessageBox::StandardButton button);
+    // The next box is not shown and answers `button` at once. Answers queue up in the order given. `while_up` runs
+    // where the box would wait for the user, before it answers: the moment a test looks at what the program has
+    // done so far.
+    static void set_next_answer(QMessageBox::StandardButton button, std::function<void()> while_up = {});
     static void clear_next_answers();
 
     // What the boxes answered through set_next_answer said, for tests, since the last clear_record. Boxes shown
