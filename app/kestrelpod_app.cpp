@@ -107,6 +107,7 @@ CKestrelpodApp::CKestrelpodApp(app_options_t options, std::filesystem::path exec
 }
 
 CKestrelpodApp::~CKestrelpodApp() {
+    if (ready_to_show_) message_box_t::on_closed(nullptr);
     root_.reset();
     own_settings_storage_.reset();
     defaults_storage_.reset();
@@ -194,6 +195,10 @@ bool CKestrelpodApp::start_system() {
     ppc_messaging_t& messaging = messaging_->messaging();
     // Bank messages that came during a send are shown once its dialog has ended, from the main loop.
     messaging.on_send_ended([this] {
+        QMetaObject::invokeMethod(
+            this, [this] { show_pending(); }, Qt::QueuedConnection);
+    });
+    message_box_t::on_closed([this] {
         QMetaObject::invokeMethod(
             this, [this] { show_pending(); }, Qt::QueuedConnection);
     });
@@ -335,8 +340,9 @@ void CKestrelpodApp::show_messages(const std::vector<std::u16string>& texts, sms
 void CKestrelpodApp::show_pending() {
     ppc_messaging_t* sender = messaging();
     // Inside a sending dialog's loop the answer to a confirmation could not be sent; inside a box of ours the
-    // next text waits for the user's answer. Either way the one who is further up goes on with these.
-    if (showing_ || !ready_to_show_ || (sender && sender->sending())) return;
+    // next text waits for the user's answer; a box of the script's (a send's "sent") is answered first. The end of
+    // the send, or of the box, comes back here.
+    if (showing_ || !ready_to_show_ || (sender && sender->sending()) || message_box_t::open_boxes() > 0) return;
     showing_ = true;
     while (!pending_.empty()) {
         pending_t item = std::move(pending_.front());

@@ -41,12 +41,6 @@ void sim_remote_t::plug_in() {
     post([](sim_modem_t& modem) { modem.plug_in(); });
 }
 
-const std::vector<std::string>& sim_remote_t::fault_names() {
-    static const std::vector<std::string> names{"repeat",       "reused-reference", "early-repeat", "listing-garbage",
-                                                "full-storage", "waiting-two-part", "class2-on-sim"};
-    return names;
-}
-
 bool sim_remote_t::receive_fault(const std::string& name) {
     if (name == "repeat") {
         post([](sim_modem_t& modem) { modem.inject({sim_fault_t::repeat_delivery}); });
@@ -58,6 +52,10 @@ bool sim_remote_t::receive_fault(const std::string& name) {
     } else if (name == "early-repeat") {
         post([](sim_modem_t& modem) {
             modem.deliver_with_early_repeat(from_utf8(modem.bank_number()), sim_texts::early_repeat);
+        });
+    } else if (name == "confirm-during-send") {
+        post([](sim_modem_t& modem) {
+            modem.inject({sim_fault_t::cmti_during_send, 0, to_utf8(sim_texts::confirm_during_send)});
         });
     } else if (name == "listing-garbage") {
         post([](sim_modem_t& modem) { modem.inject({sim_fault_t::listing_garbage}); });

@@ -20,16 +20,16 @@ public:
     // The cable is pulled, and put back.
     void hang_up();
     void plug_in();
-    // A receive-side behaviour by its name in a scenario's `modem` step (see fault_names); false for another.
+    // A receive-side behaviour by its name in a scenario's `modem` step; false for another name.
     //   repeat            the bank's next message comes twice (another place, or +CMT twice)
     //   reused-reference  the bank sends two long answers under one reference, 120 s apart, parts crosswise
     //   early-repeat      the bank sends a long answer whose last part comes twice, first
+    //   confirm-during-send  the bank's confirmation request arrives while the next SMS is being sent
     //   listing-garbage   the next listing of the storage has a line of noise inside
     //   full-storage      the SIM's storage fills up with other people's messages
     //   waiting-two-part  at the next start a 2-part answer of the bank waits in the storage
     //   class2-on-sim     at the next start a class-2 answer of the bank waits on the SIM
     bool receive_fault(const std::string& name);
-    static const std::vector<std::string>& fault_names();
     // Runs what was kept for the next start on a modem just made, before its first command.
     void prepare(sim_modem_t& modem);
     // Runs what was posted, in order; called on the modem's thread.
@@ -46,6 +46,8 @@ namespace sim_texts {
 inline constexpr char16_t two_part_waiting[] =
     u"Выписка по карте *1234 за декабрь: зачисление 5 000,00 руб., списание 1 250,00 руб., остаток 12 345,67 руб. "
     u"Спасибо, что вы с нами. APP_PORT=2201";
+inline constexpr char16_t confirm_during_send[] =
+    u"Платёж принят. Для подтверждения отправьте код CFM654321 APP_PORT=2201";
 inline constexpr char16_t class2_waiting[] = u"Карта *1234 заблокирована по вашей просьбе. APP_PORT=2201";
 inline constexpr char16_t reused_first[] =
     u"Платёж на 100,00 руб. принят. Для подтверждения отправьте код CFM123456 в течение пяти минут, пожалуйста. "

@@ -214,8 +214,8 @@ scenario_step_t read_step(std::string_view line) {
         args.push_back(one_of(in, texts::scenario_what_modem_fault,
                               {"fail-next", "hang-up", "plug-in",
                                // what the network and the storage do to the bank's answers
-                               "repeat", "reused-reference", "early-repeat", "listing-garbage", "full-storage",
-                               "waiting-two-part", "class2-on-sim"}));
+                               "repeat", "reused-reference", "early-repeat", "confirm-during-send", "listing-garbage",
+                               "full-storage", "waiting-two-part", "class2-on-sim"}));
     } else if (verb == "screenshot") {
         step.kind = kind_t::screenshot;
         args.push_back(in.arg(texts::scenario_what_name));

@@ -15,6 +15,7 @@
 #include "resources/texts.h"
 #include "sim/sim_modem.h"
 #include "sim/sim_remote.h"
+#include "tests/modem/scripted_modem.h"
 
 namespace {
 
@@ -329,6 +330,66 @@ TEST(ReceiveCases, EveryBankAnswerIsShownOnceWholeAndNeverMixed) {
         EXPECT_EQ(rig.handed, c.shown);
         EXPECT_EQ(told, c.notices);
         for (const auto& m : rig.store->messages()) EXPECT_TRUE(m.complete);
+    }
+}
+
+// The same on recorded modems, command by command: the SIM walked at start beside the modem's own memory, a
+// garbled listing asked for again, and repeats (in +CMT, in two places) and a 2-part answer at start taken once.
+TEST(ReceiveCases, RecordedModemsAreWalkedWhollyAndRepeatsTakenOnce) {
+    const sms_timestamp_t at{2026, 12, 10, 9, 0, 0, 12};
+    auto encoded = [&](const std::u16string& text, std::optional<uint8_t> message_class = std::nullopt,
+                       uint8_t reference = 0) {
+        sms_outgoing_t m;
+        m.address = bank;
+        m.text = text;
+        m.message_class = message_class;
+        m.reference = reference;
+        return encode_deliver(m, at);
+    };
+    auto fill = [](std::map<std::string, std::string>& out, const std::string& name, const encoded_pdu_t& pdu) {
+        out[name] = pdu.hex;
+        out[name + "_length"] = std::to_string(pdu.tpdu_length);
+    };
+    const std::u16string answer = u"Карта *1234 заблокирована. APP_PORT=2201";
+    const std::u16string other = u"Зачисление 500,00 руб. APP_PORT=2201";
+    struct case_t {
+        const char* file;
+        std::vector<std::u16string> shown;
+    };
+    const case_t cases[] = {
+        {"receive_class2_on_sim.at", {answer}},
+        {"receive_listing_garbage.at", {answer}},
+        {"receive_repeats.at", {sim_texts::two_part_waiting, answer, other}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        std::map<std::string, std::string> values;
+        fill(values, "answer", encoded(answer, c.file == std::string("receive_class2_on_sim.at") ? 2 : 0).at(0));
+        fill(values, "other", encoded(other).at(0));
+        const auto parts = encoded(sim_texts::two_part_waiting, std::nullopt, 42);
+        ASSERT_EQ(parts.size(), 2u);
+        fill(values, "long1", parts[1]);  // the second part listed first
+        fill(values, "long2", parts[0]);
+        rig_t rig;
+        scripted_modem_t modem = scripted_modem_t::from_file(c.file, rig.clock, values);
+        modem_options_t o;
+        o.connect = [&] { return std::make_unique<memory_transport_t>(modem, rig.clock); };
+        o.clock = &rig.clock;
+        o.ledger_file = rig.ledger;
+        o.wall_clock = [&] { return rig.wall; };
+        o.intake = bank_only;
+        rig.service = std::make_unique<modem_service_t>(std::move(o));
+        rig.store = std::make_unique<sms_message_store_t>(*rig.service);
+        ASSERT_TRUE(rig.store->open_inbox(u"SMS"));
+        EXPECT_TRUE(rig.service->connect());
+        rig.service->pump(modem_time_t(100));
+        rig.service->pump(modem_service_t::walk_retry_first);
+        rig.watch();
+        EXPECT_EQ(rig.handed, c.shown);
+        EXPECT_TRUE(modem.mismatches().empty()) << modem.mismatches().front();
+        EXPECT_TRUE(modem.finished());
+        rig.store.reset();
+        rig.service.reset();
     }
 }
 

@@ -59,14 +59,19 @@ scripted_modem_t::scripted_modem_t(std::string transcript, modem_clock_t& clock)
     play_answers();
 }
 
-scripted_modem_t scripted_modem_t::from_file(const std::string& name, modem_clock_t& clock) {
+scripted_modem_t scripted_modem_t::from_file(const std::string& name, modem_clock_t& clock,
+                                             const std::map<std::string, std::string>& fill) {
     const char* dir = std::getenv("OSTREVAN_SOURCE_DIR");
     const std::string path = std::string(dir ? dir : ".") + "/tests/modem/data/" + name;
     std::ifstream in(path);
     if (!in) throw std::runtime_error("no transcript " + path);
     std::stringstream text;
     text << in.rdbuf();
-    return scripted_modem_t(text.str(), clock);
+    std::string transcript = text.str();
+    for (const auto& [name, value] : fill)
+        for (size_t at; (at = transcript.find("{" + name + "}")) != std::string::npos;)
+            transcript.replace(at, name.size() + 2, value);
+    return scripted_modem_t(transcript, clock);
 }
 
 void scripted_modem_t::play_answers() {

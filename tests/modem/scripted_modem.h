@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,9 @@
 class scripted_modem_t : public modem_peer_t {
 public:
     scripted_modem_t(std::string transcript, modem_clock_t& clock);
-    static scripted_modem_t from_file(const std::string& name, modem_clock_t& clock);
+    // `fill` puts values in place of "{name}" (PDUs a test encodes, their lengths).
+    static scripted_modem_t from_file(const std::string& name, modem_clock_t& clock,
+                                      const std::map<std::string, std::string>& fill = {});
 
     void receive(std::string_view bytes) override;
     std::string take_output() override;

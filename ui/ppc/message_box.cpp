@@ -43,6 +43,13 @@ QQueue<next_answer_t>& next_answers() {
     return answers;
 }
 
+int open_count = 0;
+
+std::function<void()>& closed_handler() {
+    static std::function<void()> handler;
+    return handler;
+}
+
 QList<message_box_t::record_t>& shown() {
     static QList<message_box_t::record_t> boxes;
     return boxes;
@@ -82,7 +89,19 @@ QMessageBox::StandardButton message_box_t::show(QWidget* parent, icon_t icon, co
     } else {
         box.setStandardButtons(QMessageBox::Ok);
     }
-    return static_cast<QMessageBox::StandardButton>(box.exec());
+    ++open_count;
+    const auto answer = static_cast<QMessageBox::StandardButton>(box.exec());
+    --open_count;
+    if (const auto handler = closed_handler()) handler();
+    return answer;
+}
+
+int message_box_t::open_boxes() {
+    return open_count;
+}
+
+void message_box_t::on_closed(std::function<void()> handler) {
+    closed_handler() = std::move(handler);
 }
 
 void message_box_t::set_next_answer(QMessageBox::StandardButton button, std::function<void()> while_up) {

@@ -20,6 +20,11 @@ public:
     static void set_next_answer(QMessageBox::StandardButton button, std::function<void()> while_up = {});
     static void clear_next_answers();
 
+    // How many boxes wait for the user now (those answered through set_next_answer never do).
+    static int open_boxes();
+    // Called on the GUI thread each time a box that waited for the user has closed; one handler, empty for none.
+    static void on_closed(std::function<void()> handler);
+
     // What the boxes answered through set_next_answer said, for tests, since the last clear_record. Boxes shown
     // to the user are not kept, so the program keeps no growing record.
     struct record_t {
