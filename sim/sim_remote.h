@@ -44,8 +44,7 @@ private:
 // The texts the simulated bank sends in the receive-side behaviours; the scenarios expect them.
 namespace sim_texts {
 inline constexpr char16_t two_part_waiting[] =
-    u"Выписка по карте *1234 за декабрь: зачисление 5 000,00 руб., списание 1 250,00 руб., остаток 12 345,67 руб. "
-    u"Спасибо, что вы с нами. APP_PORT=2201";
+    u"Выписка по карте *1234 за декабрь: зачисление 5 000,00 руб., остаток 12 345,67 руб. APP_PORT=2201";
 inline constexpr char16_t confirm_during_send[] =
     u"Платёж принят. Для подтверждения отправьте код CFM654321 APP_PORT=2201";
 inline constexpr char16_t class2_waiting[] = u"Карта *1234 заблокирована по вашей просьбе. APP_PORT=2201";

@@ -66,10 +66,10 @@ void modem_service_t::on_notice(std::function<void(const std::u16string&)> handl
     std::vector<std::u16string> waiting;
     {
         std::lock_guard lock(handler_mutex_);
-        notice_handler_ = std::move(handler);
-        if (notice_handler_) waiting.swap(untold_);
+        notice_handler_ = handler;
+        if (handler) waiting.swap(untold_);
     }
-    for (const auto& notice : waiting) notice_handler_(notice);
+    for (const auto& notice : waiting) handler(notice);
 }
 
 void modem_service_t::tell(const std::u16string& notice) {

@@ -367,7 +367,7 @@ TEST(ReceiveCases, RecordedModemsAreWalkedWhollyAndRepeatsTakenOnce) {
         fill(values, "answer", encoded(answer, c.file == std::string("receive_class2_on_sim.at") ? 2 : 0).at(0));
         fill(values, "other", encoded(other).at(0));
         const auto parts = encoded(sim_texts::two_part_waiting, std::nullopt, 42);
-        ASSERT_EQ(parts.size(), 2u);
+        ASSERT_EQ(parts.size(), 2u);  // in UCS-2, 67 characters a part
         fill(values, "long1", parts[1]);  // the second part listed first
         fill(values, "long2", parts[0]);
         rig_t rig;
@@ -391,6 +391,19 @@ TEST(ReceiveCases, RecordedModemsAreWalkedWhollyAndRepeatsTakenOnce) {
         rig.store.reset();
         rig.service.reset();
     }
+}
+
+TEST(ModemNotices, TheFirstStartsFailureIsToldOnceAndALaterDropNot) {
+    rig_t rig;
+    rig.modem.hang_up();
+    rig.boot();
+    EXPECT_EQ(rig.notices, std::vector<std::u16string>{texts::modem_unreachable});
+    EXPECT_FALSE(rig.service->connect());  // tried again and again: told once
+    rig.modem.plug_in();
+    EXPECT_TRUE(rig.service->connect());
+    rig.modem.hang_up();
+    EXPECT_FALSE(rig.service->connect());  // a drop later: every send says so itself
+    EXPECT_EQ(rig.notices.size(), 1u);
 }
 
 TEST(SmsProvider, FillsTheSmsFromTheRecordsAndRefusesBadCalls) {

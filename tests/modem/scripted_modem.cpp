@@ -68,9 +68,9 @@ scripted_modem_t scripted_modem_t::from_file(const std::string& name, modem_cloc
     std::stringstream text;
     text << in.rdbuf();
     std::string transcript = text.str();
-    for (const auto& [name, value] : fill)
-        for (size_t at; (at = transcript.find("{" + name + "}")) != std::string::npos;)
-            transcript.replace(at, name.size() + 2, value);
+    for (const auto& [key, value] : fill)
+        for (size_t at; (at = transcript.find("{" + key + "}")) != std::string::npos;)
+            transcript.replace(at, key.size() + 2, value);
     return scripted_modem_t(transcript, clock);
 }
 
