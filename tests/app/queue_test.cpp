@@ -153,12 +153,14 @@ private slots:
             };
             messaging.set_text(u"PAY OP1 4276123456781234 +79005551234 100");
             message_box_t::set_next_answer(QMessageBox::Yes);
+            message_box_t::set_next_answer(QMessageBox::Ok);  // for a box that should not come
             QVERIFY(messaging.send());
             QVERIFY2(!asked_inside, "asked inside the sending dialog");
             QCOMPARE(seen, 0);
             QCoreApplication::processEvents();
             QCOMPARE(box_texts(), QStringList{question("Платёж принят. Код CFM42 ")});
             QCOMPARE(seen, 1);
+            message_box_t::clear_next_answers();
             const auto sent = s.sent();
             QCOMPARE(sent.size(), size_t(2));
             QVERIFY(sent[0].starts_with(u"PAY OP1"));

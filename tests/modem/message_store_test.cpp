@@ -367,7 +367,7 @@ TEST(ReceiveCases, RecordedModemsAreWalkedWhollyAndRepeatsTakenOnce) {
         fill(values, "answer", encoded(answer, c.file == std::string("receive_class2_on_sim.at") ? 2 : 0).at(0));
         fill(values, "other", encoded(other).at(0));
         const auto parts = encoded(sim_texts::two_part_waiting, std::nullopt, 42);
-        ASSERT_EQ(parts.size(), 2u);  // in UCS-2, 67 characters a part
+        ASSERT_EQ(parts.size(), 2u);      // in UCS-2, 67 characters a part
         fill(values, "long1", parts[1]);  // the second part listed first
         fill(values, "long2", parts[0]);
         rig_t rig;
