@@ -351,26 +351,29 @@ void CKestrelpodApp::show_pending() {
             for (const auto& notice : item.texts) show_error(notice);
             continue;
         }
-        for (size_t i = 0; i < item.texts.size(); ++i) {
-            show_bank_text(item.texts[i], *item.rule);
-            // Seen: the box was closed or the question answered. Only now is the message handled.
-            if (item.seen) item.seen(i);
-        }
+        for (size_t i = 0; i < item.texts.size(); ++i)
+            show_bank_text(item.texts[i], *item.rule, [&item, i] {
+                if (item.seen) item.seen(i);
+            });
     }
     showing_ = false;
 }
 
-void CKestrelpodApp::show_bank_text(const std::u16string& text, sms_rule_t& rule) {
+void CKestrelpodApp::show_bank_text(const std::u16string& text, sms_rule_t& rule, const std::function<void()>& seen) {
     if (bank_text_observer_) bank_text_observer_(text);
     const std::u16string code = rule.confirmation_code(text);
     if (code.empty()) {
         message_box_t::show(frame_.get(), message_box_t::icon_t::information, QString::fromStdU16String(text));
+        seen();
         return;
     }
     const std::u16string question = texts::confirm_payment_before + text + texts::confirm_payment_after;
-    if (message_box_t::show(frame_.get(), message_box_t::icon_t::question, QString::fromStdU16String(question)) !=
-        QMessageBox::Yes)
-        return;
+    const bool yes = message_box_t::show(frame_.get(), message_box_t::icon_t::question,
+                                         QString::fromStdU16String(question)) == QMessageBox::Yes;
+    // Handled once answered, before the code leaves: a program that dies during that send must not ask again and
+    // so send the code a second time.
+    seen();
+    if (!yes) return;
     // The code goes out as a send of its own, never from inside another one (show_pending sees to that).
     ppc_messaging_t* sender = messaging();
     bool sent = false;

@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -95,7 +96,8 @@ private:
     // Shows what waits, in order of arrival, unless the start is not over, a sending dialog is up, or this is
     // already being done further up the stack: a bank message is never answered inside a send.
     void show_pending();
-    void show_bank_text(const std::u16string& text, sms_rule_t& rule);
+    // Shows one bank text (asks, and sends the code, for a confirmation); `seen` once the user has answered.
+    void show_bank_text(const std::u16string& text, sms_rule_t& rule, const std::function<void()>& seen);
     bool start_system();
     bool load_script();
     void load_picture();
