@@ -68,6 +68,33 @@ private slots:
         QVERIFY(message_box_t::record().isEmpty());
     }
 
+    // A queued text leaves the queue only once its box is closed: a program that dies while it is on screen shows it
+    // (and what came after it) at the next start.
+    void a_queued_text_stays_queued_until_it_has_been_seen() {
+        started_t s;
+        s.queue(u"Первое APP_PORT=2201");
+        s.queue(u"Второе APP_PORT=2201");
+        auto values_queued = [&] {
+            const auto key = registry_key_t::open(s.f.registry, queue_key);
+            std::u16string name;
+            std::string data;
+            size_t n = 0;
+            while (key &&
+                   key->enumerate(n, name, queue_max_name, data, queue_max_bytes) == registry_key_t::status_t::ok)
+                ++n;
+            return n;
+        };
+        size_t queued_while_first_up = 0;
+        size_t queued_while_second_up = 0;
+        message_box_t::set_next_answer(QMessageBox::Ok, [&] { queued_while_first_up = values_queued(); });
+        message_box_t::set_next_answer(QMessageBox::Ok, [&] { queued_while_second_up = values_queued(); });
+        s.app->replay_queued();
+        QCOMPARE(box_texts(), (QStringList{"Первое ", "Второе "}));
+        QCOMPARE(queued_while_first_up, size_t(2));
+        QCOMPARE(queued_while_second_up, size_t(1));
+        QCOMPARE(values_queued(), size_t(0));
+    }
+
     void an_empty_or_missing_queue_shows_nothing() {
         started_t s;
         s.app->replay_queued();
