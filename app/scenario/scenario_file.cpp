@@ -211,7 +211,9 @@ scenario_step_t read_step(std::string_view line) {
         one_of(in, texts::scenario_what_wait, {"bank"});
     } else if (verb == "modem") {
         step.kind = kind_t::modem;
-        args.push_back(one_of(in, texts::scenario_what_modem_fault, {"fail-next", "hang-up", "plug-in"}));
+        args.push_back(one_of(
+            in, texts::scenario_what_modem_fault,
+            {"fail-next", "hang-up", "plug-in", "slow", "lose-ack", "error-500", "drop-mid-send", "refuse-part-2"}));
     } else if (verb == "screenshot") {
         step.kind = kind_t::screenshot;
         args.push_back(in.arg(texts::scenario_what_name));

@@ -24,7 +24,7 @@ struct scenario_step_t {
         answer,           // answer yes|no|ok
         bank,             // bank "TEXT"
         wait_bank,        // wait bank
-        modem,            // modem fail-next|hang-up|plug-in
+        modem,            // modem fail-next|hang-up|plug-in|slow|lose-ack|error-500|drop-mid-send|refuse-part-2
         screenshot,       // screenshot NAME
         restart,          // restart
         quit,             // quit
