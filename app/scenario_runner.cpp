@@ -33,9 +33,11 @@ namespace {
 using kind_t = scenario_step_t::kind_t;
 constexpr std::chrono::milliseconds poll{20};
 // "modem slow": how late the simulated modem answers, and how long the modem is given to acknowledge a request
-// (so that a lost acknowledgement is found within a step's wait).
+// (so that a lost acknowledgement is found within a step's wait). The bank answers a request whose acknowledgement
+// was lost only after the user has been told, so that its answer comes after the user's, as it would in the field.
 constexpr modem_time_t slow_answers{4'000};
-constexpr modem_time_t scenario_send_answer_wait{6'000};
+constexpr modem_time_t scenario_send_answer_wait{5'000};
+constexpr modem_time_t bank_late_after_lost_ack{6'000};
 
 std::string u8(const QString& text) {
     return text.toStdString();
@@ -512,7 +514,7 @@ scenario_runner_t::outcome_t scenario_runner_t::perform(const scenario_step_t& s
             else if (what == "slow")
                 remote_->slow_down(slow_answers);
             else if (what == "lose-ack")
-                remote_->lose_next_acknowledgement();
+                remote_->lose_next_acknowledgement(bank_late_after_lost_ack);
             else if (what == "error-500")
                 remote_->fail_next_after_pdu(500);
             else if (what == "drop-mid-send")

@@ -323,6 +323,7 @@ void sim_modem_t::submit(const std::string& hex) {
         return cms_error(304);
     }
     sim_fault_spec_t f;
+    modem_time_t bank_late{0};
     if (message.user_data.concat && message.user_data.concat->sequence > 1 &&
         std::any_of(faults_.begin(), faults_.end(), [&](const sim_fault_spec_t& fault) {
             return fault.fault == sim_fault_t::refuse_later_part &&
@@ -342,9 +343,10 @@ void sim_modem_t::submit(const std::string& hex) {
         ++reference_;  // the network took it; the link drops before the answer comes
         connected_ = false;
         output_queue_.clear();
-    } else if (take_fault(sim_fault_t::lost_acknowledgement))
+    } else if (take_fault(sim_fault_t::lost_acknowledgement, &f)) {
         ++reference_;  // the network took it; the answer is lost on the way
-    else
+        bank_late = modem_time_t(f.value);
+    } else
         answer("+CMGS: " + std::to_string(reference_++) + "\r\n\r\nOK");
 
     // The network joins the parts of a long message before anybody reads it.
@@ -360,7 +362,8 @@ void sim_modem_t::submit(const std::string& hex) {
         if (message.destination.value != from_utf8(bank_number_)) continue;
         const std::string reply = bank_.answer(to_utf8(text.text));
         if (reply.empty()) continue;
-        schedule(clock_.now() + bank_delay_, [this, reply] { deliver(from_utf8(bank_number_), from_utf8(reply)); });
+        schedule(clock_.now() + bank_delay_ + bank_late,
+                 [this, reply] { deliver(from_utf8(bank_number_), from_utf8(reply)); });
     }
 }
 

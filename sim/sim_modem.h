@@ -21,7 +21,8 @@ enum class sim_fault_t {
                              // prompt and the result
     no_carrier_during_send,  // during the next AT+CMGS, a call rings and is hung up: "RING", "NO CARRIER"
                              // come between the PDU and the result
-    lost_acknowledgement,    // the next AT+CMGS goes out to the network, but its +CMGS and OK never come
+    lost_acknowledgement,    // the next AT+CMGS goes out to the network, but its +CMGS and OK never come; the bank's
+                             // answer to it comes `value` ms later than usual
     noise,                   // the next command is answered only after `value` ms of "+CREG: 1" every 500 ms
     hang_up_after_pdu,       // the next AT+CMGS goes out to the network, then the link drops before the answer
     refuse_later_part,       // of the next long request, part `value` (2 unless given) is refused with

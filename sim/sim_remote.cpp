@@ -37,8 +37,8 @@ void sim_remote_t::slow_down(modem_time_t delay) {
     post([delay](sim_modem_t& modem) { modem.set_answer_delay(delay); });
 }
 
-void sim_remote_t::lose_next_acknowledgement() {
-    post([](sim_modem_t& modem) { modem.inject({sim_fault_t::lost_acknowledgement}); });
+void sim_remote_t::lose_next_acknowledgement(modem_time_t bank_late) {
+    post([bank_late](sim_modem_t& modem) { modem.inject({sim_fault_t::lost_acknowledgement, bank_late.count()}); });
 }
 
 void sim_remote_t::fail_next_after_pdu(int code) {

@@ -24,10 +24,11 @@ public:
     void plug_in();
     // Every answer comes `delay` late from now on.
     void slow_down(modem_time_t delay);
-    // Faults of the next send (sim_fault_t): the network takes the request and the acknowledgement is lost; it
+    // Faults of the next send (sim_fault_t): the network takes the request and the acknowledgement is lost (the
+    // bank answers `bank_late` later than usual); it
     // ends in +CMS ERROR: `code` after the PDU; the link drops after the PDU; part `part` of a long request is
     // refused after the parts before it went.
-    void lose_next_acknowledgement();
+    void lose_next_acknowledgement(modem_time_t bank_late);
     void fail_next_after_pdu(int code);
     void drop_link_mid_send();
     void refuse_part(int part);
