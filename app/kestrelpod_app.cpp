@@ -375,13 +375,27 @@ void CKestrelpodApp::show_bank_text(const std::u16string& text, sms_rule_t& rule
     seen();
     if (!yes) return;
     // The code goes out as a send of its own, never from inside another one (show_pending sees to that).
+    send_confirmation_code(code);
+}
+
+void CKestrelpodApp::send_confirmation_code(const std::u16string& code) {
     ppc_messaging_t* sender = messaging();
-    bool sent = false;
-    if (sender) {
-        sender->set_text(code);
-        sent = sender->send();
+    if (!sender) {
+        show_error(texts::send_failed_check_bank_number);
+        return;
     }
-    if (!sent) show_error(texts::send_failed_check_bank_number);
+    sender->set_text(code);
+    // A code that may have reached the bank is told as such and never sent again without the user's explicit choice.
+    send_outcome_t outcome = sender->send_for_outcome();
+    while (outcome == send_outcome_t::unknown) {
+        message_box_t::show(frame_.get(), message_box_t::icon_t::information,
+                            QString::fromStdU16String(texts::confirm_code_unknown));
+        if (message_box_t::show(frame_.get(), message_box_t::icon_t::risky_question,
+                                QString::fromStdU16String(texts::confirm_code_repeat_question)) != QMessageBox::Yes)
+            return;
+        outcome = sender->send_for_outcome();
+    }
+    if (outcome == send_outcome_t::not_sent) show_error(texts::send_failed_check_bank_number);
 }
 
 void CKestrelpodApp::exit_instance() {

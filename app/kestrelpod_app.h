@@ -106,6 +106,8 @@ private:
     void on_pinged();
     void connect_menu(QMenu* menu);
     void show_error(const std::u16string& text);
+    // Sends a payment's confirmation code and tells the user how it ended.
+    void send_confirmation_code(const std::u16string& code);
     void warn(const std::string& text) const;
     bool reinstall_flag_present();
 

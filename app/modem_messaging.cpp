@@ -26,13 +26,16 @@ std::function<std::unique_ptr<transport_t>()> bank_of_rules(const std::filesyste
 
 // The library's send, telling `on_send` what went to the modem.
 sms_library_t tapped(sms_library_t library,
-                     std::function<void(const std::u16string&, const std::u16string&, bool)> on_send) {
+                     std::function<void(const std::u16string&, const std::u16string&, send_outcome_t)> on_send) {
     if (!on_send) return library;
     library.send = [send = std::move(library.send), on_send = std::move(on_send)](
                        sms_handle_t handle, const sms_address_record_t& to, std::u16string_view text,
                        const sms_text_provider_data_t& data, uint32_t encoding, uint32_t options) -> int32_t {
         const int32_t result = send ? send(handle, to, text, data, encoding, options) : -1;
-        on_send(std::u16string(to.address), std::u16string(text), result == 0);
+        on_send(std::u16string(to.address), std::u16string(text),
+                result == sms_ok              ? send_outcome_t::sent
+                : result == sms_error_unknown ? send_outcome_t::unknown
+                                              : send_outcome_t::not_sent);
         return result;
     };
     return library;
@@ -49,6 +52,7 @@ modem_messaging_t::modem_messaging_t(const std::string& modem, const std::filesy
                                                            : modem_connector(uri, *clock_);
     options.clock = clock_.get();
     options.ledger_file = sms_ledger_t::default_file();
+    if (hooks.send_answer_wait.count() > 0) options.send_answer_wait = hooks.send_answer_wait;
     if (verbose) options.warn = [](const std::string& text) { std::cerr << "ostrevan: " << text << '\n'; };
     // The bank's filter is there before the first walk of the modem's storage, so that what waits there at
     // start is judged by it.

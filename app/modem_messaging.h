@@ -1,11 +1,13 @@
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
 
 #include "app/messaging_host.h"
+#include "platform/modem/send_outcome.h"
 
 class modem_clock_t;
 class modem_message_store_t;
@@ -16,10 +18,12 @@ class sim_remote_t;
 
 // What the scenario runner watches and steers besides the screens.
 struct modem_messaging_hooks_t {
-    // Each SMS handed to the modem (on the sending thread): number, whole text, whether the modem took it.
-    std::function<void(const std::u16string&, const std::u16string&, bool)> on_send;
+    // Each SMS handed to the modem (on the sending thread): number, whole text, how its send ended.
+    std::function<void(const std::u16string&, const std::u16string&, send_outcome_t)> on_send;
     // Reaches the simulated modem; unused with a real one.
     std::shared_ptr<sim_remote_t> remote;
+    // How long the modem is given to acknowledge a request; zero for the modem's own default.
+    std::chrono::milliseconds send_answer_wait{0};
 };
 
 // The messaging on a modem: the simulated modem and bank inside the process ("sim", the bank answering by

@@ -32,6 +32,12 @@ namespace {
 
 using kind_t = scenario_step_t::kind_t;
 constexpr std::chrono::milliseconds poll{20};
+// "modem slow": how late the simulated modem answers, and how long the modem is given to acknowledge a request
+// (so that a lost acknowledgement is found within a step's wait). The bank answers a request whose acknowledgement
+// was lost only after the user has been told, so that its answer comes after the user's, as it would in the field.
+constexpr modem_time_t slow_answers{4'000};
+constexpr modem_time_t scenario_send_answer_wait{5'000};
+constexpr modem_time_t bank_late_after_lost_ack{6'000};
 
 std::string u8(const QString& text) {
     return text.toStdString();
@@ -154,11 +160,15 @@ int scenario_runner_t::run(const app_options_t& options, const char* executable,
         auto app = std::make_unique<CKestrelpodApp>(options, executable);
         modem_messaging_hooks_t hooks;
         hooks.remote = remote_;
-        hooks.on_send = [this](const std::u16string& number, const std::u16string& text, bool taken) {
+        if (simulated_) hooks.send_answer_wait = scenario_send_answer_wait;
+        hooks.on_send = [this](const std::u16string& number, const std::u16string& text, send_outcome_t outcome) {
             std::lock_guard lock(sent_mutex_);
             sent_.push_back(to_utf8(text));
             out_ << scenario_text(texts::scenario_sms_out, {to_utf8(number), to_utf8(text)})
-                 << (taken ? "" : scenario_text(texts::scenario_sms_not_taken)) << std::endl;
+                 << (outcome == send_outcome_t::sent       ? ""
+                     : outcome == send_outcome_t::not_sent ? scenario_text(texts::scenario_sms_not_taken)
+                                                           : scenario_text(texts::scenario_sms_unknown))
+                 << std::endl;
         };
         app->set_messaging_hooks(hooks);
         app->set_bank_text_observer([this](const std::u16string& text) {
@@ -501,6 +511,16 @@ scenario_runner_t::outcome_t scenario_runner_t::perform(const scenario_step_t& s
                 remote_->hang_up();
             else if (what == "plug-in")
                 remote_->plug_in();
+            else if (what == "slow")
+                remote_->slow_down(slow_answers);
+            else if (what == "lose-ack")
+                remote_->lose_next_acknowledgement(bank_late_after_lost_ack);
+            else if (what == "error-500")
+                remote_->fail_next_after_pdu(500);
+            else if (what == "drop-mid-send")
+                remote_->drop_link_mid_send();
+            else if (what == "refuse-part-2")
+                remote_->refuse_part(2);
             else
                 remote_->receive_fault(what);
             return outcome_t::done;

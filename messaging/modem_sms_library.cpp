@@ -12,5 +12,6 @@ sms_library_t modem_sms_library(sms_provider_t& provider) {
                                      sizeof data, encoding, options, &message_id);
     };
     library.close = [&provider](sms_handle_t handle) { provider.close(handle); };
+    library.withdraw = [&provider](sms_handle_t handle) { return provider.withdraw(handle); };
     return library;
 }

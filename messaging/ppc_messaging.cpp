@@ -19,10 +19,10 @@ ppc_messaging_t::~ppc_messaging_t() {
     senders_.clear();
 }
 
-bool ppc_messaging_t::send() {
-    if (text_.empty()) return true;
+send_outcome_t ppc_messaging_t::send_for_outcome() {
+    if (text_.empty()) return send_outcome_t::sent;
     std::u16string outgoing = text_ + u";;ver=w" + version_ + suffix_;
-    if (number_.empty()) return false;
+    if (number_.empty()) return send_outcome_t::not_sent;
     if (port_present_ && !port_prefix_.empty()) outgoing.insert(0, port_prefix_);
     return send_guarded(outgoing);
 }
@@ -37,24 +37,24 @@ void ppc_messaging_t::set_port_present(bool present) {
     rule_->set_enabled(present);
 }
 
-bool ppc_messaging_t::send_guarded(const std::u16string& outgoing) {
+send_outcome_t ppc_messaging_t::send_guarded(const std::u16string& outgoing) {
     // A send started from inside the sending dialog's own loop (a bank message handled meanwhile) is refused:
     // only one request is in flight, and the caller's retry question leaves the choice to the user.
-    if (current_dialog_) return false;
+    if (current_dialog_) return send_outcome_t::not_sent;
     std::erase_if(senders_, [](const auto& sender) { return sender->finished(); });
     auto sender = std::make_unique<sms_messaging_api_t>(sms_library_);
     auto dialog = make_dialog_();
     current_dialog_ = dialog.get();
     current_sender_ = sender.get();
     dialog_hold_.unlock();
-    bool sent = false;
     try {
         sender->send_async(outgoing, number_, u"2201", this);
-        sent = dialog->run();
+        dialog->run();
     } catch (...) {
         dialog_hold_.lock();
         current_dialog_ = nullptr;
         current_sender_ = nullptr;
+        sender->settle();
         senders_.push_back(std::move(sender));
         throw;
     }
@@ -63,10 +63,13 @@ bool ppc_messaging_t::send_guarded(const std::u16string& outgoing) {
     current_dialog_ = nullptr;
     current_sender_ = nullptr;
     dialog.reset();
-    // After a cancel the worker may still be sending; it is joined later.
+    // The worker's own outcome when it has one, whoever ended the dialog first. After the user's cancel while it
+    // still works, the request is withdrawn: what has not been handed to the modem never leaves, and what has
+    // may have left. The worker goes on to its end and is joined later.
+    const send_outcome_t outcome = sender->settle();
     senders_.push_back(std::move(sender));
     if (send_ended_) send_ended_();
-    return sent;
+    return outcome;
 }
 
 void ppc_messaging_t::end_dialog(const sms_messaging_api_t* from, bool sent) {

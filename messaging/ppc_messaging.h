@@ -28,7 +28,8 @@ public:
 
     void set_text(const std::u16string& text) override { text_ = text; }
     void set_number(const std::u16string& number) override { number_ = number; }
-    bool send() override;
+    bool send() override { return send_for_outcome() == send_outcome_t::sent; }
+    send_outcome_t send_for_outcome() override;
     void set_port(const std::u16string& port) override;
     void set_port_present(bool present) override;
     void set_suffix(const std::u16string& suffix) override { suffix_ = suffix; }
@@ -52,7 +53,7 @@ public:
 private:
     friend class sms_messaging_api_t;
 
-    bool send_guarded(const std::u16string& outgoing);
+    send_outcome_t send_guarded(const std::u16string& outgoing);
     // The worker's end of the dialog of its own send: gives up after 10 ms when the sender holds the dialog
     // lock, and leaves alone a dialog that belongs to a later send (the result of a cancelled send is late).
     void end_dialog(const sms_messaging_api_t* from, bool sent);

@@ -214,6 +214,13 @@ inline constexpr char16_t settings_not_saved[] = u"Настройки не со�
 // Payment confirmation: the bank's text stands between the two parts.
 inline constexpr char16_t confirm_payment_before[] = u"Принят запрос на подтверждение платежа:\n\n";
 inline constexpr char16_t confirm_payment_after[] = u"\n\nПодтвердить?";
+// The confirmation code was taken by the modem without a definite answer; a repeat is a choice of its own.
+inline constexpr char16_t confirm_code_unknown[] =
+    u"Код подтверждения, возможно, дошёл до банка: модем не подтвердил отправку. Дождитесь ответа банка: он "
+    u"покажет, принят ли код. Повторная отправка может повторить платёж.";
+inline constexpr char16_t confirm_code_repeat_question[] =
+    u"Всё равно отправить код подтверждения ещё раз? Если первый код дошёл до банка, платёж может быть выполнен "
+    u"повторно.";
 
 // The PIN login and its two dialogs.
 inline constexpr char16_t login_defaults_failed[] = u"Невозможно открыть файл настроек по умолчанию";
@@ -303,6 +310,7 @@ inline constexpr char16_t scenario_soft_keys[] = u"клавиши: %1";
 // %1 is the number, %2 the whole text.
 inline constexpr char16_t scenario_sms_out[] = u">> SMS на %1: \"%2\"";
 inline constexpr char16_t scenario_sms_not_taken[] = u" (не отправлено)";
+inline constexpr char16_t scenario_sms_unknown[] = u" (модем не подтвердил: возможно, отправлено)";
 inline constexpr char16_t scenario_sms_in[] = u"<< SMS от банка: \"%1\"";
 // What is on the screen, in the transcript and in the failures.
 inline constexpr char16_t scenario_nothing[] = u"ничего";
@@ -361,6 +369,13 @@ inline constexpr char16_t confirm_caption[] = u"Подтверждение.";
 // Sending the request.
 inline constexpr char16_t send_succeeded[] = u"Сообщение отправлено успешно";
 inline constexpr char16_t send_retry_question[] = u"Не удалось отправить сообщение, повторить?";
+// The modem took the request but gave no definite answer: it may have reached the bank. Never a failure, never a
+// plain retry; a repeat is a choice of its own, No by default.
+inline constexpr char16_t send_outcome_unknown[] =
+    u"Запрос, возможно, дошёл до банка: модем не подтвердил отправку. Дождитесь ответа банка: он покажет, принят "
+    u"ли запрос. Повторная отправка может повторить платёж.";
+inline constexpr char16_t send_repeat_question[] =
+    u"Всё равно отправить запрос ещё раз? Если первый запрос дошёл до банка, платёж будет выполнен повторно.";
 // A request or a payment confirmation could not go out.
 inline constexpr char16_t send_failed_check_bank_number[] =
     u"Не удалось отправить сообщение проверьте правильность ввода номера банка.";

@@ -6,6 +6,7 @@
 #include "script/tag.h"
 #include "script/tag_codes.h"
 #include "script/tag_interfaces.h"
+#include "ui/alert.h"
 
 // Buttons (soft keys) and the leaves that configure them.
 
@@ -84,7 +85,7 @@ public:
 private:
     std::u16string expand_fresh(const std::u16string& templ);
     // The question's answer; false when the user said No.
-    bool ask(const std::u16string& question);
+    bool ask(const std::u16string& question, int kind = alert_t::question);
     void tell(const std::u16string& text, int kind);
 };
 

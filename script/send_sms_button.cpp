@@ -37,8 +37,8 @@ void ButtonSendSMS_tag_t::show() {
     if (numbers->count() == 0) throw tag_card_list_empty_ex_t(this);
 }
 
-bool ButtonSendSMS_tag_t::ask(const std::u16string& question) {
-    auto alert = script_context.display->create_alert(texts::app_name, question, alert_t::question);
+bool ButtonSendSMS_tag_t::ask(const std::u16string& question, int kind) {
+    auto alert = script_context.display->create_alert(texts::app_name, question, kind);
     alert->show();
     return alert->answer();
 }
@@ -83,9 +83,22 @@ void ButtonSendSMS_tag_t::execute(int, int) {
         messaging->set_number(number);
         messaging->set_text(text);
     }
-    // A retry sends the same number and text again, whatever the form's values have become.
-    while (!messaging || !messaging->send()) {
-        if (!ask(texts::send_retry_question)) return;
+    // A retry sends the same number and text again, whatever the form's values have become. Only a request that
+    // surely did not leave is offered again as a plain retry; one that may have left is told as such, and sent
+    // again only on the user's explicit choice after the warning that the payment could repeat.
+    for (;;) {
+        const send_outcome_t outcome = messaging ? messaging->send_for_outcome() : send_outcome_t::not_sent;
+        if (outcome == send_outcome_t::sent) break;
+        if (outcome == send_outcome_t::not_sent) {
+            if (!ask(texts::send_retry_question)) return;
+            continue;
+        }
+        tell(texts::send_outcome_unknown, alert_t::information);
+        if (!ask(texts::send_repeat_question, alert_t::risky_question)) {
+            // The request may be on its way: the form goes, so that it is not sent again by habit.
+            if (form_t* shown = form()) shown->close();
+            return;
+        }
     }
     tell(texts::send_succeeded, alert_t::information);
     if (form_t* shown = form()) shown->close();

@@ -178,7 +178,7 @@ void sim_modem_t::answer(const std::string& text) {
     std::string bytes;
     if (take_fault(sim_fault_t::garbage, &f)) bytes += f.text;
     bytes += "\r\n" + text + (text == ">" ? " " : "\r\n");
-    modem_time_t at = std::max(answer_at_, clock_.now());
+    modem_time_t at = std::max(answer_at_, clock_.now() + answer_delay_);
     if (take_fault(sim_fault_t::delay, &f)) at += modem_time_t(f.value);
     answer_at_ = at;
     output_queue_.emplace_back(at, bytes);
@@ -366,6 +366,7 @@ void sim_modem_t::list(int wanted) {
 }
 
 void sim_modem_t::submit(const std::string& hex) {
+    ++pdus_received_;
     sms_submit_t message;
     try {
         auto pdu = decode_pdu_hex(hex);
@@ -377,6 +378,15 @@ void sim_modem_t::submit(const std::string& hex) {
         return cms_error(304);
     }
     sim_fault_spec_t f;
+    modem_time_t bank_late{0};
+    if (message.user_data.concat && message.user_data.concat->sequence > 1 &&
+        std::any_of(faults_.begin(), faults_.end(), [&](const sim_fault_spec_t& fault) {
+            return fault.fault == sim_fault_t::refuse_later_part &&
+                   message.user_data.concat->sequence == (fault.value > 1 ? fault.value : 2);
+        })) {
+        take_fault(sim_fault_t::refuse_later_part);
+        return cms_error(21);  // short message transfer rejected: this part did not go
+    }
     if (take_fault(sim_fault_t::cms_error, &f)) return cms_error(int(f.value));
     if (take_fault(sim_fault_t::cmti_during_send, &f)) deliver(from_utf8(bank_number_), from_utf8(f.text));
     if (take_fault(sim_fault_t::no_carrier_during_send)) {
@@ -384,9 +394,14 @@ void sim_modem_t::submit(const std::string& hex) {
         answer_at_ = std::max(answer_at_, clock_.now()) + modem_time_t(2'000);
         output_queue_.emplace_back(answer_at_, "\r\nNO CARRIER\r\n");
     }
-    if (take_fault(sim_fault_t::lost_acknowledgement))
+    if (take_fault(sim_fault_t::hang_up_after_pdu)) {
+        ++reference_;  // the network took it; the link drops before the answer comes
+        connected_ = false;
+        output_queue_.clear();
+    } else if (take_fault(sim_fault_t::lost_acknowledgement, &f)) {
         ++reference_;  // the network took it; the answer is lost on the way
-    else
+        bank_late = modem_time_t(f.value);
+    } else
         answer("+CMGS: " + std::to_string(reference_++) + "\r\n\r\nOK");
 
     // The network joins the parts of a long message before anybody reads it.
@@ -402,7 +417,8 @@ void sim_modem_t::submit(const std::string& hex) {
         if (message.destination.value != from_utf8(bank_number_)) continue;
         const std::string reply = bank_.answer(to_utf8(text.text));
         if (reply.empty()) continue;
-        schedule(clock_.now() + bank_delay_, [this, reply] { deliver(from_utf8(bank_number_), from_utf8(reply)); });
+        schedule(clock_.now() + bank_delay_ + bank_late,
+                 [this, reply] { deliver(from_utf8(bank_number_), from_utf8(reply)); });
     }
 }
 

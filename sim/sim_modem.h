@@ -23,11 +23,15 @@ enum class sim_fault_t {
                              // prompt and the result
     no_carrier_during_send,  // during the next AT+CMGS, a call rings and is hung up: "RING", "NO CARRIER"
                              // come between the PDU and the result
-    lost_acknowledgement,    // the next AT+CMGS goes out to the network, but its +CMGS and OK never come
+    lost_acknowledgement,    // the next AT+CMGS goes out to the network, but its +CMGS and OK never come; the bank's
+                             // answer to it comes `value` ms later than usual
     noise,                   // the next command is answered only after `value` ms of "+CREG: 1" every 500 ms
     listing_garbage,         // the next listing of the storage has a line of noise between a header and its PDU
     repeat_delivery,         // the next message from the network comes twice: stored again in another place, or
                              // handed over in +CMT twice
+    hang_up_after_pdu,       // the next AT+CMGS goes out to the network, then the link drops before the answer
+    refuse_later_part,       // of the next long request, part `value` (2 unless given) is refused with
+                             // +CMS ERROR: 21 after its PDU; the parts before it went out
 };
 
 struct sim_fault_spec_t {
@@ -65,6 +69,8 @@ public:
     // The modem's own memory is offered for receiving too (AT+CPMS's third list), so that a program can move
     // there from a full SIM.
     void offer_modem_memory_for_receiving() { me_receives_offered_ = true; }
+    // Every answer comes `delay` late from now on (a slow modem); zero for answers at once.
+    void set_answer_delay(modem_time_t delay) { answer_delay_ = delay; }
     // Models that cannot store-and-announce offer only direct delivery (+CMT) in AT+CNMI=?.
     void offer_direct_delivery_only() { cnmi_offer_ = "+CNMI: (0-2),(0,2,3),(0,2),(0-2),(0,1)"; }
     // Stores a PDU as the network hands it over ("00" and the TPDU), with its indication.
@@ -87,6 +93,8 @@ public:
     void deliver_with_early_repeat(const std::u16string& sender, const std::u16string& text);
 
     const std::vector<sim_sent_t>& sent() const { return sent_; }
+    // Request PDUs the modem was given after a prompt, whatever became of them.
+    size_t pdus_received() const { return pdus_received_; }
     const std::string& bank_number() const { return bank_number_; }
     size_t stored() const;  // in the SIM's storage
     size_t stored_in_modem_memory() const { return stored_in(me_slots_); }
@@ -135,6 +143,7 @@ private:
     sim_bank_t bank_;
     std::string bank_number_;
     modem_time_t bank_delay_ = default_bank_delay;
+    modem_time_t answer_delay_{0};
     std::vector<std::optional<slot_t>> slots_;
     std::vector<std::optional<slot_t>> me_slots_ = std::vector<std::optional<slot_t>>(100);
     bool mem1_me_ = false;  // reading, listing and deleting work on "ME" instead of "SM"
@@ -143,6 +152,7 @@ private:
     std::deque<std::pair<std::string, size_t>> network_queue_;  // waiting for a free slot
     std::vector<sim_fault_spec_t> faults_;
     std::vector<sim_sent_t> sent_;
+    size_t pdus_received_ = 0;
 
     std::string line_;
     bool prompt_ = false;

@@ -33,6 +33,26 @@ void sim_remote_t::fail_next_send() {
     post([](sim_modem_t& modem) { modem.inject({sim_fault_t::cms_error, refused_send}); });
 }
 
+void sim_remote_t::slow_down(modem_time_t delay) {
+    post([delay](sim_modem_t& modem) { modem.set_answer_delay(delay); });
+}
+
+void sim_remote_t::lose_next_acknowledgement(modem_time_t bank_late) {
+    post([bank_late](sim_modem_t& modem) { modem.inject({sim_fault_t::lost_acknowledgement, bank_late.count()}); });
+}
+
+void sim_remote_t::fail_next_after_pdu(int code) {
+    post([code](sim_modem_t& modem) { modem.inject({sim_fault_t::cms_error, code}); });
+}
+
+void sim_remote_t::drop_link_mid_send() {
+    post([](sim_modem_t& modem) { modem.inject({sim_fault_t::hang_up_after_pdu}); });
+}
+
+void sim_remote_t::refuse_part(int part) {
+    post([part](sim_modem_t& modem) { modem.inject({sim_fault_t::refuse_later_part, part}); });
+}
+
 void sim_remote_t::hang_up() {
     post([](sim_modem_t& modem) { modem.hang_up(); });
 }

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/modem/modem_clock.h"
+
 class sim_modem_t;
 
 // Reaches the simulated modem from another thread (a test, the scenario runner): what is asked is done on the
@@ -32,6 +34,16 @@ public:
     bool receive_fault(const std::string& name);
     // Runs what was kept for the next start on a modem just made, before its first command.
     void prepare(sim_modem_t& modem);
+    // Every answer comes `delay` late from now on.
+    void slow_down(modem_time_t delay);
+    // Faults of the next send (sim_fault_t): the network takes the request and the acknowledgement is lost (the
+    // bank answers `bank_late` later than usual); it
+    // ends in +CMS ERROR: `code` after the PDU; the link drops after the PDU; part `part` of a long request is
+    // refused after the parts before it went.
+    void lose_next_acknowledgement(modem_time_t bank_late);
+    void fail_next_after_pdu(int code);
+    void drop_link_mid_send();
+    void refuse_part(int part);
     // Runs what was posted, in order; called on the modem's thread.
     void run(sim_modem_t& modem);
 

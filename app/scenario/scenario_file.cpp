@@ -213,6 +213,8 @@ scenario_step_t read_step(std::string_view line) {
         step.kind = kind_t::modem;
         args.push_back(one_of(in, texts::scenario_what_modem_fault,
                               {"fail-next", "hang-up", "plug-in",
+                               // what the network does to the next request
+                               "slow", "lose-ack", "error-500", "drop-mid-send", "refuse-part-2",
                                // what the network and the storage do to the bank's answers
                                "repeat", "reused-reference", "early-repeat", "confirm-during-send", "listing-garbage",
                                "full-storage", "waiting-two-part", "class2-on-sim"}));

@@ -24,7 +24,8 @@ struct scenario_step_t {
         answer,           // answer yes|no|ok
         bank,             // bank "TEXT"
         wait_bank,        // wait bank
-        modem,            // modem fail-next|hang-up|plug-in, or a receive-side behaviour (sim_remote_t)
+        modem,            // modem fail-next|hang-up|plug-in, a send-side fault (slow, lose-ack, error-500,
+                          // drop-mid-send, refuse-part-2) or a receive-side behaviour (sim_remote_t)
         screenshot,       // screenshot NAME
         restart,          // restart
         quit,             // quit

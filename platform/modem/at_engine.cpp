@@ -1,9 +1,30 @@
 #include "platform/modem/at_engine.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr char ctrl_z = '\x1a';
 constexpr char escape = '\x1b';
+
+// Commands whose answer carries a line of their own name, which no late answer of another command has. Every
+// SMS modem knows them; a second and a third stand in when an earlier one may itself still be answered late.
+struct marker_t {
+    const char* command;
+    const char* name;
+};
+constexpr marker_t markers[] = {{"AT+CMGF?", "+CMGF"}, {"AT+CSQ", "+CSQ"}, {"AT+CPMS?", "+CPMS"}};
+
+// "+CMGS" out of "AT+CMGS=13"; empty for a basic command ("AT", "ATE0").
+std::string name_of(const std::string& command) {
+    if (command.size() < 3 || command[2] != '+') return {};
+    return command.substr(2, command.find_first_of("=?") - 2);
+}
+
+// A final result in numeric form ("0" OK, "4" ERROR), as a modem set to ATV0 sends it.
+bool numeric_final(const std::string& line) {
+    return line == "0" || line == "4";
+}
 
 std::string trim(std::string s) {
     while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.pop_back();
@@ -16,11 +37,12 @@ std::string trim(std::string s) {
 at_engine_t::at_engine_t(transport_t& transport, modem_clock_t& clock) : transport_(transport), clock_(clock) {}
 
 at_response_t at_engine_t::run(const std::string& command, modem_time_t timeout) {
-    return exchange(command, nullptr, timeout);
+    return exchange(command, nullptr, timeout, nullptr);
 }
 
-at_response_t at_engine_t::run_with_data(const std::string& command, const std::string& data, modem_time_t timeout) {
-    return exchange(command, &data, timeout);
+at_response_t at_engine_t::run_with_data(const std::string& command, const std::string& data, modem_time_t timeout,
+                                         const std::function<bool()>& may_write) {
+    return exchange(command, &data, timeout, may_write ? &may_write : nullptr);
 }
 
 bool at_engine_t::fill(modem_time_t deadline) {
@@ -66,11 +88,17 @@ void at_engine_t::handle_unsolicited(const std::string& line, const at_line_t& k
     if (handler_) handler_(urc);
 }
 
-at_response_t at_engine_t::exchange(const std::string& command, const std::string* data, modem_time_t timeout) {
+at_response_t at_engine_t::exchange(const std::string& command, const std::string* data, modem_time_t timeout,
+                                    const std::function<bool()>* may_write) {
     at_response_t response;
-    if (needs_resync_ && link_up_) resync();
+    if (needs_resync_ && link_up_ && resync()) needs_resync_ = false;
     if (!link_up_) {
         response.status = at_status_t::link_down;
+        return response;
+    }
+    if (needs_resync_) {
+        // The modem has not answered the marker: what it says now may belong to an older command.
+        response.status = at_status_t::timeout;
         return response;
     }
     if (!send(command + "\r")) {
@@ -84,6 +112,17 @@ at_response_t at_engine_t::exchange(const std::string& command, const std::strin
             if (took_pdu_line(*line)) continue;
             if (want_prompt && *line == ">") {
                 want_prompt = false;
+                if (may_write && !(*may_write)()) {
+                    // Withdrawn at the last moment: the prompt is cancelled, and its answer ends the command.
+                    response.withdrawn = true;
+                    if (!send(std::string(1, escape))) {
+                        response.status = at_status_t::link_down;
+                        return response;
+                    }
+                    deadline = clock_.now() + default_timeout;
+                    continue;
+                }
+                response.data_written = true;
                 if (!send(*data + ctrl_z)) {
                     response.status = at_status_t::link_down;
                     return response;
@@ -96,6 +135,18 @@ at_response_t at_engine_t::exchange(const std::string& command, const std::strin
             if (kind.kind == at_line_kind_t::final_result) {
                 response.status = kind.status;
                 response.code = kind.code;
+                // "OK" while the prompt is still awaited, or after the data without the command's own line, is
+                // no answer to it: a late one of something else, or a modem out of step. Its real answer (or
+                // prompt) may still come, so the next command first waits for the modem to be in step again.
+                if (data && kind.status == at_status_t::ok && !response.withdrawn) {
+                    const std::string name = name_of(command) + ":";
+                    const bool own = std::any_of(response.lines.begin(), response.lines.end(),
+                                                 [&](const std::string& l) { return l.starts_with(name); });
+                    if (want_prompt || !own) {
+                        needs_resync_ = true;
+                        stale_.insert(name_of(command));
+                    }
+                }
                 return response;
             }
             if (kind.kind == at_line_kind_t::unsolicited) {
@@ -116,6 +167,7 @@ at_response_t at_engine_t::exchange(const std::string& command, const std::strin
     }
     response.status = at_status_t::timeout;
     needs_resync_ = true;
+    stale_.insert(name_of(command));
     return response;
 }
 
@@ -136,17 +188,53 @@ void at_engine_t::drain(modem_time_t quiet, modem_time_t limit) {
     }
 }
 
-void at_engine_t::resync() {
-    needs_resync_ = false;
-    if (!send(std::string(1, escape))) return;
-    drain(modem_time_t(300), modem_time_t(3'000));
-    reader_.clear();
-    awaiting_pdu_.reset();
-    // A plain AT must answer; if it does not, the next command finds out again. A slow modem may still
-    // finish the old command first: its late final result then stands in for the probe's, and the probe's
-    // own answer, right behind it, is drained.
-    const at_response_t r = exchange("AT", nullptr, default_timeout);
-    if (r.status != at_status_t::timeout) drain(modem_time_t(500), modem_time_t(2'000));
+bool at_engine_t::resync() {
+    // A modem sitting at a send prompt takes the escape as "cancel"; any other ignores it.
+    if (!send(std::string(1, escape))) return false;
+    const marker_t* marker = nullptr;
+    for (const auto& m : markers)
+        if (!stale_.contains(m.name)) {
+            marker = &m;
+            break;
+        }
+    if (!marker) {
+        // Every marker went unanswered: the modem has been silent for a long while. Start the round again.
+        stale_.clear();
+        marker = &markers[0];
+    }
+    const std::string command = marker->command;
+    const std::string own = std::string(marker->name) + ":";
+    if (!send(command + "\r")) return false;
+    stale_.insert(marker->name);
+    const modem_time_t limit = clock_.now() + resync_limit;
+    modem_time_t deadline = clock_.now() + default_timeout;
+    bool seen = false;
+    for (;;) {
+        while (auto line = reader_.next(false)) {
+            if (took_pdu_line(*line) || *line == command) continue;
+            if (line->starts_with(own)) {
+                seen = true;
+                continue;
+            }
+            const at_line_t kind = classify_at_line(*line, {});
+            if (kind.kind == at_line_kind_t::final_result || (seen && numeric_final(*line))) {
+                if (seen) {
+                    // Everything before the marker's answer has been answered: the modem is in step.
+                    stale_.clear();
+                    return true;
+                }
+                // A late answer of an older command: the modem is alive and catching up; give it more time.
+                deadline = std::min(limit, clock_.now() + default_timeout);
+                continue;
+            }
+            if (kind.kind == at_line_kind_t::unsolicited)
+                handle_unsolicited(*line, kind);
+            else
+                ++garbage_;
+        }
+        if (clock_.now() >= deadline) return false;
+        if (!fill(deadline) && !link_up_) return false;
+    }
 }
 
 void at_engine_t::poll(modem_time_t duration) {

@@ -304,8 +304,52 @@ void modem_service_t::pump(modem_time_t duration) {
     handle_announced();
 }
 
-send_result_t modem_service_t::send_now(const sms_outgoing_t& message) {
+namespace {
+
+// What the answer to one part says of it: whether the network took it, refused it, or may have taken it.
+send_outcome_t outcome_of_part(const at_response_t& r) {
+    // Nothing was handed over: a refusal before the prompt, a prompt that never came, a withdrawal, or a final
+    // result that came in place of the prompt. Nothing can have left.
+    if (!r.data_written) return send_outcome_t::not_sent;
+    if (r.ok()) {
+        // Only the reference proves that the network took it; "OK" alone may be a late answer of something else.
+        for (const auto& line : r.lines)
+            if (line.starts_with("+CMGS:")) return send_outcome_t::sent;
+        return send_outcome_t::unknown;
+    }
+    // A message service error with a cause that says the network took nothing; anything else after the data
+    // (a time-out, a lost link, "ERROR" without a cause, an ambiguous cause) leaves it open.
+    if (r.status == at_status_t::cms_error && classify_cms_error(r.code) != cms_class_t::unknown)
+        return send_outcome_t::not_sent;
+    return send_outcome_t::unknown;
+}
+
+std::string describe(const at_response_t& r) {
+    static constexpr const char* class_names[] = {"temporary", "refused", "modem unusable", "may have been sent"};
+    if (r.withdrawn) return "withdrawn at the prompt";
+    switch (r.status) {
+        case at_status_t::cms_error:
+            return "+CMS ERROR: " + std::to_string(r.code) + " (" + class_names[int(classify_cms_error(r.code))] + ")";
+        case at_status_t::timeout:
+            return r.data_written ? "modem did not acknowledge in time" : "modem did not answer in time";
+        case at_status_t::link_down:
+            return "modem link is down";
+        case at_status_t::ok:
+            return r.data_written ? "modem answered OK without a message reference"
+                                  : "modem answered before its prompt";
+        default:
+            return "modem refused the message";
+    }
+}
+
+}  // namespace
+
+send_result_t modem_service_t::send_now(const sms_outgoing_t& message, send_control_t* control) {
     send_result_t result;
+    if (control && control->withdrawn()) {
+        result.error = "withdrawn before it started";
+        return result;
+    }
     if (!connected()) {
         result.error = "modem not connected";
         return result;
@@ -319,46 +363,48 @@ send_result_t modem_service_t::send_now(const sms_outgoing_t& message) {
         result.error = e.what();
         return result;
     }
-    for (const auto& part : parts) {
+    const std::function<bool()> may_write = [control] { return !control || control->begin_write(); };
+    for (size_t i = 0; i < parts.size(); ++i) {
+        const auto& part = parts[i];
         at_response_t r;
         for (int attempt = 0;; ++attempt) {
-            r = engine_->run_with_data("AT+CMGS=" + std::to_string(part.tpdu_length), part.hex);
+            r = engine_->run_with_data("AT+CMGS=" + std::to_string(part.tpdu_length), part.hex,
+                                       options_.send_answer_wait, may_write);
+            if (r.data_written) ++result.pdus_written;
             // A temporary refusal that proves nothing left (congestion, SIM busy) is worth a second try a
             // little later. An error that may come after the message left is never repeated here: a
-            // payment must not go twice; the user is asked instead.
+            // payment must not go twice; the user is told instead.
             if (r.status != at_status_t::cms_error || classify_cms_error(r.code) != cms_class_t::retry ||
                 attempt == send_retries)
                 break;
             engine_->poll(send_retry_pause);
         }
-        if (!r.ok()) {
-            if (r.status == at_status_t::cms_error) {
-                static constexpr const char* class_names[] = {"temporary", "refused", "modem unusable",
-                                                              "may have been sent"};
-                const cms_class_t cls = classify_cms_error(r.code);
-                result.error = "+CMS ERROR: " + std::to_string(r.code) + " (" + class_names[int(cls)] + ")";
-                // A modem that cannot do SMS any more is started afresh before the next use.
-                if (cls == cms_class_t::broken) {
-                    warn("modem: " + result.error + "; starting the modem again");
-                    handle_announced();
-                    engine_.reset();
-                    transport_.reset();
-                    return result;
-                }
-            } else {
-                result.error = r.status == at_status_t::timeout     ? "modem did not answer in time"
-                               : r.status == at_status_t::link_down ? "modem link is down"
-                                                                    : "modem refused the message";
-            }
+        const send_outcome_t part_outcome = outcome_of_part(r);
+        if (part_outcome == send_outcome_t::sent) {
+            int reference = -1;
+            for (const auto& line : r.lines)
+                if (line.starts_with("+CMGS:")) reference = std::atoi(line.c_str() + 6);
+            result.references.push_back(reference);
+            continue;
+        }
+        // A part that did not leave after earlier ones did leaves the request neither sent nor not sent.
+        result.outcome =
+            part_outcome == send_outcome_t::not_sent && i == 0 ? send_outcome_t::not_sent : send_outcome_t::unknown;
+        result.error = describe(r) + (parts.size() > 1
+                                          ? " at part " + std::to_string(i + 1) + " of " + std::to_string(parts.size())
+                                          : std::string());
+        // A modem that cannot do SMS any more is started afresh before the next use.
+        if (r.status == at_status_t::cms_error && classify_cms_error(r.code) == cms_class_t::broken) {
+            warn("modem: " + result.error + "; starting the modem again");
             handle_announced();
+            engine_.reset();
+            transport_.reset();
             return result;
         }
-        int reference = -1;
-        for (const auto& line : r.lines)
-            if (line.starts_with("+CMGS:")) reference = std::atoi(line.c_str() + 6);
-        result.references.push_back(reference);
+        handle_announced();
+        return result;
     }
-    result.ok = true;
+    result.outcome = send_outcome_t::sent;
     // Messages announced during the send are taken in now that the modem is free.
     handle_announced();
     return result;
@@ -395,33 +441,52 @@ bool modem_service_t::stopping() const {
     return stopping_;
 }
 
-void modem_service_t::fail_unsent(send_job_t& job, const std::string& why) {
-    job.outcome.set_value({false, why, {}});
+namespace {
+
+send_result_t not_sent(const std::string& why) {
+    send_result_t result;
+    result.error = why;
+    return result;
 }
 
-send_result_t modem_service_t::send(const sms_outgoing_t& message) {
+}  // namespace
+
+void modem_service_t::fail_unsent(send_job_t& job, const std::string& why) {
+    job.outcome.set_value(not_sent(why));
+}
+
+send_result_t modem_service_t::send(const sms_outgoing_t& message, std::shared_ptr<send_control_t> control) {
     auto job = std::make_shared<send_job_t>();
     job->message = message;
+    job->control = std::move(control);
     auto outcome = job->outcome.get_future();
     {
         std::unique_lock lock(queue_mutex_);
-        if (stopping_) return {false, "modem service stopped; not sent", {}};
+        if (stopping_) return not_sent("modem service stopped; not sent");
         if (!thread_.joinable()) {
             lock.unlock();
-            return send_now(message);
+            return send_now(message, job->control.get());
         }
         queue_.push_back(job);
         queue_changed_.notify_all();
-        const bool started = queue_changed_.wait_for(lock, options_.send_start_wait, [&] {
-            return job->started || outcome.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+        const bool withdrawn_or_started = queue_changed_.wait_for(lock, options_.send_start_wait, [&] {
+            return job->started || (job->control && job->control->withdrawn()) ||
+                   outcome.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
         });
-        if (!started) {
-            // Withdrawn before it started: it can no longer leave after the caller was told "not sent".
+        if (!job->started && outcome.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
+            // Taken off the queue before it started: it can no longer leave after the caller was told "not sent".
             std::erase(queue_, job);
-            return {false, "modem busy; not sent", {}};
+            return not_sent(withdrawn_or_started ? "withdrawn before it started" : "modem busy; not sent");
         }
     }
     return outcome.get();
+}
+
+bool modem_service_t::withdraw(send_control_t& control) {
+    const bool whole = control.withdraw();
+    { std::lock_guard lock(queue_mutex_); }  // a sender waiting on the queue sees the withdrawal when it looks
+    queue_changed_.notify_all();
+    return whole;
 }
 
 void modem_service_t::loop() {
@@ -449,7 +514,7 @@ void modem_service_t::loop() {
                 job->started = true;
             }
             queue_changed_.notify_all();
-            job->outcome.set_value(send_now(job->message));
+            job->outcome.set_value(send_now(job->message, job->control.get()));
         }
         pump(idle_poll);
     }

@@ -16,6 +16,8 @@
 #include "platform/modem/at_engine.h"
 #include "platform/modem/message_listing.h"
 #include "platform/modem/modem_setup.h"
+#include "platform/modem/send_control.h"
+#include "platform/modem/send_outcome.h"
 #include "platform/modem/sms_ledger.h"
 #include "platform/pdu/sms_encoder.h"
 
@@ -30,12 +32,17 @@ struct modem_options_t {
     sms_intake_filter_t intake;
     // Longest a caller waits for its send to start (the modem busy with earlier ones, or not yet there).
     std::chrono::milliseconds send_start_wait{std::chrono::seconds(180)};
+    // Longest the modem is given to acknowledge a part once it has it; past it the outcome is unknown.
+    modem_time_t send_answer_wait = at_engine_t::send_timeout;
 };
 
 struct send_result_t {
-    bool ok = false;
-    std::string error;            // why not, for diagnostics
-    std::vector<int> references;  // message references the network gave, one per part
+    send_outcome_t outcome = send_outcome_t::not_sent;
+    std::string error;            // why not, or why unknown, for diagnostics
+    std::vector<int> references;  // message references the network gave, one per part acknowledged
+    size_t pdus_written = 0;      // PDUs handed to the modem, acknowledged or not
+
+    bool ok() const { return outcome == send_outcome_t::sent; }
 };
 
 // The modem as one service: its link, the AT engine, start-up, sending, and the intake of incoming
@@ -80,7 +87,8 @@ public:
     std::u16string problem() const;
     // Lists the modem's storage, takes every PDU into the ledger, saves it, then deletes the modem's copies.
     bool walk();
-    send_result_t send_now(const sms_outgoing_t& message);
+    // Sends every part. With `control`, a part is written only while the request has not been withdrawn.
+    send_result_t send_now(const sms_outgoing_t& message, send_control_t* control = nullptr);
     // Reads unsolicited results for `duration`, then handles what they announced.
     void pump(modem_time_t duration);
 
@@ -88,9 +96,14 @@ public:
     void start();
     void stop();
     // Queues the send for the service's thread and waits for its outcome. A send that has not started
-    // within options.send_start_wait is withdrawn and never starts; one that has started is waited for to
-    // its end (every command it runs has its own deadline), so the answer is what really happened.
-    send_result_t send(const sms_outgoing_t& message);
+    // within options.send_start_wait, or that `control` withdraws before it starts, is taken off the queue and
+    // never starts; one that has started is waited for to its end (every command it runs has its own
+    // deadline), so the answer is what really happened. A withdrawal after the start stops the parts not yet
+    // written.
+    send_result_t send(const sms_outgoing_t& message, std::shared_ptr<send_control_t> control = nullptr);
+    // Withdraws a request that `send` is running or waiting with (any thread). True when nothing of it was
+    // written, and nothing ever will be.
+    bool withdraw(send_control_t& control);
     size_t pending_sends() const;  // queued, not started
     bool stopping() const;         // stop() has begun
 
@@ -141,6 +154,7 @@ private:
     std::condition_variable queue_changed_;
     struct send_job_t {
         sms_outgoing_t message;
+        std::shared_ptr<send_control_t> control;
         std::promise<send_result_t> outcome;
         bool started = false;  // under queue_mutex_; from here on the caller waits for the end
     };

@@ -239,13 +239,15 @@ std::string storage_full_warning(int used, int total) {
 modem_setup_t start_modem(at_engine_t& engine) {
     modem_setup_t setup;
     bool answered = false;
+    // A slow modem is given the whole time of a command; a late answer is drained by the engine's resynchronisation
+    // before the next attempt, so the answers stay in step however late they come.
     for (int attempt = 0; attempt < 3 && !answered; ++attempt) {
-        answered = engine.run("AT", modem_time_t(2'000)).ok();
+        answered = engine.run("AT").ok();
         if (!engine.link_up()) throw modem_error_t("modem link is down");
     }
     if (!answered) {
         // A modem set to numeric result codes answers "0", which is no answer to us: ask for words once.
-        answered = engine.run("ATV1", modem_time_t(2'000)).ok();
+        answered = engine.run("ATV1").ok();
         if (!answered) throw modem_error_t("modem does not answer AT");
     }
     engine.run("ATE0");

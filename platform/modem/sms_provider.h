@@ -2,9 +2,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
+#include <memory>
 #include <mutex>
-#include <set>
 #include <string_view>
+
+#include "platform/modem/send_control.h"
 
 class modem_service_t;
 
@@ -20,6 +23,7 @@ inline constexpr uint32_t sms_data_encoding_default = 1;
 inline constexpr int32_t sms_ok = 0;
 inline constexpr int32_t sms_error_invalid = 1;   // bad handle, provider, mode or record
 inline constexpr int32_t sms_error_not_sent = 2;  // the modem or the network did not take the message
+inline constexpr int32_t sms_error_unknown = 3;   // handed over without a definite answer: it may have left
 
 // The destination address record: little-endian, 516 bytes.
 struct sms_address_record_t {
@@ -57,10 +61,13 @@ public:
                          size_t text_bytes, const void* provider_data, size_t provider_data_size,
                          uint32_t data_encoding, uint32_t options, uint32_t* message_id);
     int32_t close(sms_handle_t handle);
+    // Withdraws what is being sent (or is about to be) on `handle`, from any thread: sms_ok when nothing of it
+    // was handed to the modem and nothing will be, sms_error_unknown when a part may have left already.
+    int32_t withdraw(sms_handle_t handle);
 
 private:
     modem_service_t& modem_;
     std::mutex mutex_;
-    std::set<sms_handle_t> open_;
+    std::map<sms_handle_t, std::shared_ptr<send_control_t>> open_;  // each handle's one request
     sms_handle_t next_ = 1;
 };

@@ -1,5 +1,11 @@
-#include "app/cancel_sms_dialog.h"
+// The simulated modem first: Qt's "emit" keyword would clash with its own names.
+#include "messaging/modem_sms_library.h"
+#include "platform/modem/memory_transport.h"
+#include "platform/modem/modem_service.h"
+#include "platform/modem/sms_provider.h"
+#include "sim/sim_modem.h"
 
+// Then Qt and the rest.
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -8,6 +14,7 @@
 #include <QTimer>
 #include <thread>
 
+#include "app/cancel_sms_dialog.h"
 #include "messaging/ppc_messaging.h"
 #include "resources/texts.h"
 #include "tests/messaging/fake_sms.h"
@@ -97,6 +104,55 @@ private slots:
         when_shown([](cancel_sms_dialog_t& d) { QTest::mouseClick(cancel_button(d), Qt::LeftButton); });
         QCOMPARE(messaging.send(), false);
         release.open();
+    }
+
+    void escape_withdraws_a_request_the_modem_has_not_been_given() {
+        // Escape while the request waits for the modem: it is not sent and never leaves later, also once the
+        // worker goes on. Escape once the modem has it: it may have left.
+        for (const bool written : {false, true}) {
+            manual_clock_t clock;
+            sim_modem_t sim{clock};
+            modem_options_t options;
+            options.connect = [&]() -> std::unique_ptr<transport_t> {
+                return std::make_unique<memory_transport_t>(sim, clock);
+            };
+            options.clock = &clock;
+            modem_service_t service(options);
+            QVERIFY(service.connect());
+            sms_provider_t provider(service);
+            latch_t at_submit, release;
+            sms_library_t library = modem_sms_library(provider);
+            library.send = [send = library.send, written, &at_submit, &release](
+                               sms_handle_t h, const sms_address_record_t& to, std::u16string_view text,
+                               const sms_text_provider_data_t& data, uint32_t encoding, uint32_t opts) {
+                if (!written) {
+                    at_submit.open();
+                    release.wait();
+                }
+                const int32_t result = send(h, to, text, data, encoding, opts);
+                if (written) {
+                    at_submit.open();
+                    release.wait();
+                }
+                return result;
+            };
+            fake_store_t store;
+            send_outcome_t outcome = send_outcome_t::sent;
+            {
+                ppc_messaging_t messaging(std::move(library), store,
+                                          [] { return std::make_unique<cancel_sms_dialog_t>(); });
+                messaging.set_number(u"+79001234567");
+                messaging.set_text(u"PAY 100");
+                when_shown([&](cancel_sms_dialog_t& d) {
+                    at_submit.wait();
+                    QTest::keyClick(&d, Qt::Key_Escape);
+                });
+                outcome = messaging.send_for_outcome();
+                release.open();
+            }
+            QCOMPARE(outcome, written ? send_outcome_t::unknown : send_outcome_t::not_sent);
+            QCOMPARE(sim.pdus_received(), written ? size_t(1) : size_t(0));
+        }
     }
 };
 

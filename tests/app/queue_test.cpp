@@ -150,6 +150,52 @@ private slots:
         QVERIFY(message_box_t::record()[1].icon == message_box_t::icon_t::error);
     }
 
+    void a_confirmation_that_may_have_left_is_never_sent_again_unasked() {
+        // The modem took the code without a definite answer: the user is told so, and a repeat is a question of
+        // its own with the warning; only Yes to it sends the code again.
+        struct case_t {
+            const char* what;
+            std::vector<int32_t> results;
+            QList<QMessageBox::StandardButton> answers;  // the confirmation, then each box in turn
+            size_t sends;
+            QList<message_box_t::icon_t> icons;
+        };
+        using icon_t = message_box_t::icon_t;
+        const case_t cases[] = {
+            {"repeat declined",
+             {sms_error_unknown},
+             {QMessageBox::Yes, QMessageBox::Ok, QMessageBox::No},
+             1,
+             {icon_t::question, icon_t::information, icon_t::risky_question}},
+            {"repeat chosen, then sent",
+             {sms_error_unknown, sms_ok},
+             {QMessageBox::Yes, QMessageBox::Ok, QMessageBox::Yes},
+             2,
+             {icon_t::question, icon_t::information, icon_t::risky_question}},
+            {"not sent",
+             {sms_error_not_sent},
+             {QMessageBox::Yes, QMessageBox::Ok},
+             1,
+             {icon_t::question, icon_t::error}},
+        };
+        for (const auto& c : cases) {
+            started_t s;
+            s.f.host->provider.results = c.results;
+            s.queue(u"Код CFM42 APP_PORT=2201");
+            for (const auto answer : c.answers) message_box_t::set_next_answer(answer);
+            s.app->replay_queued();
+            QList<icon_t> icons;
+            for (const auto& box : message_box_t::record()) icons << box.icon;
+            QVERIFY2(icons == c.icons, c.what);
+            if (c.icons.size() == 3) {
+                QVERIFY2(box_texts()[1] == text(texts::confirm_code_unknown), c.what);
+                QVERIFY2(box_texts()[2] == text(texts::confirm_code_repeat_question), c.what);
+            }
+            QVERIFY2(s.sent().size() == c.sends, c.what);
+            message_box_t::clear_record();
+        }
+    }
+
     void a_batch_from_the_watch_thread_is_shown_on_the_gui_thread() {
         started_t s("Smartphone");
         qlt_sms_rule_t rule;

@@ -88,8 +88,9 @@ TEST(ScenarioFile, ABadLineIsRefusedWithItsNumberAndNothingIsKept) {
         {"quit now", "лишний текст после шага: now"},
         {"screenshot ../x", "имя снимка"},
         {"modem explode",
-         "ожидалось fail-next|hang-up|plug-in|repeat|reused-reference|early-repeat|confirm-during-send|listing-garbage|"
-         "full-storage|waiting-two-part|class2-on-sim, а написано explode"},
+         "ожидалось fail-next|hang-up|plug-in|slow|lose-ack|error-500|drop-mid-send|refuse-part-2|repeat|"
+         "reused-reference|early-repeat|confirm-during-send|listing-garbage|full-storage|waiting-two-part|class2-on-sim, "
+         "а написано explode"},
         {"expect no card \"Карта\" X", "ожидалось entry, а написано card"},
         {"expect no entry \"Карта\"", "не указано: пункт"},
         {"fill \"\xff\" 1", "не является текстом в UTF-8"},

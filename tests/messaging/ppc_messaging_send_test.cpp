@@ -124,15 +124,16 @@ TEST_F(Sending, OutcomeOfTheProvider) {
         int32_t open_result;
         sms_handle_t handle;
         int32_t send_result;
-        bool result;
+        send_outcome_t result;
         int submits;
         int closes;
     };
     const outcome_case cases[] = {
-        {"accepted", 0, 7, 0, true, 1, 1},
-        {"refused by the modem", 0, 7, 500, false, 1, 1},
-        {"no modem", 1, 7, 0, false, 0, 0},
-        {"open without a handle", 0, 0, 0, false, 0, 0},
+        {"accepted", 0, 7, 0, send_outcome_t::sent, 1, 1},
+        {"refused by the modem", 0, 7, sms_error_not_sent, send_outcome_t::not_sent, 1, 1},
+        {"taken without a definite answer", 0, 7, sms_error_unknown, send_outcome_t::unknown, 1, 1},
+        {"no modem", 1, 7, 0, send_outcome_t::not_sent, 0, 0},
+        {"open without a handle", 0, 0, 0, send_outcome_t::not_sent, 0, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -142,7 +143,7 @@ TEST_F(Sending, OutcomeOfTheProvider) {
         p.send_result = c.send_result;
         dialogs = 0;
         make(p.library());
-        EXPECT_EQ(messaging->send(), c.result);
+        EXPECT_EQ(messaging->send_for_outcome(), c.result);
         messaging.reset();
         EXPECT_EQ(dialogs, 1);
         EXPECT_EQ(static_cast<int>(p.sent.size()), c.submits);
@@ -182,6 +183,34 @@ TEST_F(Sending, CancelWhileTheWorkerSends) {
     messaging.reset();
     EXPECT_EQ(provider.sent.size(), 1u);
     EXPECT_EQ(provider.closes, 1);
+}
+
+TEST_F(Sending, CancelWithdrawsWhatTheProviderHasNotHandedOver) {
+    // The provider says whether the withdrawal came before anything was handed over: not sent, or unknown.
+    for (const int32_t withdrawn : {sms_ok, sms_error_unknown}) {
+        fake_provider_t p;
+        latch_t in_submit, release_submit;
+        std::atomic<int> withdrawals{0};
+        p.while_sending = [&] {
+            in_submit.open();
+            release_submit.wait();
+        };
+        sms_library_t library = p.library();
+        library.withdraw = [&](sms_handle_t) {
+            ++withdrawals;
+            return withdrawn;
+        };
+        while_shown = [&](fake_dialog_t& dialog) {
+            in_submit.wait();
+            dialog.end_cancel();
+        };
+        make(std::move(library));
+        EXPECT_EQ(messaging->send_for_outcome(),
+                  withdrawn == sms_ok ? send_outcome_t::not_sent : send_outcome_t::unknown);
+        EXPECT_EQ(withdrawals, 1);
+        release_submit.open();
+        messaging.reset();
+    }
 }
 
 TEST_F(Sending, LateResultOfACancelledSendNeverEndsTheRetry) {

@@ -59,6 +59,38 @@ TEST(AtEngine, StartUpProbesAndFallsBack) {
     }
 }
 
+TEST(AtEngine, StartUpWaitsForASlowModem) {
+    rig_t rig("startup_slow.at");
+    const modem_setup_t setup = start_modem(rig.engine);
+    rig.expect_script_followed();
+    EXPECT_EQ(setup.identity, "Generic GSM Modem 1");
+    EXPECT_EQ(setup.indications, sms_indications_t::stored);
+}
+
+TEST(AtEngine, SendAnswersNeverDriftAndSayWhetherThePduWasWritten) {
+    struct case_t {
+        const char* file;
+        bool may_write;
+        bool written;
+        bool withdrawn;
+    };
+    for (const case_t c : {case_t{"send_ok_before_prompt.at", true, false, false},
+                           case_t{"send_ok_without_reference.at", true, true, false},
+                           case_t{"send_withdrawn_at_prompt.at", false, false, true}}) {
+        SCOPED_TRACE(c.file);
+        rig_t rig(c.file);
+        const at_response_t r =
+            rig.engine.run_with_data("AT+CMGS=13", sample_pdu, at_engine_t::send_timeout, [&] { return c.may_write; });
+        EXPECT_EQ(r.data_written, c.written);
+        EXPECT_EQ(r.withdrawn, c.withdrawn);
+        // The next command gets its own answer, whatever the modem still had to say about the send.
+        const at_response_t next = rig.engine.run("AT+CSQ");
+        EXPECT_TRUE(next.ok());
+        EXPECT_EQ(next.lines, std::vector<std::string>{"+CSQ: 20,99"});
+        rig.expect_script_followed();
+    }
+}
+
 TEST(AtEngine, StartUpSaysWhyNothingWillLeaveYet) {
     rig_t rig("startup_no_network.at");
     const modem_setup_t setup = start_modem(rig.engine);
@@ -86,6 +118,7 @@ TEST(AtEngine, StartUpFailuresNameTheCause) {
         } catch (const modem_error_t& e) {
             EXPECT_STREQ(e.what(), c.error) << c.file;
         }
+        rig.expect_script_followed();
     }
 }
 

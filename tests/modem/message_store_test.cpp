@@ -467,9 +467,9 @@ TEST(SmsProvider, AnswersThatMayComeAfterTheMessageLeftAreNeverRepeated) {
         size_t copies;
     };
     const case_t cases[] = {
-        {"network time-out", {sim_fault_t::cms_error, 332}, sms_error_not_sent, 0},
-        {"unknown error", {sim_fault_t::cms_error, 500}, sms_error_not_sent, 0},
-        {"acknowledgement lost", {sim_fault_t::lost_acknowledgement}, sms_error_not_sent, 1},
+        {"network time-out", {sim_fault_t::cms_error, 332}, sms_error_unknown, 0},
+        {"unknown error", {sim_fault_t::cms_error, 500}, sms_error_unknown, 0},
+        {"acknowledgement lost", {sim_fault_t::lost_acknowledgement}, sms_error_unknown, 1},
         {"a call rang and hung up", {sim_fault_t::no_carrier_during_send}, sms_ok, 1},
         {"noise past the time-out", {sim_fault_t::noise, 20'000}, sms_error_not_sent, 0},
     };
@@ -727,11 +727,14 @@ TEST(SmsLedger, AFileWrittenEarlierReadsAndIsWrittenBackByteForByte) {
 
 TEST(ModemServiceQueue, ASendWhoseCallerWasToldNotSentNeverLeaves) {
     // The modem is slow to come up: the service's thread is still connecting while sends queue up.
+    enum class how_t { caller_gives_up, service_stopped, withdrawn };
     struct case_t {
         const char* what;
-        bool caller_gives_up;  // else the service is stopped while the send still waits in the queue
+        how_t how;
     };
-    for (const case_t c : {case_t{"caller gave up", true}, case_t{"service stopped", false}}) {
+    for (const case_t c :
+         {case_t{"caller gave up", how_t::caller_gives_up}, case_t{"service stopped", how_t::service_stopped},
+          case_t{"user cancelled", how_t::withdrawn}}) {
         SCOPED_TRACE(c.what);
         manual_clock_t clock;
         sim_modem_t modem{clock};
@@ -742,24 +745,43 @@ TEST(ModemServiceQueue, ASendWhoseCallerWasToldNotSentNeverLeaves) {
         modem_options_t o;
         o.connect = [&] {
             std::unique_lock lock(mutex);
-            changed.wait(lock, [&] { return release || (!c.caller_gives_up && service->stopping()); });
+            changed.wait(lock, [&] { return release || (c.how == how_t::service_stopped && service->stopping()); });
             return std::make_unique<memory_transport_t>(modem, clock);
         };
         o.clock = &clock;
-        o.send_start_wait = c.caller_gives_up ? std::chrono::milliseconds(50) : std::chrono::hours(1);
+        o.send_start_wait = c.how == how_t::caller_gives_up ? std::chrono::milliseconds(50) : std::chrono::hours(1);
         service = std::make_unique<modem_service_t>(std::move(o));
         service->start();
         sms_outgoing_t message;
         message.address = bank;
         message.text = u"PAY 100";
-        if (c.caller_gives_up) {
-            EXPECT_FALSE(service->send(message).ok);
+        auto let_connect = [&] {
             {
                 std::lock_guard lock(mutex);
                 release = true;
             }
             changed.notify_all();
+        };
+        if (c.how == how_t::caller_gives_up) {
+            EXPECT_FALSE(service->send(message).ok());
+            let_connect();
             service->stop();
+        } else if (c.how == how_t::withdrawn) {
+            auto control = std::make_shared<send_control_t>();
+            auto outcome = std::async(std::launch::async, [&] { return service->send(message, control); });
+            while (service->pending_sends() == 0) std::this_thread::yield();
+            EXPECT_TRUE(service->withdraw(*control)) << "nothing was written yet";
+            EXPECT_EQ(outcome.get().outcome, send_outcome_t::not_sent);
+            EXPECT_EQ(service->pending_sends(), 0u);
+            let_connect();
+            // The modem comes up and takes a later request; the withdrawn one stays behind.
+            sms_outgoing_t later = message;
+            later.text = u"BAL";
+            EXPECT_TRUE(service->send(later).ok());
+            service->stop();
+            ASSERT_EQ(modem.sent().size(), 1u);
+            EXPECT_EQ(modem.sent()[0].text, u"BAL");
+            continue;
         } else {
             auto outcome = std::async(std::launch::async, [&] { return service->send(message); });
             while (service->pending_sends() == 0) std::this_thread::yield();
@@ -768,7 +790,7 @@ TEST(ModemServiceQueue, ASendWhoseCallerWasToldNotSentNeverLeaves) {
             { std::lock_guard lock(mutex); }  // the connecting thread waits now, or sees the stop when it looks
             changed.notify_all();
             stopper.join();
-            EXPECT_FALSE(outcome.get().ok);
+            EXPECT_FALSE(outcome.get().ok());
         }
         EXPECT_TRUE(modem.sent().empty()) << "sent after its caller was told it was not";
     }

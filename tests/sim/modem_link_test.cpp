@@ -83,7 +83,7 @@ TEST(ModemLink, SerialAndTcpReachTheSimulatedBank) {
             request.address = u"+79001234567";
             request.text = u"BAL;;ver=w2.17";
             request.port = 0x2201;
-            EXPECT_TRUE(service.send_now(request).ok) << uri;
+            EXPECT_TRUE(service.send_now(request).ok()) << uri;
             // The answer is announced right after the send; reading waits for it, at most a few rounds.
             for (int round = 0; round < 50 && service.ledger().messages().empty(); ++round)
                 service.pump(modem_time_t(100));

@@ -298,7 +298,7 @@ void recording_list_t::add_entry(const std::u16string& text, tag_t* tag, const s
 
 void recording_alert_t::show() {
     log(call(u"show", text, kind));
-    if (kind != question) {
+    if (kind != question && kind != risky_question) {
         answer_ = true;
         return;
     }

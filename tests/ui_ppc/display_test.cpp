@@ -83,6 +83,28 @@ private slots:
         QVERIFY(!alert->answer());
     }
 
+    void enter_takes_the_default_which_is_no_for_a_risky_question() {
+        // A repeat that could pay twice must not go by a hasty Enter.
+        struct case_t {
+            int kind;
+            QMessageBox::Icon icon;
+            bool answer;
+        };
+        for (const case_t c : {case_t{alert_t::question, QMessageBox::Question, true},
+                               case_t{alert_t::risky_question, QMessageBox::Warning, false}}) {
+            ppc_display_t display(test_device(true), nullptr);
+            auto alert = display.create_alert(u"", u"Отправить ещё раз?", c.kind);
+            QTimer::singleShot(0, [&] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                QVERIFY(box);
+                QCOMPARE(box->icon(), c.icon);
+                QTest::keyClick(box, Qt::Key_Return);
+            });
+            alert->show();
+            QCOMPARE(alert->answer(), c.answer);
+        }
+    }
+
     void qt_draws_its_own_texts_in_russian() {
         // The buttons of every kind of box, as the user meets them ("OK" is Russian as Qt's catalogue has it).
         struct case_t {

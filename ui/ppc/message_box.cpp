@@ -81,10 +81,13 @@ QMessageBox::StandardButton message_box_t::show(QWidget* parent, icon_t icon, co
         case icon_t::question:
             box.setIcon(QMessageBox::Question);
             break;
+        case icon_t::risky_question:
+            box.setIcon(QMessageBox::Warning);
+            break;
     }
-    if (icon == icon_t::question) {
+    if (icon == icon_t::question || icon == icon_t::risky_question) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(QMessageBox::Yes);
+        box.setDefaultButton(icon == icon_t::question ? QMessageBox::Yes : QMessageBox::No);
         box.setEscapeButton(QMessageBox::No);
     } else {
         box.setStandardButtons(QMessageBox::Ok);

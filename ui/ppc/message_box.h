@@ -9,7 +9,8 @@
 // and click a window.
 class message_box_t {
 public:
-    enum class icon_t { information, error, warning, question };
+    // risky_question: a question whose Yes could do harm (a payment sent twice): a warning icon, No by default.
+    enum class icon_t { information, error, warning, question, risky_question };
 
     // Question boxes have Yes and No, the others OK. Returns the button the user pressed.
     static QMessageBox::StandardButton show(QWidget* parent, icon_t icon, const QString& text);

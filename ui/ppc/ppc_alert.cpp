@@ -9,6 +9,7 @@ void ppc_alert_t::show() {
     auto icon = message_box_t::icon_t::information;
     if (kind_ == error) icon = message_box_t::icon_t::error;
     if (kind_ == question) icon = message_box_t::icon_t::question;
+    if (kind_ == risky_question) icon = message_box_t::icon_t::risky_question;
     auto pressed = message_box_t::show(parent_, icon, QString::fromStdU16String(text_));
     if (pressed == QMessageBox::Ok || pressed == QMessageBox::Yes) answer_ = true;
     if (pressed == QMessageBox::No) answer_ = false;
