@@ -111,6 +111,8 @@ private slots:
             QCOMPARE(entries[0]->text(), QString("Команда A"));
             QCOMPARE(entries[2]->text(), QString("Команда D"));
             for (int i = 0; i < entries.size(); ++i) QCOMPARE(entries[i]->data().toInt(), 32871 + i);
+            // Past the tenth the entries show as unavailable, as they are.
+            for (int i = 0; i < entries.size(); ++i) QCOMPARE(entries[i]->isEnabled(), i < 10);
             for (QAction* entry : entries) entry->trigger();
         });
         // Entries 1 to 10 ran (without the back button that means buttons 0..10 except 2); 11 and 12 did not.
