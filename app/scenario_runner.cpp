@@ -156,7 +156,8 @@ int scenario_runner_t::run(const app_options_t& options, const char* executable,
                      << (taken ? "" : scenario_text(texts::scenario_sms_not_taken)) << std::endl;
             }
             // From the sending thread: the driver looks at it on its own thread.
-            QMetaObject::invokeMethod(this, [this] { schedule_tick(); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this] { schedule_tick(); }, Qt::QueuedConnection);
         };
         app->set_messaging_hooks(hooks);
         app->set_bank_text_observer([this](const std::u16string& text) {

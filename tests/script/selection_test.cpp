@@ -45,9 +45,9 @@ TEST(Input, CurrencyRefusesAZeroAmountHoweverWritten) {
         bool accepted;
     };
     const zero_case_t cases[] = {
-        {u"0", false},   {u"0.0", false}, {u"0.", false},  {u".00", false}, {u".0", false}, {u"0.00", false},
-        {u"00.0", false}, {u"000", false}, {u"0,00", false}, {u"00", false}, {u" 0 ", false}, {u"10", true},
-        {u"0.01", true}, {u"100", true},  {u"", true},     {u".", true},
+        {u"0", false},    {u"0.0", false}, {u"0.", false},   {u".00", false}, {u".0", false},  {u"0.00", false},
+        {u"00.0", false}, {u"000", false}, {u"0,00", false}, {u"00", false},  {u" 0 ", false}, {u"10", true},
+        {u"0.01", true},  {u"100", true},  {u"", true},      {u".", true},
     };
     // The type written in any case, and an amount the bank takes in minor units, refuse it alike.
     const std::u16string inputs[] = {u"Сумма", u"Сумма строчными", u"Сумма в копейках"};

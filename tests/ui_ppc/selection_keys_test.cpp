@@ -99,28 +99,42 @@ public:
     // Runs the steps while `run` shows the forms. A step that never finds its screen gives up after a while:
     // every screen is backed out of, and the test sees the steps left.
     void drive(const std::function<void()>& run) {
+        // The timer only queues each look, so that it is free to fire again inside a modal loop a step opens
+        // (a menu, the add form); the looks are tied to `context` and end with it.
+        QObject context;
         QTimer timer;
         timer.setInterval(0);
         int idle = 0;
-        QObject::connect(&timer, &QTimer::timeout, [this, &idle] {
-            if (!steps_.empty() && steps_.front()()) {
-                steps_.pop_front();
-                idle = 0;
-                return;
-            }
-            if (++idle < 3000) return;
-            if (QWidget* popup = QApplication::activePopupWidget()) {
-                popup->close();
-            } else if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-                dialog->reject();
-            }
+        QObject::connect(&timer, &QTimer::timeout, &context, [&] {
+            QMetaObject::invokeMethod(
+                &context, [&] { look(idle); }, Qt::QueuedConnection);
         });
         timer.start();
         run();
         timer.stop();
     }
 
+    void look(int& idle) {
+        // The step is taken off before it runs: the looks inside a modal loop it opens go on with the next one.
+        if (!steps_.empty()) {
+            step_t step = std::move(steps_.front());
+            steps_.pop_front();
+            if (step()) {
+                idle = 0;
+                return;
+            }
+            steps_.push_front(std::move(step));
+        }
+        if (++idle < 3000) return;
+        if (QWidget* popup = QApplication::activePopupWidget()) {
+            popup->close();
+        } else if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            dialog->reject();
+        }
+    }
+
     bool finished() const { return steps_.empty(); }
+    size_t left() const { return steps_.size(); }
 
 private:
     std::deque<step_t> steps_;
@@ -174,13 +188,33 @@ private slots:
         };
         // From the first card to the second, passing over "Добавить еще..." (the last entry) on the way.
         const case_t cases[] = {
-            {"keypad, drop-down", u"drop", true, {Qt::Key_Return}, {Qt::Key_End, Qt::Key_Home, Qt::Key_Down, Qt::Key_Return}},
-            {"touch, drop-down", u"drop", false, {Qt::Key_Down}, {Qt::Key_End, Qt::Key_Home, Qt::Key_Down, Qt::Key_Return}},
-            {"keypad, drop-down opened with Right", u"drop", true, {Qt::Key_Right}, {Qt::Key_End, Qt::Key_Up, Qt::Key_Up, Qt::Key_Return}},
+            {"keypad, drop-down",
+             u"drop",
+             true,
+             {Qt::Key_Return},
+             {Qt::Key_End, Qt::Key_Home, Qt::Key_Down, Qt::Key_Return}},
+            {"touch, drop-down",
+             u"drop",
+             false,
+             {Qt::Key_Down},
+             {Qt::Key_End, Qt::Key_Home, Qt::Key_Down, Qt::Key_Return}},
+            {"keypad, drop-down opened with Right",
+             u"drop",
+             true,
+             {Qt::Key_Right},
+             {Qt::Key_End, Qt::Key_Up, Qt::Key_Up, Qt::Key_Return}},
             {"keypad, one-line list", u"spin", true, {Qt::Key_Left, Qt::Key_Left, Qt::Key_Left}, {}},
             {"touch, one-line list", u"spin", false, {Qt::Key_Left, Qt::Key_Left, Qt::Key_Left}, {}},
-            {"keypad, radio style as a one-line list", u"radio", true, {Qt::Key_Left, Qt::Key_Right, Qt::Key_Right}, {}},
-            {"touch, radio buttons", u"radio", false, {Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Up, Qt::Key_Up, Qt::Key_Return}, {}},
+            {"keypad, radio style as a one-line list",
+             u"radio",
+             true,
+             {Qt::Key_Left, Qt::Key_Right, Qt::Key_Right},
+             {}},
+            {"touch, radio buttons",
+             u"radio",
+             false,
+             {Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Up, Qt::Key_Up, Qt::Key_Return},
+             {}},
         };
         for (const auto& c : cases) {
             fixture_t f(c.soft_keys);
@@ -203,11 +237,13 @@ private slots:
             });
             send_from_options(user);
             user.drive([&] { f.item(c.item).show(); });
-            QVERIFY2(user.finished(), c.name);
+            QVERIFY2(user.finished(),
+                     qPrintable(
+                         QString("%1: %2 steps left, the card shows %3").arg(c.name).arg(user.left()).arg(on_screen)));
             QVERIFY2(forms_seen == 0, c.name);
             QCOMPARE(on_screen, QString("Кредитная - 2222"));
             QVERIFY2(f.sms.sent.size() == 1, c.name);
-            QVERIFY2(f.sms.sent[0].startsWith("PAY Кредитная - 2222"), qPrintable(f.sms.sent[0]));
+            QVERIFY2(f.sms.sent[0].startsWith("PAY 2222"), qPrintable(f.sms.sent[0]));
         }
     }
 
@@ -279,7 +315,7 @@ private slots:
             QVERIFY(user.finished());
             QCOMPARE(first_shown, QString("Первая-4444"));
             QCOMPARE(f.sms.sent.size(), 1);
-            QVERIFY2(f.sms.sent[0].startsWith("PAY Вторая-5555"), qPrintable(f.sms.sent[0]));
+            QVERIFY2(f.sms.sent[0].startsWith("PAY 5555"), qPrintable(f.sms.sent[0]));
         }
     }
 };

@@ -15,10 +15,10 @@
 
 #include "cfg_file.h"
 #include "cfg_xml.h"
-#include "menu_outline.h"
 #include "core/memory_file_ops.h"
 #include "core/text_error.h"
 #include "core/u16.h"
+#include "menu_outline.h"
 #include "resources/texts.h"
 #include "script/factory.h"
 #include "script/script_context.h"

@@ -6,6 +6,7 @@
 #include "core/text_error.h"
 #include "script/tag.h"
 #include "ui/ppc/message_box.h"
+#include "ui/ppc/popup_placement.h"
 #include "ui/ppc/ppc_alert.h"
 #include "ui/ppc/ppc_button.h"
 #include "ui/ppc/ppc_checkbox_item.h"
@@ -13,7 +14,6 @@
 #include "ui/ppc/ppc_image_item.h"
 #include "ui/ppc/ppc_input_item.h"
 #include "ui/ppc/ppc_list.h"
-#include "ui/ppc/popup_placement.h"
 #include "ui/ppc/ppc_select_item.h"
 #include "ui/ppc/ppc_string_item.h"
 

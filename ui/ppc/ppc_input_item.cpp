@@ -229,7 +229,7 @@ bool ppc_input_item_t::create(ppc_rect_t& rect) {
     edit->setText(value);
     if (password_) edit->setEchoMode(QLineEdit::Password);
     // A screen reader names the field by the caption above it.
-    edit->setAccessibleName(QString::fromStdU16String(caption_text()));
+    name_by_caption(edit);
     replace(control_, edit);
     // One and a half lines, as the device draws it, but never less than the box needs for its frame.
     int h = line_height();

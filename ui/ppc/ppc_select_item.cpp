@@ -52,6 +52,8 @@ bool ppc_select_item_t::create(ppc_rect_t& rect) {
     for (std::size_t i = 0; i < options_.size(); ++i)
         window_->add_option(options_[i], static_cast<int>(i) == selected_);
     window_->set_caption(QString::fromStdU16String(caption_text()));
+    if (auto* popup = dynamic_cast<popup_select_wnd_t*>(window_.get())) name_by_caption(popup->control());
+    if (auto* line = dynamic_cast<spin_select_wnd_t*>(window_.get())) name_by_caption(line->control());
     rect.top += window_->get_rect().height();
     return true;
 }

@@ -137,6 +137,7 @@ QRect popup_select_wnd_t::get_rect() {
 
 void popup_select_wnd_t::set_caption(const QString& caption) {
     combo_->setAccessibleName(caption);
+    combo_->setAccessibleDescription(caption);
 }
 
 spin_select_control_t::spin_select_control_t(QWidget* parent, action_option_t is_action)
@@ -303,12 +304,12 @@ bool exclusive_select_wnd_t::radio_key(QRadioButton* radio, int key) {
         if (!radio->isChecked()) radio->click();
         return true;
     }
-    const bool back = key == Qt::Key_Up || key == Qt::Key_Left;
-    const bool forward = key == Qt::Key_Down || key == Qt::Key_Right;
-    if (!back && !forward) return false;
-    const int next = at + (forward ? 1 : -1);
-    // Past the end Left and Right stay; Up and Down are left to the button's own handling.
-    if (next < 0 || next >= static_cast<int>(radios_.size())) return key == Qt::Key_Left || key == Qt::Key_Right;
+    // The buttons stand one under another: Left and Right have nowhere to go.
+    if (key == Qt::Key_Left || key == Qt::Key_Right) return true;
+    if (key != Qt::Key_Up && key != Qt::Key_Down) return false;
+    const int next = at + (key == Qt::Key_Down ? 1 : -1);
+    // Past the first or the last button the keys are left to the button's own handling.
+    if (next < 0 || next >= static_cast<int>(radios_.size())) return false;
     radios_[next]->setFocus(Qt::OtherFocusReason);
     return true;
 }
