@@ -99,7 +99,8 @@ TEST_F(CfgTool, CompileIsLiteralAndCheckLoadsAsTheProgram) {
     const result_t checked = run("check " + (dir / "bank.cfg").string());
     EXPECT_EQ(checked.status, 0);
     EXPECT_EQ(checked.out,
-              "Переменных: 9\nТегов: 67\nМеню:\n  Баланс\n  Новая карта\n  Платежи/\n    Ostrevan\n  Избранное/\n");
+              "Переменных: 9\nТегов: 67\nМеню:\n  Баланс\n  Новая карта\n  Платежи/\n    Ostrevan\n  Избранное/\n"
+              "    Баланс\n");
 }
 
 TEST_F(CfgTool, CheckShowsTheMenuAsTheProgramBuildsIt) {
