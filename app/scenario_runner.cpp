@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <algorithm>
@@ -118,6 +119,27 @@ std::optional<QStringList> entries_of(const std::vector<QWidget*>& item) {
 }
 
 }  // namespace
+
+// What the user sees: the window, and a pop-up over it where it is. A pop-up that reaches past the window
+// (past the phone's screen) widens the picture, on grey, so that the picture shows it.
+QImage screen_picture(QWidget* window) {
+    QWidget* popup = window->windowType() == Qt::Popup ? window : nullptr;
+    QWidget* base = window;
+    if (popup) {
+        base = QApplication::activeModalWidget();
+        if (!base && popup->parentWidget()) base = popup->parentWidget()->window();
+        if (!base || base == popup) return popup->grab().toImage();
+    }
+    const QRect screen(base->mapToGlobal(QPoint(0, 0)), base->size());
+    const QRect over = popup ? QRect(popup->mapToGlobal(QPoint(0, 0)), popup->size()) : screen;
+    const QRect all = screen.united(over);
+    QImage picture(all.size(), QImage::Format_RGB32);
+    picture.fill(Qt::gray);
+    QPainter painter(&picture);
+    painter.drawPixmap(screen.topLeft() - all.topLeft(), base->grab());
+    if (popup) painter.drawPixmap(over.topLeft() - all.topLeft(), popup->grab());
+    return picture;
+}
 
 std::string scenario_runner_t::expected_seen(const std::string& expected) const {
     return scenario_text(texts::scenario_expected_seen, {expected, seen()});
@@ -566,7 +588,7 @@ scenario_runner_t::outcome_t scenario_runner_t::perform(const scenario_step_t& s
             if (screenshots_ && window) {
                 QDir().mkpath(QString::fromStdString(*screenshots_));
                 const QString file = QString::fromStdString(*screenshots_ + "/" + step.args[0] + ".png");
-                if (!window->grab().save(file)) {
+                if (!screen_picture(window).save(file)) {
                     fail(&step, scenario_text(texts::scenario_screenshot_failed, {u8(file)}));
                     return outcome_t::waiting;
                 }
