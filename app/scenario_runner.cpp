@@ -483,8 +483,10 @@ scenario_runner_t::outcome_t scenario_runner_t::perform(const scenario_step_t& s
         case kind_t::expect_alert: {
             const QString text = QString::fromStdString(step.args[0]);
             auto* box = qobject_cast<QMessageBox*>(modal);
-            // An empty text asks for a box that says nothing; any other text for a box that starts with it.
-            if (box && (text.isEmpty() ? box->text().isEmpty() : box->text().startsWith(text))) return outcome_t::done;
+            // An empty text asks for a box that says nothing (white space at most); any other text for a box
+            // that starts with it.
+            if (box && (text.isEmpty() ? box->text().trimmed().isEmpty() : box->text().startsWith(text)))
+                return outcome_t::done;
             return not_yet(scenario_text(texts::scenario_alert, {quoted(text)}));
         }
         case kind_t::expect_text:
