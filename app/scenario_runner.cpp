@@ -120,6 +120,8 @@ std::optional<QStringList> entries_of(const std::vector<QWidget*>& item) {
 
 }  // namespace
 
+namespace {
+
 // What the user sees: the window, and a pop-up over it where it is. A pop-up that reaches past the window
 // (past the phone's screen) widens the picture, on grey, so that the picture shows it.
 QImage screen_picture(QWidget* window) {
@@ -140,6 +142,8 @@ QImage screen_picture(QWidget* window) {
     if (popup) painter.drawPixmap(over.topLeft() - all.topLeft(), popup->grab());
     return picture;
 }
+
+}  // namespace
 
 std::string scenario_runner_t::expected_seen(const std::string& expected) const {
     return scenario_text(texts::scenario_expected_seen, {expected, seen()});

@@ -212,6 +212,7 @@ private slots:
                                              .arg(soft_keys ? "keypad" : "touch", name_of(kind))
                                              .arg(QKeySequence(c.key).toString());
                     bool menu_opened = false;
+                    bool first_current = false;
                     bool list_opened = false;
                     bool ended = false;
                     while_shown(f.form, [&] {
@@ -223,6 +224,8 @@ private slots:
                         connect(&close_menu, &QTimer::timeout, [&] {
                             if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
                                 menu_opened = true;
+                                // Opened from the keys, the menu has its first entry current: Enter chooses it.
+                                first_current = menu->activeAction() == menu->actions().value(0);
                                 menu->close();
                             }
                         });
@@ -235,6 +238,7 @@ private slots:
                     });
                     QVERIFY2(list_opened == (expected == list), qPrintable(name));
                     QVERIFY2(menu_opened == (expected == options), qPrintable(name));
+                    QVERIFY2(first_current == menu_opened, qPrintable(name));
                     QVERIFY2(ended == (expected == ends), qPrintable(name));
                     QVERIFY2(f.clicked.runs == (expected == action ? 1 : 0), qPrintable(name));
                     QVERIFY2(f.input->control()->text() == "12", qPrintable(name));

@@ -1,6 +1,7 @@
 #include "menu_outline.h"
 
-#include "core/text_error.h"
+#include <stdexcept>
+
 #include "script/menu_applet_tag.h"
 #include "script/menu_tags.h"
 #include "script/script_context.h"
@@ -74,7 +75,7 @@ public:
     int level = 1;
 
 private:
-    [[noreturn]] static void refuse() { throw text_error_t(u"the menu outline shows no forms"); }
+    [[noreturn]] static void refuse() { throw std::logic_error("building the menu shows no form"); }
 };
 
 void outline_list_t::add_entry(const std::u16string& text, tag_t* tag, const std::u16string&) {
