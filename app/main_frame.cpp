@@ -7,9 +7,11 @@
 
 #include "app/kestrelpod_view.h"
 #include "resources/texts.h"
+#include "ui/ppc/popup_placement.h"
 
 CMainFrame::CMainFrame(const ppc_device_t& device) : device_(device) {
     setWindowTitle(QString::fromUtf16(texts::main_title));
+    keep_popups_on_screen();
     setFixedSize(device.screen.width, device.screen.height);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -1,6 +1,7 @@
 #include "app/scenario_runner.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -10,6 +11,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <algorithm>
@@ -31,7 +33,6 @@
 namespace {
 
 using kind_t = scenario_step_t::kind_t;
-constexpr std::chrono::milliseconds poll{20};
 // "modem slow": how late the simulated modem answers, and how long the modem is given to acknowledge a request
 // (so that a lost acknowledgement is found within a step's wait). The bank answers a request whose acknowledgement
 // was lost only after the user has been told, so that its answer comes after the user's, as it would in the field.
@@ -110,13 +111,7 @@ std::optional<QStringList> entries_of(const std::vector<QWidget*>& item) {
         if (auto* combo = qobject_cast<QComboBox*>(w)) {
             for (int i = 0; i < combo->count(); ++i) entries << combo->itemText(i);
         } else if (auto* spin = qobject_cast<spin_select_control_t*>(w)) {
-            // Round the whole ring and back to where it was.
-            const int was = spin->current();
-            for (int i = 0; i < spin->count(); ++i) {
-                spin->set_current(i);
-                entries << spin->current_text();
-            }
-            spin->set_current(was);
+            for (int i = 0; i < spin->count(); ++i) entries << spin->option(i);
         } else if (auto* button = qobject_cast<QAbstractButton*>(w);
                    button && (qobject_cast<QRadioButton*>(w) || qobject_cast<QCheckBox*>(w))) {
             entries << button->text();
@@ -131,14 +126,39 @@ std::optional<QStringList> entries_of(const std::vector<QWidget*>& item) {
 
 }  // namespace
 
+namespace {
+
+// What the user sees: the window, and a pop-up over it where it is. A pop-up that reaches past the window
+// (past the phone's screen) widens the picture, on grey, so that the picture shows it.
+QImage screen_picture(QWidget* window) {
+    QWidget* popup = window->windowType() == Qt::Popup ? window : nullptr;
+    QWidget* base = window;
+    if (popup) {
+        base = QApplication::activeModalWidget();
+        if (!base && popup->parentWidget()) base = popup->parentWidget()->window();
+        if (!base || base == popup) return popup->grab().toImage();
+    }
+    const QRect screen(base->mapToGlobal(QPoint(0, 0)), base->size());
+    const QRect over = popup ? QRect(popup->mapToGlobal(QPoint(0, 0)), popup->size()) : screen;
+    const QRect all = screen.united(over);
+    QImage picture(all.size(), QImage::Format_RGB32);
+    picture.fill(Qt::gray);
+    QPainter painter(&picture);
+    painter.drawPixmap(screen.topLeft() - all.topLeft(), base->grab());
+    if (popup) painter.drawPixmap(over.topLeft() - all.topLeft(), popup->grab());
+    return picture;
+}
+
+}  // namespace
+
 std::string scenario_runner_t::expected_seen(const std::string& expected) const {
     return scenario_text(texts::scenario_expected_seen, {expected, seen()});
 }
 
 scenario_runner_t::scenario_runner_t(std::string file_name, std::vector<scenario_step_t> steps, std::ostream& out)
     : file_name_(std::move(file_name)), steps_(std::move(steps)), out_(out) {
-    timer_.setInterval(poll);
-    connect(&timer_, &QTimer::timeout, this, [this] { tick(); });
+    deadline_.setSingleShot(true);
+    connect(&deadline_, &QTimer::timeout, this, [this] { schedule_tick(); });
 }
 
 scenario_runner_t::~scenario_runner_t() = default;
@@ -162,18 +182,24 @@ int scenario_runner_t::run(const app_options_t& options, const char* executable,
         hooks.remote = remote_;
         if (simulated_) hooks.send_answer_wait = scenario_send_answer_wait;
         hooks.on_send = [this](const std::u16string& number, const std::u16string& text, send_outcome_t outcome) {
-            std::lock_guard lock(sent_mutex_);
-            sent_.push_back(to_utf8(text));
-            out_ << scenario_text(texts::scenario_sms_out, {to_utf8(number), to_utf8(text)})
-                 << (outcome == send_outcome_t::sent       ? ""
-                     : outcome == send_outcome_t::not_sent ? scenario_text(texts::scenario_sms_not_taken)
-                                                           : scenario_text(texts::scenario_sms_unknown))
-                 << std::endl;
+            {
+                std::lock_guard lock(sent_mutex_);
+                sent_.push_back(to_utf8(text));
+                out_ << scenario_text(texts::scenario_sms_out, {to_utf8(number), to_utf8(text)})
+                     << (outcome == send_outcome_t::sent       ? ""
+                         : outcome == send_outcome_t::not_sent ? scenario_text(texts::scenario_sms_not_taken)
+                                                               : scenario_text(texts::scenario_sms_unknown))
+                     << std::endl;
+            }
+            // From the sending thread: the driver looks at it on its own thread.
+            QMetaObject::invokeMethod(
+                this, [this] { schedule_tick(); }, Qt::QueuedConnection);
         };
         app->set_messaging_hooks(hooks);
         app->set_bank_text_observer([this](const std::u16string& text) {
             ++bank_shown_;
             out_ << scenario_text(texts::scenario_sms_in, {to_utf8(text)}) << std::endl;
+            schedule_tick();
         });
         app_ = app.get();
         if (!app->init_application()) {
@@ -182,7 +208,9 @@ int scenario_runner_t::run(const app_options_t& options, const char* executable,
         }
         out_ << scenario_text(texts::scenario_started) << std::endl;
         step_started_ = std::chrono::steady_clock::now();
-        timer_.start();
+        driving_ = true;
+        qApp->installEventFilter(this);
+        schedule_tick();
         const bool started = app->init_instance();
         if (started && !ending_) {
             event_loop_running_ = true;
@@ -192,7 +220,9 @@ int scenario_runner_t::run(const app_options_t& options, const char* executable,
         // What the exit shows (a failed save) is written down and backed out of.
         ending_ = true;
         app->exit_instance();
-        timer_.stop();
+        qApp->removeEventFilter(this);
+        driving_ = false;
+        deadline_.stop();
         report_screen();
         app_ = nullptr;
         app.reset();
@@ -225,9 +255,52 @@ void scenario_runner_t::act(std::function<void()> action) {
         this,
         [this, action = std::move(action)] {
             action_queued_ = false;
+            // Looked at again after the action, also when it opens a modal loop of its own.
+            schedule_tick();
             action();
         },
         Qt::QueuedConnection);
+}
+
+void scenario_runner_t::schedule_tick() {
+    if (tick_queued_ || !driving_) return;
+    tick_queued_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            tick_queued_ = false;
+            if (driving_) tick();
+        },
+        Qt::QueuedConnection);
+}
+
+bool scenario_runner_t::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+        case QEvent::Show:
+        case QEvent::Hide:
+        case QEvent::Close:
+        case QEvent::FocusIn:
+        case QEvent::WindowActivate:
+        case QEvent::Paint:
+            // What the screen shows may have changed.
+            if (watched->isWidgetType()) schedule_tick();
+            break;
+        default:
+            break;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void scenario_runner_t::arm_deadline() {
+    // The next moment a waiting step may have to give up: the screen's time, a send's time, the longest time.
+    using namespace std::chrono;
+    const auto now = steady_clock::now();
+    const auto since_change = std::max(step_started_, last_change_);
+    steady_clock::time_point next = step_started_ + longest_wait;
+    for (const auto at : {since_change + screen_wait, since_change + long_wait, step_started_ + long_wait})
+        if (at > now) next = std::min(next, at);
+    const auto wait = duration_cast<milliseconds>(next - now) + milliseconds(1);
+    deadline_.start(static_cast<int>(std::max<milliseconds::rep>(1, wait.count())));
 }
 
 QWidget* scenario_runner_t::top_window() const {
@@ -332,6 +405,7 @@ bool scenario_runner_t::screen_late() const {
 
 void scenario_runner_t::tick() {
     if (action_queued_ || !app_) return;
+    arm_deadline();
     report_screen();
     if (ending_) {
         // Backs out of every screen over the main window, then ends the event loop.
@@ -360,7 +434,10 @@ void scenario_runner_t::tick() {
     menu_depth_ = 0;
     menu_opened_ = false;
     announced_ = false;
+    step_had_turn_ = false;
+    pick_keys_ = 0;
     step_started_ = std::chrono::steady_clock::now();
+    schedule_tick();
 }
 
 scenario_runner_t::outcome_t scenario_runner_t::perform(const scenario_step_t& step) {
@@ -372,7 +449,12 @@ scenario_runner_t::outcome_t scenario_runner_t::perform(const scenario_step_t& s
         fail(&step, expected_seen(expected));
         return outcome_t::waiting;
     };
-    if (waited < poll) return outcome_t::waiting;  // the screen a step acts on has had a turn to appear
+    if (!step_had_turn_) {
+        // The screen a step acts on has had a turn to appear.
+        step_had_turn_ = true;
+        schedule_tick();
+        return outcome_t::waiting;
+    }
     // A field's value is written once the field is found, masked when the field masks it.
     if (!announced_ && step.kind != kind_t::fill) {
         out_ << "> " << (step.kind == kind_t::pin ? "pin ****" : step.text) << std::endl;
@@ -415,7 +497,10 @@ scenario_runner_t::outcome_t scenario_runner_t::perform(const scenario_step_t& s
         case kind_t::expect_alert: {
             const QString text = QString::fromStdString(step.args[0]);
             auto* box = qobject_cast<QMessageBox*>(modal);
-            if (box && box->text().startsWith(text)) return outcome_t::done;
+            // An empty text asks for a box that says nothing (white space at most); any other text for a box
+            // that starts with it.
+            if (box && (text.isEmpty() ? box->text().trimmed().isEmpty() : box->text().startsWith(text)))
+                return outcome_t::done;
             return not_yet(scenario_text(texts::scenario_alert, {quoted(text)}));
         }
         case kind_t::expect_text:
@@ -428,13 +513,15 @@ scenario_runner_t::outcome_t scenario_runner_t::perform(const scenario_step_t& s
             for (QWidget* control : controls_of(form->page())) {
                 auto* label = qobject_cast<QLabel*>(control);
                 if (step.kind == kind_t::click) {
-                    if (!label || !without_fold_mark(label->text()).startsWith(text)) continue;
-                    act([label = QPointer<QLabel>(label)] {
-                        if (label) click(label);
-                    });
+                    if (label && without_fold_mark(label->text()).startsWith(text)) {
+                        act([label = QPointer<QLabel>(label)] {
+                            if (label) click(label);
+                        });
+                        return outcome_t::done;
+                    }
+                } else if (shown_text(control).startsWith(text)) {
                     return outcome_t::done;
                 }
-                if (shown_text(control).startsWith(text)) return outcome_t::done;
                 if (!shown_text(control).isEmpty()) shown << shown_text(control);
             }
             return not_yet(scenario_text(texts::scenario_text_on_form,
@@ -529,7 +616,7 @@ scenario_runner_t::outcome_t scenario_runner_t::perform(const scenario_step_t& s
             if (screenshots_ && window) {
                 QDir().mkpath(QString::fromStdString(*screenshots_));
                 const QString file = QString::fromStdString(*screenshots_ + "/" + step.args[0] + ".png");
-                if (!window->grab().save(file)) {
+                if (!screen_picture(window).save(file)) {
                     fail(&step, scenario_text(texts::scenario_screenshot_failed, {u8(file)}));
                     return outcome_t::waiting;
                 }
@@ -541,6 +628,8 @@ scenario_runner_t::outcome_t scenario_runner_t::perform(const scenario_step_t& s
             // The step counts as taken: the next start goes on with the one after it.
             ++next_;
             announced_ = false;
+            step_had_turn_ = false;
+            pick_keys_ = 0;
             step_started_ = std::chrono::steady_clock::now();
             wind_down();
             return outcome_t::waiting;
@@ -697,48 +786,76 @@ scenario_runner_t::outcome_t scenario_runner_t::edit_item(const scenario_step_t&
         fail(&step, scenario_text(texts::scenario_no_check_box, {quoted(caption), quoted(value)}));
         return outcome_t::waiting;
     }
-    // pick
-    if (auto* combo = first_of(static_cast<QComboBox*>(nullptr))) {
-        const int wanted = combo->findText(value, Qt::MatchExactly);
-        if (wanted < 0) {
-            std::string offered;
-            for (int i = 0; i < combo->count(); ++i) offered += (i ? ", " : "") + quoted(combo->itemText(i));
-            fail(&step,
-                 scenario_text(texts::scenario_entry_not_offered_only, {quoted(caption), quoted(value), offered}));
+    return pick_entry(step, item);
+}
+
+scenario_runner_t::outcome_t scenario_runner_t::pick_entry(const scenario_step_t& step,
+                                                           const std::vector<QWidget*>& item) {
+    const QString caption = QString::fromStdString(step.args[0]);
+    const QString value = QString::fromStdString(step.args[1]);
+    // The pick is done as a keypad user does it, a key at a time on the control as it is now (a card selection
+    // builds its form anew after each change), and it holds only once the control shows the entry.
+    auto not_taken = [&](const QString& shown) {
+        if (!screen_late()) return outcome_t::waiting;
+        fail(&step, scenario_text(texts::scenario_pick_not_taken, {quoted(caption), quoted(value), quoted(shown)}));
+        return outcome_t::waiting;
+    };
+    for (QWidget* w : item) {
+        if (auto* combo = qobject_cast<popup_combo_t*>(w)) {
+            const int wanted = combo->findText(value, Qt::MatchExactly);
+            if (wanted < 0) {
+                std::string offered;
+                for (int i = 0; i < combo->count(); ++i) offered += (i ? ", " : "") + quoted(combo->itemText(i));
+                fail(&step,
+                     scenario_text(texts::scenario_entry_not_offered_only, {quoted(caption), quoted(value), offered}));
+                return outcome_t::waiting;
+            }
+            if (combo->currentText() == value && !combo->view()->isVisible()) return outcome_t::done;
+            if (pick_keys_ > 0) return not_taken(combo->currentText());
+            // Enter opens the list, the arrows go to the entry, Enter takes it.
+            ++pick_keys_;
+            combo->setFocus(Qt::TabFocusReason);
+            act([combo = QPointer<popup_combo_t>(combo), wanted] {
+                if (!combo) return;
+                press_key(combo, Qt::Key_Return);
+                QAbstractItemView* list = combo->view();
+                if (!list->isVisible()) return;
+                for (int i = 0; i <= combo->count() && list->currentIndex().row() != wanted; ++i)
+                    press_key(list, list->currentIndex().row() < wanted ? Qt::Key_Down : Qt::Key_Up);
+                press_key(list, Qt::Key_Return);
+            });
             return outcome_t::waiting;
         }
-        combo->setFocus(Qt::TabFocusReason);
-        // Each step of the arrows is a pick the user makes; the last one may open another screen.
-        const int steps = wanted - combo->currentIndex();
-        act([combo = QPointer<QComboBox>(combo), steps] {
-            for (int i = 0; combo && i < std::abs(steps); ++i) press_key(combo, steps > 0 ? Qt::Key_Down : Qt::Key_Up);
-        });
-        return outcome_t::done;
-    }
-    if (auto* spin = first_of(static_cast<spin_select_control_t*>(nullptr))) {
-        spin->setFocus(Qt::TabFocusReason);
-        int steps = 0;
-        for (int i = 0; i < spin->count() && spin->current_text() != value; ++i) {
-            spin->set_current((spin->current() + 1) % spin->count());
-            ++steps;
-        }
-        const bool found = spin->current_text() == value;
-        spin->set_current(((spin->current() - steps) % spin->count() + spin->count()) % spin->count());
-        if (!found) {
-            fail(&step, scenario_text(texts::scenario_entry_not_offered, {quoted(caption), quoted(value)}));
+        if (auto* spin = qobject_cast<spin_select_control_t*>(w)) {
+            int wanted = -1;
+            for (int i = 0; i < spin->count(); ++i)
+                if (spin->option(i) == value) wanted = i;
+            if (wanted < 0) {
+                fail(&step, scenario_text(texts::scenario_entry_not_offered, {quoted(caption), quoted(value)}));
+                return outcome_t::waiting;
+            }
+            if (spin->taken() == wanted) return outcome_t::done;
+            // Right until the entry shows, then Enter if showing it does not take it (an entry that does
+            // something when chosen). Every key may build the form anew: one key per look at the screen.
+            if (pick_keys_ > 2 * spin->count() + 1) return not_taken(spin->current_text());
+            ++pick_keys_;
+            spin->setFocus(Qt::TabFocusReason);
+            const Qt::Key key = spin->current() == wanted ? Qt::Key_Return : Qt::Key_Right;
+            act([spin = QPointer<spin_select_control_t>(spin), key] {
+                if (spin) press_key(spin, key);
+            });
             return outcome_t::waiting;
         }
-        act([spin = QPointer<spin_select_control_t>(spin), steps] {
-            for (int i = 0; spin && i < steps; ++i) press_key(spin, Qt::Key_Right);
-        });
-        return outcome_t::done;
     }
     for (QWidget* w : item)
         if (auto* radio = qobject_cast<QRadioButton*>(w); radio && radio->text() == value) {
+            if (radio->isChecked()) return outcome_t::done;
+            if (pick_keys_ > 0) return not_taken(QString());
+            ++pick_keys_;
             act([radio = QPointer<QRadioButton>(radio)] {
                 if (radio) click(radio);
             });
-            return outcome_t::done;
+            return outcome_t::waiting;
         }
     fail(&step, scenario_text(texts::scenario_entry_not_offered, {quoted(caption), quoted(value)}));
     return outcome_t::waiting;

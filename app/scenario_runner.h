@@ -22,7 +22,9 @@ class sim_remote_t;
 // Runs the program as a user would walk it through a scenario: the same start-up, screens and messaging, driven
 // by key presses and clicks on the real widgets, with a transcript of what the screen showed. Each step waits
 // for the screen it needs; actions are queued on the event loop, so that a step opening a modal loop leaves the
-// driver running inside it.
+// driver running inside it. The driver looks again whenever something happens on the screen (a window shown or
+// hidden, a control painted, the focus moved), when an SMS leaves or a bank message arrives, and when a step's
+// time runs out; never on a clock of its own.
 class scenario_runner_t : public QObject {
 public:
     // How long a step waits for the screen it needs, and how long the waiting steps (an SMS, a bank message,
@@ -39,9 +41,16 @@ public:
     // did not, or the program ended before the last step.
     int run(const app_options_t& options, const char* executable, std::optional<std::string> screenshots);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     enum class outcome_t { done, waiting, acting };
 
+    // Looks at the screen again once the event loop has a turn; many calls before that look once.
+    void schedule_tick();
+    // Wakes the driver when the step's time to wait runs out.
+    void arm_deadline();
     void tick();
     outcome_t perform(const scenario_step_t& step);
     void fail(const scenario_step_t* step, const std::string& message);
@@ -64,6 +73,7 @@ private:
     outcome_t choose_entry(const std::string& entry, bool last);
     outcome_t soft_key_step(const scenario_step_t& step);
     outcome_t edit_item(const scenario_step_t& step);
+    outcome_t pick_entry(const scenario_step_t& step, const std::vector<QWidget*>& item);
 
     std::string file_name_;
     std::vector<scenario_step_t> steps_;
@@ -73,7 +83,14 @@ private:
     bool simulated_ = true;
 
     CKestrelpodApp* app_ = nullptr;
-    QTimer timer_;
+    QTimer deadline_;
+    bool tick_queued_ = false;
+    bool driving_ = false;
+    // The event loop has had a turn since the step started, so that the screen it acts on is the one its
+    // predecessor led to.
+    bool step_had_turn_ = false;
+    // Keys sent by the current pick step; it then waits for the pick to show.
+    int pick_keys_ = 0;
     size_t next_ = 0;
     std::chrono::steady_clock::time_point step_started_;
     std::chrono::steady_clock::time_point last_change_;  // of what the screen shows

@@ -9,11 +9,13 @@
 #include <QVBoxLayout>
 
 #include "resources/texts.h"
+#include "ui/ppc/popup_placement.h"
 
 soft_key_dialog_t::soft_key_dialog_t(const ppc_device_t& device, QWidget* parent, const QString& title,
                                      const QString& left, const QString& right)
     : QDialog(parent), device_(device) {
     setWindowTitle(title);
+    keep_popups_on_screen();
     setFixedSize(device.screen.width, device.screen.height);
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);

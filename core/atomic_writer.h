@@ -43,3 +43,12 @@ private:
     bool created_ = false;
     bool failed_ = false;
 };
+
+// Removes what writers left behind when their process ended in the middle of a write (a crash, a kill): the
+// files of `folder` named FILE.tmp-PID-N whose process PID no longer runs. A name of this process counts as
+// left behind unless one of its writers holds it now (a process id comes back after a restart). Nothing else
+// is touched. Returns how many files were removed. Run at start for each folder the program writes in.
+size_t remove_writer_leftovers(file_ops_t& ops, const std::string& folder);
+
+// The process id in a temporary file's name FILE.tmp-PID-N; -1 for any other name.
+long writer_leftover_pid(const std::string& name);

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // Permissions of a file that the crash-safe writer puts in place.
 struct file_permissions_t {
@@ -51,6 +52,12 @@ public:
     // Puts the folder's entries (a rename into it) on the disk.
     virtual bool fsync_dir(const std::string& dir) = 0;
     virtual bool remove(const std::string& path) = 0;
+    // The names of the regular files in a folder (no paths); none when it cannot be read.
+    virtual std::vector<std::string> list_files(const std::string& /*dir*/) { return {}; }
+    // Whether process `pid` still runs (or may: one that cannot be asked counts as running).
+    virtual bool process_running(long /*pid*/) { return true; }
+    // This process's id, as it appears in the names of create_temp.
+    virtual long own_pid() { return 0; }
 };
 
 // The process's real file system.

@@ -17,7 +17,7 @@ int memory_file_ops_t::open_read(const std::string& path) {
 
 int memory_file_ops_t::create_temp(const std::string& target, std::string& temp_path, file_permissions_t) {
     std::string name;
-    do name = target + ".tmp-" + std::to_string(next_temp_++);
+    do name = target + ".tmp-" + std::to_string(pid) + "-" + std::to_string(next_temp_++);
     while (files.count(name));
     files[name];
     temp_path = name;
@@ -91,4 +91,11 @@ const void* memory_file_ops_t::map(int handle, uint64_t bytes) {
 
 void memory_file_ops_t::unmap(const void* data, uint64_t /*bytes*/) {
     mappings_.erase(data);
+}
+
+std::vector<std::string> memory_file_ops_t::list_files(const std::string& dir) {
+    std::vector<std::string> names;
+    for (const auto& [path, bytes] : files)
+        if (folder_of(path) == dir) names.push_back(path.substr(path.find_last_of('/') + 1));
+    return names;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,9 @@ public:
     // Whether map() succeeds, as on a real file, or fails, as on a pipe, so that readers take their other
     // path. A mapping is a copy of the file's bytes at the time.
     bool mappable = false;
+    // The processes that run, and this one, for the names of temporary files.
+    std::set<long> running;
+    long pid = 1;
 
     int open_read(const std::string& path) override;
     int create_temp(const std::string& target, std::string& temp_path, file_permissions_t permissions) override;
@@ -27,6 +31,9 @@ public:
     bool rename(const std::string& from, const std::string& to) override;
     bool fsync_dir(const std::string& dir) override;
     bool remove(const std::string& path) override;
+    std::vector<std::string> list_files(const std::string& dir) override;
+    bool process_running(long p) override { return p == pid || running.count(p) > 0; }
+    long own_pid() override { return pid; }
 
 private:
     struct open_file_t {

@@ -1,3 +1,4 @@
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -104,6 +105,28 @@ public:
     }
 
     bool remove(const std::string& path) override { return ::unlink(path.c_str()) == 0; }
+
+    std::vector<std::string> list_files(const std::string& dir) override {
+        std::vector<std::string> names;
+        DIR* folder = ::opendir(dir.c_str());
+        if (!folder) return names;
+        while (const dirent* entry = ::readdir(folder)) {
+            struct stat st {};
+            const std::string name = entry->d_name;
+            if (::fstatat(::dirfd(folder), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
+                names.push_back(name);
+        }
+        ::closedir(folder);
+        return names;
+    }
+
+    bool process_running(long pid) override {
+        // Asked of /proc, without signalling anything; where /proc cannot tell, every process counts as running.
+        if (pid <= 0 || ::access("/proc/self", F_OK) != 0) return true;
+        return ::access(("/proc/" + std::to_string(pid)).c_str(), F_OK) == 0;
+    }
+
+    long own_pid() override { return static_cast<long>(::getpid()); }
 };
 
 }  // namespace

@@ -345,6 +345,7 @@ inline constexpr char16_t scenario_entry_not_offered[] = u"в %1 нет пунк
 inline constexpr char16_t scenario_entry_not_offered_only[] = u"в %1 нет пункта %2, есть только: %3";
 inline constexpr char16_t scenario_entry_still_offered[] = u"в %1 всё ещё есть пункт %2";
 inline constexpr char16_t scenario_no_list[] = u"под %1 нет списка";
+inline constexpr char16_t scenario_pick_not_taken[] = u"выбор не состоялся: в %1 ожидался пункт %2, а показан %3";
 inline constexpr char16_t scenario_screenshot_failed[] = u"не удаётся записать снимок экрана в %1";
 inline constexpr char16_t scenario_needs_sim_modem[] = u"этому шагу нужен имитатор модема (без --modem)";
 inline constexpr char16_t scenario_already_running[] = u"уже запущена другая копия программы";
@@ -363,6 +364,9 @@ inline constexpr char16_t button_help[] = u"Help";
 inline constexpr char16_t button_delete[] = u"Удалить";
 inline constexpr char16_t fav_add_caption[] = u"Добавить в Избранное";
 inline constexpr char16_t fav_remove_caption[] = u"Удалить из Избранного";
+// The questions of that key when the script gives none.
+inline constexpr char16_t fav_add_question[] = u"Добавить в избранное?";
+inline constexpr char16_t fav_remove_question[] = u"Удалить из избранного?";
 // Captions of the questions before a card is deleted and a favourite added or removed.
 inline constexpr char16_t delete_caption[] = u"Удаление";
 inline constexpr char16_t confirm_caption[] = u"Подтверждение.";

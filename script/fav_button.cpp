@@ -26,8 +26,10 @@ void ButtonFavAddDel_tag_t::show() {
 void ButtonFavAddDel_tag_t::execute(int, int) {
     ScriptItem_tag_t* owner = script_item();
     if (!owner) return;
-    auto alert = script_context.display->create_alert(texts::confirm_caption, is_favourite ? request_del : request_add,
-                                                      alert_t::question);
+    // A script that asks nothing still gets a question: an empty box would leave the user guessing.
+    std::u16string question = is_favourite ? request_del : request_add;
+    if (question.empty()) question = is_favourite ? texts::fav_remove_question : texts::fav_add_question;
+    auto alert = script_context.display->create_alert(texts::confirm_caption, question, alert_t::question);
     alert->show();
     bool changed = false;
     if (alert->answer() && favourites) {

@@ -72,6 +72,7 @@ void Input_tag_t::show() {
     form_t* form = Form_tag_t::form_of(form_tag());
     std::unique_ptr<input_item_t> made = display().create_input_item(form, texts::input_caption);
     item = made.get();
+    type_index = 0;
     tag_complex_t::show();
     if (form) form->add_item(std::move(made));
 }

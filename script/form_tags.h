@@ -45,6 +45,8 @@ public:
     tag_text_t default_value;
     // Set by a `Type` child: its text, or "ANY" when it names no type.
     tag_text_t type_text;
+    // The type that text names (input_item_t::type_t), whatever its case; `any` without a `Type`.
+    int type_index = 0;
     // The enclosing form; null outside one.
     Form_tag_t* form_tag() const;
 };

@@ -46,6 +46,7 @@ void Type_tag_t::show() {
             found = true;
         }
     if (!found) input->type_text = u"ANY";
+    input->type_index = type;
     const bool password = upper.find(u"PASSWORD") != std::u16string::npos;
     if (input->item) input->item->set_type(type, password ? 1 : 0);
 }

@@ -21,14 +21,24 @@ constexpr char16_t change_date_option[] = u"QuillantoraChangeDate";
 constexpr char16_t plus_sign_option[] = u"AddPlusSignBegin";
 constexpr char16_t zero_fill_option[] = u"zerofillbefore";
 
-constexpr char16_t currency_type[] = u"CURRENCY";
-// The amounts a currency input refuses, unless the bank sends amounts without a point.
-constexpr std::array<std::u16string_view, 6> zero_amounts = {u"0.0", u"0.", u".00", u".0", u"0.00", u"0"};
-
+// Whether an amount is zero, however it is written: "0", "00.0", ".00", "0,00", with a sign or spaces around.
+// A text that is not a number at all is not a zero amount.
 bool is_zero_amount(const std::u16string& text) {
-    for (auto zero : zero_amounts)
-        if (text == zero) return true;
-    return false;
+    size_t i = 0, end = text.size();
+    while (i < end && text[i] == u' ') ++i;
+    while (end > i && text[end - 1] == u' ') --end;
+    if (i < end && (text[i] == u'+' || text[i] == u'-')) ++i;
+    bool digit = false, point = false;
+    for (; i < end; ++i) {
+        if (text[i] == u'0') {
+            digit = true;
+        } else if ((text[i] == u'.' || text[i] == u',') && !point) {
+            point = true;
+        } else {
+            return false;
+        }
+    }
+    return digit;
 }
 
 // The entries of a selection, in order.
@@ -150,7 +160,8 @@ bool Parameter_tag_t::apply_input_text(const std::u16string& committed) {
     string_var_t* var = registry().get_string(text);
     var->value = committed;
     const bool in_minor_units = has_bank_option(in, remove_point_option);
-    const bool accepted_amount = !(in.type_text == currency_type && is_zero_amount(committed) && !in_minor_units);
+    // A payment of nothing is refused however the amount is written and however the bank wants it sent.
+    const bool accepted_amount = !(in.type_index == input_item_t::currency && is_zero_amount(committed));
     if (in_minor_units) var->remove_point = true;
     if (has_bank_option(in, change_date_option)) var->change_date = true;
     if (has_bank_option(in, plus_sign_option) && !var->value.empty() && var->value.front() != u'+') {

@@ -298,7 +298,7 @@ void AddName_tag_t::show() {
         select_card->item->select_text(list->display_at(0));
         pick.add_new = false;
     }
-    select_card->item->add_option(text, pick.add_new || select_card->nested);
+    select_card->item->add_action_option(text, pick.add_new || select_card->nested);
     select_card->item->bind_param(this);
 }
 

@@ -1,5 +1,6 @@
 #include "storage/login.h"
 
+#include "core/atomic_writer.h"
 #include "core/u16.h"
 #include "resources/texts.h"
 
@@ -28,6 +29,8 @@ bool login_t::start_from_defaults() {
 }
 
 bool login_t::open_settings(const std::u16string& settings_name, const std::u16string& defaults_name) {
+    // A save cut short by a crash left its temporary file beside the settings; the settings themselves are whole.
+    remove_writer_leftovers(ops_, folder_of(to_utf8(config_dir_ + settings_name)));
     defaults_storage.reset();
     own_settings_storage.reset();
     try {

@@ -75,4 +75,7 @@ public:
     // Picks the first option equal to `text`; an unknown text changes nothing.
     virtual void select_text(const std::u16string& text) = 0;
     virtual void set_caption(const std::u16string& text) = 0;
+    // An option that does something when chosen ("Добавить еще..."): the keys that step through the options
+    // pass over it, and only a deliberate choice (Enter, a click) picks it. By default a plain option.
+    virtual void add_action_option(const std::u16string& text, bool selected) { add_option(text, selected); }
 };

@@ -20,7 +20,8 @@ public:
     void save(storage_t& storage) const override;
 
     int count() const { return cards_.rows(); }
-    // A copy of card i with the list's template and both flags cleared. i must be below count().
+    // A copy of card i with the list's template (the card's own "{id0}-{id1}" while the list has none) and both
+    // flags cleared. i must be below count().
     card_t card_at(int i) const;
     std::u16string display_at(int i) const { return card_at(i).display(); }
     // Index of the first card whose display text is exactly `text`, or -1.

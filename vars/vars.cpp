@@ -66,7 +66,9 @@ card_t card_list_var_t::card_at(int i) const {
     card.id0 = cards_.text(i, 0);
     card.id1 = cards_.text(i, 1);
     card.id2 = cards_.text(i, 2);
-    card.template_text = template_text;
+    // A list no add form gave a template keeps the card's own: an empty one would show every card blank, and
+    // the user could not tell which card the request goes from.
+    if (!template_text.empty()) card.template_text = template_text;
     return card;
 }
 

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "core/atomic_file.h"
+#include "core/atomic_writer.h"
 #include "core/text_error.h"
 #include "platform/pdu/hex.h"
 #include "platform/pdu/sms_decoder.h"
@@ -307,6 +308,8 @@ std::optional<std::string> sms_ledger_t::save_locked() {
 
 void sms_ledger_t::load() {
     if (file_.empty()) return;
+    // A write cut short by a crash left its temporary file beside the ledger.
+    remove_writer_leftovers(posix_file_ops(), file_.parent_path().empty() ? "." : file_.parent_path().string());
     std::ifstream in(file_, std::ios::binary);
     if (!in) return;
     std::string line;

@@ -2,12 +2,16 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <fstream>
 #include <iterator>
 #include <set>
 #include <string>
 
+#include "core/atomic_writer.h"
+#include "core/memory_file_ops.h"
 #include "tests/core/faulty_file_ops.h"
 
 namespace fs = std::filesystem;
@@ -93,3 +97,64 @@ TEST_F(AtomicFile, DamagedFileIsSetAsideOverAnOlderOne) {
 }
 
 }  // namespace
+
+// A writer's temporary file left by a process that ended mid-write is removed by the sweep at start; a file of a
+// process that still runs, a file a writer of this process holds now, and any other name stay.
+TEST_F(AtomicFile, LeftoversOfEndedProcessesAreRemovedAndNothingElse) {
+    // A process that has surely ended: a child of ours, waited for.
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(0);
+    ASSERT_GT(child, 0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    const std::string ended = std::to_string(child);
+    const std::string running = std::to_string(::getppid());
+    const std::string own = std::to_string(::getpid());
+
+    atomic_writer_t held(posix_file_ops(), (dir / "settings.cfg").string(), private_file);
+    ASSERT_TRUE(held.created());
+    struct case_t {
+        std::string name;
+        bool kept;
+    };
+    const case_t cases[] = {
+        {"settings.cfg.tmp-" + ended + "-0", false},
+        {"settings.cfg.tmp-" + ended + "-17", false},
+        {"config.cfg.tmp-" + ended + "-3", false},
+        {"settings.cfg.tmp-" + own + "-999", false},  // of an earlier process with this id
+        {"settings.cfg.tmp-" + running + "-0", true},
+        {"settings.cfg.tmp-" + ended, true},  // not a writer's name
+        {"settings.cfg.tmp-x-0", true},
+        {".tmp-" + ended + "-0", true},
+        {"notes.txt", true},
+    };
+    for (const auto& c : cases) std::ofstream(dir / c.name) << "piece";
+    fs::create_directory(dir / ("folder.tmp-" + ended + "-0"));
+
+    EXPECT_EQ(remove_writer_leftovers(posix_file_ops(), dir.string()), 4u);
+    for (const auto& c : cases) EXPECT_EQ(fs::exists(dir / c.name), c.kept) << c.name;
+    EXPECT_TRUE(fs::exists(dir / ("folder.tmp-" + ended + "-0")));
+    // The file the live writer holds is still there, and the write still goes through.
+    ASSERT_TRUE(held.write("new", 3));
+    EXPECT_EQ(held.commit(), atomic_writer_t::outcome_t::done);
+    EXPECT_EQ(read(dir / "settings.cfg"), "new");
+}
+
+TEST(WriterLeftovers, SweptInMemoryByTheProcessesThatRun) {
+    memory_file_ops_t ops;
+    ops.pid = 10;
+    ops.running = {20};
+    for (const char* name : {"cfg/settings.cfg", "cfg/settings.cfg.tmp-30-1", "cfg/settings.cfg.tmp-20-1",
+                             "cfg/settings.cfg.tmp-10-4", "other/settings.cfg.tmp-30-1"})
+        ops.files[name] = {1, 2, 3};
+    atomic_writer_t held(ops, "cfg/settings.cfg", private_file);
+    ASSERT_TRUE(held.created());
+    EXPECT_EQ(remove_writer_leftovers(ops, "cfg"), 2u);
+    std::set<std::string> left;
+    for (const auto& [name, bytes] : ops.files) left.insert(name);
+    EXPECT_EQ(left.size(), 4u);
+    EXPECT_TRUE(left.count("cfg/settings.cfg.tmp-20-1"));
+    EXPECT_TRUE(left.count("other/settings.cfg.tmp-30-1"));
+    EXPECT_FALSE(left.count("cfg/settings.cfg.tmp-30-1"));
+    EXPECT_FALSE(left.count("cfg/settings.cfg.tmp-10-4"));
+}

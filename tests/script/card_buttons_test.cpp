@@ -165,6 +165,20 @@ TEST(ButtonFavAddDel, AddsAndRemovesWithTheCaptionTurning) {
     EXPECT_EQ(global_vars->get_fav_list(u"favs")->count(), 0);
 }
 
+TEST(ButtonFavAddDel, WithoutQuestionsAsksAPlainOne) {
+    script_run_t run("choices");
+    int shows = 0;
+    run.run(u"fav_plain", [&](recording_form_t& form) {
+        if (++shows == 3) return;
+        run.display.answers = {true};
+        EXPECT_TRUE(user::press(form, form.buttons[0]->caption));
+    });
+    const std::u16string add = std::u16string(u"alert.show(") + texts::fav_add_question + u"|2)";
+    const std::u16string remove = std::u16string(u"alert.show(") + texts::fav_remove_question + u"|2)";
+    EXPECT_EQ(run.alerts(), (std::vector<std::u16string>{add, remove}));
+    EXPECT_EQ(global_vars->get_fav_list(u"favs")->count(), 0);
+}
+
 TEST(ButtonFavAddDel, HiddenWhenIsFavButtonIsOff) {
     script_run_t run("choices");
     global_vars->get_bool(u"IsFavButton")->value = false;

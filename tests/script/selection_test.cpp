@@ -39,24 +39,28 @@ TEST(Select, ModeKeywordsAreExact) {
     });
 }
 
-TEST(Input, CurrencyRefusesZeroUnlessSentInMinorUnits) {
+TEST(Input, CurrencyRefusesAZeroAmountHoweverWritten) {
     struct zero_case_t {
         std::u16string text;
-        bool accepted;  // without the option; with it every text is accepted
+        bool accepted;
     };
-    const zero_case_t cases[] = {{u"0", false},    {u"0.0", false}, {u"0.", false}, {u".00", false}, {u".0", false},
-                                 {u"0.00", false}, {u"0,00", true}, {u"00", true},  {u"10", true},   {u"", true}};
+    const zero_case_t cases[] = {
+        {u"0", false},    {u"0.0", false}, {u"0.", false},   {u".00", false}, {u".0", false},  {u"0.00", false},
+        {u"00.0", false}, {u"000", false}, {u"0,00", false}, {u"00", false},  {u" 0 ", false}, {u"10", true},
+        {u"0.01", true},  {u"100", true},  {u"", true},      {u".", true},
+    };
+    // The type written in any case, and an amount the bank takes in minor units, refuse it alike.
+    const std::u16string inputs[] = {u"Сумма", u"Сумма строчными", u"Сумма в копейках"};
     script_run_t run("choices");
     run.run(u"choices", [&](recording_form_t& form) {
-        for (const auto& c : cases) {
-            EXPECT_EQ(user::input(form, u"Сумма").commit(c.text), c.accepted)
-                << std::string(c.text.begin(), c.text.end());
-            EXPECT_TRUE(user::input(form, u"Сумма в копейках").commit(c.text));
-            EXPECT_TRUE(lookup_string(u"minor")->remove_point);
-            EXPECT_FALSE(lookup_string(u"sum")->remove_point);
-        }
+        for (const auto& c : cases)
+            for (const auto& caption : inputs)
+                EXPECT_EQ(user::input(form, caption).commit(c.text), c.accepted)
+                    << std::string(c.text.begin(), c.text.end()) << " in " << caption.size();
+        EXPECT_TRUE(lookup_string(u"minor")->remove_point);
+        EXPECT_FALSE(lookup_string(u"sum")->remove_point);
         // Pressed with a zero amount, the form refuses and keeps the user on it.
-        user::type(form, u"Сумма", u"0");
+        user::type(form, u"Сумма", u"000");
         EXPECT_FALSE(user::press(form, u"OK"));
         EXPECT_TRUE(form.is_open());
     });

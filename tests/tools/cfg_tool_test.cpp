@@ -99,7 +99,35 @@ TEST_F(CfgTool, CompileIsLiteralAndCheckLoadsAsTheProgram) {
     const result_t checked = run("check " + (dir / "bank.cfg").string());
     EXPECT_EQ(checked.status, 0);
     EXPECT_EQ(checked.out,
-              "Переменных: 9\nТегов: 67\nМеню:\n  Баланс\n  Новая карта\n  Платежи/\n    Ostrevan\n  Избранное/\n");
+              "Переменных: 9\nТегов: 67\nМеню:\n  Баланс\n  Новая карта\n  Платежи/\n    Ostrevan\n  Избранное/\n"
+              "    Баланс\n");
+}
+
+TEST_F(CfgTool, CheckShowsTheMenuAsTheProgramBuildsIt) {
+    struct case_t {
+        const char* name;
+        std::string tree;
+        std::string menu;
+    };
+    const case_t cases[] = {
+        // The program's entry is the form's title, which the last name sets.
+        {"two names", "<List><ScriptItem><Name>Первое</Name><Name>Второе</Name><Form/></ScriptItem></List>",
+         "  Второе\n"},
+        {"no name", "<List><ScriptItem><Form/></ScriptItem></List>", "  Ostrevan\n"},
+        {"sub-menu with two names",
+         "<List><ScriptList><Name>А</Name><Name>Б</Name><List><ScriptItem><Name>В</Name><Form/></ScriptItem>"
+         "</List></ScriptList></List>",
+         "  А/\n    В\n  Б/\n    В\n"},
+    };
+    for (const auto& c : cases) {
+        const fs::path source = file("m.xml", "<cfg><tree>" + c.tree + "</tree></cfg>");
+        ASSERT_EQ(run("compile " + source.string() + " -o " + (dir / "m.cfg").string()).status, 0) << c.name;
+        const result_t checked = run("check " + (dir / "m.cfg").string());
+        EXPECT_EQ(checked.status, 0) << c.name;
+        const auto menu = checked.out.find("Меню:\n");
+        ASSERT_NE(menu, std::string::npos) << c.name;
+        EXPECT_EQ(checked.out.substr(menu + std::string("Меню:\n").size()), c.menu) << c.name;
+    }
 }
 
 TEST_F(CfgTool, CompileRefusesWhatTheProgramCouldNotReadNamingLineAndColumn) {

@@ -1,5 +1,7 @@
 #include <QAbstractItemView>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
@@ -111,6 +113,8 @@ private slots:
             QCOMPARE(entries[0]->text(), QString("Команда A"));
             QCOMPARE(entries[2]->text(), QString("Команда D"));
             for (int i = 0; i < entries.size(); ++i) QCOMPARE(entries[i]->data().toInt(), 32871 + i);
+            // Past the tenth the entries show as unavailable, as they are.
+            for (int i = 0; i < entries.size(); ++i) QCOMPARE(entries[i]->isEnabled(), i < 10);
             for (QAction* entry : entries) entry->trigger();
         });
         // Entries 1 to 10 ran (without the back button that means buttons 0..10 except 2); 11 and 12 did not.
@@ -379,6 +383,67 @@ private slots:
                 wheel(combo, true);
                 QCOMPARE(select->selected(), 2);
             });
+        }
+    }
+
+    void every_pop_up_stays_inside_the_screen() {
+        // The options menu from the soft key (a menu button on a touch screen, a pop-up over the form on a
+        // keypad), with long commands; the list of a drop-down at the bottom; the context menu of an edit box
+        // opened at its far corner.
+        for (const screen_size_t screen : {screen_size_t{240, 320}, screen_size_t{320, 480}}) {
+            for (bool soft_keys : {true, false}) {
+                ppc_form_t form(ppc_device_t{soft_keys, screen}, nullptr, u"Форма");
+                auto input = std::make_unique<ppc_input_item_t>(&form, u"Поле");
+                auto* edit_item = input.get();
+                form.add_item(std::move(input));
+                auto card = std::make_unique<ppc_select_item_t>(&form, u"Карта");
+                for (int i = 0; i < 12; ++i)
+                    card->add_option(
+                        u"Карта с очень длинным названием •• " + std::u16string(4, char16_t(u'0' + i % 10)), false);
+                auto* select = card.get();
+                form.add_item(std::move(card));
+                std::vector<std::unique_ptr<ppc_button_t>> buttons;
+                for (int i = 0; i < 3; ++i) {
+                    buttons.push_back(std::make_unique<ppc_button_t>(
+                        u"Команда с весьма длинным названием номер " + std::u16string(1, u'1' + i), button_t::plain));
+                    form.add_button(buttons.back().get());
+                }
+                const QString name =
+                    QString("%1x%2 %3").arg(screen.width).arg(screen.height).arg(soft_keys ? "keypad" : "touch");
+                while_shown(form, [&] {
+                    const QRect inside(form.mapToGlobal(QPoint(0, 0)), form.size());
+                    auto check_popup = [&](const char* what) {
+                        QWidget* popup = QApplication::activePopupWidget();
+                        QVERIFY2(popup, qPrintable(name + " " + what));
+                        const QRect at(popup->mapToGlobal(QPoint(0, 0)), popup->size());
+                        popup->close();
+                        QVERIFY2(inside.contains(at), qPrintable(name + " " + what));
+                    };
+                    QTimer::singleShot(0, [&] { check_popup("options menu"); });
+                    QTest::mouseClick(form.left_soft_key(), Qt::LeftButton);
+
+                    auto* combo = static_cast<popup_select_wnd_t*>(select->window())->control();
+                    combo->showPopup();
+                    check_popup("drop-down list");
+
+                    QLineEdit* edit = edit_item->control();
+                    QContextMenuEvent menu_event(QContextMenuEvent::Mouse,
+                                                 QPoint(edit->width() - 1, edit->height() - 1),
+                                                 edit->mapToGlobal(QPoint(edit->width() - 1, edit->height() - 1)));
+                    // Opened at once or in a loop of its own: looked at either way.
+                    bool looked = false;
+                    QTimer::singleShot(0, [&] {
+                        if (looked || !QApplication::activePopupWidget()) return;
+                        looked = true;
+                        check_popup("context menu");
+                    });
+                    QApplication::sendEvent(edit, &menu_event);
+                    if (!looked) {
+                        looked = true;
+                        check_popup("context menu");
+                    }
+                });
+            }
         }
     }
 

@@ -1,4 +1,5 @@
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -296,7 +297,13 @@ private slots:
                     auto* window = dynamic_cast<popup_select_wnd_t*>(select->window());
                     QVERIFY(window);
                     QCOMPARE(window->control()->currentText(), QString("Рубли"));
+                    // The arrow opens the list; moving in it picks nothing until Enter.
                     QTest::keyClick(window->control(), Qt::Key_Down);
+                    QAbstractItemView* list = window->control()->view();
+                    QVERIFY(list->isVisible());
+                    QTest::keyClick(list, Qt::Key_Down);
+                    QCOMPARE(select->selected(), 0);
+                    QTest::keyClick(list, Qt::Key_Return);
                 } else if (style == select_item_t::spin) {
                     auto* window = dynamic_cast<spin_select_wnd_t*>(select->window());
                     QVERIFY(window);

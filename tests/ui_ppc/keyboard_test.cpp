@@ -1,8 +1,11 @@
 // A keyboard user on a form with every kind of control: the arrows, the soft keys, Escape and Enter, with
 // the focus in each kind, sent to the control that has the focus.
 
+#include <QAbstractItemView>
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QMenu>
 #include <QRadioButton>
 #include <QTest>
@@ -155,7 +158,16 @@ private slots:
                     control->setFocus();
                     f.input->control()->setCursorPosition(0);
                     const int drop_pick = f.drop_down->selected();
-                    press(Qt::Key_Right);
+                    auto* combo = static_cast<QComboBox*>(f.control(kind_t::drop_down));
+                    // On a drop-down the arrows open its list, which Escape closes with the pick unchanged.
+                    auto press_and_close = [&](int key) {
+                        press(key);
+                        if (kind != kind_t::drop_down) return;
+                        QVERIFY(combo->view()->isVisible());
+                        press(Qt::Key_Escape);
+                        QVERIFY(!combo->view()->isVisible());
+                    };
+                    press_and_close(Qt::Key_Right);
                     const char* name = name_of(kind);
                     // Left and Right never leave an item: they move inside its control, or from one check box
                     // to the next of the same item.
@@ -163,8 +175,8 @@ private slots:
                     QVERIFY2(QApplication::focusWidget() == next, name);
                     if (kind == kind_t::input) QVERIFY2(f.input->control()->cursorPosition() == 1, name);
                     if (kind == kind_t::spin) QVERIFY2(f.spin->selected() == 1, name);
-                    if (kind != kind_t::drop_down) QVERIFY2(f.drop_down->selected() == drop_pick, name);
-                    press(Qt::Key_Left);
+                    QVERIFY2(f.drop_down->selected() == drop_pick, name);
+                    press_and_close(Qt::Key_Left);
                     QVERIFY2(QApplication::focusWidget() == control, name);
                     if (kind == kind_t::input) QVERIFY2(f.input->control()->cursorPosition() == 0, name);
                     if (kind == kind_t::spin) QVERIFY2(f.spin->selected() == 0, name);
@@ -175,7 +187,7 @@ private slots:
 
     void soft_keys_escape_and_enter_with_the_focus_in_each_kind() {
         // What each key does: open the options menu, end the form, or (Enter on a static text) run its action.
-        enum outcome_t { options, ends, action, nothing };
+        enum outcome_t { options, ends, action, nothing, list };
         struct case_t {
             int key;
             outcome_t keypad;
@@ -194,10 +206,14 @@ private slots:
                     every_kind_t f(soft_keys);
                     outcome_t expected = soft_keys ? c.keypad : c.touch;
                     if (c.key == Qt::Key_Return && kind == kind_t::text) expected = action;
+                    // Enter on a drop-down opens its list, on every device.
+                    if (c.key == Qt::Key_Return && kind == kind_t::drop_down) expected = list;
                     const QString name = QString("%1, %2, key %3")
                                              .arg(soft_keys ? "keypad" : "touch", name_of(kind))
                                              .arg(QKeySequence(c.key).toString());
                     bool menu_opened = false;
+                    bool first_current = false;
+                    bool list_opened = false;
                     bool ended = false;
                     while_shown(f.form, [&] {
                         f.control(kind)->setFocus();
@@ -208,14 +224,21 @@ private slots:
                         connect(&close_menu, &QTimer::timeout, [&] {
                             if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
                                 menu_opened = true;
+                                // Opened from the keys, the menu has its first entry current: Enter chooses it.
+                                first_current = menu->activeAction() == menu->actions().value(0);
                                 menu->close();
                             }
                         });
                         close_menu.start(0);
                         press(c.key);
                         ended = !f.form.is_open();
+                        auto* combo = static_cast<QComboBox*>(f.control(kind_t::drop_down));
+                        list_opened = combo->view()->isVisible();
+                        if (list_opened) combo->hidePopup();
                     });
+                    QVERIFY2(list_opened == (expected == list), qPrintable(name));
                     QVERIFY2(menu_opened == (expected == options), qPrintable(name));
+                    QVERIFY2(first_current == menu_opened, qPrintable(name));
                     QVERIFY2(ended == (expected == ends), qPrintable(name));
                     QVERIFY2(f.clicked.runs == (expected == action ? 1 : 0), qPrintable(name));
                     QVERIFY2(f.input->control()->text() == "12", qPrintable(name));
@@ -259,6 +282,67 @@ private slots:
                 if (!ended) QVERIFY2(in->control()->text() == c.after, c.name);
             });
             QVERIFY2(ended == c.ends, c.name);
+        }
+    }
+
+    void a_held_back_key_erases_the_field_and_stays_on_the_form() {
+        for (bool soft_keys : {true, false}) {
+            every_kind_t f(soft_keys);
+            bool ended_by_holding = true;
+            bool ended_by_fresh_press = false;
+            while_shown(f.form, [&] {
+                QLineEdit* edit = f.input->control();
+                edit->setFocus();
+                edit->setCursorPosition(2);
+                // The key held down: one press, then the repeats of the keyboard, far more than the text has.
+                type_key(QApplication::focusWidget(), Qt::Key_Escape);
+                for (int i = 0; i < 6; ++i) type_key(QApplication::focusWidget(), Qt::Key_Escape, {}, true);
+                ended_by_holding = !f.form.is_open();
+                QCOMPARE(edit->text(), QString());
+                // So it is with the focus elsewhere: the held key never leaves the form.
+                f.control(kind_t::drop_down)->setFocus();
+                type_key(QApplication::focusWidget(), Qt::Key_Escape, {}, true);
+                ended_by_holding = ended_by_holding || !f.form.is_open();
+                edit->setFocus();
+                press(Qt::Key_Escape);
+                ended_by_fresh_press = !f.form.is_open();
+            });
+            QVERIFY(!ended_by_holding);
+            QVERIFY(ended_by_fresh_press);
+        }
+    }
+
+    void every_control_and_soft_key_has_a_name_for_screen_readers() {
+        for (bool soft_keys : {true, false}) {
+            every_kind_t f(soft_keys);
+            while_shown(f.form, [&] {
+                auto name = [](QObject* o) {
+                    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(o);
+                    return face ? face->text(QAccessible::Name) : QString("(none)");
+                };
+                auto description = [](QObject* o) {
+                    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(o);
+                    return face ? face->text(QAccessible::Description) : QString("(none)");
+                };
+                QCOMPARE(name(f.control(kind_t::text)), QString("[-]Справка по переводу"));
+                QCOMPARE(name(f.control(kind_t::input)), QString("Сумма"));
+                // A drop-down's name is its pick, as the platform's readers expect; its caption labels it.
+                QCOMPARE(name(f.control(kind_t::drop_down)), QString("Первый"));
+                QCOMPARE(description(f.control(kind_t::drop_down)), QString("Карта"));
+                const auto labels =
+                    QAccessible::queryAccessibleInterface(f.control(kind_t::drop_down))->relations(QAccessible::Label);
+                QCOMPARE(labels.size(), 1);
+                QCOMPARE(labels.front().first->text(QAccessible::Name), QString("Карта"));
+                QCOMPARE(name(f.control(kind_t::spin)), QString("Валюта"));
+                if (f.radio) {
+                    QCOMPARE(name(f.control(kind_t::radio)), QString("Первый"));
+                    QCOMPARE(description(f.control(kind_t::radio)), QString("Счёт"));
+                }
+                QCOMPARE(name(f.control(kind_t::check)), QString("По СМС"));
+                QCOMPARE(description(f.control(kind_t::check)), QString("Уведомить"));
+                QCOMPARE(name(f.form.left_soft_key()), QString("Опции"));
+                QCOMPARE(name(f.form.right_soft_key()), QString("Назад"));
+            });
         }
     }
 

@@ -60,7 +60,8 @@ TEST(VarPersistence, EveryTypeSurvivesAPinFileInOrder) {
     card_list_var_t* list = back.get_card_list(u"s_phones");
     ASSERT_EQ(list->count(), 2);
     EXPECT_TRUE(list->card_at(0) == card_t({u"Основной", u"+79001234567", u""}));
-    EXPECT_EQ(list->card_at(0).template_text, u"");  // the list's template is not stored
+    // The list's template is not stored: without one the cards show with their own.
+    EXPECT_EQ(list->card_at(0).template_text, u"{id0}-{id1}");
     EXPECT_EQ(list->card_at(1).id2, std::u16string(300, u'ж'));
     list->set_template(u"{id1}");
     EXPECT_EQ(list->display_at(0), u"+79001234567");

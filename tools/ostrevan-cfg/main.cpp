@@ -18,6 +18,7 @@
 #include "core/memory_file_ops.h"
 #include "core/text_error.h"
 #include "core/u16.h"
+#include "menu_outline.h"
 #include "resources/texts.h"
 #include "script/factory.h"
 #include "script/script_context.h"
@@ -199,36 +200,6 @@ size_t count_tags(const tag_t& tag) {
     return n;
 }
 
-std::u16string first_text(const tag_complex_t& node, int32_t code) {
-    for (const auto& child : node.children) {
-        if (child->code == code) return static_cast<const tag_simple_t&>(*child).text;
-    }
-    return {};
-}
-
-// The menu as the lists would show it: a script item under its name ("Ostrevan" without one), a
-// sub-menu under each of its names, followed by its own entries.
-void print_menu(const tag_complex_t& node, int level) {
-    for (const auto& child : node.children) {
-        const auto* entry = dynamic_cast<const tag_complex_t*>(child.get());
-        if (!entry) continue;
-        const std::u16string indent(size_t(level) * 2, u' ');
-        if (child->code == 5) {
-            print_menu(*entry, level);
-        } else if (child->code == 32 || child->code == 33) {
-            const std::u16string name = first_text(*entry, 2);
-            print(stdout, indent + (name.empty() ? std::u16string(texts::app_name) : name) + u"\n");
-        } else if (child->code == 31 || child->code == 64) {
-            for (const auto& leaf : entry->children) {
-                if (leaf->code == 2) print(stdout, indent + static_cast<const tag_simple_t&>(*leaf).text + u"/\n");
-            }
-            for (const auto& list : entry->children) {
-                if (list->code == 5) print_menu(static_cast<const tag_complex_t&>(*list), level + 1);
-            }
-        }
-    }
-}
-
 int check(const arguments_t& args) {
     return read_file(args, [&](mfc_storage_t& storage) {
         auto root = new_cfg_root();
@@ -237,9 +208,10 @@ int check(const arguments_t& args) {
         warn_trailing_bytes(args, storage);
         print(stdout, format_text(texts::cfg_summary, {number_text(int64_t(global_vars->size())),
                                                        number_text(int64_t(count_tags(*root) - 1))}));
-        for (const auto& child : root->children) {
-            if (child->code == 5) print_menu(static_cast<const tag_complex_t&>(*child), 1);
-        }
+        // The menu exactly as the program builds it, so that what the tool says is what the user will see.
+        build_menu_outline(*root, [](int level, const std::u16string& entry) {
+            print(stdout, std::u16string(size_t(level) * 2, u' ') + entry + u"\n");
+        });
         return 0;
     });
 }

@@ -24,6 +24,8 @@ bool ppc_checkbox_item_t::create(ppc_rect_t& rect) {
     for (const box_t& box : boxes_) {
         auto* control = new wrapped_button_t<QCheckBox>(QString::fromStdU16String(box.text), page());
         control->setChecked(box.ticked);
+        // A screen reader reads the box by its own text, and the item's caption with it.
+        control->setAccessibleDescription(QString::fromStdU16String(caption_text()));
         // A text too long for one row wraps, and its row grows to hold it.
         int row = std::max(h + h / 3, control->heightForWidth(rect.right - rect.left));
         control->setGeometry(rect.left, rect.top, rect.right - rect.left, row);

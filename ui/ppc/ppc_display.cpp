@@ -6,6 +6,7 @@
 #include "core/text_error.h"
 #include "script/tag.h"
 #include "ui/ppc/message_box.h"
+#include "ui/ppc/popup_placement.h"
 #include "ui/ppc/ppc_alert.h"
 #include "ui/ppc/ppc_button.h"
 #include "ui/ppc/ppc_checkbox_item.h"
@@ -32,7 +33,9 @@ ppc_form_t* platform_form(form_t* form) {
 }  // namespace
 
 ppc_display_t::ppc_display_t(const ppc_device_t& device, QWidget* main_window)
-    : device_(device), main_window_(main_window) {}
+    : device_(device), main_window_(main_window) {
+    keep_popups_on_screen();
+}
 
 void ppc_display_t::set_logo_image(const std::u16string& file) {
     logo_image_ = without_slashes(file);

@@ -16,6 +16,7 @@
 #include "core/text_error.h"
 #include "resources/texts.h"
 #include "ui/ppc/message_box.h"
+#include "ui/ppc/popup_placement.h"
 #include "ui/ppc/ppc_button.h"
 #include "ui/ppc/select_windows.h"
 
@@ -68,6 +69,7 @@ ppc_form_t::ppc_form_t(const ppc_device_t& device, QWidget* main_window, std::u1
     : QDialog(nullptr), device_(device), main_window_(main_window), title_(std::move(title)) {
     setWindowTitle(QString::fromUtf16(texts::app_name));
     setFixedSize(device_.screen.width, device_.screen.height);
+    keep_popups_on_screen();
 
     soft_key_bar_ = new QWidget(this);
     auto* bar_layout = new QHBoxLayout(soft_key_bar_);
@@ -179,6 +181,8 @@ void ppc_form_t::build_soft_keys() {
     for (std::size_t i = 0; i < buttons_.size(); ++i) {
         QAction* entry = options_menu_->addAction(QString::fromStdU16String(buttons_[i]->caption()));
         entry->setData(first_button_command + static_cast<int>(i));
+        // Only so many commands reach the form: an entry past them shows as unavailable instead of doing nothing.
+        entry->setEnabled(i < max_buttons);
     }
     left_key_->setVisible(!buttons_.empty());
     // In touch-screen mode "Опции" is a menu button; in soft-key mode the menu pops up over the form.
@@ -277,6 +281,25 @@ void ppc_form_t::run_guarded(const std::function<void()>& action) {
     }
 }
 
+std::vector<QWidget*> ppc_form_t::focus_controls() const {
+    std::vector<QWidget*> controls;
+    for (QWidget* child : page_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (!child->isHidden() && (child->focusPolicy() & Qt::TabFocus)) controls.push_back(child);
+    return controls;
+}
+
+void ppc_form_t::keep_focus_through(const std::function<void()>& action) {
+    refocus_ = -1;
+    if (QWidget* focused = focusWidget()) {
+        const std::vector<QWidget*> controls = focus_controls();
+        for (std::size_t i = 0; i < controls.size(); ++i)
+            if (controls[i] == focused || controls[i]->isAncestorOf(focused)) refocus_ = static_cast<int>(i);
+    }
+    run_guarded(action);
+    // Still open: the form was not built again, and its focus is where it was.
+    if (shown_) refocus_ = -1;
+}
+
 void ppc_form_t::open_options() {
     if (buttons_.empty()) return;
     QSize size = options_menu_->sizeHint();
@@ -349,6 +372,11 @@ void ppc_form_t::showEvent(QShowEvent* event) {
     // The controls take their final fonts and margins only once shown; measure them again before the first
     // paint so that nothing is cut off.
     if (created_) run_guarded([&] { refresh(); });
+    if (refocus_ >= 0) {
+        const std::vector<QWidget*> controls = focus_controls();
+        if (refocus_ < static_cast<int>(controls.size())) controls[refocus_]->setFocus(Qt::OtherFocusReason);
+        refocus_ = -1;
+    }
 }
 
 void ppc_form_t::keyPressEvent(QKeyEvent* event) {
@@ -357,9 +385,13 @@ void ppc_form_t::keyPressEvent(QKeyEvent* event) {
         case Qt::Key_Context1:
             open_options();
             return;
+        case Qt::Key_Escape:
+            // A held Back key only erases; leaving the form takes a fresh press.
+            if (event->isAutoRepeat()) return;
+            command(cancel_command);
+            return;
         case Qt::Key_F2:
         case Qt::Key_Context2:
-        case Qt::Key_Escape:
             command(cancel_command);
             return;
         case Qt::Key_Return:
@@ -372,6 +404,9 @@ void ppc_form_t::keyPressEvent(QKeyEvent* event) {
 }
 
 bool ppc_form_t::eventFilter(QObject* watched, QEvent* event) {
+    // The list a drop-down opens is a window of its own: its keys and wheel are its own.
+    if (watched->isWidgetType() && static_cast<QWidget*>(watched)->window() != this)
+        return QDialog::eventFilter(watched, event);
     if (event->type() == QEvent::Wheel) {
         // The wheel scrolls the form wherever the pointer is, by the form's own step; only a drop-down the
         // user has gone to takes it to change the pick.

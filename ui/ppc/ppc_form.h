@@ -77,6 +77,9 @@ public:
     // Runs an action of the script from an event handler. A failure ends the form and is raised again
     // from show(), the way it would leave a modal loop of the device.
     void run_guarded(const std::function<void()>& action);
+    // Runs a listener of a control that may end the form to have it built again (a card selection does): the
+    // control the user is at has the focus again in the form built next, so the keys go on where they were.
+    void keep_focus_through(const std::function<void()>& action);
 
     bool soft_keys() const { return device_.soft_keys; }
     QWidget* page() const { return page_; }
@@ -114,6 +117,8 @@ private:
     void end_dialog();
     void reset_area();
     void place_over_main_window();
+    // The controls of the page that take the focus, in the order the items made them.
+    std::vector<QWidget*> focus_controls() const;
 
     ppc_device_t device_;
     QPointer<QWidget> main_window_;
@@ -131,6 +136,8 @@ private:
     std::exception_ptr failure_;
     // What the wheel turned that has not made a whole notch yet (eighths of a degree).
     int wheel_rest_ = 0;
+    // The control (by its place among focus_controls) that gets the focus when the form is next shown; -1: none.
+    int refocus_ = -1;
 
     QWidget* page_;
     QScrollBar* scroll_bar_;

@@ -154,8 +154,10 @@ void ppc_edit_t::deleting(const std::function<void()>& act) {
 
 void ppc_edit_t::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape) {
-        // The Back key deletes what is before the caret; with nothing there it is the Back key of the form.
+        // The Back key deletes what is before the caret; with nothing there it is the Back key of the form, but
+        // only when pressed afresh: a held key that has emptied the field stops there.
         if (!hasSelectedText() && cursorPosition() == 0) {
+            if (event->isAutoRepeat()) return;
             event->ignore();
             return;
         }
@@ -226,6 +228,8 @@ bool ppc_input_item_t::create(ppc_rect_t& rect) {
     if (edit->rules().limited()) value.truncate(max_length_);
     edit->setText(value);
     if (password_) edit->setEchoMode(QLineEdit::Password);
+    // A screen reader names the field by the caption above it.
+    name_by_caption(edit);
     replace(control_, edit);
     // One and a half lines, as the device draws it, but never less than the box needs for its frame.
     int h = line_height();

@@ -52,6 +52,12 @@ bool ppc_captioned_item_t::layout(ppc_rect_t& rect) {
     return true;
 }
 
+void ppc_captioned_item_t::name_by_caption(QWidget* control) const {
+    if (!control) return;
+    control->setAccessibleName(QString::fromStdU16String(caption_));
+    if (caption_control_) caption_control_->setBuddy(control);
+}
+
 void ppc_paramed_item_t::bind(param_t* param, const std::u16string& key) {
     for (auto& [k, list] : params_)
         if (k == key) {

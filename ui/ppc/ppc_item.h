@@ -71,6 +71,10 @@ public:
     void set_caption_text(const std::u16string& text) { caption_ = text; }
     const std::u16string& caption_text() const { return caption_; }
 
+protected:
+    // The caption names `control` for screen readers: its accessible name, and the label that labels it.
+    void name_by_caption(QWidget* control) const;
+
 private:
     QPointer<QLabel> caption_control_;
     std::u16string caption_;

@@ -18,7 +18,13 @@ void ppc_select_item_t::set_style(int style) {
 
 void ppc_select_item_t::add_option(const std::u16string& text, bool selected) {
     options_.push_back(text);
+    actions_.push_back(false);
     if (selected) selected_ = static_cast<int>(options_.size()) - 1;
+}
+
+void ppc_select_item_t::add_action_option(const std::u16string& text, bool selected) {
+    add_option(text, selected);
+    actions_.back() = true;
 }
 
 std::u16string ppc_select_item_t::selected_text() {
@@ -45,6 +51,9 @@ bool ppc_select_item_t::create(ppc_rect_t& rect) {
     if (selected_ == -1) selected_ = 0;
     for (std::size_t i = 0; i < options_.size(); ++i)
         window_->add_option(options_[i], static_cast<int>(i) == selected_);
+    window_->set_caption(QString::fromStdU16String(caption_text()));
+    if (auto* popup = dynamic_cast<popup_select_wnd_t*>(window_.get())) name_by_caption(popup->control());
+    if (auto* line = dynamic_cast<spin_select_wnd_t*>(window_.get())) name_by_caption(line->control());
     rect.top += window_->get_rect().height();
     return true;
 }
@@ -66,7 +75,7 @@ bool ppc_select_item_t::commit(std::u16string&) {
 void ppc_select_item_t::pick_changed(int index) {
     if (index < 0 || index >= static_cast<int>(options_.size())) return;
     selected_ = index;
-    form()->run_guarded([&] {
+    form()->keep_focus_through([&] {
         for (action_t* listener : listeners_) listener->execute(0, 0);
     });
 }

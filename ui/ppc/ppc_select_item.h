@@ -23,6 +23,7 @@ public:
     std::u16string selected_text() override;
     void select_text(const std::u16string& text) override;
     void set_caption(const std::u16string& text) override { set_caption_text(text); }
+    void add_action_option(const std::u16string& text, bool selected) override;
 
     bool create(ppc_rect_t& rect) override;
     bool layout(ppc_rect_t& rect) override;
@@ -32,11 +33,15 @@ public:
     void pick_changed(int index);
 
     int selected() const { return selected_; }
+    // Whether option i does something when chosen.
+    bool is_action(int i) const { return i >= 0 && i < static_cast<int>(actions_.size()) && actions_[i]; }
+    bool keypad() const { return soft_keys(); }
     select_wnd_t* window() const { return window_.get(); }
 
 private:
     std::vector<action_t*> listeners_;
     std::vector<std::u16string> options_;
+    std::vector<bool> actions_;
     int selected_ = -1;
     std::unique_ptr<select_wnd_t> window_;
 };
