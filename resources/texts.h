@@ -234,6 +234,8 @@ inline constexpr char16_t render_title[] = u"Формы сценария %1";
 // %1 the platform type, %2 and %3 the screen's width and height.
 inline constexpr char16_t render_device[] = u"Тип устройства: %1, экран %2x%3";
 inline constexpr char16_t render_message[] = u"Сообщение: %1";
+// %1 the captions of the form's commands, comma-separated.
+inline constexpr char16_t render_commands[] = u"Опции: %1";
 inline constexpr char16_t render_failure[] = u"Форма не показана: %1";
 inline constexpr char16_t render_no_form[] = u"Форма не показана: в ней нет полей или карт";
 inline constexpr char16_t render_not_in_menu[] = u"нет в меню";

@@ -76,6 +76,8 @@ TEST_F(CfgRender, TheDemoBankGivesEveryFormAPictureUnderItsMenuPath) {
         ASSERT_NE(found, std::string::npos) << path << " missing or out of order";
         at = found;
     }
+    // The commands hidden behind "Опции" are named under the picture.
+    EXPECT_NE(index.find("Опции: Оплатить, В избранное"), std::string::npos);
     // The entry alert the user sees first is listed.
     EXPECT_NE(index.find("Запрос баланса по карте. Ответ придёт по СМС."), std::string::npos);
 
@@ -125,4 +127,21 @@ TEST_F(CfgRender, TheScriptsTextsAreEscapedInTheIndex) {
     EXPECT_EQ(index.find("<script>"), std::string::npos);
     EXPECT_EQ(index.find("<i>"), std::string::npos);
     EXPECT_EQ(pictures_of(index).size(), 1u);
+}
+
+TEST_F(CfgRender, AFormThatRaisesAnErrorIsNamedAndFailsTheRun) {
+    // "HelpAlert" stored as a text: opening any item raises the program's type error instead of its form.
+    const fs::path script = dir / "typed.xml";
+    std::ofstream(script) << "<cfg><vars><string name=\"HelpAlert\">да</string></vars><tree><List>"
+                             "<ScriptItem><Name>Баланс</Name><Form><String>Текст</String></Form></ScriptItem>"
+                             "</List></tree></cfg>";
+    const fs::path out = dir / "typed";
+    EXPECT_EQ(run("render " + script.string() + " -o " + out.string()), 1);
+    EXPECT_NE(read_all(dir / "err").find("Баланс: Не тот тип переменной\n"), std::string::npos)
+        << read_all(dir / "err");
+    const std::string index = read_all(out / "index.html");
+    EXPECT_NE(index.find("<h2>Баланс</h2>\n<p class=\"failure\">Форма не показана: Не тот тип переменной</p>"),
+              std::string::npos)
+        << index;
+    EXPECT_TRUE(pictures_of(index).empty());
 }

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QTimer>
@@ -139,8 +140,11 @@ private:
         }
         seen_ = nullptr;
         const QString file = QStringLiteral("form-%1.png").arg(++pictures_, 2, 10, QLatin1Char('0'));
+        std::vector<std::u16string> commands;
+        for (const QAction* command : form->options_menu()->actions())
+            commands.push_back(command->text().toStdU16String());
         if (form->grab().save(dir_ + QLatin1Char('/') + file))
-            road_.pictures.push_back({form->title(), file.toStdU16String()});
+            road_.pictures.push_back({form->title(), file.toStdU16String(), std::move(commands)});
         else
             road_.failure = format_text(texts::cfg_cannot_write, {(dir_ + QLatin1Char('/') + file).toStdU16String()});
         form->command(ppc_form_t::cancel_command);

@@ -30,6 +30,17 @@ std::u16string html_escaped(std::u16string_view text) {
     return out;
 }
 
+namespace {
+
+std::u16string commands_line(const std::vector<std::u16string>& commands) {
+    if (commands.empty()) return {};
+    std::u16string joined;
+    for (const auto& command : commands) joined += (joined.empty() ? u"" : u", ") + command;
+    return u"<br><small>" + html_escaped(format_text(texts::render_commands, {joined})) + u"</small>";
+}
+
+}  // namespace
+
 std::u16string render_index(const std::u16string& script, const std::u16string& platform_type, screen_size_t screen,
                             const std::vector<road_t>& roads) {
     const std::u16string title = html_escaped(format_text(texts::render_title, {script}));
@@ -50,7 +61,8 @@ std::u16string render_index(const std::u16string& script, const std::u16string& 
             page += u"<p class=\"message\">" + html_escaped(format_text(texts::render_message, {message})) + u"</p>\n";
         for (const auto& picture : road.pictures)
             page += u"<figure><img src=\"" + html_escaped(picture.file) + u"\" alt=\"" + html_escaped(picture.title) +
-                    u"\"><figcaption>" + html_escaped(picture.title) + u"</figcaption></figure>\n";
+                    u"\"><figcaption>" + html_escaped(picture.title) + commands_line(picture.commands) +
+                    u"</figcaption></figure>\n";
         if (!road.failure.empty())
             page +=
                 u"<p class=\"failure\">" + html_escaped(format_text(texts::render_failure, {road.failure})) + u"</p>\n";

@@ -11,6 +11,8 @@
 struct picture_t {
     std::u16string title;  // the form's title
     std::u16string file;   // the PNG's name beside the page
+    // The commands of the form's "Опции" menu, in order.
+    std::vector<std::u16string> commands;
 };
 
 // One item opened (or one add form run for a card selection): what came up, in order.

@@ -422,8 +422,9 @@ private:
         int commands = 0;
         for (const auto& child : item.children) {
             const int32_t code = child->code;
-            const bool shown = code == ButtonOk || code == ButtonBack || code == ButtonSendSMS || code == ButtonAdd ||
-                               code == ButtonDel || (code == ButtonFavAddDel && fav_key) ||
+            // The back key is the form's own soft key, not one of its commands.
+            const bool shown = code == ButtonOk || code == ButtonSendSMS || code == ButtonAdd || code == ButtonDel ||
+                               (code == ButtonFavAddDel && fav_key) ||
                                ((code == ButtonHelp || code == ButtonHelpAlert) && help_key);
             if (shown && ++commands > form_commands_shown)
                 find(rule_t::too_many_commands, *child,
