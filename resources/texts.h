@@ -181,6 +181,9 @@ inline constexpr char16_t lint_reason_unknown_card_field[] =
     u"шаблон карты (Delimeter) называет поле, которого у карты нет (есть id0, id1, id2, name, id)";
 inline constexpr char16_t lint_reason_menu_unreachable[] =
     u"ScriptList без Name не попадает в меню: его пункты не открыть";
+inline constexpr char16_t lint_reason_literal_braces[] =
+    u"текст с \"{...}\", который программа не раскрывает как шаблон (UserRequest и Body варианта Item, "
+    u"UserRequestAdd, UserRequestDel): скобки и имя попадут в запрос или на экран как написаны";
 inline constexpr char16_t lint_reason_del_never_deletes[] =
     u"ButtonDel формы добавления без UserRequest: без вопроса программа никогда не удаляет карту";
 
@@ -227,6 +230,8 @@ inline constexpr char16_t lint_msg_empty_body[] =
 inline constexpr char16_t lint_msg_unknown_word[] = u"\"%1\" в теге \"%2\" программа не знает: действует %3";
 inline constexpr char16_t lint_msg_unknown_card_field[] = u"у карты нет поля \"%1\": на его месте будет пустой текст";
 inline constexpr char16_t lint_msg_menu_unreachable[] = u"у ScriptList нет Name: его пункты не попадут в меню";
+inline constexpr char16_t lint_msg_literal_braces[] =
+    u"\"{%1}\" останется как написано: текст тега \"%2\" внутри \"%3\" не раскрывается как шаблон";
 inline constexpr char16_t lint_msg_del_never_deletes[] = u"нет UserRequest: карта никогда не будет удалена";
 
 // ---- ostrevan-cfg render: pictures of every form ---------------------------------------------------

@@ -214,6 +214,12 @@ std::vector<lint_case_t> lint_cases() {
         {"a sub-menu without a name",
          script(list("      @<ScriptList><List><ScriptItem><Name>П</Name></ScriptItem></List></ScriptList>\n")),
          "menu-unreachable", "warning"},
+        {"a placeholder in a fixed entry's body, which is sent as written",
+         script(list(item(card_pick.substr(0, card_pick.size() - 14) +
+                              "<Item><Name>По всем картам</Name>@<Body>BAL ALL {card}</Body></Item></SelectCard>\n",
+                          "<Body>BAL {card}</Body>") +
+                     card_adder())),
+         "literal-braces", "warning"},
         {"a delete key that never asks",
          script(list(item(card_pick, "<Body>BAL {card}</Body>") + card_adder("<ButtonAdd/>@<ButtonDel/>\n"))),
          "del-never-deletes", "warning"},

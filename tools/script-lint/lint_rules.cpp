@@ -10,7 +10,7 @@ namespace {
 
 using enum severity_t;
 
-constexpr std::array<rule_info_t, 19> table{{
+constexpr std::array<rule_info_t, 20> table{{
     {rule_t::unknown_variable, "unknown-variable", error, texts::lint_reason_unknown_variable},
     {rule_t::checkbox_in_template, "checkbox-in-template", error, texts::lint_reason_checkbox_in_template},
     {rule_t::unclosed_brace, "unclosed-brace", warning, texts::lint_reason_unclosed_brace},
@@ -30,6 +30,7 @@ constexpr std::array<rule_info_t, 19> table{{
     {rule_t::unknown_card_field, "unknown-card-field", warning, texts::lint_reason_unknown_card_field},
     {rule_t::menu_unreachable, "menu-unreachable", warning, texts::lint_reason_menu_unreachable},
     {rule_t::del_never_deletes, "del-never-deletes", warning, texts::lint_reason_del_never_deletes},
+    {rule_t::literal_braces, "literal-braces", warning, texts::lint_reason_literal_braces},
 }};
 
 constexpr bool in_enum_order() {
@@ -38,7 +39,7 @@ constexpr bool in_enum_order() {
     return true;
 }
 static_assert(in_enum_order(), "the rule table follows the order of rule_t");
-static_assert(size_t(rule_t::del_never_deletes) + 1 == table.size(), "every rule has its row");
+static_assert(size_t(rule_t::literal_braces) + 1 == table.size(), "every rule has its row");
 
 }  // namespace
 

@@ -27,6 +27,7 @@ enum class rule_t {
     unknown_card_field,
     menu_unreachable,
     del_never_deletes,
+    literal_braces,
 };
 
 enum class severity_t { warning, error };

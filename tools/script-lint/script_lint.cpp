@@ -342,6 +342,23 @@ private:
         }
     }
 
+    // Texts that look like templates but are used as they stand: a fixed entry's request and body replace the
+    // whole request as written, and the favourites key asks its questions without expanding them.
+    static bool is_literal_text(const tag_t& tag) {
+        const int32_t parent = tag.parent ? tag.parent->code : 0;
+        return ((tag.code == UserRequest || tag.code == Body) && parent == Item) || tag.code == UserRequestAdd ||
+               tag.code == UserRequestDel;
+    }
+
+    void check_literal_braces(const tag_t& tag) {
+        bool unclosed = false;
+        const auto keys = template_keys(text_of(tag), unclosed);
+        if (keys.empty()) return;
+        find(rule_t::literal_braces, tag,
+             format_text(texts::lint_msg_literal_braces,
+                         {keys.front(), tag_name(tag.code), tag_name(tag.parent->code)}));
+    }
+
     void check_unknown_words(const tag_t& tag) {
         const int32_t parent = tag.parent ? tag.parent->code : 0;
         const auto text = text_of(tag);
@@ -487,6 +504,7 @@ private:
         if (is_script_item(tag)) item = &tag;
         const auto* node = as_complex(tag);
         if (is_template(tag)) check_template(tag, item);
+        if (is_literal_text(tag)) check_literal_braces(tag);
         check_unknown_words(tag);
         check_defaults(tag);
         if (node && is_script_item(tag)) check_script_item(*node);
