@@ -16,6 +16,8 @@
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
+#include <optional>
 #include <string>
 #include <unordered_set>
 #include <vector>
