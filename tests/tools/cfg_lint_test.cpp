@@ -276,19 +276,23 @@ TEST_F(CfgLint, TheDemoBankIsClean) {
 }
 
 TEST_F(CfgLint, ACompiledFileNamesTheRecordsByteOffset) {
-    // The header string (24 bytes), no variables (4), the tree's count (4): the first record at 32; a keyword
-    // with a two-letter text takes 4 + 8 bytes, so the second at 44 and the third (a List) at 56, whose
-    // first child starts after its code and count, at 64.
+    // The header string (24 bytes), no variables (4), the tree's count (4): the first record at 32. A keyword
+    // with an attribute block (code, count, key, value) and a one-letter text takes 4 + 4 + 6 + 6 + 6 bytes,
+    // so the second record starts at 58, and after its 12 bytes the List at 70, whose child (after the List's
+    // code and count) at 78 and that one's child at 86.
     cfg_bytes_t bytes;
     bytes.header().i32(0).i32(3);
-    bytes.i32(23).str(u"30");                             // Timeout
-    bytes.i32(21).str(u"ab");                             // Icon
-    bytes.i32(5).i32(1).i32(31).i32(1).i32(2).str(u"x");  // List > ScriptList (no List of its own) > Name
+    bytes.i32(21 | 0x8000).i32(1).str(u"a").str(u"b").str(u"x");  // Icon with an attribute
+    bytes.i32(23).str(u"30");                                     // Timeout
+    bytes.i32(5).i32(1).i32(31).i32(1).i32(4).str(u"x");          // List > ScriptList without a name > Caption
     const fs::path cfg = file("o.cfg", std::string(bytes.bytes.begin(), bytes.bytes.end()));
     const result_t text = run("lint " + cfg.string());
     EXPECT_EQ(text.status, 0);
     EXPECT_NE(text.out.find(cfg.string() + ": смещение 32: warning: ignored-keyword: "), std::string::npos) << text.out;
-    EXPECT_NE(text.out.find(cfg.string() + ": смещение 44: warning: ignored-keyword: "), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find(cfg.string() + ": смещение 58: warning: ignored-keyword: "), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find(cfg.string() + ": смещение 78: warning: menu-unreachable: "), std::string::npos)
+        << text.out;
+    EXPECT_NE(text.out.find(cfg.string() + ": смещение 86: warning: no-effect: "), std::string::npos) << text.out;
     // The same file with its strings scrambled by a PIN (a settings file) gives the same offsets.
     ASSERT_EQ(run("dump " + cfg.string()).status, 0);
     const fs::path xml = file("o.xml", read_all(dir / "out"));
@@ -297,7 +301,7 @@ TEST_F(CfgLint, ACompiledFileNamesTheRecordsByteOffset) {
     EXPECT_NE(settings.out.find("\"offset\": 32, \"severity\": \"warning\", \"code\": \"ignored-keyword\""),
               std::string::npos)
         << settings.out;
-    EXPECT_NE(settings.out.find("\"offset\": 44,"), std::string::npos) << settings.out;
+    EXPECT_NE(settings.out.find("\"offset\": 58,"), std::string::npos) << settings.out;
 }
 
 TEST_F(CfgLint, JsonCarriesEachFindingForTools) {
