@@ -71,9 +71,13 @@ inline constexpr char16_t cfg_usage[] =
     u"  ostrevan-cfg compile IN.xml -o OUT.cfg [--pin PIN]   XML-источник в файл сценария или настроек\n"
     u"  ostrevan-cfg dump IN.cfg [--pin PIN]                 файл в XML на стандартный вывод\n"
     u"  ostrevan-cfg check IN.cfg [--pin PIN]                загрузить файл, как программа, и кратко описать\n"
+    u"  ostrevan-cfg lint SCRIPT [--format text|json] [--pin PIN]  найти ошибки сценария (XML или .cfg)\n"
+    u"  ostrevan-cfg lint --rules                            правила lint с их кодами\n"
+    u"  ostrevan-cfg render SCRIPT -o DIR [--platform-type NAME] [--screen WxH] [--pin PIN]\n"
+    u"                                                       картинки всех форм и index.html в DIR\n"
     u"\n"
     u"--pin задаёт ПИН-код, которым зашифрованы строки (settings.cfg); без него файл не зашифрован (config.cfg).\n"
-    u"Код выхода 0 при успехе, 1 при любой ошибке.\n"
+    u"Код выхода 0 при успехе, 1 при любой ошибке; у lint 1, когда найдена хотя бы одна ошибка.\n"
     u"\n"
     u"XML повторяет файл запись за записью: <cfg><vars>...</vars><tree>...</tree></cfg>.\n"
     u"Переменные: <bool name value=\"true|false\"/>, <cardlist name><card id0 id1 id2/>...</cardlist>,\n"
@@ -130,6 +134,119 @@ inline constexpr char16_t cfg_warn_other_bytes[] =
 inline constexpr char16_t cfg_image_misplaced[] =
     u"%1: тег \"Image\" может стоять только внутри тега \"Logo\" или \"Form\", а стоит внутри тега \"%2\"";
 inline constexpr char16_t cfg_output_failed[] = u"не удаётся записать стандартный вывод";
+
+// ---- ostrevan-cfg lint: the checker of a bank's script ------------------------------------------
+// A finding is printed as PLACE: warning|error: CODE: MESSAGE (the words editors and build tools look for). The reasons
+// are the rule table's help text (`ostrevan-cfg lint --rules`); the messages name what was found (%1, %2 as each says).
+inline constexpr char16_t lint_rules_heading[] = u"Правила ostrevan-cfg lint (код, важность, что находит):\n";
+inline constexpr char16_t lint_reason_unknown_variable[] =
+    u"шаблон (Body, UserRequest, EnterAlert, String, Help) называет переменную, которую не задаёт ни один тег "
+    u"и которой нет среди переменных файла: на её месте будет пустой текст";
+inline constexpr char16_t lint_reason_checkbox_in_template[] =
+    u"шаблон называет флажок (переменную CheckBox): шаблоны печатают только текст и карты, флажок не печатается";
+inline constexpr char16_t lint_reason_unclosed_brace[] =
+    u"в шаблоне \"{\" без \"}\": текст с этого места выводится как написан";
+inline constexpr char16_t lint_reason_card_list_no_template[] =
+    u"SelectCard предлагает список карт, которому ни одна форма добавления (ScriptItemAdd с ButtonAdd и "
+    u"Delimeter) не даёт шаблон показа: карты показываются пустыми строками";
+inline constexpr char16_t lint_reason_default_unmatched[] =
+    u"значение по умолчанию не совпадает ни с одним вариантом: Select ничего не выбирает по нему, "
+    u"DefaultValue флажка не true и не false, DefaultValue поля не помещается в поле";
+inline constexpr char16_t lint_reason_no_bank_number[] =
+    u"у пункта есть ButtonSendSMS, но номера банка нет ни в ISDN, ни в переменной _smsISDN, и пользователь "
+    u"не может его выбрать: запрос не уйдёт";
+inline constexpr char16_t lint_reason_add_button_unoffered[] =
+    u"ButtonAdd или ButtonDel меняет список карт, который не предлагает ни один SelectCard вне форм добавления";
+inline constexpr char16_t lint_reason_add_form_no_list[] =
+    u"форма добавления (ScriptItemAdd с ButtonAdd или ButtonDel) не связана ни с каким списком карт: "
+    u"в её форме нет SelectCard с Object";
+inline constexpr char16_t lint_reason_too_many_commands[] =
+    u"команд на форме больше, чем показывают экраны: лишние не вызвать";
+inline constexpr char16_t lint_reason_too_many_menu_entries[] =
+    u"пунктов меню больше, чем меню может запустить: лишние показаны недоступными";
+inline constexpr char16_t lint_reason_no_effect[] =
+    u"тег принят там, где он ничего не делает (он действует только под другими тегами или не действует вовсе)";
+inline constexpr char16_t lint_reason_ignored_keyword[] =
+    u"тег-ключевое слово (TextSendOk, Timeout, Icon...) программа хранит, но не читает: его текст не виден";
+inline constexpr char16_t lint_reason_duplicate_id[] =
+    u"один Id у двух пунктов: избранное и поиск пункта по Id их смешают";
+inline constexpr char16_t lint_reason_amount_type[] =
+    u"поле суммы (BankSpecified QuillantoraRemovePoint: запрос печатает сумму в копейках) без типа CURRENCY: "
+    u"поле не следит за форматом суммы";
+inline constexpr char16_t lint_reason_empty_body[] =
+    u"у ButtonSendSMS нет текста Body: программа сообщит об успешной отправке, хотя ничего не ушло";
+inline constexpr char16_t lint_reason_unknown_word[] =
+    u"слово, которое программа не знает (Mode, Type поля, PortPresent): действует значение по умолчанию";
+inline constexpr char16_t lint_reason_unknown_card_field[] =
+    u"шаблон карты (Delimeter) называет поле, которого у карты нет (есть id0, id1, id2, name, id)";
+inline constexpr char16_t lint_reason_menu_unreachable[] =
+    u"ScriptList без Name не попадает в меню: его пункты не открыть";
+inline constexpr char16_t lint_reason_literal_braces[] =
+    u"текст с \"{...}\", который программа не раскрывает как шаблон (UserRequest и Body варианта Item, "
+    u"UserRequestAdd, UserRequestDel): скобки и имя попадут в запрос или на экран как написаны";
+inline constexpr char16_t lint_reason_del_never_deletes[] =
+    u"ButtonDel формы добавления без UserRequest: без вопроса программа никогда не удаляет карту";
+
+// The findings' messages.
+inline constexpr char16_t lint_msg_unknown_variable[] =
+    u"переменную \"%1\" не задаёт ни один тег пункта и её нет среди переменных файла: на её месте будет пустой текст";
+inline constexpr char16_t lint_msg_checkbox_in_template[] =
+    u"\"%1\" - флажок CheckBox: шаблон его не печатает, на его месте будет пустой текст";
+inline constexpr char16_t lint_msg_unclosed_brace[] = u"\"{\" без \"}\": текст с этого места останется как написан";
+inline constexpr char16_t lint_msg_card_list_no_template[] =
+    u"список карт \"%1\" не получает шаблон показа ни от одной формы добавления с ButtonAdd и Delimeter: "
+    u"карты будут показаны пустыми строками";
+inline constexpr char16_t lint_msg_select_default_unmatched[] =
+    u"сохранённое значение \"%1\" переменной \"%2\" не совпадает ни с одним Value вариантов: выбор по нему не "
+    u"сработает";
+inline constexpr char16_t lint_msg_checkbox_default_unmatched[] =
+    u"DefaultValue \"%1\" - не true и не false: флажок будет снят";
+inline constexpr char16_t lint_msg_input_default_too_long[] =
+    u"DefaultValue \"%1\" длиннее MaxLength %2: поле его не вместит";
+inline constexpr char16_t lint_msg_input_default_not_digits[] =
+    u"DefaultValue \"%1\" не число, а поле типа %2 принимает только цифры";
+inline constexpr char16_t lint_msg_no_bank_number[] =
+    u"номера банка нет: ISDN пуст или \"000\", переменной _smsISDN с номером нет, Save _smsISDN нигде нет";
+inline constexpr char16_t lint_msg_add_button_unoffered[] =
+    u"список карт \"%1\" не предлагает ни один SelectCard вне форм добавления";
+inline constexpr char16_t lint_msg_add_form_no_list[] =
+    u"форма добавления не связана со списком карт: в её форме нет SelectCard с Object";
+inline constexpr char16_t lint_msg_too_many_commands[] =
+    u"команда %1 на форме: экраны показывают не больше %2 команд, эту не вызвать";
+inline constexpr char16_t lint_msg_too_many_menu_entries[] =
+    u"пункт меню %1: меню запускает не больше %2 пунктов, этот будет недоступен";
+inline constexpr char16_t lint_msg_no_effect[] = u"тег \"%1\" внутри тега \"%2\" ничего не делает";
+inline constexpr char16_t lint_msg_no_effect_anywhere[] = u"тег \"%1\" программа хранит, но ни на что не применяет";
+inline constexpr char16_t lint_msg_bank_option_unknown[] =
+    u"BankSpecified \"%1\" ничего не делает: программа знает QuillantoraRemovePoint, QuillantoraChangeDate, "
+    u"zerofillbefore и AddPlusSignBegin у поля Input с Parameter";
+inline constexpr char16_t lint_msg_ignored_keyword[] =
+    u"тег \"%1\" программа не читает: его текст нигде не показывается";
+inline constexpr char16_t lint_msg_duplicate_id[] = u"Id \"%1\" уже есть у пункта \"%2\"";
+inline constexpr char16_t lint_msg_amount_type[] =
+    u"сумма печатается в копейках (QuillantoraRemovePoint), а тип поля \"%1\", не CURRENCY";
+inline constexpr char16_t lint_msg_empty_body[] =
+    u"нет Body: пользователь увидит \"Сообщение отправлено успешно\", хотя ничего не ушло";
+inline constexpr char16_t lint_msg_unknown_word[] = u"\"%1\" в теге \"%2\" программа не знает: действует %3";
+inline constexpr char16_t lint_msg_unknown_card_field[] = u"у карты нет поля \"%1\": на его месте будет пустой текст";
+inline constexpr char16_t lint_msg_menu_unreachable[] = u"у ScriptList нет Name: его пункты не попадут в меню";
+inline constexpr char16_t lint_msg_literal_braces[] =
+    u"\"{%1}\" останется как написано: текст тега \"%2\" внутри \"%3\" не раскрывается как шаблон";
+inline constexpr char16_t lint_msg_del_never_deletes[] = u"нет UserRequest: карта никогда не будет удалена";
+
+// ---- ostrevan-cfg render: pictures of every form ---------------------------------------------------
+inline constexpr char16_t render_title[] = u"Формы сценария %1";
+// %1 the platform type, %2 and %3 the screen's width and height.
+inline constexpr char16_t render_device[] = u"Тип устройства: %1, экран %2x%3";
+inline constexpr char16_t render_message[] = u"Сообщение: %1";
+// %1 the captions of the form's commands, comma-separated.
+inline constexpr char16_t render_commands[] = u"Опции: %1";
+inline constexpr char16_t render_failure[] = u"Форма не показана: %1";
+inline constexpr char16_t render_no_form[] = u"Форма не показана: в ней нет полей или карт";
+inline constexpr char16_t render_not_in_menu[] = u"нет в меню";
+// %1 the menu path of the item whose card selection opens the add form.
+inline constexpr char16_t render_add_form[] = u"%1 / форма добавления";
+inline constexpr char16_t render_written[] = u"Картинок форм: %1, страница %2\n";
 
 // ---- screens ------------------------------------------------------------------------------------
 

@@ -1,4 +1,7 @@
+#include <QStringDecoder>
 #include <QXmlStreamReader>
+#include <algorithm>
+#include <vector>
 
 #include "cfg_xml.h"
 #include "cfg_xml_names.h"
@@ -31,8 +34,19 @@ std::u16string u16(QStringView s) {
 
 class parser_t {
 public:
-    parser_t(const QByteArray& xml, const QString& file_name) : reader_(xml), file_(file_name) {
+    parser_t(const QByteArray& xml, const QString& file_name, xml_places_t* places)
+        : reader_(xml), file_(file_name), places_(places) {
         reader_.setNamespaceProcessing(false);
+        if (places_) {
+            // The document as the reader decodes it (by its byte-order mark, else UTF-8), to find where each
+            // start tag begins: the reader only tells where it ends.
+            auto encoding = QStringConverter::encodingForData(xml);
+            QStringDecoder decode(encoding.value_or(QStringConverter::Utf8));
+            text_ = decode(xml);
+            line_starts_.push_back(0);
+            for (qsizetype i = 0; i < text_.size(); ++i)
+                if (text_[i] == u'\n') line_starts_.push_back(i + 1);
+        }
     }
 
     cfg_file_t parse() {
@@ -248,6 +262,7 @@ private:
 
     void parse_tag(tag_t& parent, int depth) {
         if (depth > max_tag_depth) fail(format_text(texts::cfg_too_deep, {number_text(max_tag_depth)}));
+        const xml_place_t start = start_tag_place();
         const QString element = reader_.name().toString();
         int32_t code = 0;
         try {
@@ -272,6 +287,7 @@ private:
             fail(format_text(texts::cfg_image_misplaced, {e.text(), parent_name}));
         }
         if (!tag->accepted) fail(format_text(texts::cfg_tag_not_accepted, {u16(element), parent_name}));
+        if (places_) (*places_)[tag.get()] = start;
         if (!empty_map) {
             for (const auto& a : xml_attributes) {
                 if (!cfg_xml::is_plain_key(a.qualifiedName().toString())) {
@@ -311,10 +327,23 @@ private:
 
     QXmlStreamReader reader_;
     QString file_;
+    xml_places_t* places_;
+    QString text_;
+    std::vector<qsizetype> line_starts_;
+
+    // Where the start tag just read begins: its "<", the last one before the tag's end (an attribute value
+    // cannot hold one). The reader's own place, the tag's end, when the text does not show it.
+    xml_place_t start_tag_place() const {
+        const qint64 end = reader_.characterOffset();
+        const qsizetype at = end > 0 && end <= text_.size() ? text_.lastIndexOf(u'<', qsizetype(end - 1)) : -1;
+        if (!places_ || at < 0) return {reader_.lineNumber(), reader_.columnNumber() + 1};
+        const auto line = std::upper_bound(line_starts_.begin(), line_starts_.end(), at) - line_starts_.begin();
+        return {int64_t(line), int64_t(at - line_starts_[size_t(line - 1)] + 1)};
+    }
 };
 
 }  // namespace
 
-cfg_file_t parse_cfg_xml(const QByteArray& xml, const QString& file_name) {
-    return parser_t(xml, file_name).parse();
+cfg_file_t parse_cfg_xml(const QByteArray& xml, const QString& file_name, xml_places_t* places) {
+    return parser_t(xml, file_name, places).parse();
 }

@@ -15,6 +15,7 @@
 
 #include "cfg_file.h"
 #include "cfg_xml.h"
+#include "commands.h"
 #include "core/memory_file_ops.h"
 #include "core/text_error.h"
 #include "core/u16.h"
@@ -232,6 +233,8 @@ int main(int argc, char** argv) {
         print(stdout, texts::cfg_usage);
         return with_output_checked(0);
     }
+    if (argc >= 2 && std::string(argv[1]) == "lint") return with_output_checked(lint_command(argc - 2, argv + 2));
+    if (argc >= 2 && std::string(argv[1]) == "render") return with_output_checked(render_command(argc - 2, argv + 2));
     const auto args = parse_arguments(argc, argv);
     if (!args) {
         print(stderr, std::u16string(texts::cfg_bad_arguments) + u"\n");
