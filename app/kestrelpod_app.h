@@ -34,9 +34,9 @@ public:
     static constexpr char16_t single_instance_name[] = u"Quillantora {5C0D2B7E-93A1-4F6B-8E2D-1A7C3F9B6D04}";
     static constexpr int ping_replay_delay_ms = 200;
 
-    // `executable` is the program's path, from which the configuration folder is found unless the options name
-    // one. `messaging` builds the messaging at start; empty: the modem the options name.
-    CKestrelpodApp(app_options_t options, std::filesystem::path executable, messaging_factory_t messaging = {});
+    // The script folder is the options' one, else found by the rule of platform/folders/user_folders.h.
+    // `messaging` builds the messaging at start; empty: the modem the options name.
+    explicit CKestrelpodApp(app_options_t options, messaging_factory_t messaging = {});
     ~CKestrelpodApp() override;
 
     // False when another copy runs: that copy was pinged (and comes to the front), and this process ends with 0.
@@ -92,7 +92,6 @@ private:
     bool reinstall_flag_present();
 
     app_options_t options_;
-    std::filesystem::path executable_;
     messaging_factory_t make_messaging_;
     modem_messaging_hooks_t hooks_;
     std::function<void(const std::u16string&)> bank_text_observer_;

@@ -18,6 +18,7 @@
 #include "core/memory_file_ops.h"
 #include "core/text_error.h"
 #include "core/u16.h"
+#include "install_command.h"
 #include "resources/texts.h"
 #include "script/factory.h"
 #include "script/script_context.h"
@@ -260,10 +261,15 @@ int main(int argc, char** argv) {
         print(stdout, texts::cfg_usage);
         return with_output_checked(0);
     }
+    if (argc == 2 && std::string(argv[1]) == "--version") {
+        print(stdout, format_text(texts::version_line, {u"ostrevan-cfg", from_utf8(OSTREVAN_VERSION)}));
+        return with_output_checked(0);
+    }
+    if (argc >= 2 && std::string(argv[1]) == "install") return with_output_checked(install_command(argc - 2, argv + 2));
     const auto args = parse_arguments(argc, argv);
     if (!args) {
         print(stderr, std::u16string(texts::cfg_bad_arguments) + u"\n");
-        return 1;
+        return 2;
     }
     if (args->command == QLatin1String("compile")) return with_output_checked(compile(*args));
     if (args->command == QLatin1String("dump")) return with_output_checked(dump(*args));
