@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <iostream>
 
+#include "app/desktop_notifier.h"
 #include "app/kestrelpod_view.h"
 #include "app/main_frame.h"
 #include "app/modem_messaging.h"
@@ -86,6 +87,9 @@ CKestrelpodApp::CKestrelpodApp(app_options_t options, messaging_factory_t messag
     device_.soft_keys = is_smartphone_;
     device_.screen = options_.screen;
     registry_ = registry_root(options_.registry);
+    notifier_ = std::make_unique<desktop_notifier_t>([this] {
+        if (frame_) frame_->bring_to_front();
+    });
     if (!make_messaging_) {
         make_messaging_ = [this]() -> std::unique_ptr<messaging_host_t> {
             return std::make_unique<modem_messaging_t>(
@@ -288,6 +292,7 @@ void CKestrelpodApp::show_messages(const std::vector<std::u16string>& texts, sms
     for (const auto& text : texts) {
         if (bank_text_observer_) bank_text_observer_(text);
         const std::u16string code = rule.confirmation_code(text);
+        notifier_->bank_message(frame_.get(), text, !code.empty());
         if (code.empty()) {
             message_box_t::show(frame_.get(), message_box_t::icon_t::information, QString::fromStdU16String(text));
             continue;

@@ -16,6 +16,7 @@
 #include "ui/ppc/ppc_device.h"
 
 class CMainFrame;
+class desktop_notifier_t;
 class login_ui_t;
 class main_tag_t;
 class mfc_storage_t;
@@ -116,4 +117,6 @@ private:
     std::unique_ptr<single_instance_t> instance_;
     // The message routing of a touch-screen device: bank texts into the registry queue, then a replay.
     std::unique_ptr<confirm_handler_t> router_;
+    // Bank messages announced on the desktop while the window is not in front.
+    std::unique_ptr<desktop_notifier_t> notifier_;
 };
