@@ -17,6 +17,8 @@ set(ENV{PATH} "${prefix}/bin:$ENV{PATH}")
 set(ENV{HOME} "${home}")
 set(ENV{XDG_RUNTIME_DIR} "${WORK}/runtime")
 set(ENV{QT_QPA_PLATFORM} offscreen)
+# Bank messages shown while the window is not in front would reach the tester's desktop notifications.
+set(ENV{DBUS_SESSION_BUS_ADDRESS} "unix:path=${WORK}/runtime/no-bus")
 foreach(variable XDG_DATA_HOME XDG_STATE_HOME OSTREVAN_CONFIG_DIR OSTREVAN_REGISTRY OSTREVAN_PLATFORM_TYPE)
   unset(ENV{${variable}})
 endforeach()

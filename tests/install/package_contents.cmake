@@ -1,9 +1,9 @@
 # Builds the Debian package from the build tree, unpacks it with dpkg-deb and finds in it every file that
 # `cmake --install` puts in place.
-#   cmake -DBUILD=<build tree> -DWORK=<scratch folder> -P package_contents.cmake
+#   cmake -DBUILD=<build tree> -DWORK=<scratch folder> -DCPACK=<cpack> -P package_contents.cmake
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}")
-execute_process(COMMAND cpack --config "${BUILD}/CPackConfig.cmake" -B "${WORK}/package"
+execute_process(COMMAND "${CPACK}" --config "${BUILD}/CPackConfig.cmake" -B "${WORK}/package"
   WORKING_DIRECTORY "${BUILD}" RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "cpack failed:\n${out}${err}")
