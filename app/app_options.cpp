@@ -14,6 +14,10 @@ app_options_t parse_app_options(const std::vector<std::string>& args) {
         const bool has_value = i + 1 < args.size();
         if (a == "--help" || a == "-h") {
             options.help = true;
+        } else if (a == "--version") {
+            options.version = true;
+        } else if (a == "--demo") {
+            options.demo = true;
         } else if (a == "--verbose") {
             options.verbose = true;
         } else if (!has_value && (a == "--config-dir" || a == "--registry" || a == "--platform-type" ||
@@ -43,6 +47,11 @@ app_options_t parse_app_options(const std::vector<std::string>& args) {
     }
     if (options.error.empty() && options.screenshots && !options.scenario)
         options.error = to_utf8(texts::app_screenshots_without_scenario);
+    // The demo has its own folder and runs on the simulated bank.
+    if (options.error.empty() && options.demo && options.config_dir)
+        options.error = to_utf8(texts::app_demo_with_config_dir);
+    if (options.error.empty() && options.demo && options.modem != "sim")
+        options.error = to_utf8(texts::app_demo_with_modem);
     if (options.error.empty()) {
         try {
             parse_modem_uri(options.modem);

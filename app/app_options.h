@@ -8,7 +8,7 @@
 
 // The program's command line.
 struct app_options_t {
-    std::optional<std::string> config_dir;     // else the executable's folder + "config/"
+    std::optional<std::string> config_dir;     // else by the rule of platform/folders/user_folders.h
     std::optional<std::string> registry;       // else OSTREVAN_REGISTRY, else under $XDG_STATE_HOME
     std::optional<std::string> platform_type;  // else OSTREVAN_PLATFORM_TYPE, else "Smartphone"
     std::string modem = "sim";
@@ -17,6 +17,8 @@ struct app_options_t {
     std::optional<std::string> screenshots;  // where a scenario's screenshots go
     bool verbose = false;
     bool help = false;
+    bool version = false;
+    bool demo = false;  // the installed demo bank, in a folder of its own, on the simulated modem
     std::string error;  // what was wrong with the arguments; empty when they were fine
 };
 

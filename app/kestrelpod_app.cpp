@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <iostream>
 
+#include "app/desktop_notifier.h"
 #include "app/kestrelpod_view.h"
 #include "app/main_frame.h"
 #include "app/modem_messaging.h"
@@ -15,6 +16,7 @@
 #include "messaging/ppc_messaging.h"
 #include "messaging/sms_rule.h"
 #include "platform/device/platform_type.h"
+#include "platform/folders/user_folders.h"
 #include "platform/instance/single_instance.h"
 #include "platform/registry/bank_queue.h"
 #include "platform/registry/registry.h"
@@ -34,18 +36,11 @@ namespace {
 constexpr char16_t settings_name[] = u"settings.cfg";
 constexpr char16_t defaults_name[] = u"config.cfg";
 
-// The folder of the executable + "config/"; "/config/" when the path names no folder.
-std::u16string config_folder(const app_options_t& options, const std::filesystem::path& executable) {
-    std::u16string folder;
-    if (options.config_dir) {
-        folder = from_utf8(*options.config_dir);
-        if (folder.empty() || folder.back() != u'/') folder += u'/';
-        return folder;
-    }
-    const std::string path = executable.string();
-    const size_t slash = path.find_last_of('/');
-    folder = slash == std::string::npos ? u"/" : from_utf8(path.substr(0, slash + 1));
-    return folder + u"config/";
+// The script folder by the one rule (platform/folders/user_folders.h), always ending in "/".
+std::u16string config_folder(const app_options_t& options) {
+    std::u16string folder = from_utf8(script_folder(options.config_dir, process_folder_environment()).string());
+    if (folder.empty() || folder.back() != u'/') folder += u'/';
+    return folder;
 }
 
 // The logo's file name as the script gives it: the "Src" of the "Image" in the root's "Logo"; empty without one.
@@ -92,12 +87,15 @@ private:
 
 }  // namespace
 
-CKestrelpodApp::CKestrelpodApp(app_options_t options, std::filesystem::path executable, messaging_factory_t messaging)
-    : options_(std::move(options)), executable_(std::move(executable)), make_messaging_(std::move(messaging)) {
+CKestrelpodApp::CKestrelpodApp(app_options_t options, messaging_factory_t messaging)
+    : options_(std::move(options)), make_messaging_(std::move(messaging)) {
     is_smartphone_ = is_smartphone_type(platform_type(options_.platform_type));
     device_.soft_keys = is_smartphone_;
     device_.screen = options_.screen;
     registry_ = registry_root(options_.registry);
+    notifier_ = std::make_unique<desktop_notifier_t>([this] {
+        if (frame_) frame_->bring_to_front();
+    });
     if (!make_messaging_) {
         make_messaging_ = [this]() -> std::unique_ptr<messaging_host_t> {
             return std::make_unique<modem_messaging_t>(
@@ -148,7 +146,7 @@ bool CKestrelpodApp::init_instance() {
 }
 
 bool CKestrelpodApp::start_system() {
-    config_dir_ = config_folder(options_, executable_);
+    config_dir_ = config_folder(options_);
     no_save_ = false;
     try {
         messaging_ = make_messaging_();
@@ -362,6 +360,7 @@ void CKestrelpodApp::show_pending() {
 void CKestrelpodApp::show_bank_text(const std::u16string& text, sms_rule_t& rule, const std::function<void()>& seen) {
     if (bank_text_observer_) bank_text_observer_(text);
     const std::u16string code = rule.confirmation_code(text);
+    notifier_->bank_message(frame_.get(), text, !code.empty());
     if (code.empty()) {
         message_box_t::show(frame_.get(), message_box_t::icon_t::information, QString::fromStdU16String(text));
         seen();

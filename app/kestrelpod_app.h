@@ -20,6 +20,7 @@
 #include "ui/ppc/ppc_device.h"
 
 class CMainFrame;
+class desktop_notifier_t;
 class login_ui_t;
 class main_tag_t;
 class mfc_storage_t;
@@ -38,9 +39,9 @@ public:
     static constexpr char16_t single_instance_name[] = u"Quillantora {5C0D2B7E-93A1-4F6B-8E2D-1A7C3F9B6D04}";
     static constexpr int ping_replay_delay_ms = 200;
 
-    // `executable` is the program's path, from which the configuration folder is found unless the options name
-    // one. `messaging` builds the messaging at start; empty: the modem the options name.
-    CKestrelpodApp(app_options_t options, std::filesystem::path executable, messaging_factory_t messaging = {});
+    // The script folder is the options' one, else found by the rule of platform/folders/user_folders.h.
+    // `messaging` builds the messaging at start; empty: the modem the options name.
+    explicit CKestrelpodApp(app_options_t options, messaging_factory_t messaging = {});
     ~CKestrelpodApp() override;
 
     // False when another copy runs: that copy was pinged (and comes to the front), and this process ends with 0.
@@ -112,7 +113,6 @@ private:
     bool reinstall_flag_present();
 
     app_options_t options_;
-    std::filesystem::path executable_;
     messaging_factory_t make_messaging_;
     modem_messaging_hooks_t hooks_;
     std::function<void(const std::u16string&)> bank_text_observer_;
@@ -142,4 +142,6 @@ private:
     bool ready_to_show_ = false;               // the start is over (the PIN asked, the script loaded)
     qlt_sms_rule_t queue_rule_;                // the rule of the registry queue's texts
     std::set<std::u16string> queued_on_hand_;  // names of queued values read and not yet seen
+    // Bank messages announced on the desktop while the window is not in front.
+    std::unique_ptr<desktop_notifier_t> notifier_;
 };

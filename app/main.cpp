@@ -5,20 +5,27 @@
 #include <iostream>
 
 #include "app/app_options.h"
+#include "app/demo_bank.h"
 #include "app/kestrelpod_app.h"
 #include "app/scenario_run.h"
+#include "core/text_format.h"
 #include "core/u16.h"
 #include "resources/texts.h"
 #include "storage/storage_errors.h"
 #include "ui/ppc/qt_translations.h"
 
 int main(int argc, char** argv) {
-    // Asking for help needs no display.
-    for (int i = 1; i < argc; ++i)
+    // Asking for help or the version needs no display.
+    for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
             std::cout << to_utf8(texts::app_usage);
-            return 0;
+            return std::cout.flush() ? 0 : 1;
         }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::cout << to_utf8(format_text(texts::version_line, {u"ostrevan", from_utf8(OSTREVAN_VERSION)}));
+            return std::cout.flush() ? 0 : 1;
+        }
+    }
     // A scenario runs without a display unless the user chose a platform (an X server for screenshots, say).
     for (int i = 1; i < argc; ++i)
         if (std::strcmp(argv[i], "--scenario") == 0 && !std::getenv("QT_QPA_PLATFORM"))
@@ -30,13 +37,20 @@ int main(int argc, char** argv) {
         std::cerr << to_utf8(format_text(texts::app_bad_arguments, {from_utf8(options.error)})) << '\n';
         return 2;
     }
+    if (options.demo) {
+        std::u16string error;
+        if (!prepare_demo(options, error)) {
+            std::cerr << to_utf8(error) << '\n';
+            return 1;
+        }
+    }
     // Qt's own texts (standard buttons, context menus) in Russian, before any window exists.
     install_qt_translations(qt);
     QApplication::setApplicationName(QString::fromUtf16(texts::app_name));
 
-    if (options.scenario) return run_scenario(options, argv[0]);
+    if (options.scenario) return run_scenario(options);
 
-    CKestrelpodApp app(options, argv[0]);
+    CKestrelpodApp app(options);
     if (!app.init_application()) return 0;
     const bool ok = app.init_instance();
     int status = ok ? qt.exec() : 1;

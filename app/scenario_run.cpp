@@ -16,7 +16,7 @@ constexpr std::streamsize max_file = 1 << 20;
 
 }  // namespace
 
-int run_scenario(const app_options_t& options, const char* executable) {
+int run_scenario(const app_options_t& options) {
     const std::string& name = *options.scenario;
     std::ifstream in(name, std::ios::binary);
     if (!in) {
@@ -49,5 +49,5 @@ int run_scenario(const app_options_t& options, const char* executable) {
             if (type == QtCriticalMsg || type == QtFatalMsg) std::cerr << message.toStdString() << '\n';
         });
     scenario_runner_t runner(name, std::move(steps), std::cout);
-    return runner.run(options, executable, options.screenshots);
+    return runner.run(options, options.screenshots);
 }

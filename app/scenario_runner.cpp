@@ -163,8 +163,7 @@ scenario_runner_t::scenario_runner_t(std::string file_name, std::vector<scenario
 
 scenario_runner_t::~scenario_runner_t() = default;
 
-int scenario_runner_t::run(const app_options_t& options, const char* executable,
-                           std::optional<std::string> screenshots) {
+int scenario_runner_t::run(const app_options_t& options, std::optional<std::string> screenshots) {
     screenshots_ = std::move(screenshots);
     simulated_ = options.modem == "sim";
     if (!simulated_)
@@ -177,7 +176,7 @@ int scenario_runner_t::run(const app_options_t& options, const char* executable,
     for (;;) {
         restart_ = false;
         ending_ = false;
-        auto app = std::make_unique<CKestrelpodApp>(options, executable);
+        auto app = std::make_unique<CKestrelpodApp>(options);
         modem_messaging_hooks_t hooks;
         hooks.remote = remote_;
         if (simulated_) hooks.send_answer_wait = scenario_send_answer_wait;

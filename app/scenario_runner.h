@@ -39,7 +39,7 @@ public:
 
     // Starts the program (again after each restart) and walks every step. 0: every expectation held; 1: one
     // did not, or the program ended before the last step.
-    int run(const app_options_t& options, const char* executable, std::optional<std::string> screenshots);
+    int run(const app_options_t& options, std::optional<std::string> screenshots);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -19,14 +19,15 @@ function(ostrevan_add_gtest name)
 endfunction()
 
 # ostrevan_add_qtest(NAME SOURCES a.cpp LIBS lib1)
-# A QTest program, run on the offscreen platform so that no display is needed.
+# A QTest program, run on the offscreen platform so that no display is needed, and with a session bus address
+# that leads nowhere, so that the program's desktop notifications stay out of the tester's desktop.
 function(ostrevan_add_qtest name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;ENV" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} Qt6::Test Qt6::Widgets)
   add_test(NAME ${name} COMMAND ${name})
   set_tests_properties(${name} PROPERTIES
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;OSTREVAN_SOURCE_DIR=${PROJECT_SOURCE_DIR};OSTREVAN_BINARY_DIR=${PROJECT_BINARY_DIR};${ARG_ENV}"
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent/ostrevan-no-bus;OSTREVAN_SOURCE_DIR=${PROJECT_SOURCE_DIR};OSTREVAN_BINARY_DIR=${PROJECT_BINARY_DIR};${ARG_ENV}"
     TIMEOUT 300)
 endfunction()
 

@@ -75,9 +75,21 @@ inline constexpr char16_t cfg_usage[] =
     u"  ostrevan-cfg lint --rules                            правила lint с их кодами\n"
     u"  ostrevan-cfg render SCRIPT -o DIR [--platform-type NAME] [--screen WxH] [--pin PIN]\n"
     u"                                                       картинки всех форм и index.html в DIR\n"
+    u"  ostrevan-cfg install BANK.cfg [--config-dir DIR] [--registry DIR] [--dry-run]\n"
+    u"                                   установить сценарий банка пользователю (--dry-run: только сказать, что\n"
+    u"                                   будет сделано)\n"
+    u"  ostrevan-cfg --help | --version\n"
     u"\n"
     u"--pin задаёт ПИН-код, которым зашифрованы строки (settings.cfg); без него файл не зашифрован (config.cfg).\n"
-    u"Код выхода 0 при успехе, 1 при любой ошибке; у lint 1, когда найдена хотя бы одна ошибка.\n"
+    u"\n"
+    u"install загружает файл, как программа, и не ставит тот, что не загружается. Сценарий кладётся в каталог\n"
+    u"программы (по порядку: --config-dir DIR; OSTREVAN_CONFIG_DIR; config/ рядом с исполняемым файлом, если\n"
+    u"там есть config.cfg; $XDG_DATA_HOME/ostrevan/, по умолчанию ~/.local/share/ostrevan/). settings.cfg не\n"
+    u"меняется; если он есть, в реестре (--registry DIR, иначе OSTREVAN_REGISTRY, иначе\n"
+    u"$XDG_STATE_HOME/ostrevan/registry) ставится метка переустановки: следующий запуск возьмёт новый сценарий\n"
+    u"и сохранит данные пользователя.\n"
+    u"\n"
+    u"Код выхода: 0 успех, 1 ошибка (у lint: найдена хотя бы одна ошибка), 2 неверные аргументы.\n"
     u"\n"
     u"XML повторяет файл запись за записью: <cfg><vars>...</vars><tree>...</tree></cfg>.\n"
     u"Переменные: <bool name value=\"true|false\"/>, <cardlist name><card id0 id1 id2/>...</cardlist>,\n"
@@ -366,21 +378,111 @@ inline constexpr char16_t new_pin_too_short[] = u"Пин-код должен с�
 // The program's own command line (diagnostics go to standard error).
 inline constexpr char16_t app_usage[] =
     u"Использование: ostrevan [ПАРАМЕТРЫ]\n"
-    u"  --config-dir DIR      каталог config.cfg и settings.cfg (по умолчанию config/ рядом с программой)\n"
+    u"  --config-dir DIR      каталог config.cfg и settings.cfg (см. ниже)\n"
     u"  --registry DIR        каталог реестра (иначе OSTREVAN_REGISTRY, иначе $XDG_STATE_HOME/ostrevan/registry)\n"
     u"  --platform-type NAME  тип устройства (иначе OSTREVAN_PLATFORM_TYPE, иначе Smartphone)\n"
     u"  --modem URI           модем: sim | serial:DEVICE[:BAUD] | tcp:HOST:PORT (по умолчанию sim)\n"
     u"  --screen WxH          размер экрана в точках (по умолчанию 320x480)\n"
+    u"  --demo                демонстрационный банк на имитаторе модема, в своём каталоге\n"
+    u"                        $XDG_DATA_HOME/ostrevan/demo/ (данные пользователя не затрагиваются)\n"
     u"  --verbose             диагностика на стандартный поток ошибок\n"
     u"  --scenario FILE       пройти сценарий из FILE вместо пользователя (см. README)\n"
     u"  --screenshots DIR     куда сценарий сохраняет снимки экрана\n"
-    u"  --help                эта справка\n";
+    u"  --help                эта справка\n"
+    u"  --version             версия программы\n"
+    u"\n"
+    u"Каталог сценария банка (config.cfg и settings.cfg), по порядку:\n"
+    u"  1. --config-dir DIR;\n"
+    u"  2. переменная окружения OSTREVAN_CONFIG_DIR;\n"
+    u"  3. config/ рядом с исполняемым файлом программы, если там есть config.cfg;\n"
+    u"  4. $XDG_DATA_HOME/ostrevan/ (по умолчанию ~/.local/share/ostrevan/).\n"
+    u"Сценарий банка туда кладёт ostrevan-cfg install.\n"
+    u"\n"
+    u"Код выхода: 0 успех, 1 ошибка, 2 неверные параметры.\n";
+// What `--version` prints (the first word is the program's name, as manual-page tools expect).
+inline constexpr char16_t version_line[] = u"%1 %2\n";
 inline constexpr char16_t app_bad_arguments[] = u"Неверные аргументы: %1. ostrevan --help описывает их.";
 // What is wrong with the arguments, in place of %1 above.
 inline constexpr char16_t app_option_without_value[] = u"у %1 нет значения";
 inline constexpr char16_t app_screenshots_without_scenario[] = u"--screenshots без --scenario";
 inline constexpr char16_t app_bad_modem_address[] =
     u"неверный адрес модема «%1» (ожидается sim, serial:УСТРОЙСТВО[:СКОРОСТЬ] или tcp:УЗЕЛ:ПОРТ)";
+inline constexpr char16_t app_demo_with_config_dir[] =
+    u"--demo работает в своём каталоге, --config-dir с ним не задаётся";
+inline constexpr char16_t app_demo_with_modem[] = u"--demo работает только на имитаторе модема";
+// The installed demo bank is missing (a program that was not installed, or a damaged installation).
+inline constexpr char16_t app_demo_missing[] = u"Демонстрационный банк не установлен: нет файла %1";
+inline constexpr char16_t app_demo_not_prepared[] = u"Не удалось подготовить демонстрационный банк в %1: %2";
+
+// The desktop notification of a bank message that arrives while the window is not in front: its title, and the
+// name of its action (the click).
+inline constexpr char16_t notify_bank_message[] = u"Сообщение банка";
+inline constexpr char16_t notify_confirmation[] = u"Банк просит подтвердить платёж";
+inline constexpr char16_t notify_open[] = u"Открыть";
+
+// ---- installing a bank's script (ostrevan-cfg install) -------------------------------------------------
+
+// What was done, one line each; %1 a folder or file.
+inline constexpr char16_t install_made_folder[] = u"Создан каталог %1 (доступ только владельцу).";
+inline constexpr char16_t install_would_make_folder[] = u"Будет создан каталог %1 (доступ только владельцу).";
+inline constexpr char16_t install_wrote[] = u"Сценарий банка установлен: %1.";
+inline constexpr char16_t install_would_write[] = u"Сценарий банка будет установлен: %1.";
+inline constexpr char16_t install_same[] = u"Этот сценарий уже установлен в %1, ничего не изменено.";
+inline constexpr char16_t install_marker_set[] =
+    u"Настройки пользователя (%1) сохранены: при следующем запуске программа возьмёт новый сценарий и оставит "
+    u"данные пользователя (метка переустановки %2).";
+inline constexpr char16_t install_would_set_marker[] =
+    u"Настройки пользователя (%1) останутся: будет поставлена метка переустановки %2, и при следующем запуске "
+    u"программа возьмёт новый сценарий и оставит данные пользователя.";
+inline constexpr char16_t install_first[] =
+    u"Настроек пользователя ещё нет: при первом запуске программа попросит задать пин-код.";
+inline constexpr char16_t install_dry_run[] = u"Пробный запуск: ничего не изменено.";
+inline constexpr char16_t install_unconfirmed[] =
+    u"Файл %1 записан, но система не подтвердила запись каталога на диск.";
+// Refusals; the tool puts the file's name in front. Nothing was changed.
+inline constexpr char16_t install_refused[] = u"сценарий не установлен, ничего не изменено";
+inline constexpr char16_t install_not_a_script[] =
+    u"это файл настроек пользователя (он зашифрован пин-кодом), а не сценарий банка";
+inline constexpr char16_t install_cannot_write[] = u"не удаётся записать %1: %2";
+
+// ---- ostrevan-modem, the SMS layer without the program ------------------------------------------------
+
+// The usage of each subcommand: its syntax lines stand as the command line takes them.
+inline constexpr char16_t modem_usage_head[] = u"Использование: ostrevan-modem КОМАНДА [АРГУМЕНТЫ...]\n";
+inline constexpr char16_t modem_usage_tail[] =
+    u"  ostrevan-modem --help | --version\n"
+    u"\n"
+    u"Команды: pdu - кодировать и разбирать PDU; sim - имитатор модема и банка на порту TCP или псевдотерминале;\n"
+    u"send - отправить одно СМС через модем; listen - показывать входящие СМС; queue - поставить сообщение банка\n"
+    u"в очередь реестра программы.\n"
+    u"\n"
+    u"Код выхода: 0 успех, 1 ошибка, 2 неверные аргументы.\n";
+inline constexpr char16_t modem_unknown_command[] = u"ostrevan-modem: неизвестная команда %1";
+inline constexpr char16_t modem_usage_word[] = u"Использование: ";
+inline constexpr char16_t modem_encode_options[] =
+    u"  --port N   порт приложения, десятичный или шестнадцатеричный с 0x (порт банка 0x2201)\n"
+    u"  --class N  класс сообщения 0..3 или none; без него 1\n";
+inline constexpr char16_t modem_bad_port[] = u"ostrevan-modem: неверный порт %1";
+inline constexpr char16_t modem_bad_class[] = u"ostrevan-modem: неверный класс %1";
+inline constexpr char16_t modem_sim_options[] =
+    u"  --listen tcp:HOST:PORT  служить на порту TCP (по умолчанию tcp:127.0.0.1:7201)\n"
+    u"  --pty PATH              служить на псевдотерминале, доступном по пути PATH\n"
+    u"  --bank-number N         номер банка (по умолчанию +79001234567)\n"
+    u"  --bank-rules FILE       правила банка вместо встроенных\n";
+// %1 the address served, %2 the bank's number.
+inline constexpr char16_t modem_sim_ready[] = u"имитатор модема на %1, банк на номере %2";
+inline constexpr char16_t modem_link_options[] =
+    u"  URI: sim | serial:DEVICE[:BAUD] | tcp:HOST:PORT\n"
+    u"  --ledger FILE  учёт уже показанных сообщений (по умолчанию $XDG_STATE_HOME/ostrevan/ostrevan-modem.ledger)\n"
+    u"  --take         удалять из модема каждое показанное сообщение; без него модем хранит все\n";
+inline constexpr char16_t modem_sent[] = u"отправлено";
+inline constexpr char16_t modem_not_sent[] = u"ostrevan-modem send: не отправлено";
+inline constexpr char16_t modem_queue_options[] =
+    u"  --registry DIR  каталог реестра (иначе OSTREVAN_REGISTRY, иначе $XDG_STATE_HOME/ostrevan/registry)\n"
+    u"  TEXT            сообщение банка с его меткой (APP_PORT=2201), как его шлёт банк\n";
+inline constexpr char16_t modem_queue_too_long[] =
+    u"ostrevan-modem queue: текст длиннее, чем может быть сообщение в очереди";
+inline constexpr char16_t modem_queue_cannot_write[] = u"ostrevan-modem queue: не удаётся записать в %1";
 
 // ---- scenario runner (ostrevan --scenario) ---------------------------------------------------------
 

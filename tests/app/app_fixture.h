@@ -71,15 +71,14 @@ struct app_fixture_t {
         options.config_dir = config.string();
         options.registry = registry.string();
         options.platform_type = platform;
-        if (simulated_bank) return std::make_unique<CKestrelpodApp>(options, "/opt/ostrevan/ostrevan");
-        return std::make_unique<CKestrelpodApp>(options, "/opt/ostrevan/ostrevan",
-                                                [this]() -> std::unique_ptr<messaging_host_t> {
-                                                    if (messaging_fails) throw ppc_mapi_ex_t(texts::mapi_init_failed);
-                                                    auto made = std::make_unique<fake_messaging_host_t>();
-                                                    host = made.get();
-                                                    if (prepare_messaging) prepare_messaging(*made);
-                                                    return made;
-                                                });
+        if (simulated_bank) return std::make_unique<CKestrelpodApp>(options);
+        return std::make_unique<CKestrelpodApp>(options, [this]() -> std::unique_ptr<messaging_host_t> {
+            if (messaging_fails) throw ppc_mapi_ex_t(texts::mapi_init_failed);
+            auto made = std::make_unique<fake_messaging_host_t>();
+            host = made.get();
+            if (prepare_messaging) prepare_messaging(*made);
+            return made;
+        });
     }
 };
 

@@ -24,6 +24,13 @@ TEST(AppOptions, EveryOptionAndItsFaults) {
     EXPECT_EQ(none.modem, "sim");
     EXPECT_FALSE(none.config_dir || none.registry || none.platform_type);
     EXPECT_TRUE(parse_app_options({"--help"}).help);
+    EXPECT_TRUE(parse_app_options({"--version"}).version);
+    EXPECT_TRUE(parse_app_options({"--demo", "--registry", "/r"}).demo);
+    // The demo has its own folder, on the simulated bank.
+    EXPECT_EQ(parse_app_options({"--demo", "--config-dir", "/c"}).error,
+              "--demo работает в своём каталоге, --config-dir с ним не задаётся");
+    EXPECT_EQ(parse_app_options({"--modem", "tcp:127.0.0.1:7201", "--demo"}).error,
+              "--demo работает только на имитаторе модема");
 
     for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{{"--screen", "10x10"},
                                                                                      {"--screen"},

@@ -362,7 +362,7 @@ TEST_F(CfgTool, WrongPinAndBadArguments) {
 
     for (const char* args : {"", "compile x.xml", "dump", "frobnicate x.cfg", "dump x.cfg -o y"}) {
         const result_t result = run(args);
-        EXPECT_EQ(result.status, 1) << args;
+        EXPECT_EQ(result.status, 2) << args;
         EXPECT_EQ(result.err, "Неверные аргументы. ostrevan-cfg --help описывает их.\n") << args;
     }
     const result_t help = run("--help");

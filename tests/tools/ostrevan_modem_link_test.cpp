@@ -79,10 +79,10 @@ TEST(OstrevanModemLink, SendsARequestAndListenShowsTheBanksAnswer) {
     const std::string address = "tcp:127.0.0.1:" + std::to_string(20000 + ::getpid() % 20000);
     const auto ledger = std::filesystem::temp_directory_path() / ("ostrevan-listen-" + std::to_string(::getpid()));
     child_t sim({"sim", "--listen", address, "--bank-number", "+79001112233"});
-    ASSERT_EQ(sim.line(), "simulated modem on " + address + ", bank at +79001112233");
+    ASSERT_EQ(sim.line(), "имитатор модема на " + address + ", банк на номере +79001112233");
     {
         child_t send({"send", "--modem", address, "--to", "+79001112233", "--port", "0x2201", "BAL;;ver=w2.17"});
-        EXPECT_EQ(send.line(), "sent");
+        EXPECT_EQ(send.line(), "отправлено");
         EXPECT_EQ(send.wait(), 0);
     }
     const std::string answer = "Баланс карты: 12 345,67 руб. APP_PORT=2201";
@@ -111,9 +111,9 @@ TEST(OstrevanModemLink, RefusesBadArguments) {
         int status;
     };
     const case_t cases[] = {
-        {{"send", "--to", "+7900"}, "usage: ostrevan-modem send --modem URI --to NUMBER [--port N] TEXT", 2},
+        {{"send", "--to", "+7900"}, "Использование: ostrevan-modem send --modem URI --to NUMBER [--port N] TEXT", 2},
         {{"send", "--modem", "sim", "--to", "1", "--port", "70000", "x"},
-         "usage: ostrevan-modem send --modem URI --to NUMBER [--port N] TEXT",
+         "Использование: ostrevan-modem send --modem URI --to NUMBER [--port N] TEXT",
          2},
         {{"send", "--modem", "usb:1", "--to", "1", "x"},
          "ostrevan-modem send: unknown modem address usb:1 (expected sim, serial:DEVICE[:BAUD] or tcp:HOST:PORT)",
@@ -121,7 +121,7 @@ TEST(OstrevanModemLink, RefusesBadArguments) {
         {{"send", "--modem", "tcp:127.0.0.1:1", "--to", "1", "x"},
          "ostrevan-modem: modem: 127.0.0.1:1: Connection refused",
          1},
-        {{"listen"}, "usage: ostrevan-modem listen --modem URI [--ledger FILE] [--take]", 2},
+        {{"listen"}, "Использование: ostrevan-modem listen --modem URI [--ledger FILE] [--take]", 2},
         {{"sim", "--bank-rules", "/nonexistent"}, "ostrevan-modem sim: cannot read bank rules /nonexistent", 1},
     };
     for (const auto& c : cases) {
@@ -130,6 +130,6 @@ TEST(OstrevanModemLink, RefusesBadArguments) {
         EXPECT_EQ(child.wait(), c.status) << c.args[0];
     }
     child_t in_process({"send", "--modem", "sim", "--to", "+79001234567", "PAY 1"});
-    EXPECT_EQ(in_process.line(), "sent");
+    EXPECT_EQ(in_process.line(), "отправлено");
     EXPECT_EQ(in_process.wait(), 0);
 }

@@ -66,8 +66,8 @@ TEST(OstrevanModemPdu, ReportsFaultsWithStatus) {
     const Case cases[] = {
         {"pdu encode --to 12a3 x", 1,
          "ostrevan-modem: Номер должен состоять из цифр, перед которыми может стоять \"+\"\n"},
-        {"pdu encode --to 123 --class 4 x", 2, "ostrevan-modem: bad class 4\n"},
-        {"pdu encode --to 123 --port 65536 x", 2, "ostrevan-modem: bad port 65536\n"},
+        {"pdu encode --to 123 --class 4 x", 2, "ostrevan-modem: неверный класс 4\n"},
+        {"pdu encode --to 123 --port 65536 x", 2, "ostrevan-modem: неверный порт 65536\n"},
         {"pdu decode 0004", 1, "pdu 1:\n  error: PDU обрывается (байт 2)\n"},
         {"pdu decode --json 00 0003", 1,
          "{\"pdus\": [{\"error\": \"PDU обрывается (байт 1)\"}, {\"error\": \"PDU обрывается (байт 2)\"}], "

@@ -20,6 +20,7 @@
 #include "core/text_error.h"
 #include "core/u16.h"
 #include "menu_outline.h"
+#include "install_command.h"
 #include "resources/texts.h"
 #include "script/factory.h"
 #include "script/script_context.h"
@@ -235,10 +236,15 @@ int main(int argc, char** argv) {
     }
     if (argc >= 2 && std::string(argv[1]) == "lint") return with_output_checked(lint_command(argc - 2, argv + 2));
     if (argc >= 2 && std::string(argv[1]) == "render") return with_output_checked(render_command(argc - 2, argv + 2));
+    if (argc == 2 && std::string(argv[1]) == "--version") {
+        print(stdout, format_text(texts::version_line, {u"ostrevan-cfg", from_utf8(OSTREVAN_VERSION)}));
+        return with_output_checked(0);
+    }
+    if (argc >= 2 && std::string(argv[1]) == "install") return with_output_checked(install_command(argc - 2, argv + 2));
     const auto args = parse_arguments(argc, argv);
     if (!args) {
         print(stderr, std::u16string(texts::cfg_bad_arguments) + u"\n");
-        return 1;
+        return 2;
     }
     if (args->command == QLatin1String("compile")) return with_output_checked(compile(*args));
     if (args->command == QLatin1String("dump")) return with_output_checked(dump(*args));

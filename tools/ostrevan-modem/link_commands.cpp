@@ -8,17 +8,20 @@
 #include "platform/modem/modem_service.h"
 #include "platform/modem/sms_message_store.h"
 #include "platform/modem/sms_provider.h"
+#include "resources/texts.h"
 #include "sim/modem_link.h"
 #include "tools/ostrevan-modem/command.h"
 
 namespace {
 
-constexpr char send_usage[] = "usage: ostrevan-modem send --modem URI --to NUMBER [--port N] TEXT\n";
-constexpr char listen_usage[] = "usage: ostrevan-modem listen --modem URI [--ledger FILE] [--take]\n";
-constexpr char uri_help[] =
-    "  URI: sim | serial:DEVICE[:BAUD] | tcp:HOST:PORT\n"
-    "  --ledger FILE  record of messages already shown (default $XDG_STATE_HOME/ostrevan/ostrevan-modem.ledger)\n"
-    "  --take         delete each message from the modem once shown; without it the modem keeps them all\n";
+std::string send_usage() {
+    return to_utf8(texts::modem_usage_word) + "ostrevan-modem send --modem URI --to NUMBER [--port N] TEXT\n" +
+           to_utf8(texts::modem_link_options);
+}
+std::string listen_usage() {
+    return to_utf8(texts::modem_usage_word) + "ostrevan-modem listen --modem URI [--ledger FILE] [--take]\n" +
+           to_utf8(texts::modem_link_options);
+}
 
 std::atomic<bool> stop_requested{false};
 void on_link_signal(int) {
@@ -60,7 +63,7 @@ int send_command(const std::vector<std::string>& args) {
             uri.clear(), i = args.size();
     }
     if (uri.empty() || to.empty() || text.empty() || (port && *port > 0xFFFF)) {
-        std::cerr << send_usage << uri_help;
+        std::cerr << send_usage();
         return 2;
     }
     try {
@@ -88,10 +91,10 @@ int send_command(const std::vector<std::string>& args) {
                                                  &data, sizeof data, sms_data_encoding_default, 0, &id);
         provider.close(handle);
         if (rc != sms_ok) {
-            std::cerr << "ostrevan-modem send: not sent\n";
+            std::cerr << to_utf8(texts::modem_not_sent) << '\n';
             return 1;
         }
-        std::cout << "sent\n";
+        std::cout << to_utf8(texts::modem_sent) << '\n';
     } catch (const std::exception& e) {
         std::cerr << "ostrevan-modem send: " << e.what() << '\n';
         return 1;
@@ -115,7 +118,7 @@ int listen_command(const std::vector<std::string>& args) {
             uri.clear(), i = args.size();
     }
     if (uri.empty()) {
-        std::cerr << listen_usage << uri_help;
+        std::cerr << listen_usage();
         return 2;
     }
     try {

@@ -2,6 +2,9 @@
 #include <cstring>
 #include <iostream>
 
+#include "core/text_format.h"
+#include "core/u16.h"
+#include "resources/texts.h"
 #include "tools/ostrevan-modem/command.h"
 
 namespace {
@@ -18,7 +21,7 @@ const command_t commands[] = {
 };
 
 int usage(std::ostream& out, int status) {
-    out << "usage: ostrevan-modem COMMAND [ARGS...]\n";
+    out << to_utf8(texts::modem_usage_head);
     for (const auto& c : commands) {
         const std::string lines = c.usage;
         size_t start = 0;
@@ -28,6 +31,7 @@ int usage(std::ostream& out, int status) {
             start = end == std::string::npos ? lines.size() : end + 1;
         }
     }
+    out << to_utf8(texts::modem_usage_tail);
     return status;
 }
 
@@ -36,9 +40,13 @@ int usage(std::ostream& out, int status) {
 int main(int argc, char** argv) {
     if (argc < 2) return usage(std::cerr, 2);
     if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) return usage(std::cout, 0);
+    if (std::strcmp(argv[1], "--version") == 0) {
+        std::cout << to_utf8(format_text(texts::version_line, {u"ostrevan-modem", from_utf8(OSTREVAN_VERSION)}));
+        return 0;
+    }
     for (const auto& c : commands) {
         if (std::strcmp(argv[1], c.name) == 0) return c.run(std::vector<std::string>(argv + 2, argv + argc));
     }
-    std::cerr << "ostrevan-modem: unknown command " << argv[1] << '\n';
+    std::cerr << to_utf8(format_text(texts::modem_unknown_command, {from_utf8(argv[1])})) << '\n';
     return usage(std::cerr, 2);
 }

@@ -5,20 +5,25 @@
 #include <iostream>
 
 #include "core/text_error.h"
+#include "core/text_format.h"
 #include "core/u16.h"
 #include "platform/pdu/hex.h"
 #include "platform/pdu/sms_decoder.h"
 #include "platform/pdu/sms_encoder.h"
 #include "platform/pdu/sms_reassembler.h"
+#include "resources/texts.h"
 #include "tools/ostrevan-modem/command.h"
 
 namespace {
 
-constexpr char encode_usage[] =
-    "usage: ostrevan-modem pdu encode --to NUMBER [--port N] [--class N|none] TEXT\n"
-    "  --port N   application port, decimal or 0x hex (the bank's port is 0x2201)\n"
-    "  --class N  message class 0..3, or none; 1 when not given\n";
-constexpr char decode_usage[] = "usage: ostrevan-modem pdu decode [--json] HEX...\n";
+std::string encode_usage() {
+    return to_utf8(texts::modem_usage_word) +
+           "ostrevan-modem pdu encode --to NUMBER [--port N] [--class N|none] TEXT\n" +
+           to_utf8(texts::modem_encode_options);
+}
+std::string decode_usage() {
+    return to_utf8(texts::modem_usage_word) + "ostrevan-modem pdu decode [--json] HEX...\n";
+}
 
 struct usage_error_t {
     std::string text;
@@ -48,19 +53,20 @@ int encode(const std::vector<std::string>& args) {
             have_to = true;
         } else if (a == "--port" && has_value) {
             const auto port = parse_number(args[++i], 0xFFFF);
-            if (!port) throw usage_error_t{"ostrevan-modem: bad port " + args[i] + "\n"};
+            if (!port) throw usage_error_t{to_utf8(format_text(texts::modem_bad_port, {from_utf8(args[i])})) + "\n"};
             message.port = static_cast<uint16_t>(*port);
         } else if (a == "--class" && has_value) {
             const auto message_class = args[++i] == "none" ? std::optional<unsigned>() : parse_number(args[i], 3);
-            if (!message_class && args[i] != "none") throw usage_error_t{"ostrevan-modem: bad class " + args[i] + "\n"};
+            if (!message_class && args[i] != "none")
+                throw usage_error_t{to_utf8(format_text(texts::modem_bad_class, {from_utf8(args[i])})) + "\n"};
             message.message_class = message_class ? std::optional<uint8_t>(*message_class) : std::nullopt;
         } else if (!a.starts_with("--") && !text) {
             text = a;
         } else {
-            throw usage_error_t{encode_usage};
+            throw usage_error_t{encode_usage()};
         }
     }
-    if (!have_to || !text) throw usage_error_t{encode_usage};
+    if (!have_to || !text) throw usage_error_t{encode_usage()};
     message.text = from_utf8(*text);
     for (const auto& pdu : encode_submit(message)) std::cout << pdu.hex << '\n';
     return 0;
@@ -202,12 +208,12 @@ int decode(const std::vector<std::string>& args) {
         if (a == "--json") {
             json = true;
         } else if (a.starts_with("--")) {
-            throw usage_error_t{decode_usage};
+            throw usage_error_t{decode_usage()};
         } else {
             hexes.push_back(a);
         }
     }
-    if (hexes.empty()) throw usage_error_t{decode_usage};
+    if (hexes.empty()) throw usage_error_t{decode_usage()};
 
     // Parts are joined as the program joins them; what is still missing at the end is shown as incomplete.
     bool finished = false;
@@ -260,7 +266,7 @@ int pdu_command(const std::vector<std::string>& args) {
     try {
         if (what == "encode") return encode(rest);
         if (what == "decode") return decode(rest);
-        throw usage_error_t{std::string(encode_usage) + decode_usage};
+        throw usage_error_t{encode_usage() + decode_usage()};
     } catch (const usage_error_t& e) {
         std::cerr << e.text;
         return 2;

@@ -3,17 +3,19 @@
 #include <iostream>
 #include <optional>
 
+#include "core/text_format.h"
 #include "core/u16.h"
 #include "platform/registry/bank_queue.h"
 #include "platform/registry/registry.h"
+#include "resources/texts.h"
 #include "tools/ostrevan-modem/command.h"
 
 namespace {
 
-constexpr char queue_usage[] =
-    "usage: ostrevan-modem queue [--registry DIR] TEXT\n"
-    "  --registry DIR  the registry's folder (else OSTREVAN_REGISTRY, else $XDG_STATE_HOME/ostrevan/registry)\n"
-    "  TEXT            the bank's message, with its marker (APP_PORT=2201) as the bank sends it\n";
+std::string queue_usage() {
+    return to_utf8(texts::modem_usage_word) + "ostrevan-modem queue [--registry DIR] TEXT\n" +
+           to_utf8(texts::modem_queue_options);
+}
 
 }  // namespace
 
@@ -29,17 +31,17 @@ int queue_command(const std::vector<std::string>& args) {
             text.reset(), i = args.size();
     }
     if (!text) {
-        std::cerr << queue_usage;
+        std::cerr << queue_usage();
         return 2;
     }
     const std::u16string message = from_utf8(*text);
     if (2 * message.size() + 2 > queue_max_bytes) {
-        std::cerr << "ostrevan-modem queue: the text is longer than a queued message may be\n";
+        std::cerr << to_utf8(texts::modem_queue_too_long) << '\n';
         return 1;
     }
     const auto root = registry_root(registry);
     if (!queue_bank_text(root, message)) {
-        std::cerr << "ostrevan-modem queue: cannot write into " << root.string() << '\n';
+        std::cerr << to_utf8(format_text(texts::modem_queue_cannot_write, {from_utf8(root.string())})) << '\n';
         return 1;
     }
     return 0;

@@ -3,17 +3,19 @@
 #include <csignal>
 #include <iostream>
 
+#include "core/text_format.h"
+#include "core/u16.h"
+#include "resources/texts.h"
 #include "sim/sim_server.h"
 #include "tools/ostrevan-modem/command.h"
 
 namespace {
 
-constexpr char sim_usage[] =
-    "usage: ostrevan-modem sim [--listen tcp:HOST:PORT | --pty PATH] [--bank-number N] [--bank-rules FILE]\n"
-    "  --listen tcp:HOST:PORT  serve on a TCP port (default tcp:127.0.0.1:7201)\n"
-    "  --pty PATH              serve on a pseudo-terminal reachable at PATH\n"
-    "  --bank-number N         the bank's number (default +79001234567)\n"
-    "  --bank-rules FILE       the bank's rules instead of the built-in ones\n";
+std::string sim_usage() {
+    return to_utf8(texts::modem_usage_word) +
+           "ostrevan-modem sim [--listen tcp:HOST:PORT | --pty PATH] [--bank-number N] [--bank-rules FILE]\n" +
+           to_utf8(texts::modem_sim_options);
+}
 
 std::atomic<bool> stop_requested{false};
 
@@ -37,7 +39,7 @@ int sim_command(const std::vector<std::string>& args) {
         else if (a == "--bank-rules" && has_value)
             rules = args[++i];
         else {
-            std::cerr << sim_usage;
+            std::cerr << sim_usage();
             return 2;
         }
     }
@@ -48,7 +50,8 @@ int sim_command(const std::vector<std::string>& args) {
         std::signal(SIGTERM, on_sim_signal);
         std::signal(SIGPIPE, SIG_IGN);
         serve_sim_modem(modem, clock, endpoint, stop_requested, [&](const std::string& where) {
-            std::cout << "simulated modem on " << where << ", bank at " << bank_number << std::endl;
+            std::cout << to_utf8(format_text(texts::modem_sim_ready, {from_utf8(where), from_utf8(bank_number)}))
+                      << std::endl;
         });
     } catch (const std::exception& e) {
         std::cerr << "ostrevan-modem sim: " << e.what() << '\n';

@@ -1,0 +1,35 @@
+# Builds the Debian package from the build tree, unpacks it with dpkg-deb and finds in it every file that
+# `cmake --install` puts in place.
+#   cmake -DBUILD=<build tree> -DWORK=<scratch folder> -DCPACK=<cpack> -P package_contents.cmake
+file(REMOVE_RECURSE "${WORK}")
+file(MAKE_DIRECTORY "${WORK}")
+execute_process(COMMAND "${CPACK}" --config "${BUILD}/CPackConfig.cmake" -B "${WORK}/package"
+  WORKING_DIRECTORY "${BUILD}" RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "cpack failed:\n${out}${err}")
+endif()
+file(GLOB packages "${WORK}/package/ostrevan_*_*.deb")
+list(LENGTH packages count)
+if(NOT count EQUAL 1)
+  message(FATAL_ERROR "expected one ostrevan_VERSION_ARCH.deb, found: ${packages}")
+endif()
+execute_process(COMMAND dpkg-deb -x "${packages}" "${WORK}/root" RESULT_VARIABLE status)
+execute_process(COMMAND dpkg-deb -f "${packages}" Depends OUTPUT_VARIABLE depends)
+message("${packages}\nDepends: ${depends}")
+if(NOT status EQUAL 0 OR NOT depends MATCHES "libqt6widgets6" OR NOT depends MATCHES "qt6-translations-l10n")
+  message(FATAL_ERROR "the package cannot be unpacked, or its dependencies lack Qt or its translations")
+endif()
+
+execute_process(COMMAND ${CMAKE_COMMAND} --install "${BUILD}" --prefix "${WORK}/installed" RESULT_VARIABLE status
+  OUTPUT_QUIET)
+file(GLOB_RECURSE installed RELATIVE "${WORK}/installed" "${WORK}/installed/*")
+list(LENGTH installed count)
+if(NOT status EQUAL 0 OR count LESS 15)
+  message(FATAL_ERROR "cmake --install put only ${count} files in place")
+endif()
+foreach(file IN LISTS installed)
+  if(NOT EXISTS "${WORK}/root/usr/${file}")
+    message(FATAL_ERROR "the package lacks usr/${file}")
+  endif()
+endforeach()
+message("the package holds all ${count} installed files")
