@@ -89,7 +89,8 @@ TEST(ScenarioFile, ABadLineIsRefusedWithItsNumberAndNothingIsKept) {
         {"screenshot ../x", "имя снимка"},
         {"modem explode",
          "ожидалось fail-next|hang-up|plug-in|slow|lose-ack|error-500|drop-mid-send|refuse-part-2|repeat|"
-         "reused-reference|early-repeat|confirm-during-send|listing-garbage|full-storage|waiting-two-part|class2-on-sim, "
+         "reused-reference|early-repeat|confirm-during-send|listing-garbage|full-storage|waiting-two-part|class2-on-"
+         "sim, "
          "а написано explode"},
         {"expect no card \"Карта\" X", "ожидалось entry, а написано card"},
         {"expect no entry \"Карта\"", "не указано: пункт"},
