@@ -160,7 +160,8 @@ inline constexpr char16_t lint_reason_unclosed_brace[] =
     u"в шаблоне \"{\" без \"}\": текст с этого места выводится как написан";
 inline constexpr char16_t lint_reason_card_list_no_template[] =
     u"SelectCard предлагает список карт, которому ни одна форма добавления (ScriptItemAdd с ButtonAdd и "
-    u"Delimeter) не даёт шаблон показа: карты показываются пустыми строками";
+    u"Delimeter) не даёт шаблон показа: карты показываются шаблоном по умолчанию {id0}-{id1}, а не так, как "
+    u"задумал банк";
 inline constexpr char16_t lint_reason_default_unmatched[] =
     u"значение по умолчанию не совпадает ни с одним вариантом: Select ничего не выбирает по нему, "
     u"DefaultValue флажка не true и не false, DefaultValue поля не помещается в поле";
@@ -207,7 +208,7 @@ inline constexpr char16_t lint_msg_checkbox_in_template[] =
 inline constexpr char16_t lint_msg_unclosed_brace[] = u"\"{\" без \"}\": текст с этого места останется как написан";
 inline constexpr char16_t lint_msg_card_list_no_template[] =
     u"список карт \"%1\" не получает шаблон показа ни от одной формы добавления с ButtonAdd и Delimeter: "
-    u"карты будут показаны пустыми строками";
+    u"карты будут показаны шаблоном по умолчанию {id0}-{id1}";
 inline constexpr char16_t lint_msg_select_default_unmatched[] =
     u"сохранённое значение \"%1\" переменной \"%2\" не совпадает ни с одним Value вариантов: выбор по нему не "
     u"сработает";

@@ -14,7 +14,7 @@ constexpr std::array<rule_info_t, 20> table{{
     {rule_t::unknown_variable, "unknown-variable", error, texts::lint_reason_unknown_variable},
     {rule_t::checkbox_in_template, "checkbox-in-template", error, texts::lint_reason_checkbox_in_template},
     {rule_t::unclosed_brace, "unclosed-brace", warning, texts::lint_reason_unclosed_brace},
-    {rule_t::card_list_no_template, "card-list-no-template", error, texts::lint_reason_card_list_no_template},
+    {rule_t::card_list_no_template, "card-list-no-template", warning, texts::lint_reason_card_list_no_template},
     {rule_t::default_unmatched, "default-unmatched", warning, texts::lint_reason_default_unmatched},
     {rule_t::no_bank_number, "no-bank-number", error, texts::lint_reason_no_bank_number},
     {rule_t::add_button_unoffered, "add-button-unoffered", warning, texts::lint_reason_add_button_unoffered},
