@@ -12,19 +12,13 @@
 #include <map>
 #include <string>
 
+#include "tests/tools/tool_run.h"
+
 namespace fs = std::filesystem;
 
 namespace {
 
-struct result_t {
-    int status;
-    std::string out, err;
-};
-
-std::string read_all(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using result_t = tool_result_t;
 
 class CfgInstall : public ::testing::Test {
 protected:
@@ -49,11 +43,10 @@ protected:
 
     // Runs the tool as a user would: the folder from XDG_DATA_HOME, no OSTREVAN_CONFIG_DIR.
     result_t run(const std::string& args) {
-        const std::string command = "env -u OSTREVAN_CONFIG_DIR XDG_DATA_HOME=" + data.string() +
-                                    " OSTREVAN_REGISTRY=" + registry.string() + " " + std::getenv("OSTREVAN_CFG") +
-                                    " " + args + " >" + (dir / "out").string() + " 2>" + (dir / "err").string();
-        const int status = std::system(command.c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read_all(dir / "out"), read_all(dir / "err")};
+        const std::string program = "env -u OSTREVAN_CONFIG_DIR XDG_DATA_HOME=" + data.string() +
+                                    " OSTREVAN_REGISTRY=" + registry.string() + " " + std::getenv("OSTREVAN_CFG");
+        const int status = run_tool(program, args, dir / "out", dir / "err");
+        return {status, read_all(dir / "out"), read_all(dir / "err")};
     }
 
     std::map<std::string, std::string> snapshot() const {

@@ -15,20 +15,13 @@
 #include <vector>
 
 #include "tests/script/cfg_bytes.h"
+#include "tests/tools/tool_run.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct result_t {
-    int status;
-    std::string out, err;
-};
-
-std::string read_all(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using result_t = tool_result_t;
 
 class CfgLint : public ::testing::Test {
 protected:
@@ -42,10 +35,8 @@ protected:
     }
 
     result_t run(const std::string& args) {
-        const std::string command = std::string(std::getenv("OSTREVAN_CFG")) + " " + args + " >" +
-                                    (dir / "out").string() + " 2>" + (dir / "err").string();
-        const int status = std::system(command.c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read_all(dir / "out"), read_all(dir / "err")};
+        const int status = run_tool(std::getenv("OSTREVAN_CFG"), args, dir / "out", dir / "err");
+        return {status, read_all(dir / "out"), read_all(dir / "err")};
     }
 };
 

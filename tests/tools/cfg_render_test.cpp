@@ -17,14 +17,11 @@
 #include <string>
 #include <vector>
 
+#include "tests/tools/tool_run.h"
+
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string read_all(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 class CfgRender : public ::testing::Test {
 protected:
@@ -32,12 +29,7 @@ protected:
     void SetUp() override { fs::create_directories(dir); }
     void TearDown() override { fs::remove_all(dir); }
 
-    int run(const std::string& args) {
-        const std::string command = std::string(std::getenv("OSTREVAN_CFG")) + " " + args + " >" +
-                                    (dir / "out").string() + " 2>" + (dir / "err").string();
-        const int status = std::system(command.c_str());
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
+    int run(const std::string& args) { return run_tool(std::getenv("OSTREVAN_CFG"), args, dir / "out", dir / "err"); }
 
     static fs::path demo() { return fs::path(std::getenv("OSTREVAN_SOURCE_DIR")) / "resources/demo/bank.xml"; }
 };

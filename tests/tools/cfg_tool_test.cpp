@@ -11,20 +11,13 @@
 #include <string>
 
 #include "tests/script/cfg_bytes.h"
+#include "tests/tools/tool_run.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct result_t {
-    int status;
-    std::string out, err;
-};
-
-std::string read_all(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using result_t = tool_result_t;
 
 class CfgTool : public ::testing::Test {
 protected:
@@ -42,10 +35,9 @@ protected:
 
     // Runs the tool with its standard output going to `out` (the file "out" of the test's folder by default).
     result_t run(const std::string& args, const std::string& out = {}) {
-        const std::string command = std::string(std::getenv("OSTREVAN_CFG")) + " " + args + " >" +
-                                    (out.empty() ? (dir / "out").string() : out) + " 2>" + (dir / "err").string();
-        const int status = std::system(command.c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read_all(dir / "out"), read_all(dir / "err")};
+        const int status =
+            run_tool(std::getenv("OSTREVAN_CFG"), args, out.empty() ? dir / "out" : fs::path(out), dir / "err");
+        return {status, read_all(dir / "out"), read_all(dir / "err")};
     }
 
     // Compiling `xml` fails with `message` after the source's name, and writes no output file.
