@@ -96,14 +96,6 @@ void tag_t::operator delete(void* p, size_t bytes) noexcept {
     tag_pool::release(p, bytes);
 }
 
-bool tag_t::parent_is(const tag_t* parent, std::initializer_list<int32_t> codes) {
-    if (!parent) return false;
-    for (int32_t c : codes) {
-        if (parent->code == c) return true;
-    }
-    return false;
-}
-
 void tag_t::load() {
     if (attributes_place_ == 0) return;
     attribute_map_t* attributes = this->attributes();
