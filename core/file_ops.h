@@ -40,13 +40,6 @@ public:
     // Puts the file's data on the disk.
     virtual bool fsync(int handle) = 0;
     virtual bool close(int handle) = 0;
-    // Maps `bytes` bytes of an open file read-only, or gives nullptr when it cannot be mapped; the caller
-    // then reads it. The mapping outlives the handle until unmap.
-    virtual const void* map(int /*handle*/, uint64_t /*bytes*/) { return nullptr; }
-    virtual void unmap(const void* /*data*/, uint64_t /*bytes*/) {}
-    // The reader has passed these whole pages of a mapping and will not read them again: they may leave the
-    // process's memory (the page cache keeps them). `data` and `bytes` are multiples of the page size.
-    virtual void passed(const void* /*data*/, uint64_t /*bytes*/) {}
     // Replaces `to` by `from` in one step.
     virtual bool rename(const std::string& from, const std::string& to) = 0;
     // Puts the folder's entries (a rename into it) on the disk.

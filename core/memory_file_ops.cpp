@@ -36,6 +36,7 @@ long memory_file_ops_t::read(int handle, void* buffer, size_t n) {
     open_file_t* f = find(handle);
     if (!f) return -1;
     const auto& data = files[f->path];
+    if (max_read != 0) n = std::min(n, max_read);
     size_t count = f->position < data.size() ? std::min(n, data.size() - f->position) : 0;
     if (count) std::memcpy(buffer, data.data() + f->position, count);
     f->position += count;
@@ -78,19 +79,6 @@ bool memory_file_ops_t::fsync_dir(const std::string&) {
 
 bool memory_file_ops_t::remove(const std::string& path) {
     return files.erase(path) != 0;
-}
-
-const void* memory_file_ops_t::map(int handle, uint64_t bytes) {
-    open_file_t* f = find(handle);
-    if (!mappable || !f || bytes == 0 || bytes > files[f->path].size()) return nullptr;
-    std::vector<unsigned char> copy(files[f->path].begin(), files[f->path].begin() + static_cast<long>(bytes));
-    const void* data = copy.data();
-    mappings_.emplace(data, std::move(copy));
-    return data;
-}
-
-void memory_file_ops_t::unmap(const void* data, uint64_t /*bytes*/) {
-    mappings_.erase(data);
 }
 
 std::vector<std::string> memory_file_ops_t::list_files(const std::string& dir) {

@@ -12,12 +12,11 @@
 class memory_file_ops_t final : public file_ops_t {
 public:
     std::map<std::string, std::vector<unsigned char>> files;
-    // Whether map() succeeds, as on a real file, or fails, as on a pipe, so that readers take their other
-    // path. A mapping is a copy of the file's bytes at the time.
-    bool mappable = false;
     // The processes that run, and this one, for the names of temporary files.
     std::set<long> running;
     long pid = 1;
+    // When not 0, a read gives at most this many bytes, as a read may, so that readers must ask again.
+    size_t max_read = 0;
 
     int open_read(const std::string& path) override;
     int create_temp(const std::string& target, std::string& temp_path, file_permissions_t permissions) override;
@@ -26,8 +25,6 @@ public:
     long write(int handle, const void* buffer, size_t n) override;
     bool fsync(int handle) override;
     bool close(int handle) override;
-    const void* map(int handle, uint64_t bytes) override;
-    void unmap(const void* data, uint64_t bytes) override;
     bool rename(const std::string& from, const std::string& to) override;
     bool fsync_dir(const std::string& dir) override;
     bool remove(const std::string& path) override;
@@ -43,7 +40,6 @@ private:
     open_file_t* find(int handle);
 
     std::map<int, open_file_t> open_;
-    std::map<const void*, std::vector<unsigned char>> mappings_;
     int next_handle_ = 3;
     int next_temp_ = 0;
 };

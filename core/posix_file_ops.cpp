@@ -1,6 +1,5 @@
 #include <dirent.h>
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -53,20 +52,6 @@ public:
         }
         errno = EEXIST;
         return -1;
-    }
-
-    const void* map(int handle, uint64_t bytes) override {
-        if (bytes == 0 || bytes > SIZE_MAX) return nullptr;
-        void* data = ::mmap(nullptr, size_t(bytes), PROT_READ, MAP_PRIVATE | MAP_POPULATE, handle, 0);
-        return data == MAP_FAILED ? nullptr : data;
-    }
-
-    void unmap(const void* data, uint64_t bytes) override {
-        if (data) ::munmap(const_cast<void*>(data), size_t(bytes));
-    }
-
-    void passed(const void* data, uint64_t bytes) override {
-        ::madvise(const_cast<void*>(data), size_t(bytes), MADV_DONTNEED);
     }
 
     bool size(int handle, uint64_t& bytes) override {

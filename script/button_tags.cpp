@@ -92,7 +92,8 @@ tag_captioned_t* Caption_tag_t::captioned() const {
 }
 
 ButtonOk_tag_t* UserRequest_tag_t::button() const {
-    return parent_is(parent, {tags::ButtonSendSMS, tags::ButtonDel}) ? dynamic_cast<ButtonOk_tag_t*>(parent) : nullptr;
+    if (auto* send = parent_of<ButtonOk_tag_t>(parent, tags::ButtonSendSMS)) return send;
+    return parent_of<ButtonOk_tag_t>(parent, tags::ButtonDel);
 }
 
 void Caption_tag_t::show() {

@@ -31,7 +31,7 @@ std::unique_ptr<tag_t> create_tag(int32_t code, tag_t* parent) {
     const tag_kind_t* kind = tag_kind(c);
     if (!kind) throw tag_unknown_ex_t(c);
     std::unique_ptr<tag_t> tag(kind->make(parent ? parent : stand_in.get()));
-    tag->code = uint8_t(c);
+    tag->code.value_ = uint8_t(c);
     tag->parent = parent;
     tag->accepted = tags::accepts(*kind, parent);
     if (code & attributes_bit) tag->own_attributes();

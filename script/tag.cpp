@@ -17,6 +17,15 @@
 #include "storage/storage_errors.h"
 #include "vars/var_scope.h"
 
+// The load's memory goal rests on these sizes: a script holds hundreds of thousands of tags and texts, each
+// in a slot of the tag pool.
+static_assert(sizeof(void*) != 8 || sizeof(tag_t) == 24, "a tag's common part is 24 bytes");
+static_assert(sizeof(void*) != 8 || sizeof(tag_simple_t) == 32, "a leaf is its common part and a text handle");
+static_assert(sizeof(void*) != 8 || sizeof(tag_complex_t) == 40, "a node is its common part and a child list");
+static_assert(sizeof(void*) != 8 || sizeof(tag_list_t) == 16, "a child list is a pointer and two 32-bit counts");
+static_assert(sizeof(tag_text_t) == sizeof(void*), "a text is one pointer into its slot");
+static_assert(tag_pool::detail::pooled(sizeof(tag_complex_t)), "tags come from the pool's slots");
+
 namespace {
 
 storage_t& storage() {
@@ -85,14 +94,6 @@ void* tag_t::operator new(size_t bytes) {
 
 void tag_t::operator delete(void* p, size_t bytes) noexcept {
     tag_pool::release(p, bytes);
-}
-
-bool tag_t::parent_is(const tag_t* parent, std::initializer_list<int32_t> codes) {
-    if (!parent) return false;
-    for (int32_t c : codes) {
-        if (parent->code == c) return true;
-    }
-    return false;
 }
 
 void tag_t::load() {

@@ -20,6 +20,23 @@ inline constexpr int32_t attributes_bit = 0x8000;
 // file from exhausting the stack.
 inline constexpr int max_tag_depth = 256;
 
+class tag_t;
+
+// A tag's code from the tag table (1 to 71, without the attributes bit). The factory sets it as it makes the
+// tag, from the row whose class it makes; nothing can write it afterwards, so a tag's code always names its
+// class (parent_of's cast rests on that). It reads as the number.
+class tag_code_t {
+public:
+    tag_code_t() = default;
+    tag_code_t(const tag_code_t&) = delete;
+    tag_code_t& operator=(const tag_code_t&) = delete;
+    constexpr operator uint8_t() const noexcept { return value_; }
+
+private:
+    friend std::unique_ptr<tag_t> create_tag(int32_t code, tag_t* parent);
+    uint8_t value_ = 0;
+};
+
 // Base of every node of the script tree. The tree is walked in passes: load, link, show, commit, save.
 // Loading and saving go through the context's current storage.
 class tag_t {
@@ -51,8 +68,8 @@ public:
     // The members are ordered to keep every tag small (24 bytes besides its own): a script holds hundreds
     // of thousands.
 
-    // The code from the tag table (1 to 71), without the attributes bit. Set by the factory.
-    uint8_t code = 0;
+    // The code from the tag table; set by the factory only.
+    tag_code_t code;
     // True when the tag may stand under the parent it was made for (tags::accepts). Set by the factory.
     bool accepted = false;
     // Set by resolve each time it resolves a card variable.
@@ -69,10 +86,6 @@ private:
 public:
     // Not owned; none for the root.
     tag_t* parent = nullptr;
-
-protected:
-    // Whether the parent exists and its code is one of `codes`. The placement itself is tags::accepts.
-    static bool parent_is(const tag_t* parent, std::initializer_list<int32_t> codes);
 };
 
 // A leaf that carries one text.

@@ -32,6 +32,7 @@ char* new_block(size_t bytes) {
         ::madvise(block, bytes, MADV_HUGEPAGE);
     }
     ::madvise(block, bytes, MADV_POPULATE_WRITE);  // present at once, not page by page
+    poison(block, bytes);                          // until its slots are handed out
     return block;
 }
 

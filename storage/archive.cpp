@@ -18,13 +18,28 @@ namespace {
 }  // namespace
 
 archive_reader_t::archive_reader_t(file_ops_t& ops, int handle, uint64_t file_size, stored_form_observer_t observer)
-    : ops_(ops), observer_(std::move(observer)), handle_(handle), size_(file_size) {
-    mapped_ = static_cast<const uint8_t*>(ops_.map(handle, file_size));
-    if (!mapped_) buffer_ = std::make_unique<std::array<uint8_t, buffer_size>>();
+    : ops_(ops), observer_(std::move(observer)), handle_(handle), size_(file_size) {}
+
+void archive_reader_t::read_more() {
+    const long got = ops_.read(handle_, buffer_.data() + end_, buffer_.size() - end_);
+    const uint64_t at = offset_ + buffered();
+    if (got < 0) {
+        const std::u16string where = number_text(static_cast<int64_t>(at));
+        throw mfc_storage_ex_t(format_text(texts::storage_read_failed, {where}),
+                               format_text(texts::storage_read_failed_detail, {where}));
+    }
+    // The file is shorter than it was when opened: it ends here, as a file short from the start would.
+    if (got == 0) damaged(texts::storage_unexpected_end, {number_text(static_cast<int64_t>(at))});
+    end_ += static_cast<size_t>(got);
 }
 
-archive_reader_t::~archive_reader_t() {
-    if (mapped_) ops_.unmap(mapped_, size_);
+void archive_reader_t::fill(size_t n) {
+    if (begin_ != 0) {
+        std::memmove(buffer_.data(), buffer_.data() + begin_, buffered());
+        end_ -= begin_;
+        begin_ = 0;
+    }
+    while (end_ < n) read_more();
 }
 
 void archive_reader_t::read_bytes_slowly(void* out, size_t n) {
@@ -32,31 +47,16 @@ void archive_reader_t::read_bytes_slowly(void* out, size_t n) {
     auto* dst = static_cast<uint8_t*>(out);
     while (n > 0) {
         if (begin_ == end_) {
-            long got = ops_.read(handle_, buffer_->data(), buffer_->size());
-            if (got < 0) {
-                const std::u16string at = number_text(static_cast<int64_t>(offset_));
-                throw mfc_storage_ex_t(format_text(texts::storage_read_failed, {at}),
-                                       format_text(texts::storage_read_failed_detail, {at}));
-            }
-            // The file is shorter than it was when opened.
-            if (got == 0) damaged(texts::storage_unexpected_end, {number_text(static_cast<int64_t>(offset_))});
-            begin_ = 0;
-            end_ = static_cast<size_t>(got);
+            begin_ = end_ = 0;
+            read_more();
         }
-        size_t take = std::min(n, end_ - begin_);
-        std::memcpy(dst, buffer_->data() + begin_, take);
+        const size_t take = std::min(n, buffered());
+        std::memcpy(dst, buffer_.data() + begin_, take);
         begin_ += take;
         dst += take;
         offset_ += take;
         n -= take;
     }
-}
-
-void archive_reader_t::pass_mapped_pages() {
-    // Whole steps only: the step is a multiple of any page size, and the mapping starts on a page.
-    const uint64_t upto = offset_ & ~(pass_step - 1);
-    ops_.passed(mapped_ + passed_, upto - passed_);
-    passed_ = upto;
 }
 
 uint64_t archive_reader_t::read_length(uint64_t start, bool& wide) {
@@ -154,11 +154,12 @@ void archive_reader_t::read_string(string_sink_t& sink, uint16_t key) {
     const uint64_t start = offset_;
     bool wide = false;
     uint64_t length = 0;
-    if (mapped_ && remaining() >= 4 && mapped_[start] == 0xFF && mapped_[start + 1] == 0xFE &&
-        mapped_[start + 2] == 0xFF && mapped_[start + 3] < 0xFF) {
+    const uint8_t* head = buffer_.data() + begin_;
+    if (buffered() >= 4 && head[0] == 0xFF && head[1] == 0xFE && head[2] == 0xFF && head[3] < 0xFF) {
         // The writer's form of a string below 255 units, which nearly every string of a script is.
         wide = true;
-        length = mapped_[start + 3];
+        length = head[3];
+        begin_ += 4;
         offset_ += 4;
     } else {
         length = read_length(start, wide);
@@ -180,14 +181,13 @@ void archive_reader_t::read_string(string_sink_t& sink, uint16_t key) {
         for (size_t i = 0; i < text.size(); ++i) to[i] = static_cast<char16_t>(text[i] ^ key);
         return;
     }
-    if (mapped_) {
-        // Nothing can fail past the length check: the units go straight from the mapping to the sink.
-        // The bytes a little further on are asked for now, so that they are in the cache when the tags after
-        // this one are read: the file is read once, in order, and nearly every tag holds a string.
-        if (remaining() > read_ahead_bytes) __builtin_prefetch(mapped_ + offset_ + read_ahead_bytes);
-        decode_units(sink.room(n), mapped_ + offset_, n, key);
+    if (2 * n <= buffer_.size()) {
+        // The units go from the buffer straight to the sink, once the buffer holds them all: a read that
+        // fails leaves the sink unasked.
+        if (2 * n > buffered()) fill(2 * n);
+        decode_units(sink.room(n), buffer_.data() + begin_, n, key);
+        begin_ += 2 * n;
         offset_ += 2 * uint64_t(n);
-        pass_mapped();
         return;
     }
     // A read can fail halfway: the units are gathered first.

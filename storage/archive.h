@@ -27,20 +27,19 @@ enum class stored_form_t {
 // Told of each such form met while reading, with the byte offset of the value.
 using stored_form_observer_t = std::function<void(stored_form_t form, uint64_t offset)>;
 
-// Sequential reader over an open file. It decodes straight from the file mapped into memory (the page
-// cache is then the only copy); a file the file operations cannot map is read through a buffer. It never
-// trusts a stored length beyond the bytes left in the file: every fault of the data is an mfc_storage_ex_t
-// naming its byte offset.
+// Sequential reader over an open file, with plain reads into one buffer it keeps. The file is never mapped:
+// a mapped file that another process cuts short kills the reader with SIGBUS, where a read just comes back
+// short. It never trusts a stored length beyond the bytes left in the file: every fault of the data, a file
+// cut short while it is read included, is an mfc_storage_ex_t naming its byte offset.
 class archive_reader_t {
 public:
     static constexpr size_t buffer_size = 4096;
 
     archive_reader_t(file_ops_t& ops, int handle, uint64_t file_size, stored_form_observer_t observer = {});
-    ~archive_reader_t();
     archive_reader_t(const archive_reader_t&) = delete;
     archive_reader_t& operator=(const archive_reader_t&) = delete;
 
-    // Fixed-size values are decoded inline from the mapping: a script file is mostly 1- to 4-byte fields.
+    // Fixed-size values are decoded inline from the buffer: a script file is mostly 1- to 4-byte fields.
     uint8_t read_u8() {
         uint8_t b[1];
         read_bytes(b, 1);
@@ -77,25 +76,25 @@ public:
     uint64_t remaining() const { return size_ - offset_; }
 
 private:
+    size_t buffered() const { return end_ - begin_; }
     void read_bytes(void* out, size_t n) {
-        if (mapped_ && n <= remaining()) {
-            std::memcpy(out, mapped_ + offset_, n);
+        if (n <= buffered()) {
+            std::memcpy(out, buffer_.data() + begin_, n);
+            begin_ += n;
             offset_ += n;
-            pass_mapped();
             return;
         }
         read_bytes_slowly(out, n);
     }
-    // Past the end of the file, or through the buffer.
+    // Past the end of the file, or across the end of the buffer.
     void read_bytes_slowly(void* out, size_t n);
+    // Makes the buffer hold at least `n` bytes (no more than its size) from the read position on.
+    void fill(size_t n);
+    // Reads once into the buffer after what it holds; a failed read, or none where the file should go on,
+    // is an error naming the offset of the bytes that could not be read.
+    void read_more();
     uint64_t read_length(uint64_t start, bool& wide);
     uint64_t read_escaped_length(uint64_t start, uint16_t first);
-    // Lets the pages of the mapping behind the read position go, a step at a time, so that a large file
-    // does not stay whole in the process's memory beside the tree built from it.
-    void pass_mapped() {
-        if (offset_ - passed_ >= pass_step) pass_mapped_pages();
-    }
-    void pass_mapped_pages();
     void tell(stored_form_t form, uint64_t offset) const {
         if (observer_) observer_(form, offset);
     }
@@ -103,17 +102,12 @@ private:
     file_ops_t& ops_;
     stored_form_observer_t observer_;
     int handle_;
-    uint64_t size_;
+    uint64_t size_;  // when the file was opened
     uint64_t offset_ = 0;
-    const uint8_t* mapped_ = nullptr;                           // the whole file, when it could be mapped
-    std::unique_ptr<std::array<uint8_t, buffer_size>> buffer_;  // else this
+    // The bytes from begin_ to end_ are those at offset_ on.
+    std::array<uint8_t, buffer_size> buffer_{};
     size_t begin_ = 0;
     size_t end_ = 0;
-    // The mapping's pages before this offset are let go, a step at a time.
-    uint64_t passed_ = 0;
-    static constexpr uint64_t pass_step = uint64_t(1) << 20;
-    // How far ahead of a string the mapping is brought into the cache (measured best of 256 to 8192).
-    static constexpr size_t read_ahead_bytes = 2048;
 };
 
 // Buffered sequential writer into the crash-safe writer's file. The file is written when the buffer fills

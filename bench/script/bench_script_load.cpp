@@ -6,8 +6,8 @@
 //     ratio (the benchmark's own time column is the mean load, which one slow run on a shared machine moves);
 //   - the save, beside a raw write of the same bytes with the same fsyncs and rename (save_x);
 //   - the load's peak memory: the loading process's peak resident size (VmHWM) minus that of the same
-//     program started the same way doing nothing, beside the file's size (mem_x). The mapped file's pages count
-//     in it while they are mapped; the reader lets them go behind it a megabyte at a time.
+//     program started the same way doing nothing, beside the file's size (mem_x). The reader holds one 4 KB
+//     buffer of the file at a time.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <sys/wait.h>

@@ -186,11 +186,11 @@ TEST(Reader, RefusesDamagedFilesNamingThePlace) {
          u"Файл настроек испорчен: теги на смещении 2080 вложены глубже 256 уровней"},
     };
     script_files_t files;
-    // The same message at the same offset whether the file is mapped or read through the buffer.
-    for (bool mapped : {false, true}) {
-        files.ops.mappable = mapped;
+    // The same message at the same offset whether the file is read a whole buffer or a few bytes at a time.
+    for (bool short_reads : {false, true}) {
+        files.ops.max_read = short_reads ? 7 : 0;
         for (const auto& bad : cases) {
-            SCOPED_TRACE(std::string(bad.what) + (mapped ? ", mapped" : ", read"));
+            SCOPED_TRACE(std::string(bad.what) + (short_reads ? ", short reads" : ", read"));
             files.put("config.cfg", bad.bytes);
             try {
                 files.load("config.cfg");
@@ -217,7 +217,7 @@ tag_t& add_tag(tag_t& parent, const std::u16string& name, const std::u16string& 
 
 }  // namespace
 
-// A bank-sized script under a PIN, read from a mapping and through the buffer: the tree saves to the
+// A bank-sized script under a PIN, read in whole buffers and in short reads: the tree saves to the
 // bytes it came from. Texts of every length form, attributes and Cyrillic keep their units.
 TEST(Reader, LargeScriptUnderAPinSavesToItsOwnBytes) {
     script_files_t files;
@@ -239,9 +239,9 @@ TEST(Reader, LargeScriptUnderAPinSavesToItsOwnBytes) {
     const byte_vector bytes = files.save(*root, "config.cfg", u"1234");
     ASSERT_GT(bytes.size(), 1000000u);
 
-    for (bool mapped : {false, true}) {
-        SCOPED_TRACE(mapped ? "mapped" : "read");
-        files.ops.mappable = mapped;
+    for (bool short_reads : {false, true}) {
+        SCOPED_TRACE(short_reads ? "short reads" : "read");
+        files.ops.max_read = short_reads ? 7 : 0;
         auto storage = files.open_read("config.cfg", u"1234");
         auto loaded = script_files_t::new_root();
         loaded->set_storages(storage.get(), storage.get(), false);

@@ -1,6 +1,8 @@
 // The archive's string form at every length boundary and the faults of damaged data, on files in memory,
-// read both from a mapping and through the buffer.
+// read both a whole buffer and a few bytes at a time.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <utility>
@@ -11,6 +13,7 @@
 #include "resources/texts.h"
 #include "storage/mfc_storage.h"
 #include "storage/password.h"
+#include "tests/storage/temp_dir.h"
 
 namespace {
 
@@ -42,23 +45,23 @@ struct archive_fixture : ::testing::Test {
         ops.files["f"] = b;
     }
 
-    // The string read from the file mapped and from the file read through the buffer (as from a pipe):
+    // The string read from the file in whole buffers and in short reads (as from a pipe):
     // both must give the same text, or the same error, which is then thrown.
     std::u16string read_string(const bytes_t& payload) {
         set_file(payload);
         std::u16string outcome[2];
         bool failed[2] = {false, false};
-        for (int mapped = 0; mapped < 2; ++mapped) {
-            ops.mappable = mapped == 1;
+        for (int piecemeal = 0; piecemeal < 2; ++piecemeal) {
+            ops.max_read = piecemeal == 1 ? 7 : 0;
             try {
                 mfc_storage_t s(u"f", mfc_storage_t::mode_read, u"", ops);
-                s.read_string(outcome[mapped]);
+                s.read_string(outcome[piecemeal]);
             } catch (const mfc_storage_ex_t& e) {
-                failed[mapped] = true;
-                outcome[mapped] = e.text();
+                failed[piecemeal] = true;
+                outcome[piecemeal] = e.text();
             }
         }
-        ops.mappable = false;
+        ops.max_read = 0;
         EXPECT_EQ(failed[0], failed[1]);
         EXPECT_EQ(outcome[0], outcome[1]);
         if (failed[1]) throw mfc_storage_ex_t(outcome[1]);
@@ -162,7 +165,7 @@ TEST_F(archive_fixture, IntegersAndFlagsAreLittleEndianAndAnyNonZeroByteIsTrue) 
 
 namespace {
 
-// Files in memory read as from a pipe (never mapped), whose reads after the first `good_reads` give
+// Files in memory whose reads after the first `good_reads` give
 // `later` (-1: an I/O error; 0: the file has become shorter than when it was opened).
 class breaking_reads_ops_t final : public file_ops_t {
 public:
@@ -190,69 +193,77 @@ private:
     long later_;
 };
 
-// Mapped files in memory that record the parts of a mapping the reader says it has passed.
-class passed_pages_ops_t final : public file_ops_t {
-public:
-    memory_file_ops_t files;
-    const unsigned char* mapping = nullptr;
-    // Each passed part as {offset into the mapping, bytes}.
-    std::vector<std::pair<uint64_t, uint64_t>> passed_parts;
-
-    int open_read(const std::string& path) override { return files.open_read(path); }
-    int create_temp(const std::string& target, std::string& temp_path, file_permissions_t permissions) override {
-        return files.create_temp(target, temp_path, permissions);
-    }
-    bool size(int handle, uint64_t& bytes) override { return files.size(handle, bytes); }
-    long read(int handle, void* buffer, size_t n) override { return files.read(handle, buffer, n); }
-    long write(int handle, const void* buffer, size_t n) override { return files.write(handle, buffer, n); }
-    bool fsync(int handle) override { return files.fsync(handle); }
-    bool close(int handle) override { return files.close(handle); }
-    const void* map(int handle, uint64_t bytes) override {
-        mapping = static_cast<const unsigned char*>(files.map(handle, bytes));
-        return mapping;
-    }
-    void unmap(const void* data, uint64_t bytes) override { files.unmap(data, bytes); }
-    void passed(const void* data, uint64_t bytes) override {
-        passed_parts.emplace_back(uint64_t(static_cast<const unsigned char*>(data) - mapping), bytes);
-    }
-    bool rename(const std::string& from, const std::string& to) override { return files.rename(from, to); }
-    bool fsync_dir(const std::string& dir) override { return files.fsync_dir(dir); }
-    bool remove(const std::string& path) override { return files.remove(path); }
+// What a reading of ints or of strings gets before it fails, and the failure.
+struct read_outcome_t {
+    int values = 0;
+    std::u16string error;
+    bool operator==(const read_outcome_t&) const = default;
 };
+
+// Reads ints or strings from the file as the program does until it fails; after `cut_after` values, cuts the
+// file to `cut_to` bytes through a handle of its own, as another process would.
+read_outcome_t read_until_failure(const std::u16string& path, bool strings, int cut_after = -1, uint64_t cut_to = 0) {
+    read_outcome_t outcome;
+    try {
+        mfc_storage_t in(path, mfc_storage_t::mode_read, u"1234");
+        for (;; ++outcome.values) {
+            if (outcome.values == cut_after) {
+                const int other = ::open(to_utf8(path).c_str(), O_WRONLY | O_CLOEXEC);
+                EXPECT_GE(other, 0);
+                EXPECT_EQ(::ftruncate(other, off_t(cut_to)), 0);
+                ::close(other);
+            }
+            int32_t n = 0;
+            std::u16string text;
+            if (strings)
+                in.read_string(text);
+            else
+                in.read_int(n);
+        }
+    } catch (const mfc_storage_ex_t& e) {
+        outcome.error = e.text();
+    }
+    return outcome;
+}
 
 }  // namespace
 
-// A large mapped file is let go behind the reader in whole pages, one part after the other, never a byte it
-// has not yet read: what it lets go may leave memory, and what lies ahead must stay.
-TEST(ArchiveReads, PassedPagesOfAMappingAreOnlyThoseAlreadyRead) {
-    passed_pages_ops_t ops;
-    ops.files.mappable = true;
-    const std::u16string text(1000, u'я');
-    {
-        mfc_storage_t out(u"f", mfc_storage_t::mode_write, u"", ops.files);
-        for (int i = 0; i < 1700; ++i) out.write_string(text);  // about 3.4 MB
-        ASSERT_TRUE(out.close());
-    }
-    mfc_storage_t in(u"f", mfc_storage_t::mode_read, u"", ops);
-    uint64_t passed_up_to = 0;
-    for (int i = 0; i < 1700; ++i) {
-        std::u16string read;
-        in.read_string(read);
-        ASSERT_EQ(read, text) << i;
-        for (const auto& [at, bytes] : ops.passed_parts) {
-            EXPECT_EQ(at % 4096, 0u);
-            EXPECT_EQ(bytes % 4096, 0u);
-            passed_up_to = std::max(passed_up_to, at + bytes);
+// A file that another process cuts short while it is read is "cut short" at the offset where it now ends,
+// as a file that was that short from the start: never a crash, never values from past the cut.
+TEST(ArchiveReads, AFileCutShortWhileReadFailsAsAShortFileWould) {
+    const struct {
+        const char* what;
+        bool strings;
+        uint64_t cut_to;  // 24 bytes of header, then 4-byte ints or 204-byte strings
+        std::u16string message;
+    } cases[] = {
+        {"inside an int", false, 24 + 4 * 3000 + 2, u"Файл настроек испорчен: данные обрываются на смещении 12026"},
+        {"between ints", false, 24 + 4 * 2000, u"Файл настроек испорчен: данные обрываются на смещении 8024"},
+        {"between strings", true, 24 + 204 * 60, u"Файл настроек испорчен: данные обрываются на смещении 12264"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        temp_dir_t dir;
+        const std::u16string path = dir.file("config.cfg");
+        {
+            mfc_storage_t out(path, mfc_storage_t::mode_write, u"1234");
+            for (int i = 0; i < 5000; ++i) {
+                if (c.strings)
+                    out.write_string(std::u16string(100, u'ж'));
+                else
+                    out.write_int(i);
+            }
+            ASSERT_TRUE(out.close());
         }
-        ASSERT_LE(passed_up_to, in.offset()) << i;
+        const std::vector<unsigned char> whole = read_bytes(dir.path() / "config.cfg");
+        ASSERT_GT(whole.size(), c.cut_to + 4096);
+
+        // Cut after the first few values: the reader is then well inside the file.
+        const read_outcome_t cut_while_read = read_until_failure(path, c.strings, 5, c.cut_to);
+        EXPECT_EQ(cut_while_read.error, c.message);
+
+        EXPECT_EQ(read_until_failure(path, c.strings), cut_while_read);
     }
-    ASSERT_FALSE(ops.passed_parts.empty());
-    uint64_t next = 0;
-    for (const auto& [at, bytes] : ops.passed_parts) {
-        EXPECT_EQ(at, next);
-        next = at + bytes;
-    }
-    EXPECT_GT(next, uint64_t(2) << 20);
 }
 
 // A read that breaks inside a long string names the offset where it broke, and leaves the text being read
