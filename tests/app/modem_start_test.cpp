@@ -72,7 +72,7 @@ private slots:
                 modem.let();
                 set_new_pin("1234")(d);
             });
-            auto app = std::make_unique<CKestrelpodApp>(options, "/opt/ostrevan/ostrevan");
+            auto app = std::make_unique<CKestrelpodApp>(options);
             QVERIFY(app->init_instance());
             QVERIFY2(!modem_had_answered, "the PIN dialog waited for the modem");
             // Nothing about the modem is shown over the PIN dialog: it comes once the start is over.
