@@ -7,6 +7,7 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
+#include <memory>
 
 #include "core/text_error.h"
 #include "tests/ui_ppc/form_fixture.h"
@@ -430,16 +431,17 @@ private slots:
                     QContextMenuEvent menu_event(QContextMenuEvent::Mouse,
                                                  QPoint(edit->width() - 1, edit->height() - 1),
                                                  edit->mapToGlobal(QPoint(edit->width() - 1, edit->height() - 1)));
-                    // Opened at once or in a loop of its own: looked at either way.
-                    bool looked = false;
-                    QTimer::singleShot(0, [&] {
-                        if (looked || !QApplication::activePopupWidget()) return;
-                        looked = true;
+                    // Opened at once or in a loop of its own: looked at either way. The timer may fire after this
+                    // block has ended, so what it reads first outlives the block.
+                    auto looked = std::make_shared<bool>(false);
+                    QTimer::singleShot(0, [&, looked] {
+                        if (*looked || !QApplication::activePopupWidget()) return;
+                        *looked = true;
                         check_popup("context menu");
                     });
                     QApplication::sendEvent(edit, &menu_event);
-                    if (!looked) {
-                        looked = true;
+                    if (!*looked) {
+                        *looked = true;
                         check_popup("context menu");
                     }
                 });
