@@ -3,15 +3,15 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <unordered_map>
 
-#include "script/tag_pool.h"
 #include "script/tag_text.h"
 
 // A tag's attributes: key to value, kept in insertion order so that a file loaded and saved again gives
 // the same bytes. Setting a key that is present replaces its value in place. A script holds a map on nearly
-// every `String` (its folded state), usually of one entry: the map is a 16-byte handle on a pooled array of
-// exactly the entries it holds, searched in order. Past 16 entries (a damaged or hostile file may hold very
-// many attributes) its keys are also indexed, in a table of the map's thread.
+// every `String` (its folded state), usually of one entry: the map is a 16-byte handle on an array of exactly
+// the entries it holds, in a slot of the tree's pool, searched in order. A long map (a damaged or hostile file
+// may hold very many attributes) also indexes its keys, in an index whose address its room starts with.
 class attribute_map_t {
 public:
     struct entry_t {
@@ -24,9 +24,6 @@ public:
     attribute_map_t(const attribute_map_t&) = delete;
     attribute_map_t& operator=(const attribute_map_t&) = delete;
     ~attribute_map_t() { clear(); }
-
-    static void* operator new(size_t bytes) { return tag_pool::allocate(bytes); }
-    static void operator delete(void* p, size_t bytes) noexcept { tag_pool::release(p, bytes); }
 
     void set(std::u16string_view key, std::u16string_view value);
     // Lets every entry go, with the room they took.
@@ -41,13 +38,19 @@ public:
     const_iterator end() const { return entries_ + size_; }
 
 private:
+    // Key (a view of the entry's own key, whose characters never move) to position.
+    using key_index_t = std::unordered_map<std::u16string_view, size_t>;
+
     entry_t* find_entry(std::u16string_view key) const;
     // Room for one more entry.
     void grow();
-    bool indexed() const { return size_ > searched_in_order; }
 
-    // Past this many entries, keys are found through the index.
-    static constexpr size_t searched_in_order = 16;
+    // Room for more than this many entries is long: its keys are found through the index.
+    static constexpr uint32_t searched_in_order = 16;
+    static bool long_room(uint32_t capacity) { return capacity > searched_in_order; }
+    // A long room starts with one entry's worth of bytes that holds the index's address.
+    static size_t room_bytes(uint32_t capacity) { return (capacity + (long_room(capacity) ? 1 : 0)) * sizeof(entry_t); }
+    key_index_t* index() const;
 
     entry_t* entries_ = nullptr;
     uint32_t size_ = 0;

@@ -24,13 +24,13 @@ std::u16string tag_name(int32_t code) {
 }
 
 std::unique_ptr<tag_t> create_tag(int32_t code, tag_t* parent) {
-    // Without a parent the placement test runs against a stand-in of code 0, which no tag lists.
-    std::unique_ptr<Empty_tag_t> stand_in;
-    if (!parent) stand_in = std::make_unique<Empty_tag_t>(nullptr);
+    // Without a parent the placement test runs against a stand-in of code 0, which no tag lists. It takes no
+    // memory of a tree: the root is made this way before its tree store is there.
+    Empty_tag_t stand_in(nullptr);
     const int32_t c = code & ~attributes_bit;
     const tag_kind_t* kind = tag_kind(c);
     if (!kind) throw tag_unknown_ex_t(c);
-    std::unique_ptr<tag_t> tag(kind->make(parent ? parent : stand_in.get()));
+    std::unique_ptr<tag_t> tag(kind->make(parent ? parent : &stand_in));
     tag->code.value_ = uint8_t(c);
     tag->parent = parent;
     tag->accepted = tags::accepts(*kind, parent);
@@ -48,26 +48,16 @@ std::unique_ptr<tag_t> create_tag_by_name(const std::u16string& name, tag_t* par
     return create_child(tag_code(name), parent);
 }
 
-namespace {
-
-// Few tags carry bank options, so they are kept beside the tree rather than in every tag. Tags belong to the
-// thread that made them, as their memory does.
-std::unordered_map<const tag_t*, bank_options_t>& bank_options_table() {
-    thread_local std::unordered_map<const tag_t*, bank_options_t> table;
-    return table;
-}
-
-}  // namespace
-
 void set_bank_option(tag_t& tag, const std::u16string& option, const attribute_map_t* attributes) {
+    tree_store().bank_options[&tag][option] = attributes;
     tag.has_bank_options = true;
-    bank_options_table()[&tag][option] = attributes;
 }
 
 const bank_options_t* bank_options_of(const tag_t& tag) {
     if (!tag.has_bank_options) return nullptr;
-    auto it = bank_options_table().find(&tag);
-    return it == bank_options_table().end() ? nullptr : &it->second;
+    const auto& table = tree_store().bank_options;
+    auto it = table.find(&tag);
+    return it == table.end() ? nullptr : &it->second;
 }
 
 bool has_bank_option(const tag_t& tag, const std::u16string& option) {
@@ -76,5 +66,5 @@ bool has_bank_option(const tag_t& tag, const std::u16string& option) {
 }
 
 void forget_bank_options(const tag_t& tag) {
-    if (tag.has_bank_options) bank_options_table().erase(&tag);
+    if (tag.has_bank_options) tree_store().bank_options.erase(&tag);
 }

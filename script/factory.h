@@ -3,15 +3,12 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <unordered_map>
 
 #include "script/attribute_map.h"
 #include "script/tag_codes.h"
+#include "script/tree_store.h"
 
 class tag_t;
-
-// Option name to the attribute map of the `BankSpecified` tag that set it (borrowed from that tag).
-using bank_options_t = std::unordered_map<std::u16string, const attribute_map_t*>;
 
 // Tag codes run from 1 to this; the table of names, classes and placements is in tag_table.cpp.
 inline constexpr int32_t last_tag_code = tags::last;
@@ -33,7 +30,8 @@ std::unique_ptr<tag_t> create_child(int32_t code, tag_t* parent);
 // create_tag with the code of `name`; null when not accepted.
 std::unique_ptr<tag_t> create_tag_by_name(const std::u16string& name, tag_t* parent);
 
-// Bank options: the attribute maps that `BankSpecified` children attach to their parent, by name.
+// Bank options: the attribute maps that `BankSpecified` children attach to their parent, by name. Few tags
+// carry them, so they are kept in the tree store rather than in every tag.
 void set_bank_option(tag_t& tag, const std::u16string& option, const attribute_map_t* attributes);
 bool has_bank_option(const tag_t& tag, const std::u16string& option);
 // The options set on `tag`, or null when none.

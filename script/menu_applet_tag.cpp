@@ -11,6 +11,8 @@ MenuApplet_tag_t::MenuApplet_tag_t(tag_t*)
 }
 
 MenuApplet_tag_t::~MenuApplet_tag_t() {
+    // The tree goes into its own store, which may no longer be the newest.
+    store.make_newest();
     if (global_vars == vars_.get()) global_vars = nullptr;
     if (current_vars == vars_.get()) current_vars = nullptr;
     if (script_context.tags_by_id == tags_by_id_.get()) script_context.tags_by_id = nullptr;

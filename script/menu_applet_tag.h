@@ -1,19 +1,32 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
+#include <new>
 
 #include "script/main_tag.h"
 #include "script/script_context.h"
+#include "script/tree_store.h"
 
 class var_registry_t;
 
-// "MenuApplet" (1): the root of the script. It owns the tree, the global variables and the script
-// items by identifier. Its record is never stored: the file holds the variables, then the root's
+// The root's tree store, as a base that comes before the tag: made before any part of the tree, and gone only
+// after the last of it.
+struct tree_store_holder_t {
+    tree_store_t store;
+};
+
+// "MenuApplet" (1): the root of the script. It owns the tree with its store, the global variables and the
+// script items by identifier. Its record is never stored: the file holds the variables, then the root's
 // child count and children.
-class MenuApplet_tag_t : public main_tag_t {
+class MenuApplet_tag_t : private tree_store_holder_t, public main_tag_t {
 public:
     explicit MenuApplet_tag_t(tag_t* parent);
     ~MenuApplet_tag_t() override;
+
+    // The root itself is made before its store, so it comes from the heap.
+    static void* operator new(size_t bytes) { return ::operator new(bytes); }
+    static void operator delete(void* p) noexcept { ::operator delete(p); }
 
     // Reads the variables and the tree from the storages given by set_storages.
     void load() override;

@@ -9,6 +9,7 @@ class display_t;
 class messaging_t;
 class storage_t;
 class tag_t;
+class tree_store_t;
 
 using tags_by_id_t = std::unordered_map<std::u16string, tag_t*>;
 
@@ -20,6 +21,9 @@ struct script_context_t {
     storage_t* current_storage = nullptr;
     display_t* display = nullptr;
     messaging_t* messaging = nullptr;
+    // The memory and side tables of the tree in use (script/tree_store.h): the root's store, set by the
+    // store itself for its life.
+    tree_store_t* store = nullptr;
     // Script items by their `Id`; owned by the root, which creates it.
     tags_by_id_t* tags_by_id = nullptr;
     // When set, told of each attribute key that repeats within one record being loaded (the later value wins,

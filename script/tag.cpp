@@ -1,17 +1,14 @@
 #include "script/tag.h"
 
 #include <cstdint>
-#include <deque>
 #include <new>
-#include <unordered_map>
-#include <vector>
 
 #include "core/text_error.h"
 #include "resources/texts.h"
 #include "script/factory.h"
 #include "script/script_context.h"
 #include "script/tag_errors.h"
-#include "script/tag_pool.h"
+#include "script/tree_store.h"
 #include "storage/record_count.h"
 #include "storage/storage.h"
 #include "storage/storage_errors.h"
@@ -24,7 +21,7 @@ static_assert(sizeof(void*) != 8 || sizeof(tag_simple_t) == 32, "a leaf is its c
 static_assert(sizeof(void*) != 8 || sizeof(tag_complex_t) == 40, "a node is its common part and a child list");
 static_assert(sizeof(void*) != 8 || sizeof(tag_list_t) == 16, "a child list is a pointer and two 32-bit counts");
 static_assert(sizeof(tag_text_t) == sizeof(void*), "a text is one pointer into its slot");
-static_assert(tag_pool::detail::pooled(sizeof(tag_complex_t)), "tags come from the pool's slots");
+static_assert(tag_pool_t::pooled(sizeof(tag_complex_t)), "tags come from the pool's slots");
 
 namespace {
 
@@ -32,75 +29,43 @@ storage_t& storage() {
     return *script_context.current_storage;
 }
 
-// Level below the root of the records being read: the children of the complex record being loaded stand
-// at this level. It bounds the recursion on a damaged file.
-int load_level = 0;
-
+// Counts the level below the root of the records being read: the children of the complex record being
+// loaded stand at this level.
 struct level_guard_t {
-    level_guard_t() { ++load_level; }
-    ~level_guard_t() { --load_level; }
+    level_guard_t() { ++tree_store().load_level; }
+    ~level_guard_t() { --tree_store().load_level; }
 };
-
-}  // namespace
-
-namespace {
-
-// The attribute maps of the thread's tags. A deque keeps each map where it is as the table grows (bank
-// options point at maps); the places of maps whose tags are gone are given to new ones.
-struct attribute_table_t {
-    std::deque<attribute_map_t, tag_pool::allocator<attribute_map_t>> maps;
-    std::vector<uint32_t> free_places;
-};
-
-attribute_table_t& attribute_table() {
-    thread_local attribute_table_t table;
-    return table;
-}
 
 }  // namespace
 
 tag_t::~tag_t() {
     forget_bank_options(*this);
-    if (attributes_place_ != 0) {
-        attribute_table_t& table = attribute_table();
-        table.maps[attributes_place_ - 1].clear();
-        table.free_places.push_back(attributes_place_ - 1);
-    }
+    if (attributes_place_ != 0) tree_store().free_attribute_map(attributes_place_);
 }
 
 attribute_map_t* tag_t::attributes() const {
-    return attributes_place_ == 0 ? nullptr : &attribute_table().maps[attributes_place_ - 1];
+    return attributes_place_ == 0 ? nullptr : &tree_store().attribute_map(attributes_place_);
 }
 
 attribute_map_t& tag_t::own_attributes() {
-    if (attributes_place_ == 0) {
-        attribute_table_t& table = attribute_table();
-        if (!table.free_places.empty()) {
-            attributes_place_ = table.free_places.back() + 1;
-            table.free_places.pop_back();
-        } else {
-            // Each map is at least a tag of a file, and no file holds 4 Gi tags.
-            if (table.maps.size() >= UINT32_MAX) throw std::bad_alloc();
-            table.maps.emplace_back();
-            attributes_place_ = uint32_t(table.maps.size());
-        }
-    }
+    if (attributes_place_ == 0) attributes_place_ = tree_store().new_attribute_map();
     return *attributes();
 }
 
 void* tag_t::operator new(size_t bytes) {
-    return tag_pool::allocate(bytes);
+    return tree_store().pool.allocate(bytes);
 }
 
 void tag_t::operator delete(void* p, size_t bytes) noexcept {
-    tag_pool::release(p, bytes);
+    tree_store().pool.release(p, bytes);
 }
 
 void tag_t::load() {
     if (attributes_place_ == 0) return;
     attribute_map_t* attributes = this->attributes();
     // Buffers that keep their room from attribute to attribute and tag to tag; the map copies the texts.
-    thread_local std::u16string key, value;
+    std::u16string& key = tree_store().key_buffer;
+    std::u16string& value = tree_store().value_buffer;
     const int32_t count = read_count(storage(), 2 * record_bytes::string);
     for (int32_t i = 0; i < count; ++i) {
         const uint64_t at = storage().offset();
@@ -108,7 +73,7 @@ void tag_t::load() {
         if (script_context.on_repeated_attribute && attributes->contains(key)) script_context.on_repeated_attribute(at);
         attributes->set(key, value);
     }
-    // A long text read once is not kept for the life of the thread.
+    // A long text read once is not kept for the life of the tree.
     if (key.capacity() > 4096) key = std::u16string();
     if (value.capacity() > 4096) value = std::u16string();
 }
@@ -165,7 +130,7 @@ void tag_complex_t::load() {
     const int32_t count = read_count(storage(), record_bytes::word);
     children.reserve(size_t(count));
     for (int32_t i = 0; i < count; ++i) {
-        if (load_level > max_tag_depth) {
+        if (tree_store().load_level > max_tag_depth) {
             throw damaged_file_error(format_text(
                 texts::tags_too_deep, {number_text(max_tag_depth), number_text(int64_t(storage().offset()))}));
         }
@@ -220,43 +185,26 @@ const tag_text_t& tag_complex_t::last_child_text(int32_t wanted) const {
     return none;
 }
 
-namespace {
-
-struct child_search_t {
-    int32_t code = 0;
-    // Index in `children` after the child the search last returned; npos when none.
-    size_t pos = npos;
-    static constexpr size_t npos = SIZE_MAX;
-};
-
-// The state of each tag's child search, by tag. Tags belong to the thread that made them, as their memory does.
-std::unordered_map<const tag_complex_t*, child_search_t>& child_searches() {
-    thread_local std::unordered_map<const tag_complex_t*, child_search_t> searches;
-    return searches;
-}
-
-}  // namespace
-
 tag_complex_t::~tag_complex_t() {
-    if (has_child_search) child_searches().erase(this);
+    if (has_child_search) tree_store().child_searches.erase(this);
 }
 
 tag_t* tag_complex_t::first_child_with_code(int32_t wanted) {
-    child_searches()[this] = {wanted, 0};
+    tree_store().child_searches[this] = {wanted, 0};
     has_child_search = true;
     return next_child_with_code();
 }
 
 tag_t* tag_complex_t::next_child_with_code() {
     if (!has_child_search) return nullptr;
-    child_search_t& search = child_searches()[this];
-    if (search.pos == child_search_t::npos) return nullptr;
+    tree_store_t::child_search_t& search = tree_store().child_searches[this];
+    if (search.pos == tree_store_t::child_search_t::npos) return nullptr;
     for (size_t i = search.pos; i < children.size(); ++i) {
         if (children[i]->code == search.code) {
             search.pos = i + 1;
             return children[i].get();
         }
     }
-    search.pos = child_search_t::npos;
+    search.pos = tree_store_t::child_search_t::npos;
     return nullptr;
 }

@@ -9,7 +9,6 @@
 
 #include "script/attribute_map.h"
 #include "script/tag_list.h"
-#include "script/tag_pool.h"
 #include "script/tag_text.h"
 
 // The code word of a record carries this bit when an attribute block follows.
@@ -46,7 +45,8 @@ public:
     tag_t& operator=(const tag_t&) = delete;
     virtual ~tag_t();
 
-    // Tags come from the tag pool (script/tag_pool.h); the virtual destructor passes the whole object's size.
+    // Tags come from the pool of the tree store (script/tree_store.h); the virtual destructor passes the whole
+    // object's size.
     static void* operator new(size_t bytes);
     static void operator delete(void* p, size_t bytes) noexcept;
 
@@ -59,8 +59,8 @@ public:
     // The value of the variable `name` for text templates.
     virtual std::u16string resolve(const std::u16string& name);
 
-    // The tag's attribute map; null when it has none. Most tags have none, so the maps are kept beside the
-    // tree, in a table of the tag's own thread (as its memory is), and a tag holds only its place there.
+    // The tag's attribute map; null when it has none. Most tags have none, so the maps are kept in the tree
+    // store, and a tag holds only its place there.
     attribute_map_t* attributes() const;
     // The map, made empty when the tag has none.
     attribute_map_t& own_attributes();
@@ -74,13 +74,13 @@ public:
     bool accepted = false;
     // Set by resolve each time it resolves a card variable.
     bool whole_text = false;
-    // Whether bank options were set on the tag (script/factory.h keeps them).
+    // Whether bank options were set on the tag (kept in the tree store; script/factory.h sets them).
     bool has_bank_options : 1 = false;
-    // Whether a child search of this (complex) tag has state (script/tag.cpp keeps it).
+    // Whether a child search of this (complex) tag has state (kept in the tree store).
     bool has_child_search : 1 = false;
 
 private:
-    // 1 + the place of the tag's attribute map in the table; 0 when it has none.
+    // The place of the tag's attribute map in the tree store; 0 when it has none.
     uint32_t attributes_place_ = 0;
 
 public:
@@ -110,7 +110,7 @@ public:
     bool is_complex() const override { return true; }
 
     // The child search. Its state is shared: a search inside another search on the same tag restarts it.
-    // Few tags are ever searched, so the state is kept beside the tree.
+    // Few tags are ever searched, so the state is kept in the tree store.
     tag_t* first_child_with_code(int32_t wanted);
     tag_t* next_child_with_code();
 

@@ -6,8 +6,6 @@
 #include <cstdint>
 #include <new>
 
-namespace tag_pool::detail {
-
 namespace {
 
 constexpr size_t block_bytes = size_t(2) << 20;
@@ -32,24 +30,38 @@ char* new_block(size_t bytes) {
         ::madvise(block, bytes, MADV_HUGEPAGE);
     }
     ::madvise(block, bytes, MADV_POPULATE_WRITE);  // present at once, not page by page
-    poison(block, bytes);                          // until its slots are handed out
     return block;
 }
 
 }  // namespace
 
-void* allocate_slowly(size_t bytes) {
+tag_pool_t::~tag_pool_t() {
+    for (const block_t& block : blocks_) {
+        // The sanitizer's marks would outlive the mapping and fall on whatever is mapped there next.
+        unpoison(block.start, block.bytes);
+        ::munmap(block.start, block.bytes);
+    }
+}
+
+void* tag_pool_t::allocate_slowly(size_t bytes) {
     if (!pooled(bytes)) return ::operator new(bytes);
     // The rest of the current block is too short: it is left, and the slot comes from a new one.
-    const size_t size = std::max(pool.next_block_bytes, first_block_bytes);
-    pool.next = new_block(size);
-    pool.end = pool.next + size;
-    pool.next_block_bytes = std::min(2 * size, block_bytes);
+    const size_t size = std::max(next_block_bytes_, first_block_bytes);
+    blocks_.reserve(blocks_.size() + 1);  // before the mapping, so that it cannot be lost
+    next_ = new_block(size);
+    end_ = next_ + size;
+    blocks_.push_back({next_, size});
+    poison(next_, size);  // until its slots are handed out
+    next_block_bytes_ = std::min(2 * size, block_bytes);
     return allocate(bytes);
 }
 
-void release_slowly(void* p) noexcept {
+void tag_pool_t::release_slowly(void* p) noexcept {
     ::operator delete(p);
 }
 
-}  // namespace tag_pool::detail
+bool tag_pool_t::holds(const void* p) const noexcept {
+    const auto* byte = static_cast<const char*>(p);
+    return std::any_of(blocks_.begin(), blocks_.end(),
+                       [&](const block_t& block) { return byte >= block.start && byte < block.start + block.bytes; });
+}

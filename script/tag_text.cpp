@@ -3,7 +3,7 @@
 #include <cstring>
 #include <new>
 
-#include "script/tag_pool.h"
+#include "script/tree_store.h"
 
 namespace {
 
@@ -25,17 +25,17 @@ void tag_text_t::release(char16_t* data) noexcept {
     char* slot = reinterpret_cast<char*>(data) - header_bytes;
     uint32_t units = 0;
     std::memcpy(&units, slot, header_bytes);
-    if (units & lasting_bit) return;
-    tag_pool::release(slot, slot_bytes(units));
+    if (units & interned_bit) return;
+    tree_store().pool.release(slot, slot_bytes(units));
 }
 
-tag_text_t tag_text_t::lasting(std::u16string_view text) {
+tag_text_t tag_text_t::interned(std::u16string_view text) {
     tag_text_t made;
     if (text.empty()) return made;
-    if (text.size() >= lasting_bit) throw std::bad_alloc();
-    // Kept for the run: never released, so it is not taken from a thread's pool.
+    if (text.size() >= interned_bit) throw std::bad_alloc();
+    // Kept for the run: never released, so it is not taken from a tree's pool.
     char* slot = new char[slot_bytes(text.size())];
-    const uint32_t length = uint32_t(text.size()) | lasting_bit;
+    const uint32_t length = uint32_t(text.size()) | interned_bit;
     std::memcpy(slot, &length, header_bytes);
     std::memcpy(slot + header_bytes, text.data(), text.size() * sizeof(char16_t));
     made.data_ = reinterpret_cast<char16_t*>(slot + header_bytes);
@@ -50,11 +50,11 @@ void tag_text_t::assign(std::u16string_view text) {
 
 char16_t* tag_text_t::make_room(size_t units) {
     // A text of 2 Gi units cannot come from a file (a length is checked against the bytes left) and no
-    // template grows that far; it is refused rather than cut. The length's top bit marks lasting texts.
-    if (units >= lasting_bit) throw std::bad_alloc();
+    // template grows that far; it is refused rather than cut. The length's top bit marks interned texts.
+    if (units >= interned_bit) throw std::bad_alloc();
     char16_t* room = nullptr;
     if (units != 0) {
-        char* slot = static_cast<char*>(tag_pool::allocate(slot_bytes(units)));
+        char* slot = static_cast<char*>(tree_store().pool.allocate(slot_bytes(units)));
         const auto length = uint32_t(units);
         std::memcpy(slot, &length, header_bytes);
         room = reinterpret_cast<char16_t*>(slot + header_bytes);

@@ -12,20 +12,20 @@
 // and memory in the heap. The slot holds the length (4 bytes) and then the characters; an empty text has no
 // slot. It reads as a std::u16string_view and converts to a std::u16string where one is needed.
 //
-// A lasting text (see lasting()) is made once and kept for the whole run; its handles share it instead of
+// An interned text (see interned()) is made once and kept for the whole run; its handles share it instead of
 // copying it. The top bit of the stored length marks it.
 class tag_text_t {
 public:
     tag_text_t() = default;
     tag_text_t(std::u16string_view text) { assign(text); }
     tag_text_t(const tag_text_t& other) {
-        if (other.lasting_text())
+        if (other.is_interned())
             data_ = other.data_;
         else
             assign(other.view());
     }
     // A text made once for the run, for words the program writes into many tags; copies of it share it.
-    static tag_text_t lasting(std::u16string_view text);
+    static tag_text_t interned(std::u16string_view text);
     // A moved text keeps its characters where they are: views of them stay valid.
     tag_text_t(tag_text_t&& other) noexcept : data_(std::exchange(other.data_, nullptr)) {}
     tag_text_t& operator=(tag_text_t&& other) noexcept {
@@ -50,7 +50,7 @@ public:
     void clear() noexcept { *this = tag_text_t(); }
     // Makes the text `units` long and gives its characters, unset, to be written in place.
     char16_t* make_room(size_t units);
-    size_t size() const noexcept { return stored_length() & ~lasting_bit; }
+    size_t size() const noexcept { return stored_length() & ~interned_bit; }
     bool empty() const noexcept { return data_ == nullptr; }
     char16_t operator[](size_t i) const noexcept { return data_[i]; }
     const char16_t* begin() const noexcept { return data_; }
@@ -63,15 +63,15 @@ private:
     // Copies before it lets the old characters go, so that a text may be assigned a part of itself.
     void assign(std::u16string_view text);
 
-    // Releases the slot of `data`, if any and unless it lasts.
+    // Releases the slot of `data`, if any and unless it is interned.
     static void release(char16_t* data) noexcept;
     uint32_t stored_length() const noexcept {
         uint32_t length = 0;
         if (data_) std::memcpy(&length, reinterpret_cast<const char*>(data_) - sizeof length, sizeof length);
         return length;
     }
-    bool lasting_text() const noexcept { return (stored_length() & lasting_bit) != 0; }
-    static constexpr uint32_t lasting_bit = UINT32_C(1) << 31;
+    bool is_interned() const noexcept { return (stored_length() & interned_bit) != 0; }
+    static constexpr uint32_t interned_bit = UINT32_C(1) << 31;
 
     // Past the length in the slot; null for the empty text.
     char16_t* data_ = nullptr;

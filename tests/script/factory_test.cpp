@@ -119,12 +119,17 @@ const std::vector<row_t>& table() {
 }
 
 // A tag of every code, to stand as parent; "Image" (24) is made under a "Logo".
+// The root among them names its own tree store while it lives, so they go in the reverse order of their making.
 struct parents_t {
+    tree_store_t store;  // the memory of the tags made before the root
     std::unique_ptr<tag_t> logo = create_tag(22, nullptr);
     std::vector<std::unique_ptr<tag_t>> by_code;
     parents_t() {
         by_code.resize(last_tag_code + 1);
         for (int32_t c = 1; c <= last_tag_code; ++c) by_code[c] = create_tag(c, c == 24 ? logo.get() : nullptr);
+    }
+    ~parents_t() {
+        while (!by_code.empty()) by_code.pop_back();
     }
 };
 
@@ -203,6 +208,7 @@ TEST(Factory, UnknownCodesAndNames) {
 }
 
 TEST(Factory, CreateByName) {
+    tree_store_t store;  // the memory of tags made without a root
     EXPECT_EQ(create_tag_by_name(u"Item", nullptr), nullptr);
     EXPECT_EQ(create_tag_by_name(u"BankSpecified", nullptr), nullptr);
     auto text = create_tag_by_name(u"Text", nullptr);
@@ -253,6 +259,7 @@ TEST(Factory, TypedParentPointers) {
 }
 
 TEST(Factory, BankOptions) {
+    tree_store_t store;  // the memory of tags made without a root
     auto tag = create_tag(49, nullptr);
     EXPECT_FALSE(has_bank_option(*tag, u"zerofillbefore"));
     attribute_map_t first, second;

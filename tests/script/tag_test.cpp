@@ -3,11 +3,13 @@
 #include "script/factory.h"
 #include "script/form_tags.h"
 #include "script/script_context.h"
+#include "script/tree_store.h"
 #include "script_files.h"
 #include "vars/var_registry.h"
 #include "vars/var_scope.h"
 
 TEST(Tag, ChildSearchWalksOneCodeAndRestartsWhenNested) {
+    tree_store_t store;  // the memory of tags made without a root
     auto select = create_tag(52, nullptr);
     auto& node = static_cast<tag_complex_t&>(*select);
     for (int32_t code : {53, 4, 53, 49, 53}) node.children.push_back(create_tag(code, select.get()));
@@ -39,6 +41,7 @@ TEST(Tag, ChildSearchWalksOneCodeAndRestartsWhenNested) {
 }
 
 TEST(Tag, ParameterWithEmptyAttributeMapSavesItsRecord) {
+    tree_store_t store;  // the memory of tags made without a root
     script_files_t files;
     auto select = create_tag(52, nullptr);
     auto parameter = create_tag(49 | attributes_bit, select.get());
@@ -85,6 +88,7 @@ TEST(Tag, ResolvePrefersTextOverCardAndMarksWholeTextByCard) {
 // the order of first insertion, replace a repeated key's value in place, and find every key after the list
 // of entries has grown and moved.
 TEST(Tag, AttributeMapKeepsOrderAndReplacesInPlaceShortAndLong) {
+    tree_store_t store;  // the memory of tags made without a root
     for (int size : {3, 40}) {
         attribute_map_t map;
         for (int i = 0; i < size; ++i)
@@ -117,6 +121,7 @@ TEST(Tag, AttributeMapKeepsOrderAndReplacesInPlaceShortAndLong) {
 // A tag text may be given a part of itself; a moved text keeps its characters where they were, as the
 // attribute index relies on.
 TEST(Tag, TextTakesPartsOfItselfAndMovesWithoutCopying) {
+    tree_store_t store;  // the memory of tags made without a root
     tag_text_t text(u"абвгд");
     text = text.view().substr(1);
     EXPECT_EQ(text, u"бвгд");
@@ -131,8 +136,8 @@ TEST(Tag, TextTakesPartsOfItselfAndMovesWithoutCopying) {
     moved.clear();
     EXPECT_TRUE(moved.empty());
 
-    // A lasting text is shared by its copies and outlives them; changing a copy makes it a text of its own.
-    static const tag_text_t word = tag_text_t::lasting(u"expanded");  // lasting: kept for the run
+    // An interned text is shared by its copies and outlives them; changing a copy makes it a text of its own.
+    static const tag_text_t word = tag_text_t::interned(u"expanded");  // interned: kept for the run
     {
         tag_text_t copy = word;
         EXPECT_EQ(copy.begin(), word.begin());

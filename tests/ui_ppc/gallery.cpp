@@ -25,6 +25,7 @@
 #include "script/factory.h"
 #include "script/menu_tags.h"
 #include "script/script_context.h"
+#include "script/tree_store.h"
 #include "tests/support/script_fixture.h"
 #include "tests/ui/script_stand_ins.h"
 #include "tests/ui_ppc/form_fixture.h"
@@ -366,6 +367,7 @@ void shoot_menus(bool soft_keys, screen_size_t screen) {
     QMenu root(&window);
     display.reset_menu(&root);
 
+    tree_store_t store;  // the memory of the tags made without a root
     test_tag_t item;
     tags_by_id_t items{{u"balance", &item}, {u"limit", &item}};
     script_context.tags_by_id = &items;

@@ -6,6 +6,7 @@
 #include "script/factory.h"
 #include "script/menu_tags.h"
 #include "script/script_context.h"
+#include "script/tree_store.h"
 #include "tests/ui_ppc/form_fixture.h"
 #include "tests/ui_ppc/sub_menu_fixture.h"
 #include "ui/ppc/ppc_display.h"
@@ -35,6 +36,8 @@ QStringList outline(const QMenu& menu, const QString& indent = "") {
 
 class list_test : public QObject {
     Q_OBJECT
+
+    tree_store_t store_;  // the memory of the tags the cases make without a root
 
 private slots:
     void cleanup() { script_context.tags_by_id = nullptr; }
