@@ -119,7 +119,42 @@ private:
     static size_t stored_in(const std::vector<std::optional<slot_t>>& slots);
     std::vector<std::optional<slot_t>>& mem1() { return mem1_me_ ? me_slots_ : slots_; }
     std::vector<std::optional<slot_t>>& mem3() { return mem3_me_ ? me_slots_ : slots_; }
+    static constexpr size_t max_command = 512;  // longer lines are refused
+    // One command line, through the command tables of sim_modem_commands.cpp.
     void command(const std::string& line);
+    // An extended command as read: its name ("+CMGS"), and what follows the name.
+    struct at_command_t {
+        std::string name;
+        std::string args;    // after "=", unless it is a test
+        bool test = false;   // "=?"
+        bool query = false;  // "?"
+    };
+    struct basic_command_t;
+    struct extended_command_t;
+    static const basic_command_t basic_commands[];
+    static const extended_command_t extended_commands[];
+    // The rows of the tables.
+    void echo_off();
+    void echo_on();
+    void reset();
+    void identify();
+    void accept();
+    void pin_state(const at_command_t& c);
+    void registration(const at_command_t& c);
+    void operator_name(const at_command_t& c);
+    void functionality(const at_command_t& c);
+    void service_centre(const at_command_t& c);
+    void character_set(const at_command_t& c);
+    void acknowledge(const at_command_t& c);
+    void error_reports(const at_command_t& c);
+    void message_format(const at_command_t& c);
+    void message_service(const at_command_t& c);
+    void message_storages(const at_command_t& c);
+    void new_message_indications(const at_command_t& c);
+    void list_messages(const at_command_t& c);
+    void read_message(const at_command_t& c);
+    void delete_messages(const at_command_t& c);
+    void send_message(const at_command_t& c);
     void submit(const std::string& hex);
     void emit(const std::string& bytes);
     void answer(const std::string& text);  // information lines and final result, with any fault
