@@ -1,7 +1,7 @@
 // The keys of an add form: store the card the form describes, or delete the card it was opened for.
 #include <algorithm>
-#include <climits>
 
+#include "core/text_number.h"
 #include "resources/texts.h"
 #include "script/button_tags.h"
 #include "script/expand.h"
@@ -12,20 +12,6 @@
 #include "vars/var_scope.h"
 
 namespace {
-
-// The leading decimal number of a text, as the priority field is typed: 0 when there is none; sign allowed.
-int leading_number(const std::u16string& text) {
-    size_t i = 0;
-    while (i < text.size() && (text[i] == u' ' || text[i] == u'\t')) ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == u'-' || text[i] == u'+')) negative = text[i++] == u'-';
-    long long n = 0;
-    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
-        n = n * 10 + (text[i] - u'0');
-        if (n > INT_MAX) n = INT_MAX;
-    }
-    return int(negative ? -n : n);
-}
 
 // The index of the first card of the list that is `card`, or -1.
 int index_of(const card_list_var_t& list, const card_t& card) {

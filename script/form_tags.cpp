@@ -1,7 +1,6 @@
 #include "script/form_tags.h"
 
-#include <climits>
-
+#include "core/text_number.h"
 #include "resources/texts.h"
 #include "script/button_tags.h"
 #include "script/expand.h"
@@ -24,24 +23,6 @@ const std::u16string base_help_var = u"BaseHelp";
 
 display_t& display() {
     return *script_context.display;
-}
-
-// The leading decimal number of a text, as the C library reads it: white space, a sign, then digits up to
-// the first other character; 0 without digits. Held within the range of int.
-int leading_number(const std::u16string& text) {
-    size_t i = 0;
-    while (i < text.size() && (text[i] == u' ' || (text[i] >= u'\t' && text[i] <= u'\r'))) ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) negative = text[i++] == u'-';
-    long long n = 0;
-    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
-        n = n * 10 + (text[i] - u'0');
-        if (n > INT_MAX) {
-            n = INT_MAX;
-            break;
-        }
-    }
-    return static_cast<int>(negative ? -n : n);
 }
 
 }  // namespace

@@ -6,14 +6,14 @@ bool is_space(char16_t c) {
     return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'\v' || c == u'\f';
 }
 
-std::u16string trimmed(std::u16string_view s) {
-    size_t b = 0, e = s.size();
-    while (b < e && is_space(s[b])) ++b;
-    while (e > b && is_space(s[e - 1])) --e;
-    return std::u16string(s.substr(b, e - b));
-}
-
 }  // namespace
+
+std::u16string_view trim_white_space(std::u16string_view text) {
+    size_t b = 0, e = text.size();
+    while (b < e && is_space(text[b])) ++b;
+    while (e > b && is_space(text[e - 1])) --e;
+    return text.substr(b, e - b);
+}
 
 std::u16string expand_template(std::u16string_view templ, const template_resolver_t& resolve) {
     std::u16string result(templ);
@@ -22,7 +22,7 @@ std::u16string expand_template(std::u16string_view templ, const template_resolve
         if (substitutions == template_max_substitutions || result.size() > template_max_length) break;
         size_t close = result.find(u'}', p);
         if (close == std::u16string::npos) break;
-        std::u16string key = trimmed(std::u16string_view(result).substr(p + 1, close - p - 1));
+        std::u16string key(trim_white_space(std::u16string_view(result).substr(p + 1, close - p - 1)));
         result.erase(p, close - p + 1);
         bool whole_text = false;
         std::u16string value = resolve(key, whole_text);

@@ -18,3 +18,7 @@ inline constexpr size_t template_max_substitutions = 1000;
 inline constexpr size_t template_max_length = 65536;
 
 std::u16string expand_template(std::u16string_view templ, const template_resolver_t& resolve);
+
+// `text` without the white space around it (space, tab, line breaks, vertical tab, form feed): a placeholder's
+// key is the text between its braces so trimmed.
+std::u16string_view trim_white_space(std::u16string_view text);

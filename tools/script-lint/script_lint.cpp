@@ -5,10 +5,12 @@
 #include <unordered_set>
 
 #include "core/text_format.h"
+#include "core/text_number.h"
 #include "resources/texts.h"
 #include "script/factory.h"
 #include "script/tag.h"
 #include "script/tag_codes.h"
+#include "vars/template_expand.h"
 #include "vars/var_registry.h"
 
 namespace lint {
@@ -63,27 +65,6 @@ int type_index(std::u16string_view text) {
 }
 constexpr int currency_type = 6;
 
-// The leading decimal digits of a text, as the program reads a length (0 without any).
-long long leading_number(std::u16string_view text) {
-    long long n = 0;
-    for (char16_t c : text) {
-        if (c < u'0' || c > u'9' || n > 1000000000) break;
-        n = n * 10 + (c - u'0');
-    }
-    return n;
-}
-
-bool is_space(char16_t c) {
-    return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == u'\v' || c == u'\f';
-}
-
-std::u16string trimmed(std::u16string_view s) {
-    size_t b = 0, e = s.size();
-    while (b < e && is_space(s[b])) ++b;
-    while (e > b && is_space(s[e - 1])) --e;
-    return std::u16string(s.substr(b, e - b));
-}
-
 // The keys of a template's placeholders in order; `unclosed` tells whether a "{" has no "}" after it.
 std::vector<std::u16string> template_keys(std::u16string_view text, bool& unclosed) {
     std::vector<std::u16string> keys;
@@ -95,7 +76,7 @@ std::vector<std::u16string> template_keys(std::u16string_view text, bool& unclos
             unclosed = true;
             break;
         }
-        keys.push_back(trimmed(text.substr(p + 1, close - p - 1)));
+        keys.emplace_back(trim_white_space(text.substr(p + 1, close - p - 1)));
         p = close + 1;
     }
     return keys;
@@ -468,7 +449,8 @@ private:
 
     void check_send_button(const tag_complex_t& button) {
         const tag_t* body = last_child(button, Body);
-        if (!body || trimmed(text_of(*body)).empty()) find(rule_t::empty_body, button, texts::lint_msg_empty_body);
+        if (!body || trim_white_space(text_of(*body)).empty())
+            find(rule_t::empty_body, button, texts::lint_msg_empty_body);
         if (!bank_number_chosen_ && !stored_bank_number())
             find(rule_t::no_bank_number, button, texts::lint_msg_no_bank_number);
     }
