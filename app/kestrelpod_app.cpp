@@ -25,6 +25,7 @@
 #include "script/main_tag.h"
 #include "script/script_context.h"
 #include "script/tag.h"
+#include "script/tag_codes.h"
 #include "storage/login.h"
 #include "storage/mfc_storage.h"
 #include "storage/storage_errors.h"
@@ -45,17 +46,16 @@ std::u16string config_folder(const app_options_t& options) {
 
 // The logo's file name as the script gives it: the "Src" of the "Image" in the root's "Logo"; empty without one.
 std::u16string logo_source(const tag_complex_t& root) {
-    constexpr int32_t logo_code = 22, image_code = 24, src_code = 25;
     auto child = [](const tag_t& parent, int32_t code) -> const tag_t* {
         const auto* complex = dynamic_cast<const tag_complex_t*>(&parent);
         if (complex)
             for (const auto& tag : complex->children)
-                if ((tag->code & 0x7FFF) == code) return tag.get();
+                if (tag->code == code) return tag.get();
         return nullptr;
     };
-    const tag_t* logo = child(root, logo_code);
-    const tag_t* image = logo ? child(*logo, image_code) : nullptr;
-    const auto* src = dynamic_cast<const tag_simple_t*>(image ? child(*image, src_code) : nullptr);
+    const tag_t* logo = child(root, tags::Logo);
+    const tag_t* image = logo ? child(*logo, tags::Image) : nullptr;
+    const auto* src = dynamic_cast<const tag_simple_t*>(image ? child(*image, tags::Src) : nullptr);
     return src ? src->text : std::u16string();
 }
 

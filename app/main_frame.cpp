@@ -7,6 +7,7 @@
 
 #include "app/kestrelpod_view.h"
 #include "resources/texts.h"
+#include "ui/ppc/device_keys.h"
 #include "ui/ppc/popup_placement.h"
 
 CMainFrame::CMainFrame(const ppc_device_t& device) : device_(device) {
@@ -39,13 +40,11 @@ void CMainFrame::bring_to_front() {
 }
 
 void CMainFrame::keyPressEvent(QKeyEvent* event) {
-    switch (event->key()) {
-        case Qt::Key_F1:
-        case Qt::Key_Context1:
+    switch (device_key(event->key())) {
+        case device_key_t::left_soft_key:
             close();
             return;
-        case Qt::Key_F2:
-        case Qt::Key_Context2:
+        case device_key_t::right_soft_key:
             menu_key_->click();
             return;
         default:

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "resources/texts.h"
+#include "ui/ppc/device_keys.h"
 #include "ui/ppc/popup_placement.h"
 
 soft_key_dialog_t::soft_key_dialog_t(const ppc_device_t& device, QWidget* parent, const QString& title,
@@ -60,18 +61,15 @@ soft_key_dialog_t::soft_key_dialog_t(const ppc_device_t& device, QWidget* parent
 }
 
 void soft_key_dialog_t::keyPressEvent(QKeyEvent* event) {
-    switch (event->key()) {
-        case Qt::Key_F1:
-        case Qt::Key_Context1:
+    switch (device_key(event->key())) {
+        case device_key_t::left_soft_key:
             left_key();
             return;
-        case Qt::Key_F2:
-        case Qt::Key_Context2:
-        case Qt::Key_Escape:
+        case device_key_t::right_soft_key:
+        case device_key_t::back:
             reject();
             return;
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
+        case device_key_t::action:
             action_key();
             return;
         default:

@@ -272,7 +272,7 @@ private:
         }
         const std::u16string parent_name = tag_name(parent.code);
         // The root is never stored as a record.
-        if (code == 1) fail(format_text(texts::cfg_tag_not_accepted, {u16(element), parent_name}));
+        if (code == tags::MenuApplet) fail(format_text(texts::cfg_tag_not_accepted, {u16(element), parent_name}));
 
         const auto xml_attributes = reader_.attributes();
         const bool empty_map = xml_attributes.hasAttribute(cfg_xml::empty_attributes);

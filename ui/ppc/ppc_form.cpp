@@ -15,6 +15,7 @@
 
 #include "core/text_error.h"
 #include "resources/texts.h"
+#include "ui/ppc/device_keys.h"
 #include "ui/ppc/message_box.h"
 #include "ui/ppc/popup_placement.h"
 #include "ui/ppc/ppc_button.h"
@@ -75,10 +76,10 @@ ppc_form_t::ppc_form_t(const ppc_device_t& device, QWidget* main_window, std::u1
     auto* bar_layout = new QHBoxLayout(soft_key_bar_);
     bar_layout->setContentsMargins(2, 2, 2, 2);
     bar_layout->setSpacing(2);
-    left_key_ =
-        new soft_key_t(QString::fromUtf16(texts::soft_key_options), key_name(Qt::Key_F1), Qt::AlignLeft, soft_key_bar_);
-    right_key_ =
-        new soft_key_t(QString::fromUtf16(texts::soft_key_back), key_name(Qt::Key_F2), Qt::AlignRight, soft_key_bar_);
+    left_key_ = new soft_key_t(QString::fromUtf16(texts::soft_key_options), key_name(left_soft_key_shortcut),
+                               Qt::AlignLeft, soft_key_bar_);
+    right_key_ = new soft_key_t(QString::fromUtf16(texts::soft_key_back), key_name(right_soft_key_shortcut),
+                                Qt::AlignRight, soft_key_bar_);
     for (soft_key_t* key : {left_key_, right_key_}) {
         key->setFocusPolicy(Qt::NoFocus);
         key->setAutoDefault(false);
@@ -380,22 +381,19 @@ void ppc_form_t::showEvent(QShowEvent* event) {
 }
 
 void ppc_form_t::keyPressEvent(QKeyEvent* event) {
-    switch (event->key()) {
-        case Qt::Key_F1:
-        case Qt::Key_Context1:
+    switch (device_key(event->key())) {
+        case device_key_t::left_soft_key:
             open_options();
             return;
-        case Qt::Key_Escape:
+        case device_key_t::back:
             // A held Back key only erases; leaving the form takes a fresh press.
             if (event->isAutoRepeat()) return;
             command(cancel_command);
             return;
-        case Qt::Key_F2:
-        case Qt::Key_Context2:
+        case device_key_t::right_soft_key:
             command(cancel_command);
             return;
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
+        case device_key_t::action:
             command(ok_command);
             return;
         default:
