@@ -12,12 +12,16 @@ constexpr long refused_send = 330;
 }  // namespace
 
 void sim_remote_t::post(std::function<void(sim_modem_t&)> action) {
-    std::lock_guard lock(mutex_);
-    pending_.push_back(std::move(action));
+    {
+        std::lock_guard lock(mutex_);
+        pending_.push_back(std::move(action));
+    }
+    posted_.signal();
 }
 
 void sim_remote_t::run(sim_modem_t& modem) {
     std::vector<std::function<void(sim_modem_t&)>> due;
+    posted_.clear();  // before taking: a post from here on is run now or wakes the next wait
     {
         std::lock_guard lock(mutex_);
         due.swap(pending_);
@@ -127,4 +131,8 @@ void remote_sim_peer_t::advance(modem_time_t now) {
 bool remote_sim_peer_t::connected() {
     remote_->run(*modem_);
     return modem_->connected();
+}
+
+int remote_sim_peer_t::wake_fd() {
+    return remote_->wake_fd();
 }
