@@ -10,6 +10,7 @@
 #include "app/main_frame.h"
 #include "app/modem_messaging.h"
 #include "app/pin_dialogs.h"
+#include "app/startup_trace.h"
 #include "core/text_error.h"
 #include "core/u16.h"
 #include "messaging/ppc_mapi_ex.h"
@@ -139,6 +140,7 @@ bool CKestrelpodApp::init_instance() {
     connect(frame_.get(), &CMainFrame::menu_key_pressed, this, [this] { on_menu_key(); });
     frame_->show();
     const bool ok = start_system();
+    if (ok) startup_trace::mark_next_paint(frame_.get(), "main window shown");
     frame_->update();
     initialised_ = true;
     if (ok) replay_queued();

@@ -1,5 +1,6 @@
 #include "sim/sim_remote.h"
 
+#include "core/moment_trace.h"
 #include "core/u16.h"
 #include "sim/remote_sim_peer.h"
 #include "sim/sim_bank.h"
@@ -30,7 +31,10 @@ void sim_remote_t::run(sim_modem_t& modem) {
 }
 
 void sim_remote_t::bank_sends(const std::string& text) {
-    post([text = from_utf8(text)](sim_modem_t& modem) { modem.deliver(from_utf8(modem.bank_number()), text); });
+    post([text = from_utf8(text)](sim_modem_t& modem) {
+        modem.deliver(from_utf8(modem.bank_number()), text);
+        moment_trace::mark("bank message at modem");  // its indication is on the line
+    });
 }
 
 void sim_remote_t::fail_next_send() {
@@ -110,6 +114,8 @@ void sim_remote_t::prepare(sim_modem_t& modem) {
 
 void remote_sim_peer_t::receive(std::string_view bytes) {
     remote_->run(*modem_);
+    // A message's PDU, ended by Ctrl-Z, comes in one write: this is when its first byte reaches the modem.
+    if (bytes.ends_with('\x1a')) moment_trace::mark("PDU at modem");
     modem_->receive(bytes);
 }
 
