@@ -162,6 +162,11 @@ bool CKestrelpodApp::start_system() {
                 },
                 Qt::QueuedConnection);
         });
+        // The modem's thread starts once the event loop turns in the PIN dialog, which is then on the screen: its
+        // start takes nothing from the first window's.
+        QTimer::singleShot(0, this, [this] {
+            if (messaging_) messaging_->start();
+        });
     } catch (const std::exception& e) {
         warn(std::string("the SMS system could not be opened: ") + e.what());
         message_box_t::show(frame_.get(), message_box_t::icon_t::error,
@@ -192,6 +197,7 @@ bool CKestrelpodApp::start_system() {
         return false;
     }
     load_picture();
+    messaging_->start();  // already running unless no event loop has turned yet
     ppc_messaging_t& messaging = messaging_->messaging();
     // Bank messages that came during a send are shown once its dialog has ended, from the main loop.
     messaging.on_send_ended([this] {
