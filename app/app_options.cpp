@@ -20,8 +20,9 @@ app_options_t parse_app_options(const std::vector<std::string>& args) {
             options.demo = true;
         } else if (a == "--verbose") {
             options.verbose = true;
-        } else if (!has_value && (a == "--config-dir" || a == "--registry" || a == "--platform-type" ||
-                                  a == "--modem" || a == "--screen" || a == "--scenario" || a == "--screenshots")) {
+        } else if (!has_value &&
+                   (a == "--config-dir" || a == "--registry" || a == "--platform-type" || a == "--modem" ||
+                    a == "--screen" || a == "--scenario" || a == "--screenshots" || a == "--trace-startup")) {
             options.error = to_utf8(format_text(texts::app_option_without_value, {from_utf8(a)}));
         } else if (a == "--config-dir") {
             options.config_dir = args[++i];
@@ -33,6 +34,8 @@ app_options_t parse_app_options(const std::vector<std::string>& args) {
             options.scenario = args[++i];
         } else if (a == "--screenshots") {
             options.screenshots = args[++i];
+        } else if (a == "--trace-startup") {
+            options.trace_startup = args[++i];
         } else if (a == "--modem") {
             options.modem = args[++i];
         } else if (a == "--screen") {

@@ -13,8 +13,9 @@ struct app_options_t {
     std::optional<std::string> platform_type;  // else OSTREVAN_PLATFORM_TYPE, else "Smartphone"
     std::string modem = "sim";
     screen_size_t screen;
-    std::optional<std::string> scenario;     // runs this scenario file instead of waiting for a user
-    std::optional<std::string> screenshots;  // where a scenario's screenshots go
+    std::optional<std::string> scenario;       // runs this scenario file instead of waiting for a user
+    std::optional<std::string> screenshots;    // where a scenario's screenshots go
+    std::optional<std::string> trace_startup;  // the moments of the start and the exit go there (app/startup_trace.h)
     bool verbose = false;
     bool help = false;
     bool version = false;

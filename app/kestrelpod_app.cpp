@@ -10,6 +10,7 @@
 #include "app/main_frame.h"
 #include "app/modem_messaging.h"
 #include "app/pin_dialogs.h"
+#include "app/startup_trace.h"
 #include "core/text_error.h"
 #include "core/u16.h"
 #include "messaging/ppc_mapi_ex.h"
@@ -139,6 +140,7 @@ bool CKestrelpodApp::init_instance() {
     connect(frame_.get(), &CMainFrame::menu_key_pressed, this, [this] { on_menu_key(); });
     frame_->show();
     const bool ok = start_system();
+    if (ok) startup_trace::mark_next_paint(frame_.get(), "main window shown");
     frame_->update();
     initialised_ = true;
     if (ok) replay_queued();
@@ -159,6 +161,11 @@ bool CKestrelpodApp::start_system() {
                     show_pending();
                 },
                 Qt::QueuedConnection);
+        });
+        // The modem's thread starts once the event loop turns in the PIN dialog, which is then on the screen: its
+        // start takes nothing from the first window's.
+        QTimer::singleShot(0, this, [this] {
+            if (messaging_) messaging_->start();
         });
     } catch (const std::exception& e) {
         warn(std::string("the SMS system could not be opened: ") + e.what());
@@ -190,6 +197,7 @@ bool CKestrelpodApp::start_system() {
         return false;
     }
     load_picture();
+    messaging_->start();  // already running unless no event loop has turned yet
     ppc_messaging_t& messaging = messaging_->messaging();
     // Bank messages that came during a send are shown once its dialog has ended, from the main loop.
     messaging.on_send_ended([this] {

@@ -8,13 +8,17 @@
 #include "app/demo_bank.h"
 #include "app/kestrelpod_app.h"
 #include "app/scenario_run.h"
+#include "app/startup_trace.h"
+#include "core/moment_trace.h"
 #include "core/text_format.h"
 #include "core/u16.h"
 #include "resources/texts.h"
 #include "storage/storage_errors.h"
 #include "ui/ppc/qt_translations.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+int run(int argc, char** argv) {
     // Asking for help or the version needs no display.
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
@@ -31,6 +35,7 @@ int main(int argc, char** argv) {
         if (std::strcmp(argv[i], "--scenario") == 0 && !std::getenv("QT_QPA_PLATFORM"))
             setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication qt(argc, argv);
+    startup_trace::watch_windows();
     // Qt has taken its own options out of argv.
     app_options_t options = parse_app_options(std::vector<std::string>(argv + 1, argv + argc));
     if (!options.error.empty()) {
@@ -55,5 +60,14 @@ int main(int argc, char** argv) {
     const bool ok = app.init_instance();
     int status = ok ? qt.exec() : 1;
     app.exit_instance();
+    return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    startup_trace::begin(argc, argv);
+    const int status = run(argc, argv);
+    moment_trace::mark("end");
     return status;
 }

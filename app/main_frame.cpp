@@ -1,11 +1,13 @@
 #include "app/main_frame.h"
 
+#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 #include "app/kestrelpod_view.h"
+#include "core/moment_trace.h"
 #include "resources/texts.h"
 #include "ui/ppc/device_keys.h"
 #include "ui/ppc/popup_placement.h"
@@ -50,4 +52,10 @@ void CMainFrame::keyPressEvent(QKeyEvent* event) {
         default:
             QWidget::keyPressEvent(event);
     }
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    // The user's "Выход" (or the desktop closing the window): the program's exit starts here.
+    moment_trace::mark("quit requested");
+    QWidget::closeEvent(event);
 }

@@ -14,6 +14,8 @@ public:
     // What the user must know about the SMS system (a modem that does not answer, a SIM waiting for its PIN),
     // in the user's words; called on any thread. Nothing to tell by default.
     virtual void on_notice(std::function<void(const std::u16string&)> handler) { (void)handler; }
+    // Starts what runs beside the screens (the modem's thread), once the first window is up; again does nothing.
+    virtual void start() {}
 };
 
 // Builds the messaging at start; throws ppc_mapi_ex_t when the SMS system cannot be opened.

@@ -65,6 +65,9 @@ modem_messaging_t::modem_messaging_t(const std::string& modem, const std::filesy
     messaging_ =
         std::make_unique<ppc_messaging_t>(tapped(modem_sms_library(*provider_), std::move(hooks.on_send)),
                                           *store_access_, [] { return std::make_unique<cancel_sms_dialog_t>(); });
+}
+
+void modem_messaging_t::start() {
     service_->start();
 }
 

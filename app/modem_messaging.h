@@ -40,6 +40,7 @@ public:
 
     ppc_messaging_t& messaging() override { return *messaging_; }
     void on_notice(std::function<void(const std::u16string&)> handler) override;
+    void start() override;
 
 private:
     std::unique_ptr<modem_clock_t> clock_;

@@ -7,6 +7,7 @@
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
+#include "app/startup_trace.h"
 #include "core/text_error.h"
 #include "resources/texts.h"
 #include "ui/ppc/message_box.h"
@@ -170,11 +171,13 @@ void new_pin_form_t::action_key() {
 
 int pin_login_ui_t::run_old_pin(login_t& login) {
     old_pin_form_t form(device_, parent_);
+    startup_trace::mark_next_paint(&form, "PIN dialog shown");
     return form.run(login);
 }
 
 bool pin_login_ui_t::run_new_pin(std::u16string& pin) {
     new_pin_form_t form(device_, parent_);
+    startup_trace::mark_next_paint(&form, "PIN dialog shown");
     return form.run(pin);
 }
 

@@ -24,6 +24,7 @@
 #include "app/scenario/scenario_text.h"
 #include "app/soft_key_dialog.h"
 #include "app/user_input.h"
+#include "core/moment_trace.h"
 #include "core/u16.h"
 #include "resources/texts.h"
 #include "sim/sim_remote.h"
@@ -246,6 +247,8 @@ void scenario_runner_t::fail(const scenario_step_t* step, const std::string& mes
 
 void scenario_runner_t::wind_down() {
     ending_ = true;
+    // Backed out at once, not at whatever happens on the screen next.
+    schedule_tick();
 }
 
 void scenario_runner_t::act(std::function<void()> action) {
@@ -556,7 +559,8 @@ scenario_runner_t::outcome_t scenario_runner_t::perform(const scenario_step_t& s
                 fail(&step, scenario_text(texts::scenario_no_answer_button, {a, seen()}));
                 return outcome_t::waiting;
             }
-            act([target = QPointer<QAbstractButton>(button)] {
+            act([target = QPointer<QAbstractButton>(button), a] {
+                moment_trace::mark("answer " + a);
                 if (target) click(target);
             });
             return outcome_t::done;
@@ -624,6 +628,7 @@ scenario_runner_t::outcome_t scenario_runner_t::perform(const scenario_step_t& s
         case kind_t::restart:
         case kind_t::quit:
             restart_ = step.kind == kind_t::restart;
+            if (!restart_) moment_trace::mark("quit requested");
             // The step counts as taken: the next start goes on with the one after it.
             ++next_;
             announced_ = false;

@@ -389,6 +389,7 @@ inline constexpr char16_t app_usage[] =
     u"  --verbose             диагностика на стандартный поток ошибок\n"
     u"  --scenario FILE       пройти сценарий из FILE вместо пользователя (см. README)\n"
     u"  --screenshots DIR     куда сценарий сохраняет снимки экрана\n"
+    u"  --trace-startup FILE  записать в FILE моменты запуска и выхода (для замеров скорости)\n"
     u"  --help                эта справка\n"
     u"  --version             версия программы\n"
     u"\n"

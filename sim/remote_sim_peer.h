@@ -16,6 +16,7 @@ public:
     std::optional<modem_time_t> next_event() override;
     void advance(modem_time_t now) override;
     bool connected() override;
+    int wake_fd() override;
 
 private:
     std::shared_ptr<sim_modem_t> modem_;

@@ -1,5 +1,6 @@
 #include "sim/sim_remote.h"
 
+#include "core/moment_trace.h"
 #include "core/u16.h"
 #include "sim/remote_sim_peer.h"
 #include "sim/sim_bank.h"
@@ -12,12 +13,16 @@ constexpr long refused_send = 330;
 }  // namespace
 
 void sim_remote_t::post(std::function<void(sim_modem_t&)> action) {
-    std::lock_guard lock(mutex_);
-    pending_.push_back(std::move(action));
+    {
+        std::lock_guard lock(mutex_);
+        pending_.push_back(std::move(action));
+    }
+    posted_.signal();
 }
 
 void sim_remote_t::run(sim_modem_t& modem) {
     std::vector<std::function<void(sim_modem_t&)>> due;
+    posted_.clear();  // before taking: a post from here on is run now or wakes the next wait
     {
         std::lock_guard lock(mutex_);
         due.swap(pending_);
@@ -26,7 +31,10 @@ void sim_remote_t::run(sim_modem_t& modem) {
 }
 
 void sim_remote_t::bank_sends(const std::string& text) {
-    post([text = from_utf8(text)](sim_modem_t& modem) { modem.deliver(from_utf8(modem.bank_number()), text); });
+    post([text = from_utf8(text)](sim_modem_t& modem) {
+        modem.deliver(from_utf8(modem.bank_number()), text);
+        moment_trace::mark("bank message at modem");  // its indication is on the line
+    });
 }
 
 void sim_remote_t::fail_next_send() {
@@ -106,6 +114,8 @@ void sim_remote_t::prepare(sim_modem_t& modem) {
 
 void remote_sim_peer_t::receive(std::string_view bytes) {
     remote_->run(*modem_);
+    // A message's PDU, ended by Ctrl-Z, comes in one write: this is when its first byte reaches the modem.
+    if (bytes.ends_with('\x1a')) moment_trace::mark("PDU at modem");
     modem_->receive(bytes);
 }
 
@@ -127,4 +137,8 @@ void remote_sim_peer_t::advance(modem_time_t now) {
 bool remote_sim_peer_t::connected() {
     remote_->run(*modem_);
     return modem_->connected();
+}
+
+int remote_sim_peer_t::wake_fd() {
+    return remote_->wake_fd();
 }

@@ -7,11 +7,12 @@
 #include <vector>
 
 #include "platform/modem/modem_clock.h"
+#include "platform/modem/wake_event.h"
 
 class sim_modem_t;
 
 // Reaches the simulated modem from another thread (a test, the scenario runner): what is asked is done on the
-// modem's own thread at its next turn, which comes at least every poll of the modem service.
+// modem's own thread at its next turn, which a post brings about at once: it wakes the modem service's wait.
 class sim_remote_t {
 public:
     void post(std::function<void(sim_modem_t&)> action);
@@ -46,11 +47,14 @@ public:
     void refuse_part(int part);
     // Runs what was posted, in order; called on the modem's thread.
     void run(sim_modem_t& modem);
+    // Readable while something posted waits to run.
+    int wake_fd() const { return posted_.fd(); }
 
 private:
     std::mutex mutex_;
     std::vector<std::function<void(sim_modem_t&)>> pending_;
     std::vector<std::function<void(sim_modem_t&)>> next_start_;
+    wake_event_t posted_;
 };
 
 // The texts the simulated bank sends in the receive-side behaviours; the scenarios expect them.

@@ -1,11 +1,13 @@
 // The baseline of the start-up benchmark: the least a Qt Widgets program does to put one window on the
-// screen. It quits as soon as the window has been painted.
+// screen. It quits as soon as the window has been painted, writing the same moments as ostrevan does.
 #include <QApplication>
 #include <QLabel>
 #include <QPaintEvent>
 #include <QTimer>
 #include <QVBoxLayout>
-#include <cstdio>
+
+#include "app/startup_trace.h"
+#include "core/moment_trace.h"
 
 namespace {
 
@@ -21,8 +23,7 @@ protected:
     void paintEvent(QPaintEvent* event) override {
         QWidget::paintEvent(event);
         if (!painted_) {
-            std::puts("shown");  // the benchmark's mark, as the scenario runner's transcript is ostrevan's
-            std::fflush(stdout);
+            moment_trace::mark("quit requested");
             QTimer::singleShot(0, qApp, &QCoreApplication::quit);
         }
         painted_ = true;
@@ -32,11 +33,19 @@ private:
     bool painted_ = false;
 };
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int run(int argc, char** argv) {
     QApplication qt(argc, argv);
+    startup_trace::watch_windows();
     window_t window;
     window.show();
     return qt.exec();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    startup_trace::begin(argc, argv);
+    const int status = run(argc, argv);
+    moment_trace::mark("end");
+    return status;
 }

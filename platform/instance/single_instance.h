@@ -1,14 +1,18 @@
 #pragma once
 
-#include <QLocalServer>
+#include <QByteArray>
 #include <QLockFile>
 #include <QObject>
 #include <QString>
 #include <memory>
+#include <vector>
+
+class QSocketNotifier;
 
 // One running copy per user: a lock file and a local socket named after the single-instance name, in
 // $XDG_RUNTIME_DIR (else the temporary folder). The first copy holds the lock and answers pings on the socket;
 // a later copy pings it and ends. The lock of a copy that crashed is taken over, since its process is gone.
+// The socket is a plain Unix-domain one watched by the event loop: no network library is loaded at start for it.
 class single_instance_t : public QObject {
     Q_OBJECT
 
@@ -28,10 +32,15 @@ signals:
     void pinged();
 
 private:
-    void answer();
+    struct caller_t;
+    void accept_callers();
+    void read_caller(caller_t& caller);
+    void drop_caller(const caller_t& caller);
 
     QString name_;
     QString socket_path_;
     QLockFile lock_;
-    QLocalServer server_;
+    int listener_ = -1;
+    QSocketNotifier* listening_ = nullptr;
+    std::vector<std::unique_ptr<caller_t>> callers_;
 };

@@ -174,14 +174,7 @@ at_response_t at_engine_t::exchange(const std::string& command, const std::strin
 void at_engine_t::drain(modem_time_t quiet, modem_time_t limit) {
     const modem_time_t end = clock_.now() + limit;
     for (;;) {
-        while (auto line = reader_.next(false)) {
-            if (took_pdu_line(*line)) continue;
-            const at_line_t kind = classify_at_line(*line, {});
-            if (kind.kind == at_line_kind_t::unsolicited)
-                handle_unsolicited(*line, kind);
-            else if (kind.kind == at_line_kind_t::info)
-                ++garbage_;
-        }
+        handle_idle_lines();
         const modem_time_t now = clock_.now();
         if (now >= end) return;
         if (!fill(std::min(end, now + quiet))) return;
@@ -237,6 +230,37 @@ bool at_engine_t::resync() {
     }
 }
 
+size_t at_engine_t::handle_idle_lines() {
+    size_t handed = 0;
+    while (auto line = reader_.next(false)) {
+        if (took_pdu_line(*line)) {
+            ++handed;
+            continue;
+        }
+        const at_line_t kind = classify_at_line(*line, {});
+        if (kind.kind == at_line_kind_t::unsolicited) {
+            handle_unsolicited(*line, kind);
+            ++handed;
+        } else if (kind.kind == at_line_kind_t::info) {
+            ++garbage_;
+        }
+    }
+    return handed;
+}
+
 void at_engine_t::poll(modem_time_t duration) {
     drain(duration, duration);
+}
+
+void at_engine_t::wait(modem_time_t deadline, int wake_fd) {
+    // What came behind the last command's answer is handed on before any sleep.
+    if (handle_idle_lines() > 0 || !link_up_) return;
+    try {
+        transport_.wait(deadline, wake_fd);
+    } catch (const link_error_t&) {
+        link_up_ = false;
+        return;
+    }
+    fill(clock_.now());
+    handle_idle_lines();
 }

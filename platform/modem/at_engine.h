@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <set>
 #include <string>
@@ -59,6 +60,9 @@ public:
                                 modem_time_t timeout = send_timeout, const std::function<bool()>& may_write = {});
     // Reads unsolicited results for `duration` while no command runs.
     void poll(modem_time_t duration);
+    // While no command runs: returns once unsolicited results have been handed on, `wake_fd` is readable, the link
+    // is gone or the deadline (which may be modem_never) passes, whichever is first.
+    void wait(modem_time_t deadline, int wake_fd);
 
     bool link_up() const { return link_up_; }
     // Lines that fitted nothing and were dropped: noise on the line, or overlong lines.
@@ -71,6 +75,8 @@ private:
     // prompt, writes a marker command and drains every answer until the marker's own: true once it came.
     bool resync();
     void drain(modem_time_t quiet, modem_time_t limit);
+    // Hands on the unsolicited results among the lines read so far, counts the rest as garbage; how many it handed.
+    size_t handle_idle_lines();
     // Reads more bytes; false when the deadline passed with nothing. Marks the link down on failure.
     bool fill(modem_time_t deadline);
     void handle_unsolicited(const std::string& line, const at_line_t& kind);
@@ -84,7 +90,7 @@ private:
     at_line_reader_t reader_;
     std::function<void(const at_urc_t&)> handler_;
     std::optional<at_urc_t> awaiting_pdu_;  // +CMT seen, its PDU line not yet
-    bool link_up_ = true;
+    std::atomic<bool> link_up_ = true;      // read by the modem service from any thread
     bool needs_resync_ = false;
     // Names of commands ("+CMGF") whose answers may still come: a marker of that name would prove nothing.
     std::set<std::string> stale_;

@@ -76,6 +76,11 @@ std::string fd_transport_t::read(modem_time_t deadline, size_t limit) {
     }
 }
 
+void fd_transport_t::wait(modem_time_t deadline, int wake_fd) {
+    const int fds[] = {fd_, wake_fd};
+    clock_.wait_until(deadline, fds);
+}
+
 std::unique_ptr<transport_t> open_serial_transport(const std::string& device, unsigned baud) {
     const speed_t speed = speed_of(baud);
     const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);

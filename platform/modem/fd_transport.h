@@ -16,6 +16,7 @@ public:
 
     void write(std::string_view bytes) override;
     std::string read(modem_time_t deadline, size_t limit) override;
+    void wait(modem_time_t deadline, int wake_fd) override;
 
 private:
     int fd_;

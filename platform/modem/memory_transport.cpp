@@ -1,5 +1,7 @@
 #include "platform/modem/memory_transport.h"
 
+#include <algorithm>
+
 void memory_transport_t::write(std::string_view bytes) {
     if (!peer_.connected()) throw link_error_t("modem link closed");
     peer_.receive(bytes);
@@ -20,5 +22,19 @@ std::string memory_transport_t::read(modem_time_t deadline, size_t limit) {
         auto next = peer_.next_event();
         const modem_time_t wake = next && *next < deadline ? std::max(*next, now + modem_time_t(1)) : deadline;
         clock_.sleep_until(wake);
+    }
+}
+
+void memory_transport_t::wait(modem_time_t deadline, int wake_fd) {
+    for (;;) {
+        if (!peer_.connected()) return;  // the read that follows tells
+        const auto now = clock_.now();
+        peer_.advance(now);
+        pending_ += peer_.take_output();
+        if (!pending_.empty() || now >= deadline) return;
+        const auto next = peer_.next_event();
+        const modem_time_t until = next && *next < deadline ? std::max(*next, now + modem_time_t(1)) : deadline;
+        const int fds[] = {wake_fd, peer_.wake_fd()};
+        if (clock_.wait_until(until, fds)) return;
     }
 }

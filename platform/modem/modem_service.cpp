@@ -97,6 +97,7 @@ void modem_service_t::set_intake(sms_intake_filter_t intake) {
         options_.intake = std::move(intake);
     }
     walk_wanted_ = true;
+    wake_.signal();
     if (!thread_.joinable() && engine_) walk();
 }
 
@@ -105,14 +106,27 @@ sms_intake_filter_t modem_service_t::intake() const {
     return options_.intake;
 }
 
-bool modem_service_t::connect() {
+bool modem_service_t::connected() const {
+    std::lock_guard lock(link_mutex_);
+    return engine_ && engine_->link_up();
+}
+
+void modem_service_t::drop_link() {
+    std::lock_guard lock(link_mutex_);
     engine_.reset();
     transport_.reset();
+}
+
+bool modem_service_t::connect() {
+    drop_link();
     try {
-        transport_ = options_.connect();
-        engine_ = std::make_unique<at_engine_t>(*transport_, clock_);
-        engine_->on_unsolicited([this](const at_urc_t& urc) { on_unsolicited(urc); });
-        setup_ = start_modem(*engine_);
+        std::unique_ptr<transport_t> transport = options_.connect();
+        auto engine = std::make_unique<at_engine_t>(*transport, clock_);
+        engine->on_unsolicited([this](const at_urc_t& urc) { on_unsolicited(urc); });
+        setup_ = start_modem(*engine);
+        std::lock_guard lock(link_mutex_);
+        transport_ = std::move(transport);
+        engine_ = std::move(engine);
     } catch (const std::exception& e) {
         warn(std::string("modem: ") + e.what());
         {
@@ -123,8 +137,6 @@ bool modem_service_t::connect() {
         // drops later is not, since every send says so itself.
         const std::u16string reason = user_reason(e.what());
         if (std::exchange(first_attempt_, false) || reason != texts::modem_unreachable) tell(reason);
-        engine_.reset();
-        transport_.reset();
         return false;
     }
     {
@@ -292,10 +304,15 @@ void modem_service_t::handle_announced() {
         save_ledger();
         notify(fresh);
     }
-    const bool quiet_modem = setup_.indications == sms_indications_t::none;
-    const modem_time_t since = clock_.now() - last_walk_;
-    const bool retry_due = walk_retry_pause_ > modem_time_t(0) && since >= walk_retry_pause_;
-    if (walk_wanted_ || retry_due || (quiet_modem && since >= walk_interval)) walk();
+    if (walk_wanted_ || clock_.now() >= next_walk_due()) walk();
+}
+
+modem_time_t modem_service_t::next_walk_due() const {
+    modem_time_t due = modem_never;
+    // A failed walk is tried again on its own; a modem that announces nothing is walked now and then.
+    if (walk_retry_pause_ > modem_time_t(0)) due = last_walk_ + walk_retry_pause_;
+    if (setup_.indications == sms_indications_t::none) due = std::min(due, last_walk_ + walk_interval);
+    return due;
 }
 
 void modem_service_t::pump(modem_time_t duration) {
@@ -397,8 +414,7 @@ send_result_t modem_service_t::send_now(const sms_outgoing_t& message, send_cont
         if (r.status == at_status_t::cms_error && classify_cms_error(r.code) == cms_class_t::broken) {
             warn("modem: " + result.error + "; starting the modem again");
             handle_announced();
-            engine_.reset();
-            transport_.reset();
+            drop_link();
             return result;
         }
         handle_announced();
@@ -422,6 +438,7 @@ void modem_service_t::stop() {
         stopping_ = true;
     }
     queue_changed_.notify_all();
+    wake_.signal();
     if (thread_.joinable()) thread_.join();
     // Whoever still waits learns that nothing was sent, and nothing is.
     std::lock_guard lock(queue_mutex_);
@@ -469,6 +486,7 @@ send_result_t modem_service_t::send(const sms_outgoing_t& message, std::shared_p
         }
         queue_.push_back(job);
         queue_changed_.notify_all();
+        wake_.signal();
         const bool withdrawn_or_started = queue_changed_.wait_for(lock, options_.send_start_wait, [&] {
             return job->started || (job->control && job->control->withdrawn()) ||
                    outcome.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
@@ -491,6 +509,8 @@ bool modem_service_t::withdraw(send_control_t& control) {
 
 void modem_service_t::loop() {
     for (;;) {
+        // Cleared before looking, so that whatever is signalled from here on ends the next wait.
+        wake_.clear();
         {
             std::lock_guard lock(queue_mutex_);
             if (stopping_) return;
@@ -516,6 +536,8 @@ void modem_service_t::loop() {
             queue_changed_.notify_all();
             job->outcome.set_value(send_now(job->message, job->control.get()));
         }
-        pump(idle_poll);
+        if (!engine_) continue;  // dropped by a send: started again at once
+        handle_announced();
+        engine_->wait(next_walk_due(), wake_.fd());
     }
 }

@@ -19,6 +19,7 @@
 #include "platform/modem/send_control.h"
 #include "platform/modem/send_outcome.h"
 #include "platform/modem/sms_ledger.h"
+#include "platform/modem/wake_event.h"
 #include "platform/pdu/sms_encoder.h"
 
 struct modem_options_t {
@@ -48,10 +49,11 @@ struct send_result_t {
 // The modem as one service: its link, the AT engine, start-up, sending, and the intake of incoming
 // messages into the ledger. Every AT command runs on one thread: either the caller's (the single-threaded
 // calls, used by tests and simple tools) or the service's own thread after start(), which then owns the
-// engine and takes sends from a queue.
+// engine and takes sends from a queue. That thread sleeps in poll() on the link and on a wake-up descriptor, so a
+// queued send, a new intake and stop() are taken at once, and only the timed walks and retries set a deadline.
 class modem_service_t {
 public:
-    static constexpr modem_time_t idle_poll{100};
+    static constexpr modem_time_t idle_poll{100};         // a single-threaded owner's turn (ostrevan-modem listen)
     static constexpr modem_time_t walk_interval{30'000};  // when the modem announces nothing
     static constexpr modem_time_t reconnect_delay{2'000};
     static constexpr int send_retries = 2;  // after a temporary refusal
@@ -80,7 +82,7 @@ public:
     // ---- single-threaded use ----
     // Opens the link, starts the modem and takes in what is stored. False (with a warning) on failure.
     bool connect();
-    bool connected() const { return engine_ && engine_->link_up(); }
+    bool connected() const;  // any thread
     const modem_setup_t& setup() const { return setup_; }
     // Why the modem cannot serve, or will not send yet, in the user's words; empty when nothing is known
     // against it. Set by connect().
@@ -121,12 +123,17 @@ private:
     // Puts the ledger on the disk; false (with a warning) when it cannot be written.
     bool save_ledger();
     void notify(size_t fresh);
+    // When the next walk is due without being asked for (a retry, or a modem that announces nothing); never if none.
+    modem_time_t next_walk_due() const;
+    void drop_link();
     void loop();
 
     modem_options_t options_;
     std::unique_ptr<modem_clock_t> own_clock_;
     modem_clock_t& clock_;
     sms_ledger_t ledger_;
+    // Set and reset only by the thread that runs the modem, under link_mutex_; that thread reads them without it.
+    mutable std::mutex link_mutex_;
     std::unique_ptr<transport_t> transport_;
     std::unique_ptr<at_engine_t> engine_;
     modem_setup_t setup_;
@@ -162,5 +169,6 @@ private:
     // Ends a queued job that must not send: "not sent" for its caller.
     static void fail_unsent(send_job_t& job, const std::string& why);
     bool stopping_ = false;
+    wake_event_t wake_;  // signalled by whatever the service's thread must look at: a send, an intake, a stop
     std::thread thread_;
 };

@@ -22,4 +22,7 @@ public:
     // Returns the bytes that arrived before the deadline, at most `limit`; empty when none came.
     // Throws link_error_t when the link is gone.
     virtual std::string read(modem_time_t deadline, size_t limit) = 0;
+    // Waits until a read would return at once (bytes came, or the link is gone), `wake_fd` (when not -1) is
+    // readable, or the deadline (which may be modem_never) passes. The modem's thread sleeps here when idle.
+    virtual void wait(modem_time_t deadline, int wake_fd) = 0;
 };

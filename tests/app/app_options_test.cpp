@@ -5,9 +5,10 @@
 namespace {
 
 TEST(AppOptions, EveryOptionAndItsFaults) {
-    const app_options_t all = parse_app_options({"--config-dir", "/c", "--registry", "/r", "--platform-type",
-                                                 "PocketPC", "--modem", "tcp:127.0.0.1:7201", "--screen", "240x320",
-                                                 "--verbose", "--scenario", "s.txt", "--screenshots", "/shots"});
+    const app_options_t all =
+        parse_app_options({"--config-dir", "/c", "--registry", "/r", "--platform-type", "PocketPC", "--modem",
+                           "tcp:127.0.0.1:7201", "--screen", "240x320", "--verbose", "--scenario", "s.txt",
+                           "--screenshots", "/shots", "--trace-startup", "/t"});
     EXPECT_EQ(all.error, "");
     EXPECT_EQ(all.config_dir, "/c");
     EXPECT_EQ(all.registry, "/r");
@@ -18,6 +19,7 @@ TEST(AppOptions, EveryOptionAndItsFaults) {
     EXPECT_TRUE(all.verbose);
     EXPECT_EQ(all.scenario, "s.txt");
     EXPECT_EQ(all.screenshots, "/shots");
+    EXPECT_EQ(all.trace_startup, "/t");
 
     const app_options_t none = parse_app_options({});
     EXPECT_EQ(none.error, "");
@@ -39,7 +41,8 @@ TEST(AppOptions, EveryOptionAndItsFaults) {
                                                                                      {"extra"},
                                                                                      {"--colour"},
                                                                                      {"--scenario"},
-                                                                                     {"--screenshots", "/shots"}})
+                                                                                     {"--screenshots", "/shots"},
+                                                                                     {"--trace-startup"}})
         EXPECT_NE(parse_app_options(bad).error, "") << bad[0];
     // The modem address is refused in the program's language, whatever is wrong with it.
     for (const char* address : {"ftp:x", "serial:", "serial:/dev/ttyUSB0:быстро", "tcp:host"})

@@ -203,6 +203,7 @@ TEST(AtEngine, DeadlineHoldsWhileThePeerKeepsTalking) {
             clock.sleep_until(clock.now() + modem_time_t(600));
             return pipe.read(deadline, limit);
         }
+        void wait(modem_time_t deadline, int wake_fd) override { pipe.wait(deadline, wake_fd); }
     } link(pipe, clock);
     at_engine_t engine(link, clock);
     const modem_time_t start = clock.now();

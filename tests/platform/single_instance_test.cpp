@@ -2,6 +2,7 @@
 #include "platform/instance/single_instance.h"
 
 #include <QLocalSocket>
+#include <QSignalSpy>
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
@@ -40,6 +41,40 @@ private slots:
         QLocalSocket client;
         client.connectToServer(next.socket_path());
         QVERIFY(client.waitForConnected(5000));
+    }
+
+    void a_later_copy_is_answered_and_the_first_is_told() {
+        single_instance_t first("Quillantora {ping}");
+        QVERIFY(first.claim());
+        QSignalSpy pinged(&first, &single_instance_t::pinged);
+        // What a later copy sends, as another program would: one line, and the same line back.
+        QLocalSocket later;
+        later.connectToServer(first.socket_path());
+        QVERIFY(later.waitForConnected(5000));
+        later.write("ping Quillantora {ping}\n");
+        QTRY_VERIFY_WITH_TIMEOUT(later.canReadLine(), 5000);
+        QCOMPARE(later.readLine(), QByteArray("ping Quillantora {ping}\n"));
+        QCOMPARE(pinged.size(), 1);
+        // The socket is the user's alone.
+        QCOMPARE(QFile::permissions(first.socket_path()) &
+                     (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther),
+                 QFile::Permissions());
+
+        // Another name, or a line that never ends, is no ping: nothing is answered and nobody is told.
+        for (const QByteArray& said : {QByteArray("ping Другая программа\n"), QByteArray(4096, 'x')}) {
+            QLocalSocket stranger;
+            stranger.connectToServer(first.socket_path());
+            QVERIFY(stranger.waitForConnected(5000));
+            stranger.write(said);
+            QTRY_COMPARE_WITH_TIMEOUT(stranger.state(), QLocalSocket::UnconnectedState, 5000);
+            QCOMPARE(stranger.bytesAvailable(), 0);
+        }
+        QCOMPARE(pinged.size(), 1);
+    }
+
+    void a_ping_nobody_answers_fails() {
+        single_instance_t lonely("Quillantora {nobody}");
+        QVERIFY(!lonely.ping_running(200));
     }
 
 private:
