@@ -44,12 +44,13 @@ modem_options_t options_for(const std::string& uri, modem_clock_t& clock, std::f
     return options;
 }
 
-// ModemManager's modem when `uri` names it ("mm[:MODEM]"); null for the modems spoken to with AT commands.
+// ModemManager's modem when `uri` names it ("mm[:MODEM]", or "auto"); null for the modems spoken to with AT commands.
 // Throws std::runtime_error when this build cannot reach ModemManager.
 std::unique_ptr<sms_backend_t> modem_manager_of(const std::string& uri, const std::filesystem::path& ledger,
                                                 sms_intake_filter_t intake) {
     const modem_uri_t where = parse_modem_uri(uri);
-    if (where.kind != modem_uri_t::kind_t::modem_manager) return nullptr;
+    if (where.kind != modem_uri_t::kind_t::modem_manager && where.kind != modem_uri_t::kind_t::automatic)
+        return nullptr;
     auto backend = open_modem_manager(where.device, ledger, std::move(intake));
     if (!backend) throw std::runtime_error("this build has no ModemManager backend");
     return backend;
