@@ -8,6 +8,8 @@
 #include "platform/modem/modem_service.h"
 #include "platform/modem/sms_message_store.h"
 #include "platform/modem/sms_provider.h"
+#include "platform/modem_manager/mm_backend.h"
+#include "resources/texts.h"
 #include "sim/modem_link.h"
 #include "sim/sim_modem.h"
 #include "sim/sim_remote.h"
@@ -47,19 +49,34 @@ modem_messaging_t::modem_messaging_t(const std::string& modem, const std::filesy
                                      modem_messaging_hooks_t hooks)
     : clock_(std::make_unique<system_modem_clock_t>()) {
     const modem_uri_t uri = parse_modem_uri(modem);
-    modem_options_t options;
-    options.connect = uri.kind == modem_uri_t::kind_t::sim ? bank_of_rules(bank_rules, *clock_, std::move(hooks.remote))
-                                                           : modem_connector(uri, *clock_);
-    options.clock = clock_.get();
-    options.ledger_file = sms_ledger_t::default_file();
-    if (hooks.send_answer_wait.count() > 0) options.send_answer_wait = hooks.send_answer_wait;
-    if (verbose) options.warn = [](const std::string& text) { std::cerr << "ostrevan: " << text << '\n'; };
-    // The bank's filter is there before the first walk of the modem's storage, so that what waits there at
-    // start is judged by it.
-    options.intake = bank_intake;
-    service_ = std::make_unique<modem_service_t>(options);
-    provider_ = std::make_unique<sms_provider_t>(*service_);
-    store_ = std::make_unique<sms_message_store_t>(*service_);
+    const auto warn = [](const std::string& text) { std::cerr << "ostrevan: " << text << '\n'; };
+    sms_backend_t* backend = nullptr;
+    if (uri.kind == modem_uri_t::kind_t::modem_manager || uri.kind == modem_uri_t::kind_t::automatic) {
+        mm_options_t options;
+        options.modem = uri.device;
+        options.ledger_file = sms_ledger_t::default_file();
+        if (verbose) options.warn = warn;
+        options.intake = bank_intake;
+        if (uri.kind == modem_uri_t::kind_t::automatic) options.absent_notice = texts::app_no_modem_found;
+        modem_manager_ = std::make_unique<mm_backend_t>(options);
+        backend = modem_manager_.get();
+    } else {
+        modem_options_t options;
+        options.connect = uri.kind == modem_uri_t::kind_t::sim
+                              ? bank_of_rules(bank_rules, *clock_, std::move(hooks.remote))
+                              : modem_connector(uri, *clock_);
+        options.clock = clock_.get();
+        options.ledger_file = sms_ledger_t::default_file();
+        if (hooks.send_answer_wait.count() > 0) options.send_answer_wait = hooks.send_answer_wait;
+        if (verbose) options.warn = warn;
+        // The bank's filter is there before the first walk of the modem's storage, so that what waits there at
+        // start is judged by it.
+        options.intake = bank_intake;
+        service_ = std::make_unique<modem_service_t>(options);
+        backend = service_.get();
+    }
+    provider_ = std::make_unique<sms_provider_t>(*backend);
+    store_ = std::make_unique<sms_message_store_t>(*backend);
     // The modem starts on the service's thread; the store opens on the ledger alone.
     store_access_ = std::make_unique<modem_message_store_t>(*store_, nullptr);
     messaging_ =
@@ -68,11 +85,13 @@ modem_messaging_t::modem_messaging_t(const std::string& modem, const std::filesy
 }
 
 void modem_messaging_t::start() {
-    service_->start();
+    if (service_) service_->start();
+    if (modem_manager_) modem_manager_->start();
 }
 
 void modem_messaging_t::on_notice(std::function<void(const std::u16string&)> handler) {
-    service_->on_notice(std::move(handler));
+    if (service_) service_->on_notice(std::move(handler));
+    if (modem_manager_) modem_manager_->on_notice(std::move(handler));
 }
 
 modem_messaging_t::~modem_messaging_t() {
@@ -83,4 +102,5 @@ modem_messaging_t::~modem_messaging_t() {
     provider_.reset();
     if (service_) service_->stop();
     service_.reset();
+    modem_manager_.reset();
 }

@@ -12,6 +12,7 @@
 class modem_clock_t;
 class modem_message_store_t;
 class modem_service_t;
+class mm_backend_t;
 class sms_message_store_t;
 class sms_provider_t;
 class sim_remote_t;
@@ -27,9 +28,10 @@ struct modem_messaging_hooks_t {
 };
 
 // The messaging on a modem: the simulated modem and bank inside the process ("sim", the bank answering by
-// `bank_rules` when that file exists), or a real one ("serial:...", "tcp:..."). The modem runs on its own
-// thread, which also starts it, so that a slow modem delays nothing on the screen; its received messages are
-// kept in the ledger under $XDG_STATE_HOME/ostrevan.
+// `bank_rules` when that file exists), a real one spoken to with AT commands ("serial:...", "tcp:..."), or the
+// modem ModemManager holds ("mm[:MODEM]", and "auto", which tells the user when ModemManager has no modem). The modem
+// runs on its own thread, which also starts it, so that a slow modem delays nothing on the screen; its received
+// messages are kept in the ledger under $XDG_STATE_HOME/ostrevan.
 class modem_messaging_t : public messaging_host_t {
 public:
     // Throws ppc_mapi_ex_t when the message ledger cannot be written; std::invalid_argument for a bad `modem`
@@ -44,7 +46,8 @@ public:
 
 private:
     std::unique_ptr<modem_clock_t> clock_;
-    std::unique_ptr<modem_service_t> service_;
+    std::unique_ptr<modem_service_t> service_;  // one of these two
+    std::unique_ptr<mm_backend_t> modem_manager_;
     std::unique_ptr<sms_provider_t> provider_;
     std::unique_ptr<sms_message_store_t> store_;
     std::unique_ptr<modem_message_store_t> store_access_;

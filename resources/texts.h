@@ -323,6 +323,15 @@ inline constexpr char16_t modem_not_registered[] =
 inline constexpr char16_t modem_registration_denied[] = u"Сеть отказала модему в регистрации";
 inline constexpr char16_t modem_unreachable[] =
     u"Модем не отвечает: запросы не уйдут и ответы банка не придут, пока он не заработает";
+// The modem as ModemManager holds it.
+inline constexpr char16_t mm_not_running[] =
+    u"Служба ModemManager не запущена: запросы не уйдут и ответы банка не придут, пока она не заработает";
+inline constexpr char16_t mm_no_modem[] =
+    u"ModemManager не видит модема, умеющего SMS: запросы не уйдут и ответы банка не придут, пока модем не появится";
+inline constexpr char16_t mm_modem_disabled[] =
+    u"Модем выключен: включите его в настройках системы, иначе запросы не уйдут и ответы банка не придут";
+// After modem_sim_not_ready.
+inline constexpr char16_t mm_modem_failed[] = u"ModemManager сообщает о сбое модема";
 // The storage where new messages arrive is full, and the modem has no other with room.
 inline constexpr char16_t modem_storage_full[] =
     u"Память для SMS в модеме заполнена: ответы банка не придут, пока не удалить в ней старые сообщения";
@@ -382,7 +391,8 @@ inline constexpr char16_t app_usage[] =
     u"  --config-dir DIR      каталог config.cfg и settings.cfg (см. ниже)\n"
     u"  --registry DIR        каталог реестра (иначе OSTREVAN_REGISTRY, иначе $XDG_STATE_HOME/ostrevan/registry)\n"
     u"  --platform-type NAME  тип устройства (иначе OSTREVAN_PLATFORM_TYPE, иначе Smartphone)\n"
-    u"  --modem URI           модем: sim | serial:DEVICE[:BAUD] | tcp:HOST:PORT (по умолчанию sim)\n"
+    u"  --modem URI           модем: sim | serial:DEVICE[:BAUD] | tcp:HOST:PORT | mm[:MODEM] | auto (ModemManager)\n"
+    u"                        (по умолчанию sim)\n"
     u"  --screen WxH          размер экрана в точках (по умолчанию 320x480)\n"
     u"  --demo                демонстрационный банк на имитаторе модема, в своём каталоге\n"
     u"                        $XDG_DATA_HOME/ostrevan/demo/ (данные пользователя не затрагиваются)\n"
@@ -408,7 +418,11 @@ inline constexpr char16_t app_bad_arguments[] = u"Неверные аргуме�
 inline constexpr char16_t app_option_without_value[] = u"у %1 нет значения";
 inline constexpr char16_t app_screenshots_without_scenario[] = u"--screenshots без --scenario";
 inline constexpr char16_t app_bad_modem_address[] =
-    u"неверный адрес модема «%1» (ожидается sim, serial:УСТРОЙСТВО[:СКОРОСТЬ] или tcp:УЗЕЛ:ПОРТ)";
+    u"неверный адрес модема «%1» (ожидается sim, serial:УСТРОЙСТВО[:СКОРОСТЬ], tcp:УЗЕЛ:ПОРТ, mm[:МОДЕМ] или auto)";
+// --modem auto found nothing to use.
+inline constexpr char16_t app_no_modem_found[] =
+    u"Модем не найден: на системной шине D-Bus нет службы ModemManager (org.freedesktop.ModemManager1) с модемом, "
+    u"умеющим SMS. Укажите модем сами: --modem serial:УСТРОЙСТВО[:СКОРОСТЬ] или --modem tcp:УЗЕЛ:ПОРТ";
 inline constexpr char16_t app_demo_with_config_dir[] =
     u"--demo работает в своём каталоге, --config-dir с ним не задаётся";
 inline constexpr char16_t app_demo_with_modem[] = u"--demo работает только на имитаторе модема";
@@ -474,7 +488,7 @@ inline constexpr char16_t modem_sim_options[] =
 // %1 the address served, %2 the bank's number.
 inline constexpr char16_t modem_sim_ready[] = u"имитатор модема на %1, банк на номере %2";
 inline constexpr char16_t modem_link_options[] =
-    u"  URI: sim | serial:DEVICE[:BAUD] | tcp:HOST:PORT\n"
+    u"  URI: sim | serial:DEVICE[:BAUD] | tcp:HOST:PORT | mm[:MODEM] (ModemManager; MODEM - идентификатор или путь)\n"
     u"  --ledger FILE  учёт уже показанных сообщений (по умолчанию $XDG_STATE_HOME/ostrevan/ostrevan-modem.ledger)\n"
     u"  --take         удалять из модема каждое показанное сообщение; без него модем хранит все\n";
 inline constexpr char16_t modem_sent[] = u"отправлено";

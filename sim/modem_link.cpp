@@ -10,6 +10,15 @@
 modem_uri_t parse_modem_uri(const std::string& uri) {
     modem_uri_t out;
     if (uri == "sim") return out;
+    if (uri == "auto") {
+        out.kind = modem_uri_t::kind_t::automatic;
+        return out;
+    }
+    if (uri == "mm" || uri.starts_with("mm:")) {
+        out.kind = modem_uri_t::kind_t::modem_manager;
+        out.device = uri.size() > 3 ? uri.substr(3) : std::string();
+        return out;
+    }
     if (uri.starts_with("serial:")) {
         out.kind = modem_uri_t::kind_t::serial;
         out.device = uri.substr(7);
@@ -35,7 +44,7 @@ modem_uri_t parse_modem_uri(const std::string& uri) {
         return out;
     }
     throw std::invalid_argument("unknown modem address " + uri +
-                                " (expected sim, serial:DEVICE[:BAUD] or tcp:HOST:PORT)");
+                                " (expected sim, serial:DEVICE[:BAUD], tcp:HOST:PORT, mm[:MODEM] or auto)");
 }
 
 std::function<std::unique_ptr<transport_t>()> modem_connector(const modem_uri_t& uri, modem_clock_t& clock) {
@@ -44,6 +53,9 @@ std::function<std::unique_ptr<transport_t>()> modem_connector(const modem_uri_t&
             return [uri] { return open_serial_transport(uri.device, uri.baud); };
         case modem_uri_t::kind_t::tcp:
             return [uri] { return connect_tcp_transport(uri.device, uri.port); };
+        case modem_uri_t::kind_t::modem_manager:
+        case modem_uri_t::kind_t::automatic:
+            throw std::invalid_argument("ModemManager's modem is not spoken to with AT commands");
         case modem_uri_t::kind_t::sim:
             break;
     }

@@ -12,9 +12,11 @@
 //   "sim"                     the simulated modem and bank, inside this process
 //   "serial:DEVICE[:BAUD]"    a serial device, 115200 baud unless given
 //   "tcp:HOST:PORT"           a modem (or a simulator) behind a TCP port
+//   "mm[:MODEM]"              the modem ModemManager holds (MODEM: its equipment identifier or object path)
+//   "auto"                    ModemManager's modem when there is one (decided by the program at start)
 struct modem_uri_t {
-    enum class kind_t { sim, serial, tcp } kind = kind_t::sim;
-    std::string device;  // serial device, or TCP host
+    enum class kind_t { sim, serial, tcp, modem_manager, automatic } kind = kind_t::sim;
+    std::string device;  // serial device, TCP host, or ModemManager's modem (empty: the first)
     std::string port;    // TCP port
     unsigned baud = 115200;
 };
@@ -23,7 +25,8 @@ struct modem_uri_t {
 modem_uri_t parse_modem_uri(const std::string& uri);
 
 // What the modem service needs to reach the named modem: a function that opens the link (again after
-// a drop). For "sim" it owns the simulated modem, which lives as long as the returned function.
+// a drop); only for the modems spoken to with AT commands (std::invalid_argument for the others). For "sim" it owns the
+// simulated modem, which lives as long as the returned function.
 std::function<std::unique_ptr<transport_t>()> modem_connector(const modem_uri_t& uri, modem_clock_t& clock);
 
 class sim_remote_t;

@@ -16,11 +16,8 @@
 #include "platform/modem/at_engine.h"
 #include "platform/modem/message_listing.h"
 #include "platform/modem/modem_setup.h"
-#include "platform/modem/send_control.h"
-#include "platform/modem/send_outcome.h"
-#include "platform/modem/sms_ledger.h"
+#include "platform/modem/sms_backend.h"
 #include "platform/modem/wake_event.h"
-#include "platform/pdu/sms_encoder.h"
 
 struct modem_options_t {
     // Opens the link to the modem; throws link_error_t. Called again after the link drops.
@@ -37,21 +34,12 @@ struct modem_options_t {
     modem_time_t send_answer_wait = at_engine_t::send_timeout;
 };
 
-struct send_result_t {
-    send_outcome_t outcome = send_outcome_t::not_sent;
-    std::string error;            // why not, or why unknown, for diagnostics
-    std::vector<int> references;  // message references the network gave, one per part acknowledged
-    size_t pdus_written = 0;      // PDUs handed to the modem, acknowledged or not
-
-    bool ok() const { return outcome == send_outcome_t::sent; }
-};
-
 // The modem as one service: its link, the AT engine, start-up, sending, and the intake of incoming
 // messages into the ledger. Every AT command runs on one thread: either the caller's (the single-threaded
 // calls, used by tests and simple tools) or the service's own thread after start(), which then owns the
 // engine and takes sends from a queue. That thread sleeps in poll() on the link and on a wake-up descriptor, so a
 // queued send, a new intake and stop() are taken at once, and only the timed walks and retries set a deadline.
-class modem_service_t {
+class modem_service_t final : public sms_backend_t {
 public:
     static constexpr modem_time_t idle_poll{100};         // a single-threaded owner's turn (ostrevan-modem listen)
     static constexpr modem_time_t walk_interval{30'000};  // when the modem announces nothing
@@ -67,17 +55,17 @@ public:
     modem_service_t(const modem_service_t&) = delete;
     modem_service_t& operator=(const modem_service_t&) = delete;
 
-    sms_ledger_t& ledger() { return ledger_; }
+    sms_ledger_t& ledger() override { return ledger_; }
     // Called after an intake that brought new messages: on the service's thread once started.
-    void on_new_messages(std::function<void()> handler);
+    void on_new_messages(std::function<void()> handler) override;
     // Called with what the user must know about the modem (it does not answer, its SIM waits for a PIN, no
     // service centre, not registered, its storage is full), in the user's words, each once a run. Notices
     // found before a handler is set are handed to it when it is set. Called on the service's thread.
-    void on_notice(std::function<void(const std::u16string&)> handler);
+    void on_notice(std::function<void(const std::u16string&)> handler) override;
     // Sets which incoming texts are recorded and which of them leave the modem. Until a filter is set
     // nothing is taken, so that the modem keeps every message nobody has claimed. Any thread; the storage
     // is walked again soon (at once in single-threaded use).
-    void set_intake(sms_intake_filter_t intake);
+    void set_intake(sms_intake_filter_t intake) override;
 
     // ---- single-threaded use ----
     // Opens the link, starts the modem and takes in what is stored. False (with a warning) on failure.
@@ -102,10 +90,10 @@ public:
     // never starts; one that has started is waited for to its end (every command it runs has its own
     // deadline), so the answer is what really happened. A withdrawal after the start stops the parts not yet
     // written.
-    send_result_t send(const sms_outgoing_t& message, std::shared_ptr<send_control_t> control = nullptr);
+    send_result_t send(const sms_outgoing_t& message, std::shared_ptr<send_control_t> control = nullptr) override;
     // Withdraws a request that `send` is running or waiting with (any thread). True when nothing of it was
     // written, and nothing ever will be.
-    bool withdraw(send_control_t& control);
+    bool withdraw(send_control_t& control) override;
     size_t pending_sends() const;  // queued, not started
     bool stopping() const;         // stop() has begun
 

@@ -178,6 +178,31 @@ bool sms_ledger_t::take(std::string_view pdu_hex, const std::string& key, const 
     return true;
 }
 
+std::string sms_ledger_t::key_of_whole(std::u16string_view sender, std::string_view timestamp,
+                                       std::u16string_view text) {
+    std::string source = "whole:" + std::string(timestamp) + ":";
+    for (const char16_t u : std::u16string(sender) + u'\n' + std::u16string(text)) source += std::to_string(u) + ",";
+    return fnv_hex(source);
+}
+
+void sms_ledger_t::take_whole(const std::string& key, const std::u16string& sender, const std::u16string& text,
+                              const sms_intake_filter_t& intake) {
+    std::lock_guard lock(mutex_);
+    if (std::find(taken_.begin(), taken_.end(), key) != taken_.end()) return;
+    for (const auto& j : joined_) {
+        if (j.fingerprint != key) continue;
+        note_taken(key, j.released);
+        return;
+    }
+    // A text left alone is not noted, so that a later filter judges it again.
+    const sms_intake_t verdict = intake ? intake(text) : sms_intake_t::leave;
+    if (verdict == sms_intake_t::leave) return;
+    add_message({key, sender, text, false, true});
+    note_taken(key, verdict == sms_intake_t::take);
+    joined_.push_back({key, clock_(), verdict == sms_intake_t::take});
+    if (joined_.size() > max_joined) joined_.erase(joined_.begin(), joined_.end() - max_joined);
+}
+
 void sms_ledger_t::add_message(inbox_message_t message) {
     for (const auto& m : messages_)
         if (m.id == message.id) return;

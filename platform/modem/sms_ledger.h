@@ -68,6 +68,14 @@ public:
     // Looks at one PDU under its key: a single text is recorded or not as `intake` says; a part waits
     // for its set. False for a PDU that cannot be read, which stays in the modem.
     bool take(std::string_view pdu_hex, const std::string& key, const sms_intake_filter_t& intake);
+    // The key of a whole message handed over by a service that joins the parts itself (ModemManager): its sender,
+    // service-centre time (as the service writes it) and text, which stay the same however often and under
+    // whatever name the service lists it, also after the service restarts.
+    static std::string key_of_whole(std::u16string_view sender, std::string_view timestamp, std::u16string_view text);
+    // Looks at a whole message under its key: recorded or not as `intake` says, never twice. The service's copy
+    // may go once releasable(key) and the ledger is saved.
+    void take_whole(const std::string& key, const std::u16string& sender, const std::u16string& text,
+                    const sms_intake_filter_t& intake);
     // Joins the parts that are complete and hands out sets that waited too long, each as `intake` says.
     // Returns how many new messages appeared since the last call, single ones taken in included.
     size_t settle(const sms_intake_filter_t& intake);

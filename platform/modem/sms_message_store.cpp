@@ -1,8 +1,8 @@
 #include "platform/modem/sms_message_store.h"
 
-#include "platform/modem/modem_service.h"
+#include "platform/modem/sms_backend.h"
 
-sms_message_store_t::sms_message_store_t(modem_service_t& modem) : modem_(modem) {}
+sms_message_store_t::sms_message_store_t(sms_backend_t& modem) : modem_(modem) {}
 
 sms_message_store_t::~sms_message_store_t() {
     modem_.on_new_messages(nullptr);

@@ -10,7 +10,7 @@
 
 #include "platform/modem/sms_ledger.h"
 
-class modem_service_t;
+class sms_backend_t;
 
 // The device's message store, on the modem: one store named "SMS" whose inbox holds the incoming
 // messages with our own read flag (the ledger), and a notification when an object is created in it.
@@ -20,7 +20,7 @@ class sms_message_store_t {
 public:
     static constexpr char16_t sms_store_name[] = u"SMS";
 
-    explicit sms_message_store_t(modem_service_t& modem);
+    explicit sms_message_store_t(sms_backend_t& modem);
     ~sms_message_store_t();
     sms_message_store_t(const sms_message_store_t&) = delete;
     sms_message_store_t& operator=(const sms_message_store_t&) = delete;
@@ -35,7 +35,7 @@ public:
     std::vector<inbox_message_t> messages() const;
     // Sets the read flag; it is on disk when this returns true.
     bool set_read(const std::string& id);
-    // Which incoming texts the store takes from the modem (modem_service_t::set_intake).
+    // Which incoming texts the store takes from the modem (sms_backend_t::set_intake).
     void set_intake(sms_intake_filter_t intake);
 
     // Registers a sink called when a message is created in the store. Sinks run on the store's own
@@ -47,7 +47,7 @@ public:
 private:
     void notifier();
 
-    modem_service_t& modem_;
+    sms_backend_t& modem_;
     bool open_ = false;
     mutable std::mutex mutex_;
     std::condition_variable changed_;

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "platform/modem/modem_service.h"
+#include "platform/modem/sms_backend.h"
 
 int32_t sms_provider_t::open(std::u16string_view provider, uint32_t mode, sms_handle_t* handle) {
     if (!handle || provider != sms_text_provider || mode != sms_mode_send) return sms_error_invalid;

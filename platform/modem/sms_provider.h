@@ -9,7 +9,7 @@
 
 #include "platform/modem/send_control.h"
 
-class modem_service_t;
+class sms_backend_t;
 
 // The SMS library of the device, on the modem: open a text provider for sending, submit one SMS from the
 // records that the messaging code fills, close. Results are 0 for success, as the messaging code expects.
@@ -48,7 +48,7 @@ using sms_handle_t = uint32_t;
 
 class sms_provider_t {
 public:
-    explicit sms_provider_t(modem_service_t& modem) : modem_(modem) {}
+    explicit sms_provider_t(sms_backend_t& modem) : modem_(modem) {}
 
     // Opens the text provider for sending. Anything but the text provider in send mode is refused.
     int32_t open(std::u16string_view provider, uint32_t mode, sms_handle_t* handle);
@@ -66,7 +66,7 @@ public:
     int32_t withdraw(sms_handle_t handle);
 
 private:
-    modem_service_t& modem_;
+    sms_backend_t& modem_;
     std::mutex mutex_;
     std::map<sms_handle_t, std::shared_ptr<send_control_t>> open_;  // each handle's one request
     sms_handle_t next_ = 1;

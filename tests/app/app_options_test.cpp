@@ -48,7 +48,11 @@ TEST(AppOptions, EveryOptionAndItsFaults) {
     for (const char* address : {"ftp:x", "serial:", "serial:/dev/ttyUSB0:быстро", "tcp:host"})
         EXPECT_EQ(parse_app_options({"--modem", address}).error,
                   std::string("неверный адрес модема «") + address +
-                      "» (ожидается sim, serial:УСТРОЙСТВО[:СКОРОСТЬ] или tcp:УЗЕЛ:ПОРТ)");
+                      "» (ожидается sim, serial:УСТРОЙСТВО[:СКОРОСТЬ], tcp:УЗЕЛ:ПОРТ, mm[:МОДЕМ] или auto)");
+    // ModemManager's modem: the first, one named by identifier or path, or whatever the machine has.
+    for (const char* address : {"mm", "mm:490154203237518", "mm:/org/freedesktop/ModemManager1/Modem/3", "auto"})
+        EXPECT_EQ(parse_app_options({"--modem", address}).error, "") << address;
+    EXPECT_NE(parse_app_options({"--modem", "auto", "--demo"}).error, "");
 }
 
 }  // namespace

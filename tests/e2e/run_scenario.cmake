@@ -1,5 +1,5 @@
 # Runs one scenario in a fresh folder: cmake -DPROGRAM= -DSCENARIO= -DPLATFORM= -DCONFIG= -DWORK= -DSTATUS=
-# [-DOUTPUT=regex] [-DHIDDEN=regex] [-DNO_SETTINGS=ON] -P run_scenario.cmake
+# [-DOUTPUT=regex] [-DHIDDEN=regex] [-DNO_SETTINGS=ON] [-DMODEM=uri] -P run_scenario.cmake
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}/state" "${WORK}/registry")
 file(COPY "${CONFIG}/" DESTINATION "${WORK}/config")
@@ -10,9 +10,13 @@ set(ENV{XDG_STATE_HOME} "${WORK}/state")
 set(ENV{QT_QPA_PLATFORM} offscreen)
 # A bank message shown while the window is not in front goes to the desktop's notifications: not the tester's.
 set(ENV{DBUS_SESSION_BUS_ADDRESS} "unix:path=${WORK}/runtime/no-bus")
+set(modem_option "")
+if(MODEM)
+  set(modem_option --modem "${MODEM}")
+endif()
 execute_process(
   COMMAND "${PROGRAM}" --scenario "${SCENARIO}" --config-dir "${WORK}/config" --registry "${WORK}/registry"
-          --platform-type "${PLATFORM}" --screenshots "${WORK}/screenshots"
+          --platform-type "${PLATFORM}" --screenshots "${WORK}/screenshots" ${modem_option}
   RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
 message("${out}${err}")
 if(NOT status STREQUAL "${STATUS}")

@@ -25,6 +25,11 @@ TEST(ModemLink, ParsesAddresses) {
         {"serial:/dev/ttyUSB2:9600", modem_uri_t::kind_t::serial, "/dev/ttyUSB2", "", 9600},
         {"tcp:localhost:7201", modem_uri_t::kind_t::tcp, "localhost", "7201", 115200},
         {"tcp:::1:7201", modem_uri_t::kind_t::tcp, "::1", "7201", 115200},
+        {"mm", modem_uri_t::kind_t::modem_manager, "", "", 115200},
+        {"mm:490154203237518", modem_uri_t::kind_t::modem_manager, "490154203237518", "", 115200},
+        {"mm:/org/freedesktop/ModemManager1/Modem/2", modem_uri_t::kind_t::modem_manager,
+         "/org/freedesktop/ModemManager1/Modem/2", "", 115200},
+        {"auto", modem_uri_t::kind_t::automatic, "", "", 115200},
     };
     for (const auto& c : cases) {
         const modem_uri_t u = parse_modem_uri(c.uri);
@@ -41,8 +46,8 @@ TEST(ModemLink, ParsesAddresses) {
                            bad_t{"serial:/dev/x:fast", "bad speed in modem address serial:/dev/x:fast"},
                            bad_t{"tcp:host", "expected tcp:HOST:PORT, got tcp:host"},
                            bad_t{"modem",
-                                 "unknown modem address modem (expected sim, serial:DEVICE[:BAUD] or "
-                                 "tcp:HOST:PORT)"}}) {
+                                 "unknown modem address modem (expected sim, serial:DEVICE[:BAUD], "
+                                 "tcp:HOST:PORT, mm[:MODEM] or auto)"}}) {
         try {
             parse_modem_uri(b.uri);
             ADD_FAILURE() << b.uri;

@@ -116,7 +116,8 @@ TEST(OstrevanModemLink, RefusesBadArguments) {
          "Использование: ostrevan-modem send --modem URI --to NUMBER [--port N] TEXT",
          2},
         {{"send", "--modem", "usb:1", "--to", "1", "x"},
-         "ostrevan-modem send: unknown modem address usb:1 (expected sim, serial:DEVICE[:BAUD] or tcp:HOST:PORT)",
+         "ostrevan-modem send: unknown modem address usb:1 (expected sim, serial:DEVICE[:BAUD], tcp:HOST:PORT, "
+         "mm[:MODEM] or auto)",
          1},
         {{"send", "--modem", "tcp:127.0.0.1:1", "--to", "1", "x"},
          "ostrevan-modem: modem: 127.0.0.1:1: Connection refused",

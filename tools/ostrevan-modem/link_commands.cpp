@@ -3,6 +3,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <iostream>
+#include <thread>
 
 #include "core/u16.h"
 #include "platform/modem/modem_service.h"
@@ -11,6 +12,7 @@
 #include "resources/texts.h"
 #include "sim/modem_link.h"
 #include "tools/ostrevan-modem/command.h"
+#include "tools/ostrevan-modem/modem_manager_link.h"
 
 namespace {
 
@@ -42,6 +44,18 @@ modem_options_t options_for(const std::string& uri, modem_clock_t& clock, std::f
     return options;
 }
 
+// ModemManager's modem when `uri` names it ("mm[:MODEM]", or "auto"); null for the modems spoken to with AT commands.
+// Throws std::runtime_error when this build cannot reach ModemManager.
+std::unique_ptr<sms_backend_t> modem_manager_of(const std::string& uri, const std::filesystem::path& ledger,
+                                                sms_intake_filter_t intake) {
+    const modem_uri_t where = parse_modem_uri(uri);
+    if (where.kind != modem_uri_t::kind_t::modem_manager && where.kind != modem_uri_t::kind_t::automatic)
+        return nullptr;
+    auto backend = open_modem_manager(where.device, ledger, std::move(intake));
+    if (!backend) throw std::runtime_error("this build has no ModemManager backend");
+    return backend;
+}
+
 }  // namespace
 
 int send_command(const std::vector<std::string>& args) {
@@ -68,8 +82,13 @@ int send_command(const std::vector<std::string>& args) {
     }
     try {
         system_modem_clock_t clock;
-        modem_service_t modem(options_for(uri, clock, {}));
-        if (!modem.connect()) return 1;
+        std::unique_ptr<sms_backend_t> modem_manager = modem_manager_of(uri, {}, nullptr);
+        std::unique_ptr<modem_service_t> at;
+        if (!modem_manager) {
+            at = std::make_unique<modem_service_t>(options_for(uri, clock, {}));
+            if (!at->connect()) return 1;
+        }
+        sms_backend_t& modem = modem_manager ? *modem_manager : static_cast<sms_backend_t&>(*at);
         // The records exactly as the messaging code fills them.
         sms_address_record_t address;
         const std::u16string number = from_utf8(to);
@@ -102,6 +121,33 @@ int send_command(const std::vector<std::string>& args) {
     return 0;
 }
 
+namespace {
+
+// Every unread message of `store` on standard output, marked read.
+void print_unread(sms_message_store_t& store) {
+    for (const auto& m : store.messages()) {
+        if (m.read) continue;
+        std::cout << to_utf8(m.text) << std::endl;
+        store.set_read(m.id);
+    }
+}
+
+// listen on a backend that runs on its own thread: what arrives is printed until a signal ends the tool.
+int listen_to(sms_backend_t& modem) {
+    sms_message_store_t store(modem);
+    if (!store.logon() || !store.open_inbox(sms_message_store_t::sms_store_name)) return 1;
+    std::signal(SIGINT, on_link_signal);
+    std::signal(SIGTERM, on_link_signal);
+    std::signal(SIGPIPE, SIG_IGN);
+    while (!stop_requested) {
+        print_unread(store);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return 0;
+}
+
+}  // namespace
+
 int listen_command(const std::vector<std::string>& args) {
     std::string uri;
     std::filesystem::path ledger = default_ledger();
@@ -123,10 +169,12 @@ int listen_command(const std::vector<std::string>& args) {
     }
     try {
         system_modem_clock_t clock;
-        modem_options_t options = options_for(uri, clock, ledger);
         // Looking does not take: the messages stay in the modem for the program, unless asked otherwise.
         const sms_intake_t verdict = take ? sms_intake_t::take : sms_intake_t::keep;
-        options.intake = [verdict](const std::u16string&) { return verdict; };
+        const auto intake = [verdict](const std::u16string&) { return verdict; };
+        if (const auto modem_manager = modem_manager_of(uri, ledger, intake)) return listen_to(*modem_manager);
+        modem_options_t options = options_for(uri, clock, ledger);
+        options.intake = intake;
         modem_service_t modem(std::move(options));
         sms_message_store_t store(modem);
         if (!store.logon() || !store.open_inbox(sms_message_store_t::sms_store_name)) return 1;
