@@ -7,7 +7,7 @@
 #include "app/app_options.h"
 #include "app/demo_bank.h"
 #include "app/kestrelpod_app.h"
-#include "app/scenario_run.h"
+#include "app/scenario/scenario_command.h"
 #include "core/text_format.h"
 #include "core/u16.h"
 #include "resources/texts.h"
