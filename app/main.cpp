@@ -7,7 +7,7 @@
 #include "app/app_options.h"
 #include "app/demo_bank.h"
 #include "app/kestrelpod_app.h"
-#include "app/scenario_run.h"
+#include "app/scenario/scenario_command.h"
 #include "app/startup_trace.h"
 #include "core/moment_trace.h"
 #include "core/text_format.h"

@@ -117,8 +117,12 @@ bool recording_input_item_t::commit_item(std::u16string& message) {
     return true;
 }
 
+void recording_input_item_t::type_text(const std::u16string& text) {
+    value = max_length_ > 0 ? text.substr(0, static_cast<std::size_t>(max_length_)) : text;
+}
+
 bool recording_input_item_t::commit(const std::u16string& text) {
-    value = text;
+    type_text(text);
     std::u16string message;
     return commit_item(message);
 }
@@ -193,6 +197,8 @@ void recording_select_item_t::set_caption(const std::u16string& text) {
 }
 
 bool recording_select_item_t::commit_item(std::u16string&) {
+    // As on the screen: a selection without options has nothing to store and refuses.
+    if (options.empty()) return false;
     const std::u16string text = selected_text();
     for (param_t* p : params)
         if (!p->apply_text(text)) return false;
@@ -230,6 +236,7 @@ void recording_form_t::close() {
 }
 
 bool recording_form_t::press(std::size_t index) {
+    if (index >= max_commands) return false;
     recording_button_t* button = buttons.at(index);
     if (button->kind == button_t::confirming) {
         for (auto& i : items) {

@@ -87,6 +87,9 @@ public:
     int max_length() override { return max_length_; }
     // Refuses a value shorter than the minimum with the error text, else stores it into the parameters.
     bool commit_item(std::u16string& message) override;
+    // The user rubs out what the input holds and types `text`: past the length limit (when there is one) no
+    // character is taken, as on the screen.
+    void type_text(const std::u16string& text);
     // The user types `text` into the input, then the item commits it; false when refused.
     bool commit(const std::u16string& text);
 
@@ -139,7 +142,7 @@ public:
     std::u16string selected_text() override;
     void select_text(const std::u16string& text) override;
     void set_caption(const std::u16string& text) override;
-    // Stores the picked option into the parameters.
+    // Stores the picked option into the parameters; without options refuses.
     bool commit_item(std::u16string& message) override;
     // The user picks option `index`: the pick changes and every listener runs.
     void pick(int index);
@@ -171,8 +174,10 @@ public:
 
     // The user chooses soft-key command `index` (of `buttons`). A confirming button first has the items
     // check and store their values in order; the first refusal is shown as an error box
-    // ("form[...].refused(message)"), nothing is pressed and false is returned.
+    // ("form[...].refused(message)"), nothing is pressed and false is returned. As on the screen, only the
+    // first `max_commands` buttons can be chosen: a later one does nothing and gives false.
     bool press(std::size_t index);
+    static constexpr std::size_t max_commands = 10;
 
     // The item at `index` as its recording class; null when it is of another class.
     template <class T>

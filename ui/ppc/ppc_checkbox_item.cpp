@@ -53,3 +53,14 @@ bool ppc_checkbox_item_t::commit(std::u16string&) {
     }
     return true;
 }
+
+item_automation_t ppc_checkbox_item_t::automation() const {
+    item_automation_t item = ppc_captioned_item_t::automation();
+    item.kind = item_automation_t::kind_t::check_boxes;
+    for (const auto& control : controls_)
+        if (control) {
+            item.entries << control->text();
+            item.buttons.push_back(control);
+        }
+    return item;
+}

@@ -21,6 +21,7 @@ public:
     bool create(ppc_rect_t& rect) override;
     bool layout(ppc_rect_t& rect) override;
     bool commit(std::u16string& message) override;
+    item_automation_t automation() const override;
 
     const std::vector<QPointer<QCheckBox>>& controls() const { return controls_; }
 

@@ -442,3 +442,10 @@ void ppc_form_t::wheelEvent(QWheelEvent* event) {
     const int step = std::max(1, wheel_step() * 100 / overflow());
     scroll_bar_->setValue(scroll_position() - notches * step);
 }
+
+std::vector<item_automation_t> ppc_form_t::automation() const {
+    std::vector<item_automation_t> out;
+    out.reserve(items_.size());
+    for (const ppc_item_t* item : items_) out.push_back(item->automation());
+    return out;
+}

@@ -96,6 +96,8 @@ public:
     ppc_button_t* default_button() const { return default_button_; }
     ppc_button_t* back_button() const { return back_button_; }
     const std::vector<ppc_button_t*>& buttons() const { return buttons_; }
+    // The items from top to bottom as a driver acting as the user reads and reaches them.
+    std::vector<item_automation_t> automation() const;
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -268,3 +268,14 @@ bool ppc_input_item_t::commit(std::u16string& message) {
     }
     return true;
 }
+
+item_automation_t ppc_input_item_t::automation() const {
+    item_automation_t item = ppc_captioned_item_t::automation();
+    item.kind = item_automation_t::kind_t::input;
+    item.control = control_;
+    if (control_) {
+        item.secret = control_->echoMode() != QLineEdit::Normal;
+        item.shown = item.secret ? QString(control_->text().size(), u'*') : control_->text();
+    }
+    return item;
+}

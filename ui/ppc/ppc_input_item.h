@@ -99,6 +99,7 @@ public:
     bool create(ppc_rect_t& rect) override;
     bool layout(ppc_rect_t& rect) override;
     bool commit(std::u16string& message) override;
+    item_automation_t automation() const override;
 
     const std::u16string& value() const { return value_; }
     ppc_edit_t* control() const { return control_; }

@@ -52,6 +52,12 @@ bool ppc_captioned_item_t::layout(ppc_rect_t& rect) {
     return true;
 }
 
+item_automation_t ppc_captioned_item_t::automation() const {
+    item_automation_t item;
+    item.caption = QString::fromStdU16String(caption_);
+    return item;
+}
+
 void ppc_captioned_item_t::name_by_caption(QWidget* control) const {
     if (!control) return;
     control->setAccessibleName(QString::fromStdU16String(caption_));

@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "ui/ppc/item_automation.h"
+
 class QLabel;
 class QWidget;
 class param_t;
@@ -34,6 +36,8 @@ public:
     virtual bool layout(ppc_rect_t& rect) = 0;
     // Checks the value on the screen and stores it into the parameters; on failure may set `message`.
     virtual bool commit(std::u16string& message) = 0;
+    // What the item shows and where its keys go, while its controls exist; by default nothing (a picture).
+    virtual item_automation_t automation() const { return {}; }
 
     ppc_form_t* form() const { return form_; }
 
@@ -67,6 +71,8 @@ public:
     bool create(ppc_rect_t& rect) override;
     bool layout(ppc_rect_t& rect) override;
     bool commit(std::u16string&) override { return true; }
+
+    item_automation_t automation() const override;
 
     void set_caption_text(const std::u16string& text) { caption_ = text; }
     const std::u16string& caption_text() const { return caption_; }

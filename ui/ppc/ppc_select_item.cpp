@@ -79,3 +79,28 @@ void ppc_select_item_t::pick_changed(int index) {
         for (action_t* listener : listeners_) listener->execute(0, 0);
     });
 }
+
+item_automation_t ppc_select_item_t::automation() const {
+    item_automation_t item = ppc_captioned_item_t::automation();
+    if (auto* popup = dynamic_cast<popup_select_wnd_t*>(window_.get()); popup && popup->control()) {
+        popup_combo_t* combo = popup->control();
+        item.kind = item_automation_t::kind_t::drop_down;
+        item.control = combo;
+        item.shown = combo->currentText();
+        for (int i = 0; i < combo->count(); ++i) item.entries << combo->itemText(i);
+    } else if (auto* line = dynamic_cast<spin_select_wnd_t*>(window_.get()); line && line->control()) {
+        spin_select_control_t* arrows = line->control();
+        item.kind = item_automation_t::kind_t::one_line_list;
+        item.control = arrows;
+        item.shown = arrows->current_text();
+        for (int i = 0; i < arrows->count(); ++i) item.entries << arrows->option(i);
+    } else if (auto* radios = dynamic_cast<exclusive_select_wnd_t*>(window_.get())) {
+        item.kind = item_automation_t::kind_t::radio_buttons;
+        for (const auto& button : radios->radios())
+            if (button) {
+                item.entries << button->text();
+                item.buttons.push_back(button);
+            }
+    }
+    return item;
+}

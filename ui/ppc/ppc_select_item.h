@@ -28,6 +28,7 @@ public:
     bool create(ppc_rect_t& rect) override;
     bool layout(ppc_rect_t& rect) override;
     bool commit(std::u16string& message) override;
+    item_automation_t automation() const override;
 
     // The user picked option `index`: it becomes the pick and every listener runs, in the order added.
     void pick_changed(int index);

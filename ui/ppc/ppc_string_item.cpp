@@ -85,6 +85,14 @@ bool ppc_string_item_t::layout(ppc_rect_t& rect) {
     return true;
 }
 
+item_automation_t ppc_string_item_t::automation() const {
+    item_automation_t item;
+    item.kind = item_automation_t::kind_t::text;
+    item.shown = QString::fromStdU16String(shown_text_);
+    item.control = control_;
+    return item;
+}
+
 void ppc_string_item_t::clicked() {
     if (click_handler_) form()->run_guarded([&] { click_handler_->execute(0, 1); });
 }

@@ -41,6 +41,7 @@ public:
     bool create(ppc_rect_t& rect) override;
     bool layout(ppc_rect_t& rect) override;
     bool commit(std::u16string&) override { return true; }
+    item_automation_t automation() const override;
 
     bool expanded() const { return expanded_; }
     const std::u16string& shown_text() const { return shown_text_; }

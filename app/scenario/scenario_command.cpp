@@ -1,4 +1,4 @@
-#include "app/scenario_run.h"
+#include "app/scenario/scenario_command.h"
 
 #include <QtGlobal>
 #include <fstream>
@@ -6,8 +6,8 @@
 #include <iterator>
 
 #include "app/scenario/scenario_file.h"
+#include "app/scenario/scenario_runner.h"
 #include "app/scenario/scenario_text.h"
-#include "app/scenario_runner.h"
 #include "resources/texts.h"
 
 namespace {

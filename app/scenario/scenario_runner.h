@@ -2,7 +2,6 @@
 
 #include <QObject>
 #include <QPointer>
-#include <QString>
 #include <QTimer>
 #include <chrono>
 #include <memory>
@@ -14,18 +13,17 @@
 
 #include "app/app_options.h"
 #include "app/scenario/scenario_file.h"
+#include "app/scenario/scenario_steps.h"
 
 class CKestrelpodApp;
 class QWidget;
 class sim_remote_t;
 
 // Runs the program as a user would walk it through a scenario: the same start-up, screens and messaging, driven
-// by key presses and clicks on the real widgets, with a transcript of what the screen showed. Each step waits
-// for the screen it needs; actions are queued on the event loop, so that a step opening a modal loop leaves the
-// driver running inside it. The driver looks again whenever something happens on the screen (a window shown or
-// hidden, a control painted, the focus moved), when an SMS leaves or a bank message arrives, and when a step's
-// time runs out; never on a clock of its own.
-class scenario_runner_t : public QObject {
+// by key presses and clicks on the real widgets, with a transcript of what the screen showed. Each step is done
+// by its handler (scenario_steps.h), which waits for the screen it needs; actions are queued on the event loop,
+// so that a step opening a modal loop leaves the driver running inside it.
+class scenario_runner_t : public QObject, private scenario_host_t {
 public:
     // How long a step waits for the screen it needs, and how long the waiting steps (an SMS, a bank message,
     // a send in progress) wait.
@@ -45,35 +43,34 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    enum class outcome_t { done, waiting, acting };
+    // scenario_host_t
+    scenario_screen_t screen() override;
+    bool screen_late() override;
+    bool long_late() override;
+    void act(std::function<void()> action) override;
+    void fail(const std::string& message) override;
+    void say(const std::string& line) override;
+    void show_values() override;
+    std::optional<std::string> next_sms() override;
+    bool take_bank_message() override;
+    sim_remote_t* remote() override { return remote_.get(); }
+    std::optional<std::string> screenshots() override { return screenshots_; }
+    void end_run(bool restart) override;
 
-    // Looks at the screen again once the event loop has a turn; many calls before that look once.
+    // When the driver looks at the screen: whenever something happens on it (a window shown or hidden, a control
+    // painted, the focus moved; see eventFilter), when an SMS leaves or a bank message arrives, and when a step's
+    // time runs out; never on a clock of its own. Many calls before the event loop's next turn look once.
     void schedule_tick();
     // Wakes the driver when the step's time to wait runs out.
     void arm_deadline();
+
     void tick();
-    outcome_t perform(const scenario_step_t& step);
-    void fail(const scenario_step_t* step, const std::string& message);
+    void next_step();
+    void fail_at(const scenario_step_t* step, const std::string& message);
     // Ends the current start: every modal screen is backed out of, then the event loop ends.
     void wind_down();
-    void act(std::function<void()> action);
-
-    // What is on the screen now, as the transcript and the failure messages name it.
-    QWidget* top_window() const;
-    std::string seen() const;
-    // A failure that names what a step waited for and what the screen shows instead.
-    std::string expected_seen(const std::string& expected) const;
-    std::string snapshot(QWidget* window) const;
+    // Writes the screen into the transcript when it is new.
     void report_screen();
-    // Whether the screen a step waits for is overdue.
-    bool screen_late() const;
-    void show_values(QWidget* window);
-
-    outcome_t press_menu(const scenario_step_t& step);
-    outcome_t choose_entry(const std::string& entry, bool last);
-    outcome_t soft_key_step(const scenario_step_t& step);
-    outcome_t edit_item(const scenario_step_t& step);
-    outcome_t pick_entry(const scenario_step_t& step, const std::vector<QWidget*>& item);
 
     std::string file_name_;
     std::vector<scenario_step_t> steps_;
@@ -89,8 +86,7 @@ private:
     // The event loop has had a turn since the step started, so that the screen it acts on is the one its
     // predecessor led to.
     bool step_had_turn_ = false;
-    // Keys sent by the current pick step; it then waits for the pick to show.
-    int pick_keys_ = 0;
+    step_progress_t progress_;
     size_t next_ = 0;
     std::chrono::steady_clock::time_point step_started_;
     std::chrono::steady_clock::time_point last_change_;  // of what the screen shows
@@ -99,8 +95,6 @@ private:
     bool restart_ = false;
     bool failed_ = false;
     bool event_loop_running_ = false;
-    size_t menu_depth_ = 0;  // entries of the current menu step chosen so far
-    bool menu_opened_ = false;
     bool announced_ = false;  // the step is in the transcript
 
     // What the screen showed last, so that each screen is written to the transcript once.
