@@ -9,7 +9,7 @@
 
 #include "core/text_error.h"
 #include "resources/texts.h"
-#include "ui/ppc/message_box.h"
+#include "screens/message_box.h"
 
 namespace {
 

@@ -15,8 +15,8 @@
 #include "app/scenario/scenario_text.h"
 #include "app/user_input.h"
 #include "resources/texts.h"
+#include "screens/select_windows.h"
 #include "sim/sim_remote.h"
-#include "ui/ppc/select_windows.h"
 
 namespace {
 
