@@ -22,6 +22,8 @@
 #include "platform/registry/bank_queue.h"
 #include "platform/registry/registry.h"
 #include "resources/texts.h"
+#include "screens/message_box.h"
+#include "screens/ppc_display.h"
 #include "script/factory.h"
 #include "script/main_tag.h"
 #include "script/script_context.h"
@@ -30,8 +32,6 @@
 #include "storage/login.h"
 #include "storage/mfc_storage.h"
 #include "storage/storage_errors.h"
-#include "ui/ppc/message_box.h"
-#include "ui/ppc/ppc_display.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include "app/modem_messaging.h"
 #include "messaging/sms_handler.h"
 #include "messaging/sms_rule.h"
-#include "ui/ppc/ppc_device.h"
+#include "screens/ppc_device.h"
 
 class CMainFrame;
 class desktop_notifier_t;

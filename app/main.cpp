@@ -13,8 +13,8 @@
 #include "core/text_format.h"
 #include "core/u16.h"
 #include "resources/texts.h"
+#include "screens/qt_translations.h"
 #include "storage/storage_errors.h"
-#include "ui/ppc/qt_translations.h"
 
 namespace {
 

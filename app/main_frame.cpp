@@ -9,8 +9,8 @@
 #include "app/kestrelpod_view.h"
 #include "core/moment_trace.h"
 #include "resources/texts.h"
-#include "ui/ppc/device_keys.h"
-#include "ui/ppc/popup_placement.h"
+#include "screens/device_keys.h"
+#include "screens/popup_placement.h"
 
 CMainFrame::CMainFrame(const ppc_device_t& device) : device_(device) {
     setWindowTitle(QString::fromUtf16(texts::main_title));

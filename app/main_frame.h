@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-#include "ui/ppc/ppc_device.h"
+#include "screens/ppc_device.h"
 
 class CKestrelpodView;
 class QPushButton;

@@ -10,7 +10,7 @@
 #include "app/startup_trace.h"
 #include "core/text_error.h"
 #include "resources/texts.h"
-#include "ui/ppc/message_box.h"
+#include "screens/message_box.h"
 
 namespace {
 

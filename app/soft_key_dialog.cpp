@@ -9,8 +9,8 @@
 #include <QVBoxLayout>
 
 #include "resources/texts.h"
-#include "ui/ppc/device_keys.h"
-#include "ui/ppc/popup_placement.h"
+#include "screens/device_keys.h"
+#include "screens/popup_placement.h"
 
 soft_key_dialog_t::soft_key_dialog_t(const ppc_device_t& device, QWidget* parent, const QString& title,
                                      const QString& left, const QString& right)

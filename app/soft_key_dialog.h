@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-#include "ui/ppc/ppc_device.h"
+#include "screens/ppc_device.h"
 
 class QPushButton;
 class QVBoxLayout;

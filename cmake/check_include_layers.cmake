@@ -6,7 +6,7 @@
 cmake_minimum_required(VERSION 3.25)
 
 # The folders, most specific first: a file belongs to the first whose path starts its own.
-set(layers core resources storage vars ui/ppc ui script platform/pdu platform messaging sim app tools tests bench
+set(layers core resources storage vars ui script screens platform/pdu platform messaging sim app tools tests bench
            fuzz)
 # What each may include besides itself. "*" is everything; "-app" everything but app/. A file name allows that
 # one header only. Stand-ins under platform/ (modem, registry, ...) are the "platform" row.
@@ -16,7 +16,7 @@ set(may_storage core resources)
 set(may_vars core resources storage)
 set(may_ui core resources)
 set(may_script core resources storage vars ui messaging/messaging.h)
-set(may_ui_ppc core resources ui script vars)
+set(may_screens core resources ui script vars)
 set(may_platform_pdu core resources)
 set(may_platform core resources platform/pdu)
 set(may_messaging core resources platform platform/pdu)

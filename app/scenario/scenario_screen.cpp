@@ -15,7 +15,7 @@
 #include "app/scenario/scenario_text.h"
 #include "app/soft_key_dialog.h"
 #include "resources/texts.h"
-#include "ui/ppc/ppc_form.h"
+#include "screens/ppc_form.h"
 
 namespace {
 

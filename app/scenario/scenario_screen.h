@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/ppc/item_automation.h"
+#include "screens/item_automation.h"
 
 class CMainFrame;
 class QImage;

@@ -16,8 +16,8 @@
 #include "app/user_input.h"
 #include "core/moment_trace.h"
 #include "resources/texts.h"
+#include "screens/select_windows.h"
 #include "sim/sim_remote.h"
-#include "ui/ppc/select_windows.h"
 
 namespace {
 
@@ -128,6 +128,14 @@ outcome_t expect_alert(scenario_host_t& host, const scenario_step_t& step, step_
     return not_yet(host, screen, scenario_text(texts::scenario_alert, {quoted(text)}));
 }
 
+// A text a step looks for is not (yet) on the form: the failure lists every text the form shows.
+outcome_t text_not_on_form(scenario_host_t& host, const scenario_screen_t& screen, const QString& text,
+                           const QStringList& shown) {
+    return not_yet(
+        host, screen,
+        scenario_text(texts::scenario_text_on_form, {quoted(text), quoted(shown.join(QStringLiteral("\", \"")))}));
+}
+
 outcome_t expect_text(scenario_host_t& host, const scenario_step_t& step, step_progress_t&) {
     const scenario_screen_t screen = host.screen();
     const QString text = arg(step, 0);
@@ -138,9 +146,7 @@ outcome_t expect_text(scenario_host_t& host, const scenario_step_t& step, step_p
             if (one.startsWith(text)) return outcome_t::done;
             shown << one;
         }
-    return not_yet(
-        host, screen,
-        scenario_text(texts::scenario_text_on_form, {quoted(text), quoted(shown.join(QStringLiteral("\", \"")))}));
+    return text_not_on_form(host, screen, text, shown);
 }
 
 outcome_t click_text(scenario_host_t& host, const scenario_step_t& step, step_progress_t&) {
@@ -157,9 +163,7 @@ outcome_t click_text(scenario_host_t& host, const scenario_step_t& step, step_pr
         }
         shown << shown_texts(item);
     }
-    return not_yet(
-        host, screen,
-        scenario_text(texts::scenario_text_on_form, {quoted(text), quoted(shown.join(QStringLiteral("\", \"")))}));
+    return text_not_on_form(host, screen, text, shown);
 }
 
 outcome_t expect_no_entry(scenario_host_t& host, const scenario_step_t& step, step_progress_t&) {

@@ -11,11 +11,11 @@
 #include "messaging/ppc_mapi_ex.h"
 #include "messaging/ppc_messaging.h"
 #include "resources/texts.h"
+#include "screens/message_box.h"
 #include "tests/app/dialog_driver.h"
 #include "tests/messaging/fake_sms.h"
 #include "tests/messaging/fake_store.h"
 #include "tests/storage/temp_dir.h"
-#include "ui/ppc/message_box.h"
 
 // The messaging on fakes: the provider records what was sent, the store holds the inbox.
 struct fake_messaging_host_t : messaging_host_t {

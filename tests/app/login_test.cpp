@@ -13,10 +13,10 @@
 
 #include "app/pin_dialogs.h"
 #include "resources/texts.h"
+#include "screens/message_box.h"
 #include "storage/mfc_storage.h"
 #include "tests/app/dialog_driver.h"
 #include "tests/storage/temp_dir.h"
-#include "ui/ppc/message_box.h"
 
 namespace {
 

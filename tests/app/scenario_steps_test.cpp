@@ -15,15 +15,15 @@
 #include <vector>
 
 #include "app/scenario/scenario_file.h"
+#include "screens/ppc_checkbox_item.h"
+#include "screens/ppc_display.h"
+#include "screens/ppc_form.h"
+#include "screens/ppc_input_item.h"
+#include "screens/ppc_select_item.h"
 #include "tests/support/qt_application.h"
 #include "tests/ui/script_stand_ins.h"
 #include "tests/ui_ppc/form_fixture.h"
 #include "ui/button.h"
-#include "ui/ppc/ppc_checkbox_item.h"
-#include "ui/ppc/ppc_display.h"
-#include "ui/ppc/ppc_form.h"
-#include "ui/ppc/ppc_input_item.h"
-#include "ui/ppc/ppc_select_item.h"
 
 namespace {
 

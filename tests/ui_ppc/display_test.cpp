@@ -6,11 +6,11 @@
 #include <QWindow>
 
 #include "core/text_error.h"
+#include "screens/message_box.h"
+#include "screens/ppc_display.h"
+#include "screens/ppc_input_item.h"
+#include "screens/qt_translations.h"
 #include "tests/ui_ppc/form_fixture.h"
-#include "ui/ppc/message_box.h"
-#include "ui/ppc/ppc_display.h"
-#include "ui/ppc/ppc_input_item.h"
-#include "ui/ppc/qt_translations.h"
 
 namespace {
 

@@ -12,16 +12,16 @@
 #include <vector>
 
 #include "resources/texts.h"
+#include "screens/message_box.h"
+#include "screens/ppc_display.h"
+#include "screens/ppc_form.h"
+#include "screens/ppc_input_item.h"
+#include "screens/ppc_select_item.h"
 #include "tests/support/qt_application.h"
 #include "tests/support/recording_display.h"
 #include "tests/ui/script_stand_ins.h"
 #include "tests/ui_ppc/form_fixture.h"
 #include "ui/button.h"
-#include "ui/ppc/message_box.h"
-#include "ui/ppc/ppc_display.h"
-#include "ui/ppc/ppc_form.h"
-#include "ui/ppc/ppc_input_item.h"
-#include "ui/ppc/ppc_select_item.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 #include <QTimer>
 #include <functional>
 
+#include "screens/ppc_form.h"
+#include "screens/ppc_item.h"
 #include "tests/ui/script_stand_ins.h"
 #include "ui/item.h"
-#include "ui/ppc/ppc_form.h"
-#include "ui/ppc/ppc_item.h"
 
 // An item of a fixed height, to check the form's arithmetic; it can refuse its commit.
 class fixed_item_t : public item_t, public ppc_item_t {

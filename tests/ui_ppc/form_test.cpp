@@ -10,11 +10,11 @@
 #include <memory>
 
 #include "core/text_error.h"
+#include "screens/message_box.h"
+#include "screens/ppc_button.h"
+#include "screens/ppc_input_item.h"
+#include "screens/ppc_select_item.h"
 #include "tests/ui_ppc/form_fixture.h"
-#include "ui/ppc/message_box.h"
-#include "ui/ppc/ppc_button.h"
-#include "ui/ppc/ppc_input_item.h"
-#include "ui/ppc/ppc_select_item.h"
 
 namespace {
 

@@ -22,6 +22,11 @@
 #include <cstdio>
 #include <functional>
 
+#include "screens/message_box.h"
+#include "screens/ppc_display.h"
+#include "screens/ppc_form.h"
+#include "screens/qt_translations.h"
+#include "screens/select_windows.h"
 #include "script/factory.h"
 #include "script/menu_tags.h"
 #include "script/script_context.h"
@@ -30,11 +35,6 @@
 #include "tests/ui/script_stand_ins.h"
 #include "tests/ui_ppc/form_fixture.h"
 #include "tests/ui_ppc/sub_menu_fixture.h"
-#include "ui/ppc/message_box.h"
-#include "ui/ppc/ppc_display.h"
-#include "ui/ppc/ppc_form.h"
-#include "ui/ppc/qt_translations.h"
-#include "ui/ppc/select_windows.h"
 #include "vars/fav_list_var.h"
 
 namespace {

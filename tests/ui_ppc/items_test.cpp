@@ -10,13 +10,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "screens/ppc_checkbox_item.h"
+#include "screens/ppc_display.h"
+#include "screens/ppc_image_item.h"
+#include "screens/ppc_input_item.h"
+#include "screens/ppc_select_item.h"
+#include "screens/ppc_string_item.h"
 #include "tests/ui_ppc/form_fixture.h"
-#include "ui/ppc/ppc_checkbox_item.h"
-#include "ui/ppc/ppc_display.h"
-#include "ui/ppc/ppc_image_item.h"
-#include "ui/ppc/ppc_input_item.h"
-#include "ui/ppc/ppc_select_item.h"
-#include "ui/ppc/ppc_string_item.h"
 
 namespace {
 

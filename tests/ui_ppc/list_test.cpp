@@ -3,14 +3,14 @@
 #include <type_traits>
 #include <utility>
 
+#include "screens/ppc_display.h"
+#include "screens/ppc_list.h"
 #include "script/factory.h"
 #include "script/menu_tags.h"
 #include "script/script_context.h"
 #include "script/tree_store.h"
 #include "tests/ui_ppc/form_fixture.h"
 #include "tests/ui_ppc/sub_menu_fixture.h"
-#include "ui/ppc/ppc_display.h"
-#include "ui/ppc/ppc_list.h"
 #include "vars/fav_list_var.h"
 
 namespace {

@@ -8,11 +8,11 @@
 #include <QTest>
 #include <QTimer>
 
+#include "screens/message_box.h"
+#include "screens/ppc_display.h"
+#include "screens/ppc_form.h"
 #include "tests/support/script_fixture.h"
 #include "tests/ui_ppc/form_fixture.h"
-#include "ui/ppc/message_box.h"
-#include "ui/ppc/ppc_display.h"
-#include "ui/ppc/ppc_form.h"
 
 namespace {
 

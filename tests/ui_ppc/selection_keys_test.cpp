@@ -13,13 +13,13 @@
 #include <functional>
 
 #include "messaging/messaging.h"
+#include "screens/message_box.h"
+#include "screens/ppc_display.h"
+#include "screens/ppc_form.h"
+#include "screens/select_windows.h"
 #include "script/tag_codes.h"
 #include "tests/support/script_fixture.h"
 #include "tests/ui_ppc/form_fixture.h"
-#include "ui/ppc/message_box.h"
-#include "ui/ppc/ppc_display.h"
-#include "ui/ppc/ppc_form.h"
-#include "ui/ppc/select_windows.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <QMimeData>
 #include <QTest>
 
+#include "screens/ppc_input_item.h"
 #include "tests/ui_ppc/form_fixture.h"
-#include "ui/ppc/ppc_input_item.h"
 
 namespace {
 

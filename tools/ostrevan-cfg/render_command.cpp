@@ -29,6 +29,9 @@
 #include "platform/device/platform_type.h"
 #include "render_index.h"
 #include "resources/texts.h"
+#include "screens/ppc_display.h"
+#include "screens/ppc_form.h"
+#include "screens/qt_translations.h"
 #include "script/factory.h"
 #include "script/menu_applet_tag.h"
 #include "script/menu_tags.h"
@@ -38,9 +41,6 @@
 #include "script_source.h"
 #include "storage/mfc_storage.h"
 #include "tools/script-lint/lint_rules.h"
-#include "ui/ppc/ppc_display.h"
-#include "ui/ppc/ppc_form.h"
-#include "ui/ppc/qt_translations.h"
 #include "vars/card_list_var.h"
 
 // The checker counts commands and menu entries as the screens offer them.

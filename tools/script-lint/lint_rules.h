@@ -46,7 +46,7 @@ std::span<const rule_info_t> rules();
 const rule_info_t& info(rule_t rule);
 
 // How many commands a form's screens offer, and how many entries one build of the main menu can run.
-// The screens (ui/ppc) keep the same numbers; render checks that they agree.
+// The screens (screens/) keep the same numbers; render checks that they agree.
 inline constexpr int form_commands_shown = 10;
 inline constexpr int menu_commands_run = 100;
 

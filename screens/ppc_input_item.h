@@ -8,8 +8,8 @@
 #include <optional>
 #include <string>
 
+#include "screens/ppc_item.h"
 #include "ui/item.h"
-#include "ui/ppc/ppc_item.h"
 
 // The text of an edit box and its caret.
 struct edit_state_t {

@@ -1,4 +1,4 @@
-#include "ui/ppc/ppc_image_item.h"
+#include "screens/ppc_image_item.h"
 
 ppc_image_item_t::~ppc_image_item_t() {
     delete control_.data();

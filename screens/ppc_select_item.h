@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "screens/ppc_item.h"
+#include "screens/select_windows.h"
 #include "ui/item.h"
-#include "ui/ppc/ppc_item.h"
-#include "ui/ppc/select_windows.h"
 
 // A caption and a pick of one option, shown by a drop-down list, a one-line list with arrows, or radio
 // buttons. On a keypad phone every style the script sets gives the one-line list; without one it is a

@@ -1,13 +1,13 @@
-#include "ui/ppc/ppc_list.h"
+#include "screens/ppc_list.h"
 
 #include <QMenu>
 #include <algorithm>
 
 #include "resources/texts.h"
+#include "screens/ppc_display.h"
 #include "script/menu_tags.h"
 #include "script/script_context.h"
 #include "script/tag_codes.h"
-#include "ui/ppc/ppc_display.h"
 #include "vars/fav_list_var.h"
 
 ppc_list_t::ppc_list_t(ppc_display_t& display) : display_(display), menu_(display.current_menu()) {

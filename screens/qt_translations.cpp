@@ -1,4 +1,4 @@
-#include "ui/ppc/qt_translations.h"
+#include "screens/qt_translations.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>

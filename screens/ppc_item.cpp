@@ -1,10 +1,10 @@
-#include "ui/ppc/ppc_item.h"
+#include "screens/ppc_item.h"
 
 #include <QFontMetrics>
 #include <QLabel>
 
+#include "screens/ppc_form.h"
 #include "script/tag_interfaces.h"
-#include "ui/ppc/ppc_form.h"
 
 QWidget* ppc_item_t::page() const {
     return form_ ? form_->page() : nullptr;

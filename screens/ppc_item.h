@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "ui/ppc/item_automation.h"
+#include "screens/item_automation.h"
 
 class QLabel;
 class QWidget;

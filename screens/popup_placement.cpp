@@ -1,4 +1,4 @@
-#include "ui/ppc/popup_placement.h"
+#include "screens/popup_placement.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,10 +1,10 @@
-#include "ui/ppc/ppc_input_item.h"
+#include "screens/ppc_input_item.h"
 
 #include <QKeyEvent>
 #include <chrono>
 
+#include "screens/ppc_form.h"
 #include "script/tag_interfaces.h"
-#include "ui/ppc/ppc_form.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "ui/ppc/ppc_string_item.h"
+#include "screens/ppc_string_item.h"
 
 #include <QKeyEvent>
 #include <QPainter>
 
+#include "screens/ppc_form.h"
 #include "script/tag_interfaces.h"
-#include "ui/ppc/ppc_form.h"
 
 void ppc_text_label_t::mouseReleaseEvent(QMouseEvent* event) {
     QLabel::mouseReleaseEvent(event);

@@ -1,4 +1,4 @@
-#include "ui/ppc/select_windows.h"
+#include "screens/select_windows.h"
 
 #include <QAbstractItemView>
 #include <QButtonGroup>
@@ -8,8 +8,8 @@
 #include <QStylePainter>
 #include <QToolButton>
 
-#include "ui/ppc/ppc_select_item.h"
-#include "ui/ppc/wrapped_button.h"
+#include "screens/ppc_select_item.h"
+#include "screens/wrapped_button.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <QPointer>
 #include <string>
 
+#include "screens/ppc_item.h"
 #include "ui/item.h"
-#include "ui/ppc/ppc_item.h"
 
 // A picture centred on the form. A picture that cannot be loaded takes no room and says nothing.
 class ppc_image_item_t : public image_item_t, public ppc_item_t {

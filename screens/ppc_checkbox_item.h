@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "screens/ppc_item.h"
 #include "ui/item.h"
-#include "ui/ppc/ppc_item.h"
 
 // A caption and a column of check boxes; each box stores "true" or "false" under its own text.
 class ppc_checkbox_item_t : public checkbox_item_t, public ppc_paramed_item_t {

@@ -1,6 +1,6 @@
-#include "ui/ppc/ppc_checkbox_item.h"
+#include "screens/ppc_checkbox_item.h"
 
-#include "ui/ppc/wrapped_button.h"
+#include "screens/wrapped_button.h"
 
 ppc_checkbox_item_t::~ppc_checkbox_item_t() {
     delete_controls();

@@ -4,8 +4,8 @@
 #include <QPointer>
 #include <string>
 
+#include "screens/ppc_item.h"
 #include "ui/item.h"
-#include "ui/ppc/ppc_item.h"
 
 // The label of a static text: it takes the focus, shows a frame while it has it, and reports clicks and
 // the action key (Enter), the key once however long it is held.

@@ -1,6 +1,6 @@
-#include "ui/ppc/ppc_alert.h"
+#include "screens/ppc_alert.h"
 
-#include "ui/ppc/message_box.h"
+#include "screens/message_box.h"
 
 ppc_alert_t::ppc_alert_t(QWidget* parent, std::u16string caption, std::u16string text, int kind)
     : parent_(parent), kind_(kind), text_(std::move(text)), caption_(std::move(caption)) {}

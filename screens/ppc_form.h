@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "screens/ppc_device.h"
+#include "screens/ppc_item.h"
 #include "ui/form.h"
 #include "ui/item.h"
-#include "ui/ppc/ppc_device.h"
-#include "ui/ppc/ppc_item.h"
 
 class QMenu;
 class QScrollBar;

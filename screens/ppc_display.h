@@ -5,8 +5,8 @@
 #include <string>
 #include <unordered_map>
 
+#include "screens/ppc_device.h"
 #include "ui/display.h"
-#include "ui/ppc/ppc_device.h"
 
 class QMenu;
 class QWidget;

@@ -1,7 +1,7 @@
-#include "ui/ppc/ppc_select_item.h"
+#include "screens/ppc_select_item.h"
 
+#include "screens/ppc_form.h"
 #include "script/tag_interfaces.h"
-#include "ui/ppc/ppc_form.h"
 
 ppc_select_item_t::~ppc_select_item_t() = default;
 

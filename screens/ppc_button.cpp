@@ -1,4 +1,4 @@
-#include "ui/ppc/ppc_button.h"
+#include "screens/ppc_button.h"
 
 #include "script/tag_interfaces.h"
 

@@ -1,21 +1,21 @@
-#include "ui/ppc/ppc_display.h"
+#include "screens/ppc_display.h"
 
 #include <QMenu>
 #include <vector>
 
 #include "core/text_error.h"
+#include "screens/message_box.h"
+#include "screens/popup_placement.h"
+#include "screens/ppc_alert.h"
+#include "screens/ppc_button.h"
+#include "screens/ppc_checkbox_item.h"
+#include "screens/ppc_form.h"
+#include "screens/ppc_image_item.h"
+#include "screens/ppc_input_item.h"
+#include "screens/ppc_list.h"
+#include "screens/ppc_select_item.h"
+#include "screens/ppc_string_item.h"
 #include "script/tag.h"
-#include "ui/ppc/message_box.h"
-#include "ui/ppc/popup_placement.h"
-#include "ui/ppc/ppc_alert.h"
-#include "ui/ppc/ppc_button.h"
-#include "ui/ppc/ppc_checkbox_item.h"
-#include "ui/ppc/ppc_form.h"
-#include "ui/ppc/ppc_image_item.h"
-#include "ui/ppc/ppc_input_item.h"
-#include "ui/ppc/ppc_list.h"
-#include "ui/ppc/ppc_select_item.h"
-#include "ui/ppc/ppc_string_item.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ui/ppc/message_box.h"
+#include "screens/message_box.h"
 
 #include <QEvent>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "ui/ppc/ppc_form.h"
+#include "screens/ppc_form.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -15,11 +15,11 @@
 
 #include "core/text_error.h"
 #include "resources/texts.h"
-#include "ui/ppc/device_keys.h"
-#include "ui/ppc/message_box.h"
-#include "ui/ppc/popup_placement.h"
-#include "ui/ppc/ppc_button.h"
-#include "ui/ppc/select_windows.h"
+#include "screens/device_keys.h"
+#include "screens/message_box.h"
+#include "screens/popup_placement.h"
+#include "screens/ppc_button.h"
+#include "screens/select_windows.h"
 
 namespace {
 
