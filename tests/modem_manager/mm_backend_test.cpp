@@ -244,7 +244,8 @@ private slots:
                                "a locked SIM at start is told",
                                "a disabled modem is told",
                                "a modem not registered is told",
-                               "no ModemManager on the bus is told"};
+                               "no ModemManager on the bus is told",
+                               "a bank answer stays in ModemManager while the ledger cannot be written"};
         for (int i = 0; i < int(std::size(names)); ++i) QTest::newRow(names[i]) << i;
     }
 
@@ -383,6 +384,21 @@ private slots:
                 // ModemManager starting late is found, and sends go out.
                 QVERIFY(start_mock());
                 QVERIFY(send(*run->backend, request(u"{7}BAL;;ver=w2.17")).ok());
+                break;
+            }
+            case 13: {
+                // The ledger's folder is a file: nothing can be written there.
+                QFile blocker(dir_.filePath("blocked"));
+                QVERIFY(blocker.open(QIODevice::WriteOnly));
+                blocker.close();
+                QVERIFY(start_mock());
+                auto run = start_backend(bank_only, [&](mm_options_t& o) {
+                    o.ledger_file = dir_.filePath("blocked/sms.ledger").toStdString();
+                });
+                receive(bank_number, "Баланс карты: 3,00 руб. APP_PORT=2201");
+                QVERIFY(QTest::qWaitFor([&] { return run->warnings_with("stays in ModemManager") == 1; }, 10000));
+                QCOMPARE(held_texts(), QStringList{"Баланс карты: 3,00 руб. APP_PORT=2201"});
+                blocker.remove();
                 break;
             }
         }
