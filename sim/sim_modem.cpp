@@ -175,6 +175,8 @@ void sim_modem_t::list(int wanted) {
                  "\r\n" + (garbled && info.find("~~noise~~") == std::string::npos ? "~~noise~~\r\n" : "") + s.pdu);
     }
     ok(info);
+    sim_fault_spec_t f;
+    if (take_fault(sim_fault_t::cmti_during_listing, &f)) deliver(from_utf8(bank_number_), from_utf8(f.text));
 }
 
 void sim_modem_t::submit(const std::string& hex) {

@@ -32,6 +32,8 @@ enum class sim_fault_t {
     hang_up_after_pdu,       // the next AT+CMGS goes out to the network, then the link drops before the answer
     refuse_later_part,       // of the next long request, part `value` (2 unless given) is refused with
                              // +CMS ERROR: 21 after its PDU; the parts before it went out
+    cmti_during_listing,     // during the next listing of the storage, a message (`text`, from the bank) arrives:
+                             // its +CMTI comes before the listing's OK, and the listing does not hold it
 };
 
 struct sim_fault_spec_t {

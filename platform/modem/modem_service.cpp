@@ -538,6 +538,8 @@ void modem_service_t::loop() {
         }
         if (!engine_) continue;  // dropped by a send: started again at once
         handle_announced();
+        // An indication that came while the storage was walked wants another walk before any sleep.
+        if (walk_wanted_ || !direct_pdus_.empty()) continue;
         engine_->wait(next_walk_due(), wake_.fd());
     }
 }

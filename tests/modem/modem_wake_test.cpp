@@ -91,4 +91,20 @@ TEST(ModemServiceWake, WhatTheThreadMustLookAtIsTakenWithoutAnIdleWait) {
     }
 }
 
+// A message that arrives while the storage is being listed is announced inside the listing's exchange: the thread
+// walks again before it sleeps, instead of leaving the message in the modem until something else wakes it.
+TEST(ModemServiceWake, AMessageAnnouncedDuringAWalkIsTakenBeforeTheThreadSleeps) {
+    wake_rig_t rig(true);
+    ASSERT_TRUE(rig.service->send(request(u"BAL")).ok());
+    rig.remote->post([](sim_modem_t& modem) {
+        modem.inject({sim_fault_t::cmti_during_listing, 0, "Неизвестный запрос."});
+        modem.deliver(bank, u"Баланс карты: 12 345,67 руб.");
+    });
+    ASSERT_TRUE(rig.wait_notified(2)) << "the second message stayed in the modem";
+    rig.service->stop();
+    const auto messages = rig.service->ledger().messages();
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[1].text, u"Неизвестный запрос.");
+}
+
 }  // namespace
