@@ -48,42 +48,19 @@ void modem_service_t::warn(const std::string& text) {
 }
 
 void modem_service_t::on_new_messages(std::function<void()> handler) {
-    std::lock_guard lock(handler_mutex_);
-    new_messages_ = std::move(handler);
+    listeners_.on_new_messages(std::move(handler));
 }
 
 void modem_service_t::notify(size_t fresh) {
-    if (fresh == 0) return;
-    std::function<void()> handler;
-    {
-        std::lock_guard lock(handler_mutex_);
-        handler = new_messages_;
-    }
-    if (handler) handler();
+    if (fresh > 0) listeners_.new_messages();
 }
 
 void modem_service_t::on_notice(std::function<void(const std::u16string&)> handler) {
-    std::vector<std::u16string> waiting;
-    {
-        std::lock_guard lock(handler_mutex_);
-        notice_handler_ = handler;
-        if (handler) waiting.swap(untold_);
-    }
-    for (const auto& notice : waiting) handler(notice);
+    listeners_.on_notice(std::move(handler));
 }
 
 void modem_service_t::tell(const std::u16string& notice) {
-    std::function<void(const std::u16string&)> handler;
-    {
-        std::lock_guard lock(handler_mutex_);
-        if (!told_.insert(notice).second) return;
-        handler = notice_handler_;
-        if (!handler) {
-            untold_.push_back(notice);
-            return;
-        }
-    }
-    handler(notice);
+    listeners_.tell(notice);
 }
 
 std::u16string modem_service_t::problem() const {
@@ -254,8 +231,7 @@ void modem_service_t::check_storage_fill() {
     }
     if (!full && storage_was_full_) {
         // Room again: a storage that fills up later is told about again.
-        std::lock_guard lock(handler_mutex_);
-        told_.erase(texts::modem_storage_full);
+        listeners_.cleared(texts::modem_storage_full);
     }
     storage_was_full_ = full;
 }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/modem/at_engine.h"
+#include "platform/modem/backend_listeners.h"
 #include "platform/modem/message_listing.h"
 #include "platform/modem/modem_setup.h"
 #include "platform/modem/sms_backend.h"
@@ -139,11 +140,8 @@ private:
     modem_time_t last_walk_{0};
     uint8_t next_reference_ = 0;
 
-    mutable std::mutex handler_mutex_;
-    std::function<void()> new_messages_;
-    std::function<void(const std::u16string&)> notice_handler_;  // under handler_mutex_
-    std::vector<std::u16string> untold_;                         // found before a handler was set
-    std::set<std::u16string> told_;                              // once a run each
+    mutable std::mutex handler_mutex_;  // for problem_
+    backend_listeners_t listeners_;
 
     mutable std::mutex queue_mutex_;
     std::condition_variable queue_changed_;

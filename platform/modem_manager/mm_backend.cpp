@@ -453,41 +453,19 @@ void mm_backend_t::warn(const std::string& text) {
 }
 
 void mm_backend_t::on_new_messages(std::function<void()> handler) {
-    std::lock_guard lock(mutex_);
-    new_messages_ = std::move(handler);
+    listeners_.on_new_messages(std::move(handler));
 }
 
 void mm_backend_t::notify_new() {
-    std::function<void()> handler;
-    {
-        std::lock_guard lock(mutex_);
-        handler = new_messages_;
-    }
-    if (handler) handler();
+    listeners_.new_messages();
 }
 
 void mm_backend_t::on_notice(std::function<void(const std::u16string&)> handler) {
-    std::vector<std::u16string> waiting;
-    {
-        std::lock_guard lock(mutex_);
-        notice_handler_ = handler;
-        if (handler) waiting.swap(untold_);
-    }
-    for (const auto& notice : waiting) handler(notice);
+    listeners_.on_notice(std::move(handler));
 }
 
 void mm_backend_t::tell(const std::u16string& notice) {
-    std::function<void(const std::u16string&)> handler;
-    {
-        std::lock_guard lock(mutex_);
-        if (!told_.insert(notice).second) return;
-        handler = notice_handler_;
-        if (!handler) {
-            untold_.push_back(notice);
-            return;
-        }
-    }
-    handler(notice);
+    listeners_.tell(notice);
 }
 
 sms_intake_filter_t mm_backend_t::intake() const {

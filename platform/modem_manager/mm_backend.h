@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/modem/backend_listeners.h"
 #include "platform/modem/sms_backend.h"
 #include "platform/modem_manager/mm_names.h"
 
@@ -67,11 +68,8 @@ private:
     mm_options_t options_;
     sms_ledger_t ledger_;
     mutable std::mutex mutex_;
-    sms_intake_filter_t intake_;                                 // under mutex_
-    std::function<void()> new_messages_;                         // under mutex_
-    std::function<void(const std::u16string&)> notice_handler_;  // under mutex_
-    std::vector<std::u16string> untold_;                         // under mutex_
-    std::set<std::u16string> told_;                              // under mutex_
+    sms_intake_filter_t intake_;  // under mutex_
+    backend_listeners_t listeners_;
     std::unique_ptr<QThread> thread_;
     mm_link_t* link_ = nullptr;  // lives on thread_
 };
