@@ -132,13 +132,19 @@ void print_unread(sms_message_store_t& store) {
     }
 }
 
-// listen on a backend that runs on its own thread: what arrives is printed until a signal ends the tool.
-int listen_to(sms_backend_t& modem) {
-    sms_message_store_t store(modem);
-    if (!store.logon() || !store.open_inbox(sms_message_store_t::sms_store_name)) return 1;
+// Opens the inbox that listen prints, and lets a signal end the tool (a reader that went away is not one).
+bool open_for_listening(sms_message_store_t& store) {
+    if (!store.logon() || !store.open_inbox(sms_message_store_t::sms_store_name)) return false;
     std::signal(SIGINT, on_link_signal);
     std::signal(SIGTERM, on_link_signal);
     std::signal(SIGPIPE, SIG_IGN);
+    return true;
+}
+
+// listen on a backend that runs on its own thread: what arrives is printed until a signal ends the tool.
+int listen_to(sms_backend_t& modem) {
+    sms_message_store_t store(modem);
+    if (!open_for_listening(store)) return 1;
     while (!stop_requested) {
         print_unread(store);
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -177,10 +183,7 @@ int listen_command(const std::vector<std::string>& args) {
         options.intake = intake;
         modem_service_t modem(std::move(options));
         sms_message_store_t store(modem);
-        if (!store.logon() || !store.open_inbox(sms_message_store_t::sms_store_name)) return 1;
-        std::signal(SIGINT, on_link_signal);
-        std::signal(SIGTERM, on_link_signal);
-        std::signal(SIGPIPE, SIG_IGN);
+        if (!open_for_listening(store)) return 1;
         while (!stop_requested) {
             if (!modem.connected() && !modem.connect()) {
                 clock.sleep_until(clock.now() + modem_service_t::reconnect_delay);
